@@ -1,0 +1,7 @@
+#include "emulator/EmulatorEnvironment.h"
+
+namespace nodrix::emulator {
+
+platform::DriverPort* DriverFromEnvironment() { return nullptr; }
+
+}  // namespace nodrix::emulator
