@@ -1,0 +1,22 @@
+#include <atomic>
+
+#include "emulator/EmulatorEnvironment.h"
+#include "platform/DriverPort.h"
+#include "platform/SystemDriverPort.h"
+
+namespace nodrix::platform {
+namespace {
+
+std::atomic<DriverPort*> g_installed{nullptr};
+
+}  // namespace
+
+DriverPort& ActiveDriverPort() {
+    if (DriverPort* installed = g_installed.load(std::memory_order_acquire)) return *installed;
+    if (DriverPort* emulated = emulator::DriverFromEnvironment()) return *emulated;
+    return detail::SystemDriverPort();
+}
+
+void InstallDriverPort(DriverPort* port) { g_installed.store(port, std::memory_order_release); }
+
+}  // namespace nodrix::platform

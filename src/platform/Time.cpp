@@ -1,0 +1,77 @@
+#include "platform/Time.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "platform/SystemClock.h"
+
+namespace nodrix::platform {
+namespace {
+
+// The "no limit" time-out shared by Event::Wait and the driver waits.
+constexpr std::uint32_t kNoLimit = 0xFFFFFFFFu;
+
+// A scaled clock continues from where it stood when the factor changed:
+// reading = base + (raw - rawBase) * factor, all modulo 2^32 like the
+// system's own tick counters.
+struct ScaledClock {
+    std::uint32_t base = 0;
+    std::uint32_t rawBase = 0;
+};
+
+struct SpeedupState {
+    std::mutex mutex;
+    std::atomic<std::uint32_t> factor{1};
+    ScaledClock tick;
+    ScaledClock multimedia;
+};
+
+SpeedupState& State() {
+    static SpeedupState state;
+    return state;
+}
+
+std::uint32_t Read(const ScaledClock& clock, std::uint32_t raw, std::uint32_t factor) {
+    return clock.base + (raw - clock.rawBase) * factor;
+}
+
+std::uint32_t ReadScaled(ScaledClock SpeedupState::*clock, std::uint32_t (*raw)()) {
+    // Even at factor 1 the clock carries the offset of an earlier speed-up,
+    // so that it never runs backwards.
+    SpeedupState& state = State();
+    std::lock_guard<std::mutex> guard(state.mutex);
+    return Read(state.*clock, raw(), state.factor.load(std::memory_order_relaxed));
+}
+
+}  // namespace
+
+std::uint32_t TickCount() { return ReadScaled(&SpeedupState::tick, detail::SystemTickMs); }
+
+std::uint32_t MultimediaTime() {
+    return ReadScaled(&SpeedupState::multimedia, detail::SystemMultimediaMs);
+}
+
+void SleepMs(std::uint32_t ms) { detail::SystemSleepMs(ScaledWaitMs(ms)); }
+
+void SetTimeSpeedup(std::uint32_t factor) {
+    if (factor == 0) factor = 1;
+    SpeedupState& state = State();
+    std::lock_guard<std::mutex> guard(state.mutex);
+    const std::uint32_t old = state.factor.load(std::memory_order_relaxed);
+    const std::uint32_t rawTick = detail::SystemTickMs();
+    const std::uint32_t rawMultimedia = detail::SystemMultimediaMs();
+    state.tick = {Read(state.tick, rawTick, old), rawTick};
+    state.multimedia = {Read(state.multimedia, rawMultimedia, old), rawMultimedia};
+    state.factor.store(factor, std::memory_order_release);
+}
+
+std::uint32_t TimeSpeedup() { return State().factor.load(std::memory_order_acquire); }
+
+std::uint32_t ScaledWaitMs(std::uint32_t ms) {
+    if (ms == 0 || ms == kNoLimit) return ms;
+    const std::uint32_t factor = TimeSpeedup();
+    const std::uint32_t scaled = ms / factor;
+    return scaled == 0 ? 1 : scaled;
+}
+
+}  // namespace nodrix::platform

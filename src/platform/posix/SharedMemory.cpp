@@ -1,0 +1,136 @@
+#include "platform/SharedMemory.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+
+#include "platform/posix/ShmName.h"
+
+namespace nodrix::platform {
+namespace {
+
+int LockFile(int fd, int operation) {
+    int result;
+    do {
+        result = flock(fd, operation);
+    } while (result != 0 && errno == EINTR);
+    return result;
+}
+
+}  // namespace
+
+// A Windows file mapping disappears with the last handle to it, so a
+// crashed process leaves nothing behind once every user has gone. POSIX
+// shared memory persists until unlinked; to behave alike, every user holds
+// a shared lock on a companion "users" object, and whoever closes last
+// (gets the exclusive lock) unlinks the block. Opening takes the shared lock
+// first, so it cannot race with that unlink.
+struct SharedMemory::Impl {
+    std::string name;
+    int usersFd = -1;
+    std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+};
+
+SharedMemory::SharedMemory() : impl_(std::make_unique<Impl>()) {}
+
+SharedMemory::~SharedMemory() { Close(); }
+
+bool SharedMemory::OpenOrCreate(const std::string& name, std::size_t size, bool* existed) {
+    Close();
+    if (size == 0) return false;
+    const std::string shmName = detail::ShmName(name);
+    const int usersFd = shm_open(detail::ShmName(name, ".users").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (usersFd < 0) return false;
+    if (LockFile(usersFd, LOCK_SH) != 0) {
+        close(usersFd);
+        return false;
+    }
+    bool created = true;
+    int fd = shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) {
+        created = false;
+        fd = shm_open(shmName.c_str(), O_RDWR | O_CLOEXEC, 0666);
+    }
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0 ||
+        (static_cast<std::size_t>(info.st_size) < size &&
+         ftruncate(fd, static_cast<off_t>(size)) != 0)) {
+        // A creator that has not sized the block yet leaves it short; the
+        // sizing above is idempotent (new bytes read as zero).
+        if (fd >= 0) close(fd);
+        if (created) shm_unlink(shmName.c_str());
+        close(usersFd);
+        return false;
+    }
+    void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    close(fd);
+    if (mapped == MAP_FAILED) {
+        close(usersFd);
+        return false;
+    }
+    impl_->name = shmName;
+    impl_->usersFd = usersFd;
+    impl_->data = static_cast<std::uint8_t*>(mapped);
+    impl_->size = size;
+    if (existed) *existed = !created;
+    return true;
+}
+
+void SharedMemory::Close() {
+    if (impl_->data) munmap(impl_->data, impl_->size);
+    if (impl_->usersFd >= 0) {
+        if (LockFile(impl_->usersFd, LOCK_EX | LOCK_NB) == 0) shm_unlink(impl_->name.c_str());
+        close(impl_->usersFd);
+    }
+    impl_->data = nullptr;
+    impl_->size = 0;
+    impl_->usersFd = -1;
+    impl_->name.clear();
+}
+
+std::uint8_t* SharedMemory::Data() const { return impl_->data; }
+
+std::size_t SharedMemory::Size() const { return impl_->size; }
+
+// A Windows mutex is owned by a thread and re-entrant for it; the owner's
+// death releases it. Here a file lock (released by the kernel when the
+// process dies) excludes other processes, and a recursive mutex the other
+// threads of this process, which share the file lock.
+struct NamedMutex::Impl {
+    std::recursive_mutex local;
+    int depth = 0;
+    int fd = -1;
+};
+
+NamedMutex::NamedMutex() : impl_(std::make_unique<Impl>()) {}
+
+NamedMutex::~NamedMutex() {
+    if (impl_->fd >= 0) close(impl_->fd);
+}
+
+bool NamedMutex::Open(const std::string& name) {
+    if (impl_->fd >= 0) {
+        close(impl_->fd);
+        impl_->fd = -1;
+    }
+    impl_->fd = shm_open(detail::ShmName(name, ".mutex").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    return impl_->fd >= 0;
+}
+
+void NamedMutex::lock() {
+    impl_->local.lock();
+    if (impl_->depth++ == 0 && impl_->fd >= 0) LockFile(impl_->fd, LOCK_EX);
+}
+
+void NamedMutex::unlock() {
+    if (--impl_->depth == 0 && impl_->fd >= 0) LockFile(impl_->fd, LOCK_UN);
+    impl_->local.unlock();
+}
+
+}  // namespace nodrix::platform
