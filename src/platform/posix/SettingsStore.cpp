@@ -105,7 +105,8 @@ bool SettingsKey::WriteBinary(const std::string& name, const void* data, std::si
 
 bool DeleteSettingsTree(const std::string& path) {
     std::string normalised;
-    if (!SettingsTree::NormalisePath(path, &normalised)) return false;
+    // Never the whole store, as RegDeleteTreeA is never handed the root.
+    if (!SettingsTree::NormalisePath(path, &normalised) || normalised.empty()) return false;
     return UpdateSettings([&](SettingsTree& tree) { return tree.DeleteTree(normalised); });
 }
 
