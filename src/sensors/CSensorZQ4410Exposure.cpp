@@ -291,7 +291,9 @@ int CSensorZQ4410::SetExposureSeconds(double seconds) {
     const auto nanoseconds = static_cast<std::uint64_t>(seconds * 1e9);
     if (!SetExposureNanoseconds(nanoseconds)) return 0;
     d.exposureSecondsCurrent = seconds;
-    d.exposureTenthsCurrent = static_cast<std::int32_t>(seconds * 10000);
+    // Truncated to whole tenths; the small allowance keeps 0.0401 s from
+    // becoming 400 through its binary representation (400.99999...).
+    d.exposureTenthsCurrent = static_cast<std::int32_t>(seconds * 10000 + 1e-6);
     return 1;
 }
 
