@@ -28,8 +28,9 @@ int LockFile(int fd, int operation) {
 // crashed process leaves nothing behind once every user has gone. POSIX
 // shared memory persists until unlinked; to behave alike, every user holds
 // a shared lock on a companion "users" object, and whoever closes last
-// (gets the exclusive lock) unlinks the block. Opening takes the shared lock
-// first, so it cannot race with that unlink.
+// (gets the exclusive lock) unlinks the block; so does the first opener
+// after users that were killed. Opening takes the shared lock first, so it
+// cannot race with an unlink.
 struct SharedMemory::Impl {
     std::string name;
     int usersFd = -1;
@@ -47,6 +48,9 @@ bool SharedMemory::OpenOrCreate(const std::string& name, std::size_t size, bool*
     const std::string shmName = detail::ShmName(name);
     const int usersFd = shm_open(detail::ShmName(name, ".users").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (usersFd < 0) return false;
+    // Nobody else holds it: whatever block is left came from processes that
+    // died, which a Windows mapping would not outlive either.
+    if (LockFile(usersFd, LOCK_EX | LOCK_NB) == 0) shm_unlink(shmName.c_str());
     if (LockFile(usersFd, LOCK_SH) != 0) {
         close(usersFd);
         return false;
