@@ -18,3 +18,7 @@ if(DEFINED NODRIX_WIN32_DEPS)
   list(APPEND CMAKE_FIND_ROOT_PATH ${NODRIX_WIN32_DEPS})
   list(APPEND CMAKE_PREFIX_PATH ${NODRIX_WIN32_DEPS})
 endif()
+
+# Link zlib statically: the mingw root also holds an import library for
+# zlib1.dll, which the DLL must not depend on.
+set(ZLIB_USE_STATIC_LIBS ON)
