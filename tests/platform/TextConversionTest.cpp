@@ -4,6 +4,10 @@
 
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace nodrix::platform {
 namespace {
 
@@ -43,7 +47,19 @@ TEST(TextConversionTest, EmptyTextAndEmptyBuffer) {
     EXPECT_FALSE(Utf16ToAnsi(nullptr, narrow, sizeof narrow));
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// The thread's ANSI code page maps what it can and puts its default
+// character for the rest, which is a successful conversion.
+TEST(TextConversionTest, AnsiCodePageReplacesWhatItCannotMap) {
+    if (GetACP() != 1252) GTEST_SKIP() << "code page " << GetACP();
+    char narrow[16];
+    ASSERT_TRUE(Utf16ToAnsi(u"\u00e9\u65e5", narrow, sizeof narrow));
+    EXPECT_STREQ(narrow, "\xe9?");
+    char16_t wide[16];
+    ASSERT_TRUE(AnsiToUtf16("\xe9", wide, 16));
+    EXPECT_EQ(wide[0], u'\u00e9');
+}
+#else
 // Natively the narrow side is UTF-8.
 TEST(TextConversionTest, NonAsciiTextBecomesUtf8) {
     char narrow[kNameBuffer];
