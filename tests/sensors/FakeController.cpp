@@ -1,6 +1,7 @@
 #include "sensors/FakeController.h"
 
-#include "platform/Time.h"
+#include <chrono>
+#include <thread>
 
 namespace nodrix::test {
 
@@ -22,7 +23,9 @@ FakeController::FakeController() {
 }
 
 void FakeController::Record(Transaction::Kind kind, int address, int value) {
-    log.push_back({kind, address, value, platform::TickCount()});
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    log.push_back(
+        {kind, address, value, std::chrono::duration_cast<std::chrono::microseconds>(now).count()});
 }
 
 int FakeController::ReadFpgaVersion() {
@@ -33,7 +36,7 @@ int FakeController::ReadFpgaVersion() {
 
 int FakeController::I2cWrite(std::uint8_t busAddress, const std::uint8_t* data, int count,
                              std::uint32_t timeoutMs) {
-    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    std::unique_lock<std::recursive_mutex> guard(mutex_);
     lastBusAddress = busAddress;
     lastTimeoutMs = timeoutMs;
     rawI2cWrites.emplace_back(data, data + count);
@@ -41,6 +44,10 @@ int FakeController::I2cWrite(std::uint8_t busAddress, const std::uint8_t* data, 
     const int address = data[0] << 8 | data[1];
     if (count == 2) {
         pointer_ = address;
+        if (addressWriteDelayMicros > 0) {
+            guard.unlock();
+            std::this_thread::sleep_for(std::chrono::microseconds(addressWriteDelayMicros));
+        }
         return 1;
     }
     if (count != 3) return 0;

@@ -20,7 +20,7 @@ struct Transaction {
     Kind kind;
     int address;
     int value;
-    std::uint32_t tick;  // platform::TickCount() when it happened
+    std::int64_t micros;  // real time (steady clock) when it happened
 
     bool operator==(const Transaction& o) const {
         return kind == o.kind && address == o.address && value == o.value;
@@ -52,6 +52,9 @@ public:
     bool failI2cReads = false;
     bool failFpgaWrites = false;
     bool failFpgaReads = false;
+    // Lets time pass after an address write, so that a read racing another
+    // thread's address write shows up.
+    int addressWriteDelayMicros = 0;
 
     // What the driver sent.
     std::vector<Transaction> log;

@@ -134,7 +134,7 @@ TEST_F(ZQ4410Test, TriggeredOperationHandsTheTimingToTheFpga) {
     ASSERT_EQ(sensor.ApplyDefaults(), 1);
     ASSERT_EQ(sensor.SetExposureLines(0x12345), 1);
     fake.ClearLog();
-    platform::SetTimeSpeedup(10);  // 100 ms waits last 10 ms
+    platform::SetTimeSpeedup(10);  // 100 ms waits last 10 ms of real time
 
     EXPECT_EQ(sensor.SetTriggerMode(1), 1);
     EXPECT_EQ(sensor.GetOperatingMode(), 1);
@@ -150,15 +150,16 @@ TEST_F(ZQ4410Test, TriggeredOperationHandsTheTimingToTheFpga) {
         {85, 5},     {80, 0x46},  {81, 0x23},  {82, 0x01},  {83, 0x00},
         {88, 1}};
     EXPECT_EQ(FpgaWrites(), expected);
-    const auto t133 = fake.FpgaWritesTo(133)[0].tick;
-    const auto t134 = fake.FpgaWritesTo(134)[0].tick;
-    const auto t155 = fake.FpgaWritesTo(155)[0].tick;
-    const auto t156 = fake.FpgaWritesTo(156)[0].tick;
-    const auto t84 = fake.FpgaWritesTo(84)[0].tick;
-    EXPECT_GE(t134 - t133, 100u);
-    EXPECT_GE(t155 - t134, 100u);
-    EXPECT_GE(t156 - t155, 100u);
-    EXPECT_GE(t84 - t156, 100u);
+    const std::int64_t waitMicros = 9500;
+    const auto t133 = fake.FpgaWritesTo(133)[0].micros;
+    const auto t134 = fake.FpgaWritesTo(134)[0].micros;
+    const auto t155 = fake.FpgaWritesTo(155)[0].micros;
+    const auto t156 = fake.FpgaWritesTo(156)[0].micros;
+    const auto t84 = fake.FpgaWritesTo(84)[0].micros;
+    EXPECT_GE(t134 - t133, waitMicros);
+    EXPECT_GE(t155 - t134, waitMicros);
+    EXPECT_GE(t156 - t155, waitMicros);
+    EXPECT_GE(t84 - t156, waitMicros);
     EXPECT_LT(fake.FirstIndex(Kind::SensorWrite, 0), fake.FirstIndex(Kind::FpgaWrite, 133));
 }
 
