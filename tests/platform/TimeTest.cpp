@@ -37,14 +37,15 @@ TEST_F(TimeSpeedupTest, ClocksNeverRunBackwardsWhenTheFactorChanges) {
     for (std::uint32_t (*clock)() : {&TickCount, &MultimediaTime}) {
         const std::uint32_t before = clock();
         SetTimeSpeedup(1000);
-        SleepMs(2000);
+        SleepMs(40000);  // 40 ms of real time
         const std::uint32_t fast = clock();
         SetTimeSpeedup(1);
         const std::uint32_t after = clock();
         EXPECT_GE(static_cast<std::int32_t>(fast - before), 0);
         EXPECT_GE(static_cast<std::int32_t>(after - fast), 0);
-        // At least the slept nominal time went by on the library's clock.
-        EXPECT_GE(fast - before, 2000u);
+        // The clock ran fast: a sleep is never shorter than asked, and the
+        // system tick counters move in steps of up to 16 ms.
+        EXPECT_GE(fast - before, 20000u);
     }
 }
 
