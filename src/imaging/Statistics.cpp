@@ -1,0 +1,127 @@
+// Statistics behind automatic exposure, grey balance and white balance.
+
+#include <cstdint>
+
+#include "imaging/ConversionKernels.h"
+
+namespace nodrix::imaging {
+
+namespace {
+
+inline std::uint32_t Level16(const std::uint8_t* p) {
+    // Bits 2-9 of the little-endian sample.
+    return ((static_cast<std::uint32_t>(p[1]) << 6) | (p[0] >> 2)) & 0xFFu;
+}
+
+inline std::uint32_t Sample16(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8);
+}
+
+template <bool kWide>
+int MeanOfRect(const std::uint8_t* src, const KernelRect& rect, int srcBpp, int srcStride) {
+    if (rect.Empty()) return 0;
+    std::uint64_t sum = 0;
+    for (int r = rect.top; r < rect.bottom; ++r) {
+        const std::uint8_t* p = src + static_cast<std::ptrdiff_t>(r) * srcStride +
+                                static_cast<std::ptrdiff_t>(rect.left) * srcBpp;
+        for (int c = rect.left; c < rect.right; ++c, p += srcBpp) sum += kWide ? Level16(p) : *p;
+    }
+    const std::uint64_t count = static_cast<std::uint64_t>(rect.Width()) * rect.Height();
+    return static_cast<int>(sum / count);
+}
+
+// Sums and counts of the four Bayer positions, indexed [row parity][column
+// parity].
+struct PositionSums {
+    std::uint64_t sum[2][2] = {};
+    std::uint64_t count[2][2] = {};
+};
+
+template <bool kWide>
+PositionSums SumPositions(const std::uint8_t* src, const KernelRect& rect, int srcBpp,
+                          int srcStride, int bayerMode) {
+    PositionSums s;
+    for (int r = rect.top; r < rect.bottom; ++r) {
+        const int rp = (r - rect.top + BayerRowPhase(bayerMode)) & 1;
+        const std::uint8_t* p = src + static_cast<std::ptrdiff_t>(r) * srcStride +
+                                static_cast<std::ptrdiff_t>(rect.left) * srcBpp;
+        std::uint64_t sums[2] = {0, 0};
+        int counts[2] = {0, 0};
+        for (int c = 0; c < rect.Width(); ++c, p += srcBpp) {
+            const int cp = (c + BayerColumnPhase(bayerMode)) & 1;
+            sums[cp] += kWide ? Sample16(p) : *p;
+            ++counts[cp];
+        }
+        for (int cp = 0; cp < 2; ++cp) {
+            s.sum[rp][cp] += sums[cp];
+            s.count[rp][cp] += static_cast<std::uint64_t>(counts[cp]);
+        }
+    }
+    return s;
+}
+
+template <bool kWide>
+int WhiteBalanceStats(const std::uint8_t* src, const KernelRect& rect, int srcBpp, int srcStride,
+                      void* param) {
+    auto* p = static_cast<DemosaicParams*>(param);
+    if (p == nullptr) return 0;
+    const PositionSums s = SumPositions<kWide>(src, rect, srcBpp, srcStride, p->bayerMode);
+    const std::uint64_t greenCount = s.count[0][0] + s.count[1][1];
+    if (greenCount == 0 || s.count[0][1] == 0 || s.count[1][0] == 0) return 1;
+    const double l = static_cast<double>(s.sum[0][0] + s.sum[1][1]) / greenCount;
+    const double blue = static_cast<double>(s.sum[0][1]) / s.count[0][1];
+    const double red = static_cast<double>(s.sum[1][0]) / s.count[1][0];
+    // A colour without light has no gain that could balance it.
+    if (l <= 0.0 || blue <= 0.0 || red <= 0.0) return 1;
+    const double m = l + blue + red;
+    p->blueGain = static_cast<int>(m / blue / 3 * 100 / (m / l / 3));
+    p->greenGain = 100;
+    p->redGain = static_cast<int>(m / red / 3 * 100 / (m / l / 3));
+    return 1;
+}
+
+}  // namespace
+
+int MeanOfRect8(std::uint8_t*, const std::uint8_t* src, const KernelRect& rect, int, int, int,
+                int srcBpp, int, int srcStride, void*) {
+    return MeanOfRect<false>(src, rect, srcBpp, srcStride);
+}
+
+int MeanOfRect16(std::uint8_t*, const std::uint8_t* src, const KernelRect& rect, int, int, int,
+                 int srcBpp, int, int srcStride, void*) {
+    return MeanOfRect<true>(src, rect, srcBpp, srcStride);
+}
+
+int GreyBalanceStats8(std::uint8_t*, const std::uint8_t* src, const KernelRect& rect, int, int,
+                      int, int srcBpp, int, int srcStride, void* param) {
+    auto* p = static_cast<GreyGainOffsetParams*>(param);
+    if (p == nullptr) return 0;
+    const PositionSums s = SumPositions<false>(src, rect, srcBpp, srcStride, p->bayerMode);
+    auto mean = [&](int rp, int cp) {
+        return static_cast<float>(s.sum[rp][cp]) / static_cast<float>(s.count[rp][cp]);
+    };
+    if (s.count[0][0] == 0) return 1;
+    const float m00 = mean(0, 0);
+    p->gains[GreyPositionIndex(0, 0)] = 128;
+    static constexpr int kOthers[3][2] = {{0, 1}, {1, 1}, {1, 0}};
+    for (const auto& pos : kOthers) {
+        if (s.count[pos[0]][pos[1]] == 0) continue;
+        const float m = mean(pos[0], pos[1]);
+        if (m <= 0.0f) continue;
+        const float g = m00 / m * 128.0f;
+        p->gains[GreyPositionIndex(pos[0], pos[1])] = static_cast<int>(g);
+    }
+    return 1;
+}
+
+int WhiteBalanceStats8(std::uint8_t*, const std::uint8_t* src, const KernelRect& rect, int, int,
+                       int, int srcBpp, int, int srcStride, void* param) {
+    return WhiteBalanceStats<false>(src, rect, srcBpp, srcStride, param);
+}
+
+int WhiteBalanceStats16(std::uint8_t*, const std::uint8_t* src, const KernelRect& rect, int, int,
+                        int, int srcBpp, int, int srcStride, void* param) {
+    return WhiteBalanceStats<true>(src, rect, srcBpp, srcStride, param);
+}
+
+}  // namespace nodrix::imaging
