@@ -11,9 +11,11 @@ namespace {
 
 // Runs pixel(dstPixel, srcPixel) over the rectangle; with kReverse the
 // destination rows run bottom to top.
-template <bool kReverse, typename Pixel>
+// Images whose pixels are too small for the reduction are refused.
+template <bool kReverse, int kMinDstBpp, int kMinSrcBpp, typename Pixel>
 int ForEachPixel(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
                  int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, Pixel pixel) {
+    if (dstBpp < kMinDstBpp || srcBpp < kMinSrcBpp) return 0;
     const int width = rect.Width();
     for (int r = rect.top; r < rect.bottom; ++r) {
         const int dr = kReverse ? dstY + (rect.bottom - 1 - r) : dstY + (r - rect.top);
@@ -41,7 +43,7 @@ inline std::uint8_t Bits4To11(const std::uint8_t* p) {
 
 int ColorToGrey(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
                 int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void*) {
-    return ForEachPixel<false>(NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) {
+    return ForEachPixel<false, 1, 3>(NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) {
         d[0] = static_cast<std::uint8_t>((59u * s[1] + 30u * s[2] + 11u * s[0]) / 100u);
     });
 }
@@ -49,14 +51,14 @@ int ColorToGrey(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& re
 int ReduceGrey16ForDisplay(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
                            int dstX, int dstY, int dstBpp, int srcBpp, int dstStride,
                            int srcStride, void*) {
-    return ForEachPixel<false>(NODRIX_FORWARD,
+    return ForEachPixel<false, 1, 2>(NODRIX_FORWARD,
                                [](std::uint8_t* d, const std::uint8_t* s) { d[0] = s[1]; });
 }
 
 int ReduceColorForDisplay(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
                           int dstX, int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
                           void*) {
-    return ForEachPixel<false>(NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) {
+    return ForEachPixel<false, 3, 3>(NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) {
         d[0] = s[0];
         d[1] = s[1];
         d[2] = s[2];
@@ -66,7 +68,7 @@ int ReduceColorForDisplay(std::uint8_t* dst, const std::uint8_t* src, const Kern
 int ReduceColor16ForDisplay(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
                             int dstX, int dstY, int dstBpp, int srcBpp, int dstStride,
                             int srcStride, void*) {
-    return ForEachPixel<false>(NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) {
+    return ForEachPixel<false, 3, 6>(NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) {
         d[0] = Bits4To11(s);
         d[1] = Bits4To11(s + 2);
         d[2] = Bits4To11(s + 4);
@@ -76,14 +78,14 @@ int ReduceColor16ForDisplay(std::uint8_t* dst, const std::uint8_t* src, const Ke
 int ReduceGrey16ForRecording(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
                              int dstX, int dstY, int dstBpp, int srcBpp, int dstStride,
                              int srcStride, void*) {
-    return ForEachPixel<true>(NODRIX_FORWARD,
+    return ForEachPixel<true, 1, 2>(NODRIX_FORWARD,
                               [](std::uint8_t* d, const std::uint8_t* s) { d[0] = Bits2To9(s); });
 }
 
 int ReduceColor16ForRecording(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
                               int dstX, int dstY, int dstBpp, int srcBpp, int dstStride,
                               int srcStride, void*) {
-    return ForEachPixel<true>(NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) {
+    return ForEachPixel<true, 3, 6>(NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) {
         d[0] = s[1];
         d[1] = s[3];
         d[2] = s[5];
@@ -93,7 +95,7 @@ int ReduceColor16ForRecording(std::uint8_t* dst, const std::uint8_t* src, const 
 int ReduceColorForRecording(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
                             int dstX, int dstY, int dstBpp, int srcBpp, int dstStride,
                             int srcStride, void*) {
-    return ForEachPixel<true>(NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) {
+    return ForEachPixel<true, 3, 3>(NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) {
         d[0] = s[0];
         d[1] = s[1];
         d[2] = s[2];

@@ -22,7 +22,8 @@ template <bool kWide>
 int GreyGainOffset(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
                    int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {
     const auto* p = static_cast<const GreyGainOffsetParams*>(param);
-    if (p == nullptr) return 0;
+    const int sampleBytes = kWide ? 2 : 1;
+    if (p == nullptr || dstBpp < sampleBytes || srcBpp < sampleBytes) return 0;
     const int maxValue = kWide ? MaxForDepth(p->depth) : 255;
     for (int r = rect.top; r < rect.bottom; ++r) {
         const int rp = (r - rect.top + BayerRowPhase(p->bayerMode)) & 1;

@@ -19,7 +19,7 @@ inline std::uint32_t Sample16(const std::uint8_t* p) {
 
 template <bool kWide>
 int MeanOfRect(const std::uint8_t* src, const KernelRect& rect, int srcBpp, int srcStride) {
-    if (rect.Empty()) return 0;
+    if (rect.Empty() || srcBpp < (kWide ? 2 : 1)) return 0;
     std::uint64_t sum = 0;
     for (int r = rect.top; r < rect.bottom; ++r) {
         const std::uint8_t* p = src + static_cast<std::ptrdiff_t>(r) * srcStride +

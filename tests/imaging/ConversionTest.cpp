@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "imaging/CDibImage.h"
+#include "imaging/ConversionKernels.h"
+#include "tests/imaging/ImageFixtures.h"
+
+using namespace nodrix::imaging;
+using namespace nodrix::imaging::test;
+
+TEST(GreyGainOffset, NeutralLeavesSamplesAndOffsetsClamp) {
+    std::mt19937 rng(3);
+    CDibImage img, copy;
+    ASSERT_EQ(img.Allocate(33, 9, 8), 1);
+    FillRandom(img, rng, 255);
+    ASSERT_EQ(copy.CopyFrom(img), 1);
+    ASSERT_EQ(copy.Apply(ReduceColorForDisplay, img, nullptr, 0, 0, nullptr), 0);  // wrong bpp is fine
+    for (int r = 0; r < 9; ++r)
+        for (int i = 0; i < img.Stride(); ++i) copy.Row(r)[i] = img.Row(r)[i];
+    GreyGainOffsetParams p;
+    ASSERT_EQ(img.Apply(GreyGainOffset8, img, nullptr, 0, 0, &p), 1);
+    EXPECT_TRUE(SamePixels(img, copy));
+
+    for (int i = 0; i < 4; ++i) p.offsets[i] = -255;
+    ASSERT_EQ(img.Apply(GreyGainOffset8, img, nullptr, 0, 0, &p), 1);
+    for (int r = 0; r < 9; ++r)
+        for (int c = 0; c < 33; ++c) ASSERT_EQ(img.Row(r)[c], 0);
+}
+
+TEST(GreyGainOffset, GainsFollowTheBayerPositions) {
+    CDibImage img;
+    ASSERT_EQ(img.Allocate(4, 4, 8), 1);
+    FillBytes(img, 100);
+    GreyGainOffsetParams p;
+    p.bayerMode = 0;
+    // Positions (0,1), (0,0), (1,1), (1,0).
+    p.gains[0] = 256;
+    p.gains[1] = 64;
+    p.gains[2] = 128;
+    p.gains[3] = 255;
+    p.offsets[2] = 5;
+    ASSERT_EQ(img.Apply(GreyGainOffset8, img, nullptr, 0, 0, &p), 1);
+    EXPECT_EQ(img.Row(0)[0], 50);   // (0,0)
+    EXPECT_EQ(img.Row(0)[1], 200);  // (0,1)
+    EXPECT_EQ(img.Row(1)[0], 199);  // (1,0): 255 * 100 / 128
+    EXPECT_EQ(img.Row(1)[1], 105);  // (1,1)
+    EXPECT_EQ(img.Row(2)[3], 200);
+    FillBytes(img, 200);
+    p.bayerMode = 3;  // top-left is (1,1)
+    ASSERT_EQ(img.Apply(GreyGainOffset8, img, nullptr, 0, 0, &p), 1);
+    EXPECT_EQ(img.Row(0)[0], 205);
+    EXPECT_EQ(img.Row(0)[1], 255);  // (1,0) clamped
+    EXPECT_EQ(img.Row(1)[0], 255);  // (0,1) clamped
+    EXPECT_EQ(img.Row(1)[1], 100);  // (0,0)
+}
+
+TEST(GreyGainOffset, SixteenBitLimitedByDepth) {
+    CDibImage img;
+    ASSERT_EQ(img.Allocate(6, 4, 16), 1);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 6; ++c) SetSample16(img, r, c, 3000 + 1000 * (c % 3));
+    GreyGainOffsetParams p;
+    for (int& g : p.gains) g = 200;
+    p.depth = 12;
+    ASSERT_EQ(img.Apply(GreyGainOffset16, img, nullptr, 0, 0, &p), 1);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 6; ++c) ASSERT_EQ(Sample16(img, r, c), 4095);
+    p.depth = 16;
+    for (int& g : p.gains) g = 128;
+    p.offsets[1] = 7;
+    SetSample16(img, 0, 0, 65530);
+    ASSERT_EQ(img.Apply(GreyGainOffset16, img, nullptr, 0, 0, &p), 1);
+    EXPECT_EQ(Sample16(img, 0, 0), 65535);
+    EXPECT_EQ(Sample16(img, 0, 1), 4095);
+}
+
+TEST(Statistics, MeanOfRect) {
+    CDibImage img, wide;
+    ASSERT_EQ(img.Allocate(10, 10, 8), 1);
+    ASSERT_EQ(wide.Allocate(10, 10, 16), 1);
+    for (int r = 0; r < 10; ++r)
+        for (int c = 0; c < 10; ++c) {
+            img.Row(r)[c] = static_cast<std::uint8_t>(r * 10 + c);
+            SetSample16(wide, r, c, 0x1234);
+        }
+    KernelRect rect{2, 3, 5, 5};  // rows 3-4, columns 2-4: mean of 32..34, 42..44
+    EXPECT_EQ(img.Apply(MeanOfRect8, img, &rect, 0, 0, nullptr), 38);
+    EXPECT_EQ(wide.Apply(MeanOfRect16, wide, &rect, 0, 0, nullptr), 0x8D);
+    KernelRect empty{4, 4, 4, 8};
+    EXPECT_EQ(MeanOfRect8(nullptr, img.Pixels(), empty, 0, 0, 1, 1, 12, 12, nullptr), 0);
+    EXPECT_EQ(MeanOfRect16(nullptr, wide.Pixels(), empty, 0, 0, 2, 2, 20, 20, nullptr), 0);
+}
+
+TEST(Statistics, GreyBalanceAndWhiteBalance) {
+    CDibImage img;
+    ASSERT_EQ(img.Allocate(8, 8, 8), 1);
+    // Mode 0: (0,0) = 100, (0,1) = 50, (1,0) = 200, (1,1) = 80.
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) {
+            static const int v[2][2] = {{100, 50}, {200, 80}};
+            img.Row(r)[c] = static_cast<std::uint8_t>(v[r & 1][c & 1]);
+        }
+    GreyGainOffsetParams g;
+    for (int& x : g.gains) x = 7;
+    ASSERT_EQ(img.Apply(GreyBalanceStats8, img, nullptr, 0, 0, &g), 1);
+    EXPECT_EQ(g.gains[0], 256);  // (0,1)
+    EXPECT_EQ(g.gains[1], 128);  // (0,0)
+    EXPECT_EQ(g.gains[2], 160);  // (1,1)
+    EXPECT_EQ(g.gains[3], 64);   // (1,0)
+
+    DemosaicParams w{0, 0, 0, 0};
+    ASSERT_EQ(img.Apply(WhiteBalanceStats8, img, nullptr, 0, 0, &w), 1);
+    // green mean 90: blue = 100 * 90 / 50, red = 100 * 90 / 200.
+    EXPECT_EQ(w.greenGain, 100);
+    EXPECT_NEAR(w.blueGain, 180, 1);
+    EXPECT_NEAR(w.redGain, 45, 1);
+
+    // A single pixel has no sample of most positions: gains stay.
+    KernelRect one{0, 0, 1, 1};
+    DemosaicParams keep{0, 11, 22, 33};
+    ASSERT_EQ(img.Apply(WhiteBalanceStats8, img, &one, 0, 0, &keep), 1);
+    EXPECT_EQ(keep.redGain, 11);
+    EXPECT_EQ(keep.blueGain, 33);
+    GreyGainOffsetParams keepGrey;
+    for (int& x : keepGrey.gains) x = 9;
+    ASSERT_EQ(img.Apply(GreyBalanceStats8, img, &one, 0, 0, &keepGrey), 1);
+    EXPECT_EQ(keepGrey.gains[0], 9);
+    EXPECT_EQ(keepGrey.gains[3], 9);
+
+    CDibImage wide;
+    ASSERT_EQ(wide.Allocate(8, 8, 16), 1);
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) SetSample16(wide, r, c, 256 * img.Row(r)[c]);
+    DemosaicParams w16{0, 0, 0, 0};
+    ASSERT_EQ(wide.Apply(WhiteBalanceStats16, wide, nullptr, 0, 0, &w16), 1);
+    EXPECT_EQ(w16.blueGain, w.blueGain);
+    EXPECT_EQ(w16.redGain, w.redGain);
+}
+
+TEST(ColorToGrey, WhiteAndRed) {
+    CDibImage rgb, grey;
+    ASSERT_EQ(rgb.Allocate(3, 2, 32), 1);
+    ASSERT_EQ(grey.Allocate(3, 2, 8), 1);
+    auto set = [&](int r, int c, int b, int g, int red) {
+        std::uint8_t* p = rgb.Row(r) + 4 * c;
+        p[0] = static_cast<std::uint8_t>(b);
+        p[1] = static_cast<std::uint8_t>(g);
+        p[2] = static_cast<std::uint8_t>(red);
+    };
+    set(0, 0, 255, 255, 255);
+    set(0, 1, 0, 0, 255);
+    set(0, 2, 255, 0, 0);
+    set(1, 0, 0, 255, 0);
+    ASSERT_EQ(grey.Apply(ColorToGrey, rgb, nullptr, 0, 0, nullptr), 1);
+    EXPECT_EQ(grey.Row(0)[0], 255);
+    EXPECT_EQ(grey.Row(0)[1], 76);
+    EXPECT_EQ(grey.Row(0)[2], 28);
+    EXPECT_EQ(grey.Row(1)[0], 150);
+}
+
+TEST(Reductions, DisplayAndRecording) {
+    CDibImage g16, g8, c64, c24;
+    ASSERT_EQ(g16.Allocate(3, 2, 16), 1);
+    ASSERT_EQ(g8.Allocate(3, 2, 8), 1);
+    SetSample16(g16, 0, 0, 0x1234);
+    SetSample16(g16, 1, 0, 0xFFFF);
+    ASSERT_EQ(g8.Apply(ReduceGrey16ForDisplay, g16, nullptr, 0, 0, nullptr), 1);
+    EXPECT_EQ(g8.Row(0)[0], 0x12);
+    EXPECT_EQ(g8.Row(1)[0], 0xFF);
+    ASSERT_EQ(g8.Apply(ReduceGrey16ForRecording, g16, nullptr, 0, 0, nullptr), 1);
+    EXPECT_EQ(g8.Row(1)[0], 0x8D);  // rows reversed
+    EXPECT_EQ(g8.Row(0)[0], 0xFF);
+
+    for (int bits : {48, 64}) {
+        ASSERT_EQ(c64.Allocate(2, 2, bits), 1);
+        ASSERT_EQ(c24.Allocate(2, 2, 24), 1);
+        SetSample16(c64, 0, 1, 0x0ABC, 0);
+        SetSample16(c64, 0, 1, 0x1234, 1);
+        SetSample16(c64, 0, 1, 0xFEDC, 2);
+        ASSERT_EQ(c24.Apply(ReduceColor16ForDisplay, c64, nullptr, 0, 0, nullptr), 1);
+        EXPECT_EQ(c24.Row(0)[3], 0xAB);
+        EXPECT_EQ(c24.Row(0)[4], 0x23);
+        EXPECT_EQ(c24.Row(0)[5], 0xED);
+        ASSERT_EQ(c24.Apply(ReduceColor16ForRecording, c64, nullptr, 0, 0, nullptr), 1);
+        EXPECT_EQ(c24.Row(1)[3], 0x0A);
+        EXPECT_EQ(c24.Row(1)[4], 0x12);
+        EXPECT_EQ(c24.Row(1)[5], 0xFE);
+    }
+    CDibImage c32;
+    ASSERT_EQ(c32.Allocate(2, 2, 32), 1);
+    std::uint8_t* p = c32.Row(0) + 4;
+    p[0] = 1;
+    p[1] = 2;
+    p[2] = 3;
+    p[3] = 4;
+    ASSERT_EQ(c24.Apply(ReduceColorForDisplay, c32, nullptr, 0, 0, nullptr), 1);
+    EXPECT_EQ(c24.Row(0)[3], 1);
+    EXPECT_EQ(c24.Row(0)[5], 3);
+    ASSERT_EQ(c24.Apply(ReduceColorForRecording, c32, nullptr, 0, 0, nullptr), 1);
+    EXPECT_EQ(c24.Row(1)[3], 1);
+    EXPECT_EQ(c24.Row(1)[4], 2);
+    EXPECT_EQ(c24.Row(1)[5], 3);
+}
+
+TEST(ExpandRows, MovesPackedRowsToTheStride) {
+    for (int bits : {8, 16}) {
+        CDibImage img;
+        const int w = 5, h = 7, bpp = bits / 8;
+        ASSERT_EQ(img.Allocate(w, h, bits), 1);
+        ASSERT_NE(img.Stride(), w * bpp);
+        // Packed rows: byte i of the frame has value i.
+        for (int i = 0; i < w * h * bpp; ++i) img.Pixels()[i] = static_cast<std::uint8_t>(i);
+        ASSERT_EQ(img.Apply(bits == 8 ? ExpandRows8 : ExpandRows16, img, nullptr, 0, 0, nullptr),
+                  1);
+        for (int r = 0; r < h; ++r)
+            for (int i = 0; i < w * bpp; ++i) ASSERT_EQ(img.Row(r)[i], r * w * bpp + i);
+    }
+}
+
+TEST(ScaleNearest, TurnsRowsOverAndPicksNearest) {
+    CDibImage src, dst;
+    ASSERT_EQ(src.Allocate(4, 4, 8), 1);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) src.Row(r)[c] = static_cast<std::uint8_t>(10 * r + c);
+    ASSERT_EQ(dst.Allocate(8, 2, 8), 1);
+    ASSERT_EQ(dst.ApplyScaled(ScaleNearest8, src, nullptr, nullptr), 1);
+    // Destination row 0 takes source row u = 0, memory row 3; row 1 u = 2 ->
+    // memory row 1. Columns: v = j / 2.
+    for (int j = 0; j < 8; ++j) {
+        EXPECT_EQ(dst.Row(0)[j], 30 + j / 2);
+        EXPECT_EQ(dst.Row(1)[j], 10 + j / 2);
+    }
+    CDibImage src24, dst24;
+    ASSERT_EQ(src24.Allocate(3, 3, 24), 1);
+    src24.Row(2)[3] = 7;
+    src24.Row(2)[4] = 8;
+    src24.Row(2)[5] = 9;
+    ASSERT_EQ(dst24.Allocate(3, 3, 24), 1);
+    ASSERT_EQ(dst24.ApplyScaled(ScaleNearest24, src24, nullptr, nullptr), 1);
+    EXPECT_EQ(dst24.Row(0)[3], 7);
+    EXPECT_EQ(dst24.Row(0)[5], 9);
+    EXPECT_EQ(dst24.Row(2)[3], 0);
+}
