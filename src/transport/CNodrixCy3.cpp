@@ -163,7 +163,7 @@ int CNodrixCy3::VendorWriteD0(std::uint16_t selector, std::uint32_t value) {
     std::uint8_t data[4];
     transport::PutLe32(data, value);
     const ControlSetup setup{transport::kRequestTypeVendorOut, transport::kRequestWriteD0,
-                             static_cast<std::uint16_t>(selector >> 15),
+                             static_cast<std::uint16_t>(selector & 0x8000),
                              static_cast<std::uint16_t>(selector & 0x7FFF)};
     return VendorRequest(setup, data, sizeof(data)).ok ? 1 : 0;
 }

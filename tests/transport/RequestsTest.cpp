@@ -96,7 +96,7 @@ TEST_F(Requests, VendorRequestsByteForByte) {
     EXPECT_EQ(1, transport_->VendorReadD1(0x0304, &word));
     const auto sent = ControlRequests();
     ASSERT_EQ(7u, sent.size());
-    ExpectSetup(sent[0], 0x40, 0xD0, 1, 0x0123);
+    ExpectSetup(sent[0], 0x40, 0xD0, 0x8000, 0x0123);
     EXPECT_EQ((std::vector<std::uint8_t>{0x44, 0x33, 0x22, 0x11}),
               std::vector<std::uint8_t>(sent[0].begin() + 38, sent[0].begin() + 42));
     ExpectSetup(sent[1], 0x40, 0x3E, 0, 0);
