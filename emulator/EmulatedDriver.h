@@ -1,0 +1,150 @@
+#pragma once
+// The emulated kernel driver: the device-interface scan, device handles and
+// the driver's I/O control requests, answered by emulated cameras. It is a
+// DriverPort, so the transport runs on it unchanged; tests also steer it
+// through the control operations below (plug, trigger, faults, registers,
+// request log). All operations are thread-safe.
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "emulator/EmulatedCamera.h"
+#include "emulator/EmulatorConfig.h"
+#include "emulator/RequestLog.h"
+#include "platform/DriverPort.h"
+#include "platform/RecursiveLock.h"
+
+namespace nodrix::emulator {
+
+// {328184C5-93E6-49B7-94B8-2ADA13AABB39}
+inline constexpr platform::Guid kCameraInterfaceClass = {
+    0x328184C5, 0x93E6, 0x49B7, {0x94, 0xB8, 0x2A, 0xDA, 0x13, 0xAA, 0xBB, 0x39}};
+
+class EmulatedPendingIo;
+
+class EmulatedDriver : public platform::DriverPort {
+public:
+    explicit EmulatedDriver(const EmulatorConfig& config = DefaultConfig());
+    ~EmulatedDriver() override;
+    EmulatedDriver(const EmulatedDriver&) = delete;
+    EmulatedDriver& operator=(const EmulatedDriver&) = delete;
+
+    // One camera of this model, serial "T520EMU00".
+    static EmulatorConfig DefaultConfig();
+
+    // ---- DriverPort ----
+    platform::DeviceInfoSet GetClassDevices(const platform::Guid& interfaceClass) override;
+    bool EnumDeviceInterface(platform::DeviceInfoSet set, const platform::Guid& interfaceClass,
+                             std::uint32_t memberIndex) override;
+    bool GetDeviceInterfaceDetail(platform::DeviceInfoSet set,
+                                  const platform::Guid& interfaceClass, std::uint32_t memberIndex,
+                                  void* detail, std::uint32_t detailSize,
+                                  std::uint32_t* requiredSize) override;
+    void DestroyDeviceInfoList(platform::DeviceInfoSet set) override;
+    platform::DriverHandle Open(const char* path, bool overlapped) override;
+    void Close(platform::DriverHandle handle) override;
+    bool IoControl(platform::DriverHandle handle, std::uint32_t code, void* in,
+                   std::uint32_t inSize, void* out, std::uint32_t outSize,
+                   std::uint32_t* returned) override;
+    std::unique_ptr<platform::PendingIo> CreatePendingIo() override;
+    std::uint32_t SubmitIoControl(platform::DriverHandle handle, std::uint32_t code, void* in,
+                                  std::uint32_t inSize, void* out, std::uint32_t outSize,
+                                  platform::PendingIo& io) override;
+    platform::IoWaitResult WaitIo(platform::PendingIo& io, std::uint32_t timeoutMs) override;
+    bool GetIoResult(platform::DriverHandle handle, platform::PendingIo& io,
+                     std::uint32_t* bytes) override;
+
+    // ---- Control of the emulated cameras (camera = index in order of adding) ----
+    int AddCamera(const CameraSettings& settings);
+    std::size_t CameraCount() const;
+    std::string DevicePath(int camera) const;
+    bool Unplug(int camera);
+    bool Replug(int camera);
+    bool IsPresent(int camera) const;
+    // Trigger pulses; false unless the camera is in triggered operation.
+    bool Trigger(int camera, std::uint32_t count = 1);
+
+    // Registers as the register bus reads them, and writes with the device's
+    // own side effects (an FPGA stream-reset pulse flushes the endpoint ...).
+    std::uint8_t FpgaRegister(int camera, std::uint8_t address) const;
+    void SetFpgaRegister(int camera, std::uint8_t address, std::uint8_t value);
+    std::uint8_t SensorRegister(int camera, std::uint16_t address) const;
+    void SetSensorRegister(int camera, std::uint16_t address, std::uint8_t value);
+    std::uint8_t EepromByte(int camera, std::uint16_t address) const;
+    void SetEepromByte(int camera, std::uint16_t address, std::uint8_t value);
+    std::uint8_t AuxRegister(int camera, std::uint8_t address) const;
+    void SetAuxRegister(int camera, std::uint8_t address, std::uint8_t value);
+
+    // Faults (counts are used up by the affected transfers).
+    FaultConfig Faults(int camera) const;
+    void SetFaults(int camera, const FaultConfig& faults);
+
+    void SetPattern(int camera, Pattern pattern);
+    void SetPace(int camera, Pace pace);
+    void SetTriggerIntervalMs(int camera, std::uint32_t ms);
+    void SetNextFrameNumber(int camera, std::uint32_t frameNumber);
+    std::uint32_t NextFrameNumber(int camera) const;
+    std::uint64_t FramesSent(int camera) const;
+
+    // Transfers submitted and not yet completed.
+    std::size_t PendingTransferCount() const;
+
+    std::vector<LoggedRequest> Requests() const;
+    void ClearRequests();
+
+private:
+    friend class EmulatedPendingIo;
+
+    struct HandleSlot {
+        platform::DriverHandle value = platform::kInvalidDriverHandle;
+        int camera = -1;
+        std::uint32_t generation = 0;
+        bool overlapped = false;
+    };
+
+    std::uint64_t NowUs();
+    void ServiceLocked();
+    std::uint64_t NextEventUsLocked();
+    void PokePendingLocked();
+    void CheckUnplugTimersLocked();
+    HandleSlot* FindHandleLocked(platform::DriverHandle handle);
+    EmulatedCamera* LiveCameraLocked(const HandleSlot& slot);
+    EmulatedCamera* CameraLocked(int camera) const;
+    void UnplugLocked(int camera);
+
+    bool ControlTransferLocked(EmulatedCamera& camera, std::uint8_t* in, std::uint32_t inSize,
+                               std::uint8_t* out, std::uint32_t outSize, std::uint32_t& returned);
+    // Starts a bulk transfer (0x22004B or 0x220024); the io is queued.
+    bool StartTransferLocked(HandleSlot& slot, std::uint32_t code, std::uint8_t* in,
+                             std::uint32_t inSize, std::uint8_t* out, std::uint32_t outSize,
+                             EmulatedPendingIo& io);
+    bool TryCompleteLocked(EmulatedPendingIo& io);
+    void CompleteLocked(EmulatedPendingIo& io, bool success, std::uint32_t bytes,
+                        std::uint32_t driverStatus, std::uint32_t usbStatus);
+    void CancelLocked(int camera, int endpoint, platform::DriverHandle handle,
+                      std::uint32_t driverStatus, std::uint32_t usbStatus);
+    // Requests other than bulk transfers, completed at once.
+    bool ImmediateRequestLocked(HandleSlot& slot, std::uint32_t code, std::uint8_t* in,
+                                std::uint32_t inSize, std::uint8_t* out, std::uint32_t outSize,
+                                std::uint32_t& returned);
+    void ForgetLocked(EmulatedPendingIo& io);
+
+    mutable platform::RecursiveLock lock_;
+    EmulatorConfig config_;
+    std::vector<std::unique_ptr<EmulatedCamera>> cameras_;
+    std::vector<std::uint64_t> unplugAtUs_;
+    std::array<HandleSlot, 1024> handles_{};
+    std::uint32_t handleSerial_ = 0;
+    std::map<platform::DeviceInfoSet, std::vector<std::string>> infoSets_;
+    platform::DeviceInfoSet nextInfoSet_ = 0x5E70000;
+    std::vector<EmulatedPendingIo*> pending_;
+    RequestLog log_;
+    std::uint32_t lastTick_ = 0;
+    std::uint64_t clockMs_ = 0;
+};
+
+}  // namespace nodrix::emulator
