@@ -377,12 +377,13 @@ void EmulatedCamera::Advance(std::uint64_t nowUs) {
     if (endpoint_ != Endpoint::Empty || !headerRequested_) return;
     if (Triggered()) {
         if (triggerQueued_ > 0 && triggerReadyUs_[0] <= nowUs) {
+            const std::uint64_t readyUs = triggerReadyUs_[0];
             std::copy(triggerReadyUs_.begin() + 1, triggerReadyUs_.end(), triggerReadyUs_.begin());
             --triggerQueued_;
-            QueueHeader(nowUs);
+            QueueHeader(readyUs);
         }
     } else if (FreeRunning() && requestReadyUs_ <= nowUs) {
-        QueueHeader(nowUs);
+        QueueHeader(requestReadyUs_);
     }
 }
 
@@ -402,7 +403,7 @@ std::uint64_t EmulatedCamera::NextEventUs(std::uint64_t nowUs) const {
     return next;
 }
 
-void EmulatedCamera::QueueHeader(std::uint64_t nowUs) {
+void EmulatedCamera::QueueHeader(std::uint64_t capturedUs) {
     using namespace fpga_reg;
     FrameSnapshot& f = frame_;
     f.pattern = pattern_;
@@ -426,7 +427,7 @@ void EmulatedCamera::QueueHeader(std::uint64_t nowUs) {
     PutLe16(&header_[kHeaderWidth], static_cast<std::uint16_t>(f.width));
     PutLe16(&header_[kHeaderHeight], static_cast<std::uint16_t>(f.height));
     PutLe16(&header_[kHeaderBytesPerSample], static_cast<std::uint16_t>(f.bytesPerSample));
-    PutLe32(&header_[kHeaderTimestampMs], static_cast<std::uint32_t>(nowUs / 1000));
+    PutLe32(&header_[kHeaderTimestampMs], static_cast<std::uint32_t>(capturedUs / 1000));
     const std::uint64_t size = f.PayloadBytes();
     PutLe32(&header_[kHeaderPayloadSize],
             static_cast<std::uint32_t>(std::min<std::uint64_t>(size, 0xFFFFFFFFu)));

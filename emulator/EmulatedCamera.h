@@ -85,7 +85,8 @@ private:
     bool NakThisTransfer(std::uint8_t address);
     void RequestHeader(std::uint64_t nowUs);
     std::uint64_t NextFrameBoundary(std::uint64_t nowUs);
-    void QueueHeader(std::uint64_t nowUs);
+    // capturedUs: when the sensor finished the frame (the header's time stamp).
+    void QueueHeader(std::uint64_t capturedUs);
     double TriggeredExposureUs() const;
     void FillInfoBlock(std::uint8_t request, std::array<std::uint8_t, 64>& data) const;
     ReadOutcome ReadBulkIn(std::uint8_t* buffer, std::uint32_t capacity, std::uint32_t& moved,
