@@ -1,0 +1,76 @@
+// Brightness, contrast and gamma: each sample replaced by its table entry.
+
+#include <cstdint>
+
+#include "imaging/ToneKernels.h"
+
+namespace nodrix::imaging {
+
+namespace {
+
+// kSamples colour samples per pixel of sizeof(Sample) bytes each; pixels
+// are bpp bytes apart.
+template <typename Sample, int kSamples>
+int ApplyTable(const Sample* table, std::uint8_t* dst, const std::uint8_t* src,
+               const KernelRect& rect, int dstX, int dstY, int dstBpp, int srcBpp, int dstStride,
+               int srcStride) {
+    constexpr int kMinBpp = kSamples * static_cast<int>(sizeof(Sample));
+    if (dstBpp < kMinBpp || srcBpp < kMinBpp) return 0;
+    const int width = rect.Width();
+    for (int r = rect.top; r < rect.bottom; ++r) {
+        const std::uint8_t* s = src + static_cast<std::ptrdiff_t>(r) * srcStride +
+                                static_cast<std::ptrdiff_t>(rect.left) * srcBpp;
+        std::uint8_t* d = dst + static_cast<std::ptrdiff_t>(dstY + r - rect.top) * dstStride +
+                          static_cast<std::ptrdiff_t>(dstX) * dstBpp;
+        if constexpr (sizeof(Sample) == 1) {
+            if (kSamples == 1 && dstBpp == 1 && srcBpp == 1) {
+                for (int c = 0; c < width; ++c) d[c] = table[s[c]];
+                continue;
+            }
+            if (kSamples == 3 && dstBpp == 3 && srcBpp == 3) {
+                for (int i = 0; i < 3 * width; ++i) d[i] = table[s[i]];
+                continue;
+            }
+            for (int c = 0; c < width; ++c, s += srcBpp, d += dstBpp)
+                for (int k = 0; k < kSamples; ++k) d[k] = table[s[k]];
+        } else {
+            for (int c = 0; c < width; ++c, s += srcBpp, d += dstBpp) {
+                for (int k = 0; k < kSamples; ++k) {
+                    const Sample v = table[s[2 * k] | (s[2 * k + 1] << 8)];
+                    d[2 * k] = static_cast<std::uint8_t>(v);
+                    d[2 * k + 1] = static_cast<std::uint8_t>(v >> 8);
+                }
+            }
+        }
+    }
+    return 1;
+}
+
+inline const int* Value(void* param) { return static_cast<const int*>(param); }
+
+}  // namespace
+
+#define NODRIX_TABLE_KERNEL(name, Sample, samples, tableOf)                                    \
+    int name(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,      \
+             int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {     \
+        if (Value(param) == nullptr) return 0;                                                  \
+        return ApplyTable<Sample, samples>(tableOf(*Value(param)), dst, src, rect, dstX, dstY,  \
+                                           dstBpp, srcBpp, dstStride, srcStride);               \
+    }
+
+NODRIX_TABLE_KERNEL(Brightness8, std::uint8_t, 1, BrightnessTable8)
+NODRIX_TABLE_KERNEL(Brightness16, std::uint16_t, 1, BrightnessTable16)
+NODRIX_TABLE_KERNEL(BrightnessColor8, std::uint8_t, 3, BrightnessTable8)
+NODRIX_TABLE_KERNEL(BrightnessColor16, std::uint16_t, 3, BrightnessTable16)
+NODRIX_TABLE_KERNEL(Contrast8, std::uint8_t, 1, ContrastTable8)
+NODRIX_TABLE_KERNEL(Contrast16, std::uint16_t, 1, ContrastTable16)
+NODRIX_TABLE_KERNEL(ContrastColor8, std::uint8_t, 3, ContrastTable8)
+NODRIX_TABLE_KERNEL(ContrastColor16, std::uint16_t, 3, ContrastTable16)
+NODRIX_TABLE_KERNEL(Gamma8, std::uint8_t, 1, GammaTable8)
+NODRIX_TABLE_KERNEL(Gamma16, std::uint16_t, 1, GammaTable16)
+NODRIX_TABLE_KERNEL(GammaColor8, std::uint8_t, 3, GammaTable8)
+NODRIX_TABLE_KERNEL(GammaColor16, std::uint16_t, 3, GammaTable16)
+
+#undef NODRIX_TABLE_KERNEL
+
+}  // namespace nodrix::imaging
