@@ -170,14 +170,11 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
     if (fd < 0) return false;
     const bool written = WriteAll(fd, text) && fsync(fd) == 0;
     close(fd);
+    // The folder is not flushed: after a power failure the rename may be
+    // lost, which leaves the old file, complete as well.
     if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
         unlink(temporary.c_str());
         return false;
-    }
-    const int directory = open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directory >= 0) {
-        fsync(directory);
-        close(directory);
     }
     return true;
 }
@@ -300,7 +297,13 @@ bool UpdateSettings(const std::function<bool(SettingsTree&)>& change) {
     bool done = false;
     if (LockFile(lock, LOCK_EX) == 0) {
         SettingsTree tree = LoadSettings();
-        done = change(tree) && ReplaceFile(path, tree.Serialise());
+        const std::string before = tree.Serialise();
+        if (change(tree)) {
+            // Settings are saved whole, mostly unchanged; a flushed rewrite
+            // costs milliseconds, so an identical file is left alone.
+            const std::string after = tree.Serialise();
+            done = after == before || ReplaceFile(path, after);
+        }
     }
     close(lock);  // releases the lock
     return done;

@@ -141,6 +141,22 @@ TEST_F(SettingsFileTest, KeepsEitherOldOrNewContentWhenAWriterProcessIsKilledMid
     }
 }
 
+TEST_F(SettingsFileTest, WritingBackTheStoredValueLeavesTheFileAlone) {
+    SettingsKey key;
+    ASSERT_TRUE(key.Create(root_));
+    ASSERT_TRUE(key.WriteDword("Size", 3));
+    struct stat before {};
+    ASSERT_EQ(stat(detail::SettingsFilePath().c_str(), &before), 0);
+    EXPECT_TRUE(key.WriteDword("Size", 3));
+    EXPECT_TRUE(key.Create(root_));
+    struct stat after {};
+    ASSERT_EQ(stat(detail::SettingsFilePath().c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_TRUE(key.WriteDword("Size", 4));  // a change replaces it
+    ASSERT_EQ(stat(detail::SettingsFilePath().c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+}
+
 TEST_F(SettingsFileTest, StoreFileIsCreatedWithItsFolder) {
     const std::string saved = detail::SettingsFilePath();
     char directory[] = "/tmp/nodrix-settings-dir-XXXXXX";
