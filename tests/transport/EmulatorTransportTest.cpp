@@ -202,29 +202,31 @@ TEST_F(OnEmulator, FrameHeaderAndPayload) {
     EXPECT_EQ(pieces - (frame.PayloadSize() % 0x80000 != 0 ? 1 : 0), QueuedTransfers(0x80000));
 }
 
-TEST_F(OnEmulator, HeaderExchangeRecoversAndGivesUpAfterThirtyTries) {
+TEST_F(OnEmulator, HeaderExchangeGivesUpAfterThirtyTriesAndRecovers) {
     StartSelected();
     platform::SetTimeSpeedup(50);
     emulator::FaultConfig faults;
-    faults.failHeaderReads = 2;
-    driver_->SetFaults(0, faults);
-    transport::FrameDescriptor frame;
-    ASSERT_EQ(1, transport_->ReadStatusBlock(frame));
-    int pulses = 0;
-    for (const emulator::ControlSetup& setup : ControlRequests()) {
-        if (setup.request == 0x30 && setup.index == 0x40 && setup.data[0] == 108) ++pulses;
-    }
-    EXPECT_EQ(4, pulses);  // 1 then 0, after each of the two failed reads
-    EXPECT_EQ(3u, QueuedTransfers(64));
-
-    transport_->CloseDataHandle();
-    driver_->ClearRequests();
     faults.failHeaderReads = 1000;
     driver_->SetFaults(0, faults);
+    transport::FrameDescriptor frame;
     EXPECT_EQ(0, transport_->ReadStatusBlock(frame));
     EXPECT_EQ(30u, QueuedTransfers(64));
     EXPECT_EQ(0u, driver_->PendingTransferCount());
     EXPECT_EQ(platform::kInvalidDriverHandle, transport_->DataHandle());
+
+    driver_->ClearRequests();
+    faults.failHeaderReads = 2;
+    driver_->SetFaults(0, faults);
+    ASSERT_EQ(1, transport_->ReadStatusBlock(frame));
+    std::vector<std::uint8_t> pulses;
+    for (const emulator::ControlSetup& setup : ControlRequests()) {
+        if (setup.request == 0x30 && setup.index == 0x40 && setup.data[0] == 108) {
+            pulses.push_back(setup.data[2]);
+        }
+    }
+    // Register 108 went to 1 and back to 0 after each of the two failed reads.
+    EXPECT_EQ((std::vector<std::uint8_t>{1, 0, 1, 0}), pulses);
+    EXPECT_EQ(3u, QueuedTransfers(64));
 }
 
 TEST_F(OnEmulator, FpgaAccessesOfTwoThreadsStayTogether) {
