@@ -1,0 +1,156 @@
+// Construction, initialisation and destruction of a connection.
+#include "connection/CNodrix.h"
+
+#include <cstring>
+#include <new>
+
+#include "platform/Time.h"
+
+namespace nodrix {
+
+CNodrix::CNodrix() : rateWindowStart_(platform::MultimediaTime()) {
+    placement_[2] = geometry_.width;
+    placement_[3] = geometry_.height;
+}
+
+CNodrix::~CNodrix() {
+    // The settings of the selected camera survive the connection.
+    if (core_) SaveGroups(CameraIndex());
+    Close();
+#if NODRIX_HAVE_CORE
+    if (core_) core_->Shutdown();
+#endif
+    core_.reset();
+    for (auto& image : images_) image.reset();
+    UnregisterDeviceNotifications(notification_);
+    notification_ = 0;
+}
+
+int CNodrix::Initialize(platform::WindowHandle recipient) {
+    cpuFeatures_ = 0;
+    core_ = CreateCameraCore();
+    const bool buffersMade = CreateBuffers();
+    recipient_ = recipient;
+
+    if (recipient != 0) {
+        notification_ = RegisterDeviceNotifications(recipient);
+        // The connection stays without camera; the handle is still valid.
+        if (notification_ == 0) return 0;
+    }
+    if ((CameraCoreBuiltIn() && !core_) || !buffersMade) {
+        PushError(NODRIX_ERROR_MEMORY);
+        return 0;
+    }
+    if (!AllocateMaskPlanes()) return 0;
+
+    LoadCaptureGeometry();
+    SetUpCore();
+    LoadImageGroups(0);
+    LoadCameraGroup(CameraIndex());
+    LoadConnectionValues();
+    return 1;
+}
+
+bool CNodrix::CreateBuffers() {
+    bool all = true;
+    for (auto& image : images_) {
+        if (!image) image.reset(new (std::nothrow) imaging::CDibImage());
+        all = all && image != nullptr;
+    }
+    return all;
+}
+
+bool CNodrix::AllocateMaskPlanes() {
+    struct Plane {
+        ImageSlot slot;
+        int bits;
+    };
+    static constexpr Plane kPlanes[] = {
+        {kDark8, 8},         {kWhite8, 8},         {kDark16, 16},       {kWhite16, 16},
+        {kDefectDark8, 8},   {kDefectWhite8, 8},   {kDefectDark16, 16}, {kDefectWhite16, 16},
+        {kMark8, 8},         {kMark16, 16},
+    };
+    for (const Plane& plane : kPlanes) {
+        if (!images_[plane.slot]->Allocate(kSensorWidth, kSensorHeight, plane.bits)) return false;
+        std::memset(images_[plane.slot]->Pixels(), 0, images_[plane.slot]->SizeBytes());
+    }
+    // The neutral flat field: dark 0, white full scale (12 bits in 16-bit
+    // samples).
+    std::memset(images_[kWhite8]->Pixels(), 0xFF, images_[kWhite8]->SizeBytes());
+    imaging::CDibImage& white16 = *images_[kWhite16];
+    for (int y = 0; y < white16.Height(); ++y) {
+        std::uint8_t* row = white16.Row(y);
+        for (int x = 0; x < white16.Width(); ++x) {
+            row[2 * x] = 0xFF;
+            row[2 * x + 1] = 0x0F;
+        }
+    }
+    return true;
+}
+
+void CNodrix::SetUpCore() {
+#if NODRIX_HAVE_CORE
+    if (!core_) return;
+    core_->SetProductId(kConnectionProductId);
+    core_->Setup(reinterpret_cast<void*>(recipient_), &kCameraInterfaceClass);
+    // A single camera of this model is opened right away.
+    if (core_->CountCameras(kConnectionProductId) == 1) SetDeviceNumber(0);
+#endif
+}
+
+int CNodrix::CameraIndex() const {
+#if NODRIX_HAVE_CORE
+    if (core_) return core_->GetCameraIndex();
+#endif
+    return deviceNumber_;
+}
+
+int CNodrix::Close() {
+    DestroyPreviewWindow();
+    // Without a camera core nothing can be running.
+    if (core_) StopPreview();
+    frameReady_ = 0;
+#if NODRIX_HAVE_CORE
+    if (core_) core_->StopTransfer();
+#endif
+    return 1;
+}
+
+int CNodrix::StopPreview() {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    runFlag_ = 0;
+    if (mode_.exchange(kIdle) != kIdle) {
+#if NODRIX_HAVE_CORE
+        core_->StopTransfer();
+#endif
+    }
+    JoinWorkers();
+    return 1;
+}
+
+void CNodrix::JoinWorkers() {
+    if (workerEnded_) {
+        workerEnded_->Wait(platform::kInfinite);
+        workerEnded_.reset();
+    }
+    if (worker_) {
+        worker_->Join();
+        worker_.reset();
+    }
+    recording_ = 0;
+    if (recorderEnded_) {
+        recorderEnded_->Wait(platform::kInfinite);
+        recorderEnded_.reset();
+    }
+    if (recorder_) {
+        recorder_->Join();
+        recorder_.reset();
+    }
+}
+
+std::vector<std::pair<std::int32_t, std::int32_t>> CNodrix::ConfigPairs() const {
+    platform::LockGuard guard(maskLock_);
+    return configPairs_;
+}
+
+}  // namespace nodrix

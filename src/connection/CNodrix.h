@@ -1,0 +1,255 @@
+#pragma once
+// The camera connection behind one handle: owns the camera core, the
+// eighteen image buffers, the preview window, the worker threads, the image
+// parameters and a stack of error codes.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "NodrixSdk.h"
+#include "connection/ConnectionBlocks.h"
+#include "connection/CoreLink.h"
+#include "connection/DeviceNotification.h"
+#include "imaging/CDibImage.h"
+#include "platform/Event.h"
+#include "platform/RecursiveLock.h"
+#include "platform/Thread.h"
+#include "platform/WindowMessages.h"
+
+namespace nodrix {
+
+// The image buffers, in the connection's order.
+enum ImageSlot : int {
+    kRaw8 = 0,  // 8-bit raw frame; output of colour mode 0
+    kRaw16,     // 16-bit raw frame; output of colour mode 1
+    kRgb24,
+    kRgb32,
+    kRgb48,
+    kRgb64,
+    kScratch,  // copy of the output read by the sharpness filter
+    kDisplay,  // window-sized image drawn into the preview window
+    kDark8,
+    kWhite8,
+    kDark16,
+    kWhite16,
+    kDefectDark8,
+    kDefectWhite8,
+    kDefectDark16,
+    kDefectWhite16,
+    kMark8,
+    kMark16,
+    kImageSlotCount
+};
+
+// Acquisition modes.
+enum AcquisitionState : int { kIdle = 0, kPreviewing = 1, kCapturing = 2, kTriggering = 3 };
+
+// Depth of the error stack.
+inline constexpr int kErrorStackDepth = 20;
+// Wait for a single frame, in milliseconds.
+inline constexpr int kDefaultFrameTimeoutMs = 3000;
+inline constexpr int kDefaultWaitTimeMs = 10;
+
+class CNodrix {
+public:
+    CNodrix();
+    virtual ~CNodrix();
+    CNodrix(const CNodrix&) = delete;
+    CNodrix& operator=(const CNodrix&) = delete;
+
+    // --- Lifecycle ---------------------------------------------------------
+    int Initialize(platform::WindowHandle recipient);
+    int Close();
+
+    // --- Error stack ---------------------------------------------------------
+    // Records the code as the newest entry (the oldest of the 20 is lost) and
+    // posts it to the recipient window. Returns 1.
+    int PushError(int code);
+    // The newest code, removed from the stack; 0 when empty.
+    int PopError();
+    // Only notifies the recipient window of the code; nothing is recorded.
+    void PostError(int code);
+
+    // --- Device selection and identity --------------------------------------
+    int SetDeviceNumber(int index);
+    // names: NODRIX_ENUM_SLOTS slots of NODRIX_ENUM_SLOT_CHARS characters.
+    // Returns the number of names written, -1 on failure.
+    int EnumDevice(char* names);
+    int GetDeviceName(int index, char* name, int size);
+    // record: the caller's NodrixCameraInfo, whose first word is its size.
+    int GetCameraInfo(void* record);
+    // written (may be null) tells whether the buffer was written.
+    int ReadSerialNumber(char* buffer, int size, bool* written);
+    int ReadSromID(int address, int* ok);
+    int WriteSromID(int address, int value);
+
+    // --- Acquisition ---------------------------------------------------------
+    int Preview();
+    int CallBackPreview(platform::WindowHandle window, void* buffer, int size, int rowOrder);
+    int Capture();
+    int SnapShot(void* buffer, int size, int rowOrder);
+    int GetImage(void* buffer, int size, int rowOrder);
+    int Trigger(platform::WindowHandle window, void* buffer, int size, int rowOrder);
+    int StartPreview();
+    int StopPreview();
+    int Record(const char* fileName, int durationMs, int showWindow);
+    int SetWaitTime(int milliseconds);
+    int GetWaitTime() const { return waitTimeMs_; }
+
+    // --- Preview window and capture geometry ---------------------------------
+    int SetPreviewWindow(platform::WindowHandle parent, int x, int y, int width, int height);
+    int SetCaptureWindow(int width, int height);
+    int SetCaptureWindowEx(int horizontalTotal, int horizontalStart, int width, int verticalTotal,
+                           int verticalStart, int height);
+    int GetCaptureWindowEx(int* horizontalTotal, int* horizontalStart, int* width,
+                           int* verticalTotal, int* verticalStart, int* height) const;
+    int Width() const { return geometry_.width; }
+    int Height() const { return geometry_.height; }
+    int SetColorMode(int bitsPerPixel);
+    int GetColorMode() const { return kColorModeBits[colorMode_]; }
+    int SetSubSample(int mode);
+    int GetSubSample() const { return subSample_; }
+    int SetMirrorH(int on);
+    int SetMirrorV(int on);
+    int GetMirrorH();
+    int GetMirrorV();
+
+    // --- Exposure, gain and parameters ---------------------------------------
+    int SetExposureTimeEx(double seconds);
+    double GetExposureTimeEx(int* ok);
+    int SetRealExposureTime(int microseconds);
+    int GetRealExposureTime(int* ok);
+    int SetAutoIris(int mode);
+    int GetAutoIris(int* ok);
+    int SetFilterValue(int code, int value);
+    int GetFilterValue(int code, int* ok);
+
+    // --- Registers, I/O port, temperature ------------------------------------
+    int ReadRegister(int address, int* ok);
+    int WriteRegister(int address, int value);
+    int ReadFpgaRegister(int reg, int* ok);
+    int WriteFpgaRegister(int reg, int value);
+    int SetIOPort(int value);
+    int GetIOPort(unsigned char* value);
+    int SetSamplingRate(int rate);
+    double GetTemperatureEx(int* ok);
+
+    // --- Dialogs and files ---------------------------------------------------
+    int SetCameraDlg(platform::WindowHandle parent);
+    int SetImageDlg(platform::WindowHandle parent);
+    int SetAnalogDlg(platform::WindowHandle parent);
+    int SaveImage(const char* fileName, int format);
+    int LoadConfigFile(const char* fileName);
+    int LoadMaskFile(const char* fileName);
+    int SaveMaskFile(const char* fileName);
+    int UpdateMaskData(int which);
+
+    // --- State read by tests and by the other parts of the connection --------
+    platform::WindowHandle Recipient() const { return recipient_; }
+    bool HasCore() const { return core_ != nullptr; }
+    CNodrixU3T2Base* Core() const { return core_.get(); }
+    imaging::CDibImage* Image(ImageSlot slot) const { return images_[slot].get(); }
+    const CaptureGeometry& Geometry() const { return geometry_; }
+    const ImageParameters& ImageBlock() const { return imageParams_; }
+    const CameraParameters& CameraBlock() const { return cameraParams_; }
+    int ColorModeIndex() const { return colorMode_; }
+    int DeviceNumber() const { return deviceNumber_; }
+    int AcquisitionMode() const { return mode_.load(); }
+    const FrameInfo* FrameInfoRecord() const { return &frameInfo_; }
+    std::vector<std::pair<std::int32_t, std::int32_t>> ConfigPairs() const;
+
+private:
+    // Initialisation steps.
+    bool CreateBuffers();
+    bool AllocateMaskPlanes();
+    void SetUpCore();
+    // Pushes the camera parameter block to a freshly opened camera.
+    void ApplyCameraParameters();
+    // The filter, grey and camera groups of the selected camera, and the
+    // connection values, from and to the settings store.
+    void LoadCaptureGeometry();
+    void LoadImageGroups(int cameraIndex);
+    void LoadCameraGroup(int cameraIndex);
+    void SaveGroups(int cameraIndex);
+    void LoadConnectionValues();
+    // Colour mode corrected against the camera's output formats.
+    void CorrectColorMode();
+    int CameraIndex() const;
+    // Joins the worker and recording threads after their flags were cleared.
+    void JoinWorkers();
+    // Releases the preview window's device context, destroys the window and
+    // unregisters its class.
+    void DestroyPreviewWindow();
+    // Operations whose camera side is not built in yet.
+    int NoCamera();
+
+    // Processor features for the conversion kernels.
+    std::uint32_t cpuFeatures_ = 0;
+    CoreHandle core_;
+    std::array<std::unique_ptr<imaging::CDibImage>, kImageSlotCount> images_;
+
+    // Preview window (Part of the preview code): window, device context,
+    // class name, parent and placement.
+    platform::WindowHandle previewWindow_ = 0;
+    void* previewDc_ = nullptr;
+    char windowClassName_[256] = {};
+    platform::WindowHandle previewParent_ = 0;
+    int placement_[4] = {0, 0, kSensorWidth, kSensorHeight};
+
+    CaptureGeometry geometry_;
+    ImageParameters imageParams_;
+    void* imageDialog_ = nullptr;  // open image dialog, not owned
+    CameraParameters cameraParams_;
+    void* analogDialog_ = nullptr;  // open analog dialog, not owned
+    int realExposureUs_ = 0;
+
+    platform::RecursiveLock frameLock_;
+    mutable platform::RecursiveLock maskLock_;
+    bool settingsSaved_ = false;
+
+    // Configuration-file pairs, under the mask lock.
+    std::vector<std::pair<std::int32_t, std::int32_t>> configPairs_;
+
+    // Worker (preview or trigger) and recording threads.
+    std::atomic<int> runFlag_{0};  // 0 stop, 1 run, 2 paused
+    std::unique_ptr<platform::Thread> worker_;
+    std::unique_ptr<platform::Event> workerEnded_;
+    std::atomic<int> recording_{0};
+    std::unique_ptr<platform::Thread> recorder_;
+    std::unique_ptr<platform::Event> recorderEnded_;
+
+    platform::WindowHandle recipient_ = 0;
+    platform::WindowHandle callbackWindow_ = 0;
+    void* appBuffer_ = nullptr;
+    int appBufferSize_ = 0;
+    int rowOrder_ = 0;
+    FrameInfo frameInfo_ = {};
+
+    std::atomic<int> mode_{kIdle};
+    int colorMode_ = 0;
+    int subSample_ = 0;
+    int waitTimeMs_ = kDefaultWaitTimeMs;
+    int clock_ = 0;
+    std::atomic<int> frameReady_{0};
+    int frameRate10_ = 0;
+    int frameCount_ = 0;
+    std::uint32_t rateWindowStart_ = 0;
+
+    // Error stack, newest first. Pushes come from the application's threads
+    // and from the workers, so the stack has its own lock.
+    mutable platform::RecursiveLock errorLock_;
+    std::array<int, kErrorStackDepth> errors_{};
+
+    int frameTimeoutMs_ = kDefaultFrameTimeoutMs;
+    int deviceNumber_ = 0;
+    int maskFilter_ = 0;
+    int dotFilter_ = 0;
+
+    DeviceNotificationToken notification_ = 0;
+};
+
+}  // namespace nodrix

@@ -1,0 +1,214 @@
+// Camera selection, the names of the attached cameras, the camera
+// information record and the configuration memory.
+#include <cstdio>
+#include <cstring>
+
+#include "connection/CNodrix.h"
+#include "platform/Time.h"
+
+namespace nodrix {
+
+namespace {
+constexpr const char* kModelName = "NodrixT520";
+// Entries of the shared device table.
+constexpr int kDeviceTableSize = 32;
+// The serial number in the configuration memory.
+constexpr int kSerialAddress = 0x1040;
+constexpr int kSerialLength = 32;
+// "NodrixT520_NN" with its terminator.
+constexpr int kDeviceNameBytes = 14;
+
+void WriteInt32(std::uint8_t* record, int offset, std::int32_t value) {
+    std::memcpy(record + offset, &value, sizeof value);
+}
+void WriteDouble(std::uint8_t* record, int offset, double value) {
+    std::memcpy(record + offset, &value, sizeof value);
+}
+}  // namespace
+
+int CNodrix::SetDeviceNumber(int index) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+#if NODRIX_HAVE_CORE
+    if (settingsSaved_) {
+        SaveGroups(CameraIndex());
+    } else {
+        settingsSaved_ = true;
+    }
+    if (core_->IsCameraPresent(index) && core_->OpenCamera(index)) {
+        const int camera = CameraIndex();
+        LoadCameraGroup(camera);
+        LoadImageGroups(camera);
+        ApplyCameraParameters();
+        deviceNumber_ = index;
+        return 1;
+    }
+#else
+    (void)index;
+#endif
+    return PushError(NODRIX_ERROR_NOT_PRESENT), 0;
+}
+
+void CNodrix::ApplyCameraParameters() {
+#if NODRIX_HAVE_CORE
+    CameraParameters& p = cameraParams_;
+    core_->SetGain(p.globalGain);
+    core_->SetGreen1Gain(p.green1Gain);
+    core_->SetRedGain(p.redGain);
+    core_->SetBlueGain(p.blueGain);
+    core_->SetGreen2Gain(p.green2Gain);
+    if (core_->HasExposureSeconds()) {
+        core_->SetExposureSeconds(p.exposureSeconds);
+    } else {
+        core_->SetExposure(p.exposure);
+    }
+    core_->SetMirrorV(p.mirrorV);
+    core_->SetMirrorH(p.mirrorH);
+    if (core_->HasBlackLevel()) core_->SetBlackLevel(p.blackLevel);
+    if (core_->HasPeltier()) {
+        core_->SetPeltier(1);
+        p.peltier = 1;
+    }
+    if (core_->HasShortExposure()) {
+        core_->SetShortExposure(0);
+        p.shortExposure = 0;
+    }
+    if (core_->HasGainMode()) core_->SetGainMode(p.gainMode);
+#endif
+}
+
+int CNodrix::EnumDevice(char* names) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), -1;
+    if (names == nullptr) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), -1;
+    int written = 0;
+#if NODRIX_HAVE_CORE
+    const int present = core_->CountCameras(kConnectionProductId);
+    // The buffer has room for ten names; further cameras are not listed.
+    for (int n = 0; n < kDeviceTableSize && written < present && written < NODRIX_ENUM_SLOTS;
+         ++n) {
+        if (!core_->IsCameraPresent(n)) continue;
+        std::snprintf(names + written * NODRIX_ENUM_SLOT_CHARS, NODRIX_ENUM_SLOT_CHARS,
+                      "%s_%02d", kModelName, written + 1);
+        ++written;
+    }
+#endif
+    for (int slot = written; slot < NODRIX_ENUM_SLOTS; ++slot) {
+        names[slot * NODRIX_ENUM_SLOT_CHARS] = '\0';
+    }
+    return written;
+}
+
+int CNodrix::GetDeviceName(int index, char* name, int size) {
+    // The name takes 14 bytes; a smaller buffer is refused rather than
+    // written past.
+    if (size < kDeviceNameBytes || name == nullptr) {
+        return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    }
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    bool present = false;
+#if NODRIX_HAVE_CORE
+    present = index >= 0 && index < kDeviceTableSize && core_->IsCameraPresent(index);
+#endif
+    if (!present) return PushError(NODRIX_ERROR_NOT_PRESENT), 0;
+    std::snprintf(name, static_cast<std::size_t>(size), "%s_%02d", kModelName, index + 1);
+    return 1;
+}
+
+int CNodrix::GetCameraInfo(void* record) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (record == nullptr) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    auto* bytes = static_cast<std::uint8_t*>(record);
+    std::int32_t size = 0;
+    std::memcpy(&size, bytes, sizeof size);
+    if (size < NODRIX_CAMERA_INFO_BASIC_SIZE) return PushError(NODRIX_ERROR_MEMORY), 0;
+#if NODRIX_HAVE_CORE
+    WriteInt32(bytes, 4, kSensorWidth);
+    WriteInt32(bytes, 8, kSensorHeight);
+    WriteInt32(bytes, 12, core_->GetGainMin());
+    WriteInt32(bytes, 16, core_->GetGainMax());
+    WriteInt32(bytes, 20, core_->GetColorGainMin());
+    WriteInt32(bytes, 24, core_->GetColorGainMax());
+    WriteInt32(bytes, 28, core_->GetExposureTenthsMin());
+    WriteInt32(bytes, 32, core_->GetExposureTenthsMax());
+    if (size >= NODRIX_CAMERA_INFO_FULL_SIZE) {
+        WriteDouble(bytes, 40, core_->GetExposureSecondsMin());
+        WriteDouble(bytes, 48, core_->GetExposureSecondsMax());
+    }
+#else
+    (void)WriteInt32;
+    (void)WriteDouble;
+#endif
+    return 1;
+}
+
+int CNodrix::ReadSerialNumber(char* buffer, int size, bool* written) {
+    if (written != nullptr) *written = false;
+    if (size < kSerialLength || buffer == nullptr) {
+        return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    }
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    char serial[kSerialLength] = {};
+    int count = 0;
+#if NODRIX_HAVE_CORE
+    for (; count < kSerialLength; ++count) {
+        std::uint8_t byte = 0;
+        if (!core_->ReadConfigByte(kSerialAddress + count, &byte)) {
+            if (count == 0) return 0;
+            break;
+        }
+        if (byte == 0xFF) break;
+        serial[count] = static_cast<char>(byte);
+        platform::SleepMs(10);
+    }
+#endif
+    // An erased area (first byte 0xFF) leaves the buffer as it was.
+    if (count == 0) return 1;
+    // Thirty-two characters leave no room for the terminator: keep 31.
+    const int length = count < kSerialLength ? count : kSerialLength - 1;
+    std::memcpy(buffer, serial, static_cast<std::size_t>(length));
+    buffer[length] = '\0';
+    if (written != nullptr) *written = true;
+    return 1;
+}
+
+int CNodrix::ReadSromID(int address, int* ok) {
+    if (ok != nullptr) *ok = 0;
+#if NODRIX_HAVE_CORE
+    std::uint8_t byte = 0;
+    if (core_ && core_->ReadConfigByte(address & 0xFFF, &byte)) {
+        if (ok != nullptr) *ok = 1;
+        return byte;
+    }
+#else
+    (void)address;
+#endif
+    PostError(NODRIX_ERROR_NO_CORE);
+    return 0;
+}
+
+int CNodrix::WriteSromID(int address, int value) {
+#if NODRIX_HAVE_CORE
+    const int at = address & 0xFFF;
+    if (!core_ || !core_->WriteConfigByte(at, value & 0xFF)) {
+        PostError(NODRIX_ERROR_NO_CORE);
+        return 0;
+    }
+    // Read back and rewrite until the byte holds, at most ten times.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        std::uint8_t byte = 0;
+        if (!core_->ReadConfigByte(at, &byte)) {
+            PostError(NODRIX_ERROR_NO_CORE);
+            break;
+        }
+        if (byte == static_cast<std::uint8_t>(value)) break;
+        core_->WriteConfigByte(at, value & 0xFF);
+    }
+    return 1;
+#else
+    (void)address;
+    (void)value;
+    PostError(NODRIX_ERROR_NO_CORE);
+    return 0;
+#endif
+}
+
+}  // namespace nodrix

@@ -1,0 +1,171 @@
+// Parameters the connection keeps itself or forwards to the camera core:
+// mirroring, exposure, automatic exposure mode, subsampling, wait time and
+// the capture window as stored.
+#include "connection/CNodrix.h"
+
+namespace nodrix {
+
+int CNodrix::SetMirrorH(int on) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    cameraParams_.mirrorH = on != 0;
+#if NODRIX_HAVE_CORE
+    return core_->SetMirrorH(cameraParams_.mirrorH) ? 1 : 0;
+#else
+    return 0;
+#endif
+}
+
+int CNodrix::SetMirrorV(int on) {
+    if (!core_) {
+        PostError(NODRIX_ERROR_NO_CORE);
+        return 0;
+    }
+    cameraParams_.mirrorV = on != 0;
+#if NODRIX_HAVE_CORE
+    return core_->SetMirrorV(cameraParams_.mirrorV) ? 1 : 0;
+#else
+    return 0;
+#endif
+}
+
+int CNodrix::GetMirrorH() {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    return cameraParams_.mirrorH;
+}
+
+int CNodrix::GetMirrorV() {
+    if (!core_) {
+        PostError(NODRIX_ERROR_NO_CORE);
+        return 0;
+    }
+    return cameraParams_.mirrorV;
+}
+
+int CNodrix::SetExposureTimeEx(double seconds) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+#if NODRIX_HAVE_CORE
+    if (!core_->HasExposureSeconds()) return PushError(NODRIX_ERROR_NOT_SUPPORTED), 0;
+    if (!core_->SetExposureSeconds(seconds)) return 0;
+    cameraParams_.exposureSeconds = seconds;
+    cameraParams_.exposure = static_cast<std::int32_t>(static_cast<std::int64_t>(seconds) * 10000);
+    return 1;
+#else
+    (void)seconds;
+    return 0;
+#endif
+}
+
+double CNodrix::GetExposureTimeEx(int* ok) {
+    if (ok != nullptr) *ok = 0;
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), -1.0;
+#if NODRIX_HAVE_CORE
+    if (!core_->HasExposureSeconds()) return PushError(NODRIX_ERROR_NOT_SUPPORTED), -1.0;
+    int good = 0;
+    const double seconds = core_->GetExposureSeconds(&good);
+    if (good) cameraParams_.exposureSeconds = seconds;
+    if (ok != nullptr) *ok = good ? 1 : 0;
+    return seconds;
+#else
+    return -1.0;
+#endif
+}
+
+int CNodrix::SetRealExposureTime(int microseconds) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+#if NODRIX_HAVE_CORE
+    const int units = microseconds / 100;
+    if (units < core_->GetExposureTenthsMin() || units > core_->GetExposureTenthsMax()) {
+        return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    }
+    cameraParams_.exposure = units;
+    core_->SetExposure(units);
+    if (core_->HasExposureSeconds()) {
+        int good = 0;
+        const double seconds = core_->GetExposureSeconds(&good);
+        if (good) cameraParams_.exposureSeconds = seconds;
+    }
+    return 1;
+#else
+    (void)microseconds;
+    return 0;
+#endif
+}
+
+int CNodrix::GetRealExposureTime(int* ok) {
+    realExposureUs_ = cameraParams_.exposure * 100;
+    if (ok != nullptr) *ok = 1;
+    return realExposureUs_;
+}
+
+int CNodrix::SetAutoIris(int mode) {
+    if (mode < 0 || mode > 2) {
+        PostError(NODRIX_ERROR_INVALID_ARGUMENT);
+        return 0;
+    }
+    cameraParams_.autoIris = mode;
+    return 1;
+}
+
+int CNodrix::GetAutoIris(int* ok) {
+    if (ok != nullptr) *ok = 1;
+    return cameraParams_.autoIris;
+}
+
+int CNodrix::SetSubSample(int mode) {
+    // Subsampling is not offered by this camera: only "none" is accepted.
+    if (mode != 0) return 0;
+    subSample_ = 0;
+    return 1;
+}
+
+int CNodrix::SetWaitTime(int milliseconds) {
+    if (milliseconds < 0) return 0;
+    waitTimeMs_ = milliseconds;
+    return 1;
+}
+
+int CNodrix::GetCaptureWindowEx(int* horizontalTotal, int* horizontalStart, int* width,
+                                int* verticalTotal, int* verticalStart, int* height) const {
+    if (horizontalTotal != nullptr) *horizontalTotal = geometry_.horizontalTotal;
+    if (horizontalStart != nullptr) *horizontalStart = geometry_.horizontalStart;
+    if (width != nullptr) *width = geometry_.width;
+    if (verticalTotal != nullptr) *verticalTotal = geometry_.verticalTotal;
+    if (verticalStart != nullptr) *verticalStart = geometry_.verticalStart;
+    if (height != nullptr) *height = geometry_.height;
+    return 1;
+}
+
+int CNodrix::SetPreviewWindow(platform::WindowHandle parent, int x, int y, int width,
+                              int height) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    previewParent_ = parent;
+    placement_[0] = x;
+    placement_[1] = y;
+    placement_[2] = width;
+    placement_[3] = height;
+    return 1;
+}
+
+namespace {
+bool IsSettableCode(int code) { return (code >= 1 && code <= 28) || (code >= 100 && code <= 106 && code != 101); }
+bool IsReadableCode(int code) { return (code >= 1 && code <= 27) || (code >= 100 && code <= 106); }
+}  // namespace
+
+int CNodrix::SetFilterValue(int code, int value) {
+    // Codes are checked first, so an unknown one is always error 9.
+    if (!IsSettableCode(code)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    (void)value;
+    return NoCamera();
+}
+
+int CNodrix::GetFilterValue(int code, int* ok) {
+    if (ok != nullptr) *ok = 0;
+    if (!IsReadableCode(code)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    // The temperature is read only through Nodrix_GetTemperatureEx.
+    if (code == NODRIX_FILTER_TEMPERATURE) return PushError(NODRIX_ERROR_NOT_SUPPORTED), -1;
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    return NoCamera();
+}
+
+}  // namespace nodrix

@@ -1,0 +1,47 @@
+// Connection operations whose camera side (acquisition, preview window,
+// conversion pipeline, dialogs, files) is not built in yet: each reports
+// error 1 as it does without a camera.
+#include "connection/CNodrix.h"
+
+namespace nodrix {
+
+int CNodrix::NoCamera() {
+    PushError(NODRIX_ERROR_NO_CORE);
+    return 0;
+}
+
+void CNodrix::DestroyPreviewWindow() {
+    previewDc_ = nullptr;
+    previewWindow_ = 0;
+    windowClassName_[0] = '\0';
+}
+
+int CNodrix::Preview() { return NoCamera(); }
+int CNodrix::CallBackPreview(platform::WindowHandle, void*, int, int) { return NoCamera(); }
+int CNodrix::Capture() { return NoCamera(); }
+int CNodrix::SnapShot(void*, int, int) { return NoCamera(); }
+int CNodrix::GetImage(void*, int, int) { return NoCamera(); }
+int CNodrix::Trigger(platform::WindowHandle, void*, int, int) { return NoCamera(); }
+int CNodrix::StartPreview() { return NoCamera(); }
+
+int CNodrix::Record(const char* fileName, int, int) {
+    if (fileName == nullptr || fileName[0] == '\0') {
+        return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    }
+    return NoCamera();
+}
+
+int CNodrix::SetCaptureWindow(int, int) { return NoCamera(); }
+int CNodrix::SetCaptureWindowEx(int, int, int, int, int, int) { return NoCamera(); }
+int CNodrix::SetColorMode(int) { return NoCamera(); }
+
+int CNodrix::SetCameraDlg(platform::WindowHandle) { return NoCamera(); }
+int CNodrix::SetImageDlg(platform::WindowHandle) { return NoCamera(); }
+int CNodrix::SetAnalogDlg(platform::WindowHandle) { return NoCamera(); }
+int CNodrix::SaveImage(const char*, int) { return NoCamera(); }
+int CNodrix::LoadConfigFile(const char*) { return 0; }
+int CNodrix::LoadMaskFile(const char*) { return NoCamera(); }
+int CNodrix::SaveMaskFile(const char*) { return NoCamera(); }
+int CNodrix::UpdateMaskData(int) { return NoCamera(); }
+
+}  // namespace nodrix

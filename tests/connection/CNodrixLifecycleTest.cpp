@@ -1,0 +1,117 @@
+// A connection on its own: construction defaults, the mask planes made by
+// initialisation, and the error stack.
+#include <gtest/gtest.h>
+
+#include "connection/CNodrix.h"
+#include "platform/WindowMessages.h"
+
+namespace nodrix {
+namespace {
+
+constexpr platform::WindowHandle kRecipient = 0x7A000;
+
+TEST(CNodrixConstruction, DefaultsBeforeAnyCameraIsTouched) {
+    CNodrix c;
+    EXPECT_FALSE(c.HasCore());
+    EXPECT_EQ(c.Width(), 1280);
+    EXPECT_EQ(c.Height(), 1024);
+    EXPECT_EQ(c.Geometry().horizontalTotal, 1280);
+    EXPECT_EQ(c.Geometry().verticalTotal, 1024);
+    EXPECT_EQ(c.Geometry().bufferCount, 4);
+    EXPECT_EQ(c.GetWaitTime(), 10);
+    EXPECT_EQ(c.GetSubSample(), 0);
+    EXPECT_EQ(c.GetColorMode(), 8);
+    EXPECT_EQ(c.AcquisitionMode(), kIdle);
+    EXPECT_EQ(c.DeviceNumber(), 0);
+    EXPECT_EQ(c.ImageBlock().gamma, 0);
+    EXPECT_EQ(c.CameraBlock().exposureSeconds, 0.0);
+    EXPECT_EQ(c.PopError(), 0);
+    for (int slot = 0; slot < kImageSlotCount; ++slot) {
+        EXPECT_EQ(c.Image(static_cast<ImageSlot>(slot)), nullptr);
+    }
+}
+
+TEST(CNodrixInitialize, MaskPlanesStartNeutral) {
+    CNodrix c;
+    c.Initialize(0);
+    for (int slot = 0; slot < kImageSlotCount; ++slot) {
+        ASSERT_NE(c.Image(static_cast<ImageSlot>(slot)), nullptr) << slot;
+    }
+    const auto& white8 = *c.Image(kWhite8);
+    const auto& white16 = *c.Image(kWhite16);
+    const auto& dark16 = *c.Image(kDark16);
+    ASSERT_EQ(white8.Width(), 1280);
+    ASSERT_EQ(white8.Height(), 1024);
+    EXPECT_EQ(white8.Bits(), 8);
+    EXPECT_EQ(white16.Bits(), 16);
+    EXPECT_EQ(c.Image(kMark16)->Bits(), 16);
+    EXPECT_EQ(c.Image(kDefectWhite8)->Bits(), 8);
+    for (int y : {0, 511, 1023}) {
+        for (int x : {0, 640, 1279}) {
+            EXPECT_EQ(white8.Row(y)[x], 255);
+            EXPECT_EQ(c.Image(kDark8)->Row(y)[x], 0);
+            EXPECT_EQ(white16.Row(y)[2 * x], 0xFF);
+            EXPECT_EQ(white16.Row(y)[2 * x + 1], 0x0F);
+            EXPECT_EQ(dark16.Row(y)[2 * x] | dark16.Row(y)[2 * x + 1], 0);
+            EXPECT_EQ(c.Image(kDefectDark16)->Row(y)[2 * x], 0);
+        }
+    }
+    // The frame buffers stay empty until an acquisition sizes them.
+    EXPECT_TRUE(c.Image(kRaw8)->Empty());
+    EXPECT_TRUE(c.Image(kRgb24)->Empty());
+}
+
+TEST(CNodrixErrors, StackHoldsTwentyNewestFirst) {
+    CNodrix c;
+    for (int code = 1; code <= 23; ++code) EXPECT_EQ(c.PushError(code), 1);
+    for (int code = 23; code >= 4; --code) EXPECT_EQ(c.PopError(), code);
+    EXPECT_EQ(c.PopError(), 0);
+}
+
+TEST(CNodrixErrors, PushPostsToTheRecipientAndPostOnlyRecordsNothing) {
+    platform::message_sink::Drain(kRecipient);
+    CNodrix c;
+    ASSERT_EQ(c.Initialize(kRecipient), 1);
+    EXPECT_EQ(c.Recipient(), kRecipient);
+    c.PushError(7);
+    c.PostError(13);
+    auto first = platform::message_sink::WaitFor(kRecipient, 2000);
+    auto second = platform::message_sink::WaitFor(kRecipient, 2000);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->message, 0x8003u);
+    EXPECT_EQ(first->wParam, 0u);
+    EXPECT_EQ(first->lParam, 7);
+    EXPECT_EQ(second->lParam, 13);
+    EXPECT_EQ(c.PopError(), 7);
+    EXPECT_EQ(c.PopError(), 0);
+}
+
+TEST(CNodrixErrors, WithoutRecipientNothingIsPosted) {
+    platform::message_sink::Clear();
+    CNodrix c;
+    c.PushError(5);
+    EXPECT_FALSE(platform::message_sink::WaitFor(0, 50).has_value());
+    EXPECT_EQ(c.PopError(), 5);
+}
+
+TEST(CNodrixWithoutCamera, CameraOperationsReportNoCamera) {
+    CNodrix c;
+    c.Initialize(0);
+    if (c.HasCore()) GTEST_SKIP() << "a camera core is built in";
+    NodrixCameraInfo info{};
+    info.size = sizeof info;
+    EXPECT_EQ(c.GetCameraInfo(&info), 0);
+    EXPECT_EQ(c.PopError(), 1);
+    EXPECT_EQ(c.SetDeviceNumber(0), 0);
+    EXPECT_EQ(c.PopError(), 1);
+    EXPECT_EQ(c.EnumDevice(nullptr), -1);
+    EXPECT_EQ(c.PopError(), 1);
+    EXPECT_EQ(c.StopPreview(), 0);
+    EXPECT_EQ(c.PopError(), 1);
+    // Close has nothing to stop and records nothing.
+    EXPECT_EQ(c.Close(), 1);
+    EXPECT_EQ(c.PopError(), 0);
+}
+
+}  // namespace
+}  // namespace nodrix
