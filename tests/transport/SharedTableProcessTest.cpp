@@ -81,6 +81,31 @@ TEST_F(SharedTableProcess, SecondProcessSeesTheSameTable) {
     EXPECT_EQ("0", after[0]);
 }
 
+// With NODRIX_EMULATION set the cameras come from the emulated driver the
+// environment selects, as for an application.
+TEST(SharedTableProcessEmulated, SecondProcessSeesTheSameCameras) {
+    const char* emulation = std::getenv("NODRIX_EMULATION");
+    if (emulation == nullptr || *emulation == '\0') GTEST_SKIP() << "NODRIX_EMULATION is not set";
+    transport::SetSharedTableName(PrivateTableName().c_str());
+    platform::InstallDriverPort(nullptr);
+    {
+        CNodrixCy3 transport;
+        ASSERT_EQ(2, transport.Enumerate());
+        transport::DeviceEntry first;
+        transport::DeviceEntry second;
+        ASSERT_TRUE(transport.GetEntry(0, &first));
+        ASSERT_TRUE(transport.GetEntry(1, &second));
+        const std::vector<std::string> seen = RunChild();
+        ASSERT_EQ(3u, seen.size());
+        EXPECT_EQ("2", seen[0]);
+        EXPECT_EQ("0 33b0 0 " + std::string(first.path), seen[1]);
+        EXPECT_EQ("1 33b0 1 " + std::string(second.path), seen[2]);
+    }
+    const std::vector<std::string> after = RunChild();
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ("0", after[0]);
+}
+
 }  // namespace
 }  // namespace nodrix::testing
 
