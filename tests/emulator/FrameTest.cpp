@@ -95,6 +95,23 @@ TEST(Frames, Ramp16WithWindowAndBothFlipsInOddPieces) {
     }
 }
 
+TEST(Frames, Ramp8WithWindowAndBothFlips) {
+    EmulatedDriver d(FastConfig());
+    SetWindow(d, 300, 64);
+    ASSERT_TRUE(WriteSensor(d, 0, 1, 0x40));
+    ASSERT_TRUE(WriteSensor(d, 0, 2, 0x01));
+    const auto h = d.Open(d.DevicePath(0).c_str(), true);
+    Frame f = ReadFrame(d, h, 4096);
+    ASSERT_TRUE(f.ok);
+    ASSERT_EQ(f.Size(), 1280u * 64u);
+    for (std::uint32_t k = 0; k < 64; ++k) {
+        for (std::uint32_t x = 0; x < 1280; ++x) {
+            ASSERT_EQ(f.payload[k * 1280 + x], ((1279 - x) + (300 + k) + f.Number()) & 0xFF)
+                << "row " << k << " col " << x;
+        }
+    }
+}
+
 TEST(Frames, Ramp8WindowWithoutFlips) {
     EmulatedDriver d(FastConfig());
     SetWindow(d, 10, 8);
