@@ -3,12 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "connection/CNodrix.h"
-#include "platform/WindowMessages.h"
 
 namespace nodrix {
 namespace {
-
-constexpr platform::WindowHandle kRecipient = 0x7A000;
 
 TEST(CNodrixConstruction, DefaultsBeforeAnyCameraIsTouched) {
     CNodrix c;
@@ -66,32 +63,6 @@ TEST(CNodrixErrors, StackHoldsTwentyNewestFirst) {
     for (int code = 1; code <= 23; ++code) EXPECT_EQ(c.PushError(code), 1);
     for (int code = 23; code >= 4; --code) EXPECT_EQ(c.PopError(), code);
     EXPECT_EQ(c.PopError(), 0);
-}
-
-TEST(CNodrixErrors, PushPostsToTheRecipientAndPostOnlyRecordsNothing) {
-    platform::message_sink::Drain(kRecipient);
-    CNodrix c;
-    ASSERT_EQ(c.Initialize(kRecipient), 1);
-    EXPECT_EQ(c.Recipient(), kRecipient);
-    c.PushError(7);
-    c.PostError(13);
-    auto first = platform::message_sink::WaitFor(kRecipient, 2000);
-    auto second = platform::message_sink::WaitFor(kRecipient, 2000);
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->message, 0x8003u);
-    EXPECT_EQ(first->wParam, 0u);
-    EXPECT_EQ(first->lParam, 7);
-    EXPECT_EQ(second->lParam, 13);
-    EXPECT_EQ(c.PopError(), 7);
-    EXPECT_EQ(c.PopError(), 0);
-}
-
-TEST(CNodrixErrors, WithoutRecipientNothingIsPosted) {
-    platform::message_sink::Clear();
-    CNodrix c;
-    c.PushError(5);
-    EXPECT_FALSE(platform::message_sink::WaitFor(0, 50).has_value());
-    EXPECT_EQ(c.PopError(), 5);
 }
 
 TEST(CNodrixWithoutCamera, CameraOperationsReportNoCamera) {
