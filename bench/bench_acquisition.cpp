@@ -1,0 +1,68 @@
+// Frames per second and processor time per frame of the camera core's
+// acquisition path: full-size frames from the emulated camera delivered as
+// fast as it can (pace max), read through WaitFrame and ReadFrame, in 8 and
+// 16 bits per pixel. The processor time counts the whole process, so it
+// includes the acquisition thread and the emulated camera producing pixels.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/CNodrixUSB3T2SimpleSdk.h"
+#include "emulator/EmulatedDriver.h"
+#include "platform/DriverPort.h"
+
+namespace {
+
+using namespace nodrix;
+
+void BM_AcquireFullFrames(benchmark::State& state) {
+    const int sixteen = static_cast<int>(state.range(0));
+    emulator::EmulatorConfig config = emulator::EmulatedDriver::DefaultConfig();
+    config.pace = emulator::Pace::Max;
+    emulator::EmulatedDriver driver(config);
+    platform::InstallDriverPort(&driver);
+    {
+        auto core = std::make_unique<CNodrixUSB3T2SimpleSdk>();
+        core->SetProductId(0x33B0);
+        core->Setup(nullptr, nullptr);
+        if (core->CountCameras(0x33B0) < 1 || !core->OpenCamera(0) ||
+            !core->SetTransferBits(sixteen) || !core->SetCaptureWindow(0, 0, 1280, 1024, 0) ||
+            !core->StartTransfer(kModeContinuous)) {
+            state.SkipWithError("the emulated camera did not open");
+        } else {
+            std::vector<std::uint8_t> frame(core->FrameSize());
+            std::int64_t frames = 0;
+            for (auto _ : state) {
+                if (core->WaitFrame(5000) != kWaitNewFrame) {
+                    state.SkipWithError("no frame within 5 s");
+                    break;
+                }
+                core->ReadFrame(frame.data(), 0, 0, 0, 1);
+                benchmark::DoNotOptimize(frame.data());
+                ++frames;
+            }
+            state.SetItemsProcessed(frames);
+            state.SetBytesProcessed(frames * static_cast<std::int64_t>(frame.size()));
+            state.counters["fps"] = benchmark::Counter(static_cast<double>(frames),
+                                                       benchmark::Counter::kIsRate);
+        }
+        core->Shutdown();
+    }
+    platform::InstallDriverPort(nullptr);
+}
+
+BENCHMARK(BM_AcquireFullFrames)
+    ->ArgName("sixteen")
+    ->Arg(0)
+    ->Arg(1)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,473 @@
+// The camera core's frame acquisition: buffers, the acquisition thread and
+// its modes, recovery from failed reads, the single capture, and the
+// operations through which the connection takes frames.
+
+#include <cstring>
+#include <new>
+
+#include "core/BufferCapacity.h"
+#include "core/CNodrixU3T2Base.h"
+#include "platform/Event.h"
+#include "platform/Thread.h"
+#include "platform/Time.h"
+#include "sensors/CSensorBase.h"
+#include "transport/CNodrixCy3.h"
+#include "transport/FrameDescriptor.h"
+
+namespace nodrix {
+
+namespace {
+
+constexpr std::uint8_t kFpgaFrameCounter = 8;
+constexpr std::uint8_t kFpgaImageHeightLow = 64;
+constexpr std::uint8_t kFpgaImageHeightHigh = 65;
+constexpr std::uint8_t kFpgaImageWidthLow = 68;
+constexpr std::uint8_t kFpgaImageWidthHigh = 69;
+constexpr std::uint8_t kFpgaStreamStop = 104;
+constexpr std::uint8_t kFrameEndpoint = 0x81;
+
+constexpr std::uint32_t kHeaderTimeoutMs = 3000;
+constexpr std::uint32_t kCaptureTimeoutMs = 3000;
+constexpr std::uint32_t kCaptureGiveUpMs = 10000;
+constexpr int kCaptureAttempts = 11;
+constexpr int kFailuresBeforeStreamFailed = 5;
+constexpr std::uint32_t kThreadJoinMs = 3000;
+
+}  // namespace
+
+// --- Events ------------------------------------------------------------------
+
+std::shared_ptr<platform::Event> CNodrixU3T2Base::FrameEvent() const {
+    platform::LockGuard guard(eventLock_);
+    return frameEvent_;
+}
+
+void CNodrixU3T2Base::EnsureFrameEvent() {
+    platform::LockGuard guard(eventLock_);
+    if (!frameEvent_) {
+        frameEvent_ = std::make_shared<platform::Event>(platform::EventReset::Auto, false);
+    }
+}
+
+void CNodrixU3T2Base::SignalFrameEvent() const {
+    if (auto event = FrameEvent()) {
+        event->Set();
+    }
+}
+
+void CNodrixU3T2Base::DropFrameEvent() {
+    std::shared_ptr<platform::Event> event;
+    {
+        platform::LockGuard guard(eventLock_);
+        event.swap(frameEvent_);
+    }
+    if (event) {
+        event->Set();  // wakes a connection still waiting for a frame
+    }
+}
+
+void CNodrixU3T2Base::SignalEndEvent() const {
+    std::shared_ptr<platform::Event> event;
+    {
+        platform::LockGuard guard(eventLock_);
+        event = endEvent_;
+    }
+    if (event) {
+        event->Set();
+    }
+}
+
+// --- Buffers -----------------------------------------------------------------
+
+void CNodrixU3T2Base::FreeBuffers() {
+    transferBuffer_.reset();
+    transferCapacity_ = 0;
+    ring_.Free();
+    frameSize_ = 0;
+    geometry_ = core::FrameGeometry{};
+}
+
+int CNodrixU3T2Base::PrepareBuffers() {
+    transferBuffer_.reset();
+    transferCapacity_ = 0;
+    if (!sensor_) {
+        return 0;
+    }
+    const SensorDescription& description = sensor_->Description();
+    const std::uint32_t bytesPerPixel = (bitDepthMode_ == 1 || bitDepthMode_ == 2) ? 2 : 1;
+    const std::uint32_t width = description.windowWidth > 0 ? description.windowWidth : 0;
+    const std::uint32_t height = description.windowHeight > 0 ? description.windowHeight : 0;
+    const std::uint64_t capacity = core::TransferCapacity(width, height, bytesPerPixel);
+    if (capacity > 0xFFFFFFFFu) {
+        return 0;
+    }
+
+    transferBuffer_.reset(new (std::nothrow) std::uint8_t[capacity]);
+    if (!transferBuffer_) {
+        return 0;
+    }
+    transferCapacity_ = static_cast<std::uint32_t>(capacity);
+    geometry_ = core::FrameGeometry{width, height, bytesPerPixel};
+    frameSize_ = static_cast<std::uint32_t>(geometry_.FrameBytes());
+    if (!ring_.Allocate(capacity)) {
+        return 0;
+    }
+
+    WriteFpgaRegister(kFpgaImageWidthLow, width & 0xFF);
+    WriteFpgaRegister(kFpgaImageWidthHigh, (width >> 8) & 0xFF);
+    WriteFpgaRegister(kFpgaImageHeightLow, height & 0xFF);
+    WriteFpgaRegister(kFpgaImageHeightHigh, (height >> 8) & 0xFF);
+    if (productId_ == kProductT520 || productId_ == kProductT520Early) {
+        WriteFpgaRegister(72, 10);
+        WriteFpgaRegister(73, 0);
+        WriteFpgaRegister(76, 32);
+        WriteFpgaRegister(77, 0);
+    }
+    buffersNeedSetup_ = false;
+    return 1;
+}
+
+// --- Starting and stopping ---------------------------------------------------
+
+int CNodrixU3T2Base::StartTransfer(int mode) {
+    if (running_.load()) {
+        StopTransfer();
+    }
+    EnsureFrameEvent();
+    if (!SetAcquisitionMode(mode)) {
+        return 0;
+    }
+    // A thread without buffers would end at once; say so here instead.
+    if (buffersNeedSetup_ && !PrepareBuffers()) {
+        return 0;
+    }
+    // A thread that ended by itself (one frame, a trigger, a failed stream)
+    // is collected here; the mode and the last frame number stay, so that a
+    // trigger that came in between is still seen.
+    if (thread_) {
+        thread_->Join();
+        thread_.reset();
+    }
+    {
+        platform::LockGuard guard(eventLock_);
+        endEvent_ = std::make_shared<platform::Event>(platform::EventReset::Auto, false);
+    }
+    running_.store(true);
+    auto thread = std::make_unique<platform::Thread>();
+    if (!thread->Start([this] { ThreadBody(); }, platform::ThreadPriority::TimeCritical)) {
+        running_.store(false);
+        return 0;
+    }
+    thread_ = std::move(thread);
+    if (sensor_) {
+        sensor_->OnStreamStart();
+    }
+    return 1;
+}
+
+void CNodrixU3T2Base::ThreadBody() {
+    if (UsesStreamEndpoint()) {
+        StreamAcquisitionLoop();
+    } else {
+        AcquisitionLoop();
+    }
+}
+
+int CNodrixU3T2Base::StopTransfer() {
+    if (sensor_) {
+        sensor_->OnStreamStop();
+    }
+    std::shared_ptr<platform::Event> endEvent;
+    {
+        platform::LockGuard guard(eventLock_);
+        endEvent = endEvent_;
+    }
+    // Every way out of the thread body signals the end event, so this wait
+    // ends once the transfer in progress has run into its time-out.
+    if (running_.exchange(false) && endEvent) {
+        endEvent->Wait(platform::kInfinite);
+    }
+    if (thread_) {
+        thread_->Join();
+        thread_.reset();
+    }
+    platform::SleepMs(1);
+    {
+        platform::LockGuard guard(eventLock_);
+        endEvent_.reset();
+    }
+    DropFrameEvent();
+    StopStream();
+    platform::SleepMs(5);
+    acquisitionMode_.store(kModeContinuous);
+    triggeredFrames_.store(0);
+    return 1;
+}
+
+int CNodrixU3T2Base::SetAcquisitionMode(int mode) {
+    if (!transport_) {
+        return 0;
+    }
+    if (mode != acquisitionMode_.load()) {
+        StopTransfer();
+        EnsureFrameEvent();
+        if (mode == kModeTriggered) {
+            ring_.SetReadIndex(ring_.WriteIndex());
+            ReadTriggerState();
+        }
+    }
+    acquisitionMode_.store(mode);
+    return 1;
+}
+
+int CNodrixU3T2Base::StreamResetRegister() const {
+    if (!sensor_) {
+        return 0;
+    }
+    switch (sensor_->ModelCode()) {
+        case 122:
+            return 0;
+        case 103:
+        case 115:
+            return 150;
+        default:
+            return 108;
+    }
+}
+
+void CNodrixU3T2Base::PulseStreamReset() {
+    const int reg = StreamResetRegister();
+    if (reg == 0 || !transport_) {
+        return;
+    }
+    transport_->WriteFpgaRegister(static_cast<std::uint8_t>(reg), 1);
+    platform::SleepMs(1);
+    transport_->WriteFpgaRegister(static_cast<std::uint8_t>(reg), 0);
+    platform::SleepMs(1);
+}
+
+int CNodrixU3T2Base::StopStream() {
+    if (!transport_) {
+        return 0;
+    }
+    if (UsesStreamEndpoint()) {
+        transport_->ResetPort();
+        transport_->VendorCommandC0();
+        return 1;
+    }
+    if (FirmwareVersion() >= 0x1100) {
+        transport_->ResetDataPipe(kFrameEndpoint);
+    }
+    PulseStreamReset();
+    transport_->WriteFpgaRegister(kFpgaStreamStop, 2);
+    transport_->VendorCommandC0();
+    return 1;
+}
+
+// --- The thread bodies ---------------------------------------------------------
+
+void CNodrixU3T2Base::FinishThread() {
+    if (transport_) {
+        transport_->CloseDataHandle();
+    }
+    SignalEndEvent();
+    if (streamFailed_.load()) {
+        SignalFrameEvent();
+    }
+    running_.store(false);
+}
+
+int CNodrixU3T2Base::AcquisitionLoop() {
+    if (!transport_ || !transferBuffer_) {
+        FinishThread();
+        return 0;
+    }
+    transport::FrameDescriptor descriptor{};
+    descriptor.buffer = transferBuffer_.get();
+    descriptor.capacity = transferCapacity_;
+    streamFailed_.store(false);
+    if (!transport_->EnsureDataHandle()) {
+        FinishThread();
+        return 0;
+    }
+    int failures = 0;
+    while (running_.load()) {
+        const int timeoutMs = frameTimeoutMs_.load();
+        if (sensorCommandPending_.exchange(false) && sensor_) {
+            sensor_->SetExposureTenths(sensorCommandValue_.load());
+        }
+        const int mode = acquisitionMode_.load();
+
+        if (mode == kModeTriggered) {
+            // A frame is read only once the camera's frame counter moved.
+            std::uint8_t counter = 0;
+            const bool read = transport_->ReadFpgaRegister(kFpgaFrameCounter, &counter) != 0;
+            if (!read || counter == lastFrameNumber_.load()) {
+                platform::SleepMs(1);
+                continue;
+            }
+            lastFrameNumber_.store(counter);
+        }
+
+        bool ok = transport_->ReadStatusBlock(descriptor) != 0;
+        if (ok && mode == kModeHeaderOnly) {
+            lastFrameNumber_.store(descriptor.frameNumber);
+            break;
+        }
+        if (ok) {
+            if (mode != kModeTriggered) {
+                lastFrameNumber_.store(descriptor.frameNumber);
+            }
+            ok = transport_->ReadFrameData(descriptor, static_cast<std::uint32_t>(timeoutMs)) != 0;
+        }
+        if (ok) {
+            streamFailed_.store(false);
+            failures = 0;
+            ring_.StoreNext(transferBuffer_.get(), frameSize_);
+            SignalFrameEvent();
+            if (mode == kModeSingle) {
+                break;
+            }
+            if (mode == kModeTriggered) {
+                triggeredFrames_.fetch_add(1);
+                break;
+            }
+            continue;
+        }
+
+        // A failed header or payload read: reset the stream and try again,
+        // until five failures in a row say the camera is gone.
+        transport_->CloseDataHandle();
+        if (++failures >= kFailuresBeforeStreamFailed) {
+            streamFailed_.store(true);
+            SignalFrameEvent();
+            break;
+        }
+        PulseStreamReset();
+        transport_->EnsureDataHandle();
+    }
+    FinishThread();
+    return 1;
+}
+
+int CNodrixU3T2Base::StreamAcquisitionLoop() {
+    // The second-endpoint product has no sensor driver in this library, so a
+    // device of it never gets this far; the body only ends cleanly.
+    FinishThread();
+    return 0;
+}
+
+int CNodrixU3T2Base::MemoryAcquisitionLoop() {
+    // Likewise for the camera-memory products.
+    FinishThread();
+    return 0;
+}
+
+// --- Single capture ------------------------------------------------------------
+
+int CNodrixU3T2Base::CaptureOne() {
+    if (!transport_ || running_.load()) {
+        return 2;  // the data handle belongs to a running acquisition thread
+    }
+    if (buffersNeedSetup_) {
+        PrepareBuffers();
+    }
+    if (!transferBuffer_) {
+        return 2;
+    }
+    transport::FrameDescriptor descriptor{};
+    descriptor.buffer = transferBuffer_.get();
+    descriptor.capacity = transferCapacity_;
+
+    streamFailed_.store(false);
+    const std::uint32_t start = platform::TickCount();
+    if (transport_->EnsureDataHandle()) {
+        for (int attempt = 1;; ++attempt) {
+            if (transport_->ReadStatusBlock(descriptor) &&
+                transport_->ReadFrameData(descriptor, kCaptureTimeoutMs)) {
+                ring_.StoreFirst(transferBuffer_.get(), frameSize_);
+                break;
+            }
+            if (platform::TickCount() - start >= kCaptureGiveUpMs || attempt >= kCaptureAttempts) {
+                streamFailed_.store(true);
+                break;
+            }
+        }
+    }
+    transport_->CloseDataHandle();
+    SignalEndEvent();
+    return 0;
+}
+
+// --- Taking frames ---------------------------------------------------------------
+
+int CNodrixU3T2Base::ReadTriggerState() {
+    if (!transport_) {
+        return 0;
+    }
+    std::uint8_t counter = 0;
+    if (!transport_->ReadFpgaRegister(kFpgaFrameCounter, &counter)) {
+        return 0;
+    }
+    lastFrameNumber_.store(counter);
+    return 1;
+}
+
+int CNodrixU3T2Base::SetFrameTimeout(int milliseconds) {
+    frameTimeoutMs_.store(milliseconds);
+    return 1;
+}
+
+int CNodrixU3T2Base::WaitFrame(int milliseconds) {
+    if (streamFailed_.load()) {
+        return kWaitStreamFailed;
+    }
+    const std::shared_ptr<platform::Event> event = FrameEvent();
+    if (!event) {
+        return kWaitNoFrame;
+    }
+    const std::uint32_t timeout =
+        milliseconds < 0 ? platform::kInfinite : static_cast<std::uint32_t>(milliseconds);
+    if (!event->Wait(timeout)) {
+        return kWaitNoFrame;
+    }
+    if (streamFailed_.load()) {
+        return kWaitStreamFailed;  // woken by the thread giving up
+    }
+    return ring_.WriteIndex() != ring_.ReadIndex() ? kWaitNewFrame : kWaitNoFrame;
+}
+
+int CNodrixU3T2Base::CopyFrame(std::uint8_t* buffer, std::uint32_t length, int fromFirst,
+                               int bottomUp) {
+    if (buffer == nullptr || length < frameSize_) {
+        return 0;
+    }
+    const std::uint32_t slot = fromFirst ? 0 : ring_.NewestSlot();
+    const int orientationCode = sensor_ ? sensor_->Description().orientationCode : 1;
+    const core::FrameOrientation orientation = core::OrientationFor(orientationCode, bottomUp != 0);
+    return ring_.CopyOut(slot, buffer, geometry_, orientation) ? 1 : 0;
+}
+
+int CNodrixU3T2Base::ReadFrame(std::uint8_t* buffer, int, int, int, int bottomUp) {
+    if (buffer == nullptr || frameSize_ == 0) {
+        return 0;
+    }
+    // The write index is taken once, so a frame that completes during the
+    // copy stays new for the next WaitFrame.
+    const std::uint32_t writeIndex = ring_.WriteIndex();
+    const int orientationCode = sensor_ ? sensor_->Description().orientationCode : 1;
+    ring_.CopyOut(core::FrameRing::SlotBefore(writeIndex), buffer, geometry_,
+                  core::OrientationFor(orientationCode, bottomUp != 0));
+    ring_.SetReadIndex(writeIndex);
+    return 0;
+}
+
+int CNodrixU3T2Base::ReadFrameDirect(std::uint8_t* buffer, int, int, int, int bottomUp) {
+    if (buffer == nullptr) {
+        return -2;
+    }
+    CopyFrame(buffer, frameSize_, 1, bottomUp);
+    return 0;
+}
+
+}  // namespace nodrix
