@@ -152,6 +152,9 @@ int CNodrixU3T2Base::StartTransfer(int mode) {
         platform::LockGuard guard(eventLock_);
         endEvent_ = std::make_shared<platform::Event>(platform::EventReset::Auto, false);
     }
+    // Cleared here as well as by the thread, so that a WaitFrame right after
+    // the start does not report the previous stream's failure.
+    streamFailed_.store(false);
     running_.store(true);
     auto thread = std::make_unique<platform::Thread>();
     if (!thread->Start([this] { ThreadBody(); }, platform::ThreadPriority::TimeCritical)) {
@@ -287,6 +290,9 @@ int CNodrixU3T2Base::AcquisitionLoop() {
     descriptor.capacity = transferCapacity_;
     streamFailed_.store(false);
     if (!transport_->EnsureDataHandle()) {
+        // The device is gone: say so to the waiting connection rather than
+        // leave it waiting for frames that cannot come.
+        streamFailed_.store(true);
         FinishThread();
         return 0;
     }
