@@ -18,6 +18,7 @@ constexpr std::uint8_t kBusAux = 0x5A;
 constexpr std::uint8_t kBusEeprom = 0xA2;
 
 constexpr std::uint32_t kMaxBusBytes = 64;
+constexpr std::uint32_t kMemoryCommandSize = 32;
 
 // The request type each vendor request must carry.
 int ExpectedRequestType(std::uint8_t request) {
@@ -390,6 +391,7 @@ void EmulatedCamera::Advance(std::uint64_t nowUs) {
 std::uint64_t EmulatedCamera::NextEventUs(std::uint64_t nowUs) const {
     if (!present_) return kNever;
     std::uint64_t next = kNever;
+    if (memoryReadLeft_ > 0) return nowUs;
     if (endpoint_ != Endpoint::Empty) {
         if (holdUntilUs_ > nowUs) next = holdUntilUs_;
         return next;
@@ -443,6 +445,8 @@ void EmulatedCamera::QueueHeader(std::uint64_t capturedUs) {
 
 void EmulatedCamera::DropEndpointData() {
     endpoint_ = Endpoint::Empty;
+    memoryReadLeft_ = 0;
+    memoryWriteLeft_ = 0;
     holdUntilUs_ = 0;
 }
 
@@ -457,16 +461,44 @@ ReadOutcome EmulatedCamera::BulkTransfer(std::uint8_t endpoint, std::uint8_t* bu
     moved = 0;
     if (!present_) return ReadOutcome::Failed;
     if (endpoint == kEndpointBulkIn) return ReadBulkIn(buffer, capacity, moved, nowUs);
-    if (endpoint == kEndpointBulkOut) {
-        // Camera-memory commands and data are accepted and not stored.
-        moved = capacity;
+    if (endpoint == kEndpointBulkOut) return WriteBulkOut(buffer, capacity, moved);
+    return ReadOutcome::Failed;  // this model has no other endpoint: stall
+}
+
+ReadOutcome EmulatedCamera::WriteBulkOut(const std::uint8_t* buffer, std::uint32_t capacity,
+                                         std::uint32_t& moved) {
+    moved = capacity;
+    if (memoryWriteLeft_ > 0) {
+        const std::uint32_t n =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(capacity, memoryWriteLeft_));
+        memory_.Write(memoryWriteAddress_, buffer, n);
+        memoryWriteAddress_ += n;
+        memoryWriteLeft_ -= n;
         return ReadOutcome::Done;
     }
-    return ReadOutcome::Failed;  // this model has no other endpoint: stall
+    if (capacity != kMemoryCommandSize || GetLe32(buffer + 4) != 2) return ReadOutcome::Done;
+    const std::uint64_t address =
+        GetLe32(buffer + 8) | (static_cast<std::uint64_t>(GetLe32(buffer + 12)) << 32);
+    const std::uint32_t length = GetLe32(buffer + 16);
+    if (std::memcmp(buffer, "AU3R", 4) == 0) {
+        memoryReadAddress_ = address;
+        memoryReadLeft_ = length;
+    } else if (std::memcmp(buffer, "AU3W", 4) == 0) {
+        memoryWriteAddress_ = address;
+        memoryWriteLeft_ = length;
+    }
+    return ReadOutcome::Done;
 }
 
 ReadOutcome EmulatedCamera::ReadBulkIn(std::uint8_t* buffer, std::uint32_t capacity,
                                        std::uint32_t& moved, std::uint64_t nowUs) {
+    if (memoryReadLeft_ > 0) {
+        moved = static_cast<std::uint32_t>(std::min<std::uint64_t>(capacity, memoryReadLeft_));
+        memory_.Read(memoryReadAddress_, buffer, moved);
+        memoryReadAddress_ += moved;
+        memoryReadLeft_ -= moved;
+        return ReadOutcome::Done;
+    }
     Advance(nowUs);
     if (endpoint_ == Endpoint::Empty || nowUs < holdUntilUs_) return ReadOutcome::Pending;
     const bool header = endpoint_ == Endpoint::Header;

@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "emulator/CameraMemory.h"
 #include "emulator/Eeprom.h"
 #include "emulator/EmulatorConfig.h"
 #include "emulator/SensorModel.h"
@@ -62,6 +63,7 @@ public:
     void SetFpgaRaw(std::uint8_t address, std::uint8_t value) { fpga_[address] = value; }
     SensorModel& Sensor() { return sensor_; }
     Eeprom& Rom() { return eeprom_; }
+    CameraMemory& Memory() { return memory_; }
     std::uint8_t AuxRegister(std::uint8_t a) const { return aux_[a]; }
     void SetAuxRegister(std::uint8_t a, std::uint8_t v) { aux_[a] = v; }
     FaultConfig& Faults() { return faults_; }
@@ -89,6 +91,8 @@ private:
     void QueueHeader(std::uint64_t capturedUs);
     double TriggeredExposureUs() const;
     void FillInfoBlock(std::uint8_t request, std::array<std::uint8_t, 64>& data) const;
+    ReadOutcome WriteBulkOut(const std::uint8_t* buffer, std::uint32_t capacity,
+                             std::uint32_t& moved);
     ReadOutcome ReadBulkIn(std::uint8_t* buffer, std::uint32_t capacity, std::uint32_t& moved,
                            std::uint64_t nowUs);
 
@@ -143,6 +147,15 @@ private:
     FrameSnapshot frame_;
     std::uint64_t payloadOffset_ = 0;
     std::uint64_t holdUntilUs_ = 0;
+
+    // Camera memory: what an "AU3R" command queued for the bulk IN endpoint
+    // (ahead of frames), and what an "AU3W" command still expects on the
+    // bulk OUT endpoint.
+    CameraMemory memory_;
+    std::uint64_t memoryReadAddress_ = 0;
+    std::uint64_t memoryReadLeft_ = 0;
+    std::uint64_t memoryWriteAddress_ = 0;
+    std::uint64_t memoryWriteLeft_ = 0;
 };
 
 }  // namespace nodrix::emulator

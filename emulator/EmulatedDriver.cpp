@@ -490,6 +490,8 @@ std::uint32_t EmulatedDriver::SubmitIoControl(DriverHandle handle, std::uint32_t
             return kErrorInvalidParameter;
         }
         if (TryCompleteLocked(*io)) {
+            // A memory command may have queued data for a waiting read.
+            if (io->endpoint == kEndpointBulkOut) PokePendingLocked();
             return io->success ? platform::kErrorSuccess : platform::kErrorGenFailure;
         }
         return platform::kErrorIoPending;
@@ -659,7 +661,22 @@ void EmulatedDriver::SetPattern(int camera, Pattern pattern) {
 
 void EmulatedDriver::SetPace(int camera, Pace pace) {
     platform::LockGuard guard(lock_);
-    if (EmulatedCamera* cam = CameraLocked(camera)) cam->SetPace(pace);
+    if (EmulatedCamera* cam = CameraLocked(camera)) {
+        cam->SetPace(pace);
+        PokePendingLocked();
+    }
+}
+
+void EmulatedDriver::ReadCameraMemory(int camera, std::uint64_t address, std::uint8_t* dest,
+                                      std::uint32_t count) const {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) cam->Memory().Read(address, dest, count);
+}
+
+void EmulatedDriver::WriteCameraMemory(int camera, std::uint64_t address, const std::uint8_t* src,
+                                       std::uint32_t count) {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) cam->Memory().Write(address, src, count);
 }
 
 void EmulatedDriver::SetTriggerIntervalMs(int camera, std::uint32_t ms) {

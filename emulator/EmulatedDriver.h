@@ -79,6 +79,12 @@ public:
     std::uint8_t AuxRegister(int camera, std::uint8_t address) const;
     void SetAuxRegister(int camera, std::uint8_t address, std::uint8_t value);
 
+    // The camera's frame memory ("AU3R"/"AU3W" commands on endpoint 0x01).
+    void ReadCameraMemory(int camera, std::uint64_t address, std::uint8_t* dest,
+                          std::uint32_t count) const;
+    void WriteCameraMemory(int camera, std::uint64_t address, const std::uint8_t* src,
+                           std::uint32_t count);
+
     // Faults (counts are used up by the affected transfers).
     FaultConfig Faults(int camera) const;
     void SetFaults(int camera, const FaultConfig& faults);

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 #include "HandBuiltRequests.h"
@@ -176,6 +178,40 @@ TEST(BulkTransfer, ControlRequestsFromAnotherThreadWhileAReadWaits) {
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.bytes, 64u);
     EXPECT_EQ(GetLe32(&header[36]), 1u);
+}
+
+Bytes MemoryCommand(const char* magic, std::uint64_t address, std::uint32_t length) {
+    Bytes b(32, 0);
+    std::memcpy(b.data(), magic, 4);
+    PutLe32(&b[4], 2);
+    PutLe32(&b[8], static_cast<std::uint32_t>(address));
+    PutLe32(&b[12], static_cast<std::uint32_t>(address >> 32));
+    PutLe32(&b[16], length);
+    return b;
+}
+
+TEST(BulkTransfer, CameraMemoryWrittenAndReadBackByCommands) {
+    EmulatedDriver d(FastConfig());
+    const auto h = d.Open(d.DevicePath(0).c_str(), true);
+    const std::uint64_t address = 0x1'0000'F000ull;  // crosses a page, above 4 GiB
+    Bytes data(8192);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7 + 1);
+
+    Bytes cmd = MemoryCommand("AU3W", address, 8192);
+    ASSERT_TRUE(BulkTransfer(d, h, 0x01, cmd.data(), 32, 1000).ok);
+    ASSERT_EQ(BulkTransfer(d, h, 0x01, data.data(), 8192, 1000).bytes, 8192u);
+
+    cmd = MemoryCommand("AU3R", address + 4096, 4096);
+    ASSERT_TRUE(BulkTransfer(d, h, 0x01, cmd.data(), 32, 1000).ok);
+    Bytes back(4096);
+    BulkResult r = BulkRead(d, h, back.data(), 4096, 1000);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.bytes, 4096u);
+    EXPECT_TRUE(std::equal(back.begin(), back.end(), data.begin() + 4096));
+    std::uint8_t direct[4] = {};
+    d.ReadCameraMemory(0, address, direct, 4);
+    EXPECT_EQ(direct[0], data[0]);
+    EXPECT_EQ(direct[3], data[3]);
 }
 
 TEST(BulkTransfer, UnplugAfterATime) {

@@ -107,10 +107,10 @@ struct BulkResult {
     std::uint32_t usbStatus = 0;
 };
 
-inline BulkResult BulkRead(EmulatedDriver& d, platform::DriverHandle h, std::uint8_t* buffer,
-                           std::uint32_t count, std::uint32_t timeoutMs) {
+inline BulkResult BulkTransfer(EmulatedDriver& d, platform::DriverHandle h, std::uint8_t endpoint,
+                               std::uint8_t* buffer, std::uint32_t count, std::uint32_t timeoutMs) {
     BulkResult r;
-    Bytes record = TransferRecord(0x81);
+    Bytes record = TransferRecord(endpoint);
     auto io = d.CreatePendingIo();
     const std::uint32_t submit = d.SubmitIoControl(h, kQueued, record.data(), 38, buffer, count, *io);
     if (submit != platform::kErrorSuccess && submit != platform::kErrorIoPending) {
@@ -121,7 +121,7 @@ inline BulkResult BulkRead(EmulatedDriver& d, platform::DriverHandle h, std::uin
     }
     if (submit == platform::kErrorIoPending &&
         d.WaitIo(*io, timeoutMs) != platform::IoWaitResult::Completed) {
-        std::uint8_t ep = 0x81;
+        std::uint8_t ep = endpoint;
         std::uint32_t ignored = 0;
         d.IoControl(h, kAbort, &ep, 1, nullptr, 0, &ignored);
         d.WaitIo(*io, platform::kWaitInfinite);
@@ -132,6 +132,11 @@ inline BulkResult BulkRead(EmulatedDriver& d, platform::DriverHandle h, std::uin
     r.driverStatus = GetLe32(&record[14]);
     r.usbStatus = GetLe32(&record[18]);
     return r;
+}
+
+inline BulkResult BulkRead(EmulatedDriver& d, platform::DriverHandle h, std::uint8_t* buffer,
+                           std::uint32_t count, std::uint32_t timeoutMs) {
+    return BulkTransfer(d, h, 0x81, buffer, count, timeoutMs);
 }
 
 }  // namespace nodrix::emulator::test
