@@ -26,19 +26,32 @@ inline __m128i Vertical(__m128i nearRow, __m128i farRow) {
     return _mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(nearRow, 1), nearRow), farRow);
 }
 
+// With the factor pre-shifted (see Span8): the vector formula
+// ((sum / 16) * f) / 128 is the high half of (sum & ~15) * 32f; the plain
+// formula (sum * f) / 2048 the high half of 16 sum * 2f, limited to 255
+// (signed: the run is used for factors below 16384 only). Packing saturates
+// at 255.
 template <bool kVectorFormula>
-inline __m128i Scale(__m128i sum, __m128i factor) {
+inline __m128i Scale(__m128i sum, __m128i shiftedFactor) {
     if constexpr (kVectorFormula) {
-        // (sum / 16) * factor / 128; packing saturates at 255.
-        return _mm_srli_epi16(_mm_mullo_epi16(_mm_srli_epi16(sum, 4), factor), 7);
+        return _mm_mulhi_epu16(_mm_and_si128(sum, _mm_set1_epi16(~15)), shiftedFactor);
     } else {
-        // factor * sum / 2048 from the 32-bit product's halves; a high half
-        // of 8 or more means 256 or more, which packing saturates.
-        const __m128i hi = _mm_min_epi16(_mm_mulhi_epu16(sum, factor), _mm_set1_epi16(8));
-        const __m128i lo = _mm_mullo_epi16(sum, factor);
-        return _mm_or_si128(_mm_slli_epi16(hi, 5), _mm_srli_epi16(lo, 11));
+        return _mm_min_epi16(_mm_mulhi_epu16(_mm_slli_epi16(sum, 4), shiftedFactor),
+                             _mm_set1_epi16(255));
     }
 }
+
+#if defined(__SSSE3__)
+inline __m128i VerticalOdd(__m128i n, __m128i f) {
+    return _mm_add_epi16(_mm_maddubs_epi16(n, _mm_set1_epi16(0x0300)), Odd(f));
+}
+inline __m128i VerticalEven(__m128i n, __m128i f) {
+    return _mm_add_epi16(_mm_maddubs_epi16(n, _mm_set1_epi16(0x0003)), Even(f));
+}
+#else
+inline __m128i VerticalOdd(__m128i n, __m128i f) { return Vertical(Odd(n), Odd(f)); }
+inline __m128i VerticalEven(__m128i n, __m128i f) { return Vertical(Even(n), Even(f)); }
+#endif
 
 template <bool kVectorFormula>
 inline Planes8 Compute(const RowSet& r, int x, __m128i blueFactor, __m128i redFactor) {
@@ -49,15 +62,15 @@ inline Planes8 Compute(const RowSet& r, int x, __m128i blueFactor, __m128i redFa
     const __m128i rfL = Load(r.redFar + x - 2), rfC = Load(r.redFar + x);
     const __m128i rfR = Load(r.redFar + x + 2);
 
-    const __m128i a = Vertical(Odd(bnL), Odd(bfL));  // columns c-1
-    const __m128i b = Vertical(Odd(bnC), Odd(bfC));  // columns c+1
+    const __m128i a = VerticalOdd(bnL, bfL);  // columns c-1
+    const __m128i b = VerticalOdd(bnC, bfC);  // columns c+1
     const __m128i ab = _mm_add_epi16(a, b);
     const __m128i blueEven = _mm_add_epi16(ab, _mm_slli_epi16(a, 1));
     const __m128i blueOdd = _mm_add_epi16(ab, _mm_slli_epi16(b, 1));
 
-    const __m128i left = Vertical(Even(rnL), Even(rfL));    // columns c-2
-    const __m128i mid = Vertical(Even(rnC), Even(rfC));     // columns c
-    const __m128i right = Vertical(Even(rnR), Even(rfR));   // columns c+2
+    const __m128i left = VerticalEven(rnL, rfL);    // columns c-2
+    const __m128i mid = VerticalEven(rnC, rfC);     // columns c
+    const __m128i right = VerticalEven(rnR, rfR);   // columns c+2
     const __m128i mid3 = _mm_add_epi16(_mm_slli_epi16(mid, 1), mid);
     const __m128i redEven = _mm_add_epi16(mid3, left);
     const __m128i redOdd = _mm_add_epi16(mid3, right);
@@ -144,8 +157,9 @@ inline void Store24(const Planes8& p, std::uint8_t* out) {
 template <bool kVectorFormula>
 int Span8(const SpanArgs& a) {
     const RowSet rows = SelectRows(a);
-    const __m128i blueFactor = _mm_set1_epi16(static_cast<short>(a.blueFactor));
-    const __m128i redFactor = _mm_set1_epi16(static_cast<short>(a.redFactor));
+    const int shift = kVectorFormula ? 5 : 1;
+    const __m128i blueFactor = _mm_set1_epi16(static_cast<short>(a.blueFactor << shift));
+    const __m128i redFactor = _mm_set1_epi16(static_cast<short>(a.redFactor << shift));
     int done = 0;
     if (a.dstBpp == 3) {
         for (; done + 16 <= a.count; done += 16)

@@ -8,6 +8,7 @@
 
 #include "imaging/ConversionKernels.h"
 #include "imaging/DemosaicFormula.h"
+#include "imaging/DemosaicSpans.h"
 
 namespace nodrix::imaging {
 
@@ -38,43 +39,61 @@ int Border(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, i
     const int columnPhase = BayerColumnPhase(p->bayerMode);
     const std::uint8_t* base = src + static_cast<std::ptrdiff_t>(rect.top) * srcStride +
                                static_cast<std::ptrdiff_t>(rect.left) * srcBpp;
+    // The vectorised runs of the plain formula also serve the long top and
+    // bottom strips, whose folded rows are ordinary rows to them.
+    const demosaic::SpanSet& spans = demosaic::ActiveSpans();
+    demosaic::SpanFn span = kWide ? spans.plain16 : spans.plain8;
+    const std::int32_t spanLimit = kWide ? 2047 : demosaic::kMaxPlainRunFactor8;
+    if (blueFactor > spanLimit || redFactor > spanLimit) span = nullptr;
 
-    auto pixel = [&](int r, int c) {
-        auto at = [&](int dy, int dx) -> std::int32_t {
-            const std::uint8_t* s = base +
-                                    static_cast<std::ptrdiff_t>(Fold(r + dy, height)) * srcStride +
-                                    static_cast<std::ptrdiff_t>(Fold(c + dx, width)) * srcBpp;
-            return kWide ? (s[0] | (s[1] << 8)) : s[0];
-        };
-        const demosaic::PixelSums s = demosaic::SumsAt(at, (r + rowPhase) & 1, (c + columnPhase) & 1);
+    for (int r = 0; r < height; ++r) {
+        const bool fullRow = r < 2 || r >= height - 2;
+        demosaic::SpanArgs a;
+        for (int k = 0; k < 4; ++k)
+            a.rows[k] = base + static_cast<std::ptrdiff_t>(Fold(r - 2 + k, height)) * srcStride;
+        a.rowParity = (r + rowPhase) & 1;
         std::uint8_t* out = dst + static_cast<std::ptrdiff_t>(dstY + r) * dstStride +
-                            static_cast<std::ptrdiff_t>(dstX + c) * dstBpp;
-        if constexpr (kWide) {
-            const std::uint16_t v[3] = {demosaic::Scale16(blueFactor, s.blue),
-                                        static_cast<std::uint16_t>(s.green),
-                                        demosaic::Scale16(redFactor, s.red)};
-            for (int i = 0; i < 3; ++i) {
-                out[2 * i] = static_cast<std::uint8_t>(v[i]);
-                out[2 * i + 1] = static_cast<std::uint8_t>(v[i] >> 8);
+                            static_cast<std::ptrdiff_t>(dstX) * dstBpp;
+        auto pixel = [&](int c) {
+            auto at = [&](int dy, int dx) -> std::int32_t {
+                const std::uint8_t* s =
+                    a.rows[dy + 2] + static_cast<std::ptrdiff_t>(Fold(c + dx, width)) * srcBpp;
+                return kWide ? (s[0] | (s[1] << 8)) : s[0];
+            };
+            const demosaic::PixelSums s = demosaic::SumsAt(at, a.rowParity, (c + columnPhase) & 1);
+            std::uint8_t* o = out + static_cast<std::ptrdiff_t>(c) * dstBpp;
+            if constexpr (kWide) {
+                const std::uint16_t v[3] = {demosaic::Scale16(blueFactor, s.blue),
+                                            static_cast<std::uint16_t>(s.green),
+                                            demosaic::Scale16(redFactor, s.red)};
+                for (int i = 0; i < 3; ++i) {
+                    o[2 * i] = static_cast<std::uint8_t>(v[i]);
+                    o[2 * i + 1] = static_cast<std::uint8_t>(v[i] >> 8);
+                }
+            } else {
+                o[0] = demosaic::Scale8(blueFactor, s.blue);
+                o[1] = static_cast<std::uint8_t>(s.green);
+                o[2] = demosaic::Scale8(redFactor, s.red);
             }
-        } else {
-            out[0] = demosaic::Scale8(blueFactor, s.blue);
-            out[1] = static_cast<std::uint8_t>(s.green);
-            out[2] = demosaic::Scale8(redFactor, s.red);
+        };
+        // The two columns on each side, then for the strip rows everything
+        // between them.
+        for (int c = 0; c < std::min(2, width); ++c) pixel(c);
+        for (int c = std::max(2, width - 2); c < width; ++c) pixel(c);
+        if (!fullRow) continue;
+        int c = 2;
+        if (((c + columnPhase) & 1) != 0 && c <= width - 3) pixel(c++);
+        if (span != nullptr && c <= width - 3) {
+            a.column = c;
+            a.count = width - 2 - c;
+            a.out = out + static_cast<std::ptrdiff_t>(c) * dstBpp;
+            a.dstBpp = dstBpp;
+            a.blueFactor = blueFactor;
+            a.redFactor = redFactor;
+            c += span(a);
         }
-    };
-    auto rows = [&](int first, int last) {
-        for (int r = std::max(first, 0); r <= last; ++r)
-            for (int c = 0; c < width; ++c) pixel(r, c);
-    };
-    auto columns = [&](int first, int last) {
-        for (int r = 0; r < height; ++r)
-            for (int c = std::max(first, 0); c <= last; ++c) pixel(r, c);
-    };
-    rows(0, std::min(1, height - 1));
-    rows(height - 2, height - 1);
-    columns(0, std::min(1, width - 1));
-    columns(width - 2, width - 1);
+        for (; c <= width - 3; ++c) pixel(c);
+    }
     return 1;
 }
 

@@ -116,7 +116,8 @@ int DemosaicInterior8(std::uint8_t* dst, const std::uint8_t* src, const KernelRe
                       void* param) {
     const auto* p = static_cast<const DemosaicParams*>(param);
     SpanFn span = demosaic::ActiveSpans().plain8;
-    if (p != nullptr && (GainFactor(p->blueGain) > 65535 || GainFactor(p->redGain) > 65535))
+    if (p != nullptr && (GainFactor(p->blueGain) > demosaic::kMaxPlainRunFactor8 ||
+                          GainFactor(p->redGain) > demosaic::kMaxPlainRunFactor8))
         span = nullptr;
     return Interior<Formula::Plain8>(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride,
                                      srcStride, param, span);

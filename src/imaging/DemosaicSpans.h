@@ -29,7 +29,9 @@ using SpanFn = int (*)(const SpanArgs&);
 int SpanVector8Sse2(const SpanArgs& a);
 int SpanVector8Ssse3(const SpanArgs& a);
 int SpanVector8Avx2(const SpanArgs& a);
-// 8-bit source, the plain formula (24 or 32-bit output, factors below 65536).
+// 8-bit source, the plain formula (24 or 32-bit output, factors up to
+// kMaxPlainRunFactor8).
+constexpr std::int32_t kMaxPlainRunFactor8 = 16383;
 int SpanPlain8Sse2(const SpanArgs& a);
 int SpanPlain8Ssse3(const SpanArgs& a);
 int SpanPlain8Avx2(const SpanArgs& a);

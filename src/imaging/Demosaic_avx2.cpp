@@ -22,6 +22,13 @@ inline __m256i Broadcast(const std::array<std::uint8_t, 16>& m) {
 // (first run of pixels) then the high halves. With keep, the bytes of the
 // fourth sample are kept from the destination.
 inline void StoreHalves(const __m256i* regs, int count, std::uint8_t* out, const __m128i* keep) {
+    if (keep == nullptr && count == 3) {
+        auto* d = reinterpret_cast<__m256i*>(out);
+        _mm256_storeu_si256(d, _mm256_permute2x128_si256(regs[0], regs[1], 0x20));
+        _mm256_storeu_si256(d + 1, _mm256_permute2x128_si256(regs[2], regs[0], 0x30));
+        _mm256_storeu_si256(d + 2, _mm256_permute2x128_si256(regs[1], regs[2], 0x31));
+        return;
+    }
     for (int half = 0; half < 2; ++half) {
         for (int i = 0; i < count; ++i) {
             __m128i v = half == 0 ? _mm256_castsi256_si128(regs[i])
@@ -72,27 +79,33 @@ inline void Interleave(__m256i blue, __m256i green, __m256i red, std::uint8_t* o
 
 inline __m256i Odd8(__m256i v) { return _mm256_srli_epi16(v, 8); }
 inline __m256i Even8(__m256i v) { return _mm256_and_si256(v, _mm256_set1_epi16(0x00FF)); }
-inline __m256i Vertical8(__m256i n, __m256i f) {
-    return _mm256_add_epi16(_mm256_add_epi16(_mm256_slli_epi16(n, 1), n), f);
+// 3 * near + far of the odd (or even) columns, in 16-bit lanes.
+inline __m256i VerticalOdd8(__m256i n, __m256i f) {
+    return _mm256_add_epi16(_mm256_maddubs_epi16(n, _mm256_set1_epi16(0x0300)), Odd8(f));
+}
+inline __m256i VerticalEven8(__m256i n, __m256i f) {
+    return _mm256_add_epi16(_mm256_maddubs_epi16(n, _mm256_set1_epi16(0x0003)), Even8(f));
 }
 
+// With the factor pre-shifted (see Span8): the vector formula
+// ((sum / 16) * f) / 128 is the high half of (sum & ~15) * 32f; the plain
+// formula (sum * f) / 2048 the high half of 16 sum * 2f, limited to 255.
 template <bool kVectorFormula>
-inline __m256i Scale8(__m256i sum, __m256i factor) {
+inline __m256i Scale8(__m256i sum, __m256i shiftedFactor) {
     if constexpr (kVectorFormula) {
-        return _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_srli_epi16(sum, 4), factor), 7);
+        return _mm256_mulhi_epu16(_mm256_and_si256(sum, _mm256_set1_epi16(~15)), shiftedFactor);
     } else {
-        const __m256i hi =
-            _mm256_min_epi16(_mm256_mulhi_epu16(sum, factor), _mm256_set1_epi16(8));
-        const __m256i lo = _mm256_mullo_epi16(sum, factor);
-        return _mm256_or_si256(_mm256_slli_epi16(hi, 5), _mm256_srli_epi16(lo, 11));
+        return _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(sum, 4), shiftedFactor),
+                                _mm256_set1_epi16(255));
     }
 }
 
 template <bool kVectorFormula, int kPixelBytes>
 int Span8(const SpanArgs& a) {
     const RowSet r = SelectRows(a);
-    const __m256i blueFactor = _mm256_set1_epi16(static_cast<short>(a.blueFactor));
-    const __m256i redFactor = _mm256_set1_epi16(static_cast<short>(a.redFactor));
+    const int shift = kVectorFormula ? 5 : 1;
+    const __m256i blueFactor = _mm256_set1_epi16(static_cast<short>(a.blueFactor << shift));
+    const __m256i redFactor = _mm256_set1_epi16(static_cast<short>(a.redFactor << shift));
     int done = 0;
     for (; done + 32 <= a.count; done += 32) {
         const int x = a.column + done;
@@ -103,15 +116,15 @@ int Span8(const SpanArgs& a) {
         const __m256i rfL = Load(r.redFar + x - 2), rfC = Load(r.redFar + x);
         const __m256i rfR = Load(r.redFar + x + 2);
 
-        const __m256i pa = Vertical8(Odd8(bnL), Odd8(bfL));
-        const __m256i pb = Vertical8(Odd8(bnC), Odd8(bfC));
+        const __m256i pa = VerticalOdd8(bnL, bfL);
+        const __m256i pb = VerticalOdd8(bnC, bfC);
         const __m256i ab = _mm256_add_epi16(pa, pb);
         const __m256i blueEven = _mm256_add_epi16(ab, _mm256_slli_epi16(pa, 1));
         const __m256i blueOdd = _mm256_add_epi16(ab, _mm256_slli_epi16(pb, 1));
 
-        const __m256i left = Vertical8(Even8(rnL), Even8(rfL));
-        const __m256i mid = Vertical8(Even8(rnC), Even8(rfC));
-        const __m256i right = Vertical8(Even8(rnR), Even8(rfR));
+        const __m256i left = VerticalEven8(rnL, rfL);
+        const __m256i mid = VerticalEven8(rnC, rfC);
+        const __m256i right = VerticalEven8(rnR, rfR);
         const __m256i mid3 = _mm256_add_epi16(_mm256_slli_epi16(mid, 1), mid);
         const __m256i redEven = _mm256_add_epi16(mid3, left);
         const __m256i redOdd = _mm256_add_epi16(mid3, right);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "imaging/RowKernels.h"
 #include "imaging/ToneKernels.h"
 
 namespace nodrix::imaging {
@@ -10,10 +11,12 @@ namespace {
 
 // kSamples colour samples per pixel of sizeof(Sample) bytes each; pixels
 // are bpp bytes apart.
+// scale, when given, does the start of a row of contiguous samples (a
+// vectorised brightness); the table the rest.
 template <typename Sample, int kSamples>
 int ApplyTable(const Sample* table, std::uint8_t* dst, const std::uint8_t* src,
                const KernelRect& rect, int dstX, int dstY, int dstBpp, int srcBpp, int dstStride,
-               int srcStride) {
+               int srcStride, rows::ScaleFn scale = nullptr, float factor = 1.0f) {
     constexpr int kMinBpp = kSamples * static_cast<int>(sizeof(Sample));
     if (dstBpp < kMinBpp || srcBpp < kMinBpp) return 0;
     const int width = rect.Width();
@@ -22,15 +25,24 @@ int ApplyTable(const Sample* table, std::uint8_t* dst, const std::uint8_t* src,
                                 static_cast<std::ptrdiff_t>(rect.left) * srcBpp;
         std::uint8_t* d = dst + static_cast<std::ptrdiff_t>(dstY + r - rect.top) * dstStride +
                           static_cast<std::ptrdiff_t>(dstX) * dstBpp;
+        constexpr int kBytes = static_cast<int>(sizeof(Sample));
+        if ((kSamples == 1 || kSamples == 3) && dstBpp == kSamples * kBytes &&
+            srcBpp == kSamples * kBytes) {
+            // Contiguous samples: one run over the whole row.
+            const int count = kSamples * width;
+            int i = scale != nullptr ? scale(s, d, count, factor) : 0;
+            if constexpr (kBytes == 1) {
+                for (; i < count; ++i) d[i] = table[s[i]];
+            } else {
+                for (; i < count; ++i) {
+                    const Sample v = table[s[2 * i] | (s[2 * i + 1] << 8)];
+                    d[2 * i] = static_cast<std::uint8_t>(v);
+                    d[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
+                }
+            }
+            continue;
+        }
         if constexpr (sizeof(Sample) == 1) {
-            if (kSamples == 1 && dstBpp == 1 && srcBpp == 1) {
-                for (int c = 0; c < width; ++c) d[c] = table[s[c]];
-                continue;
-            }
-            if (kSamples == 3 && dstBpp == 3 && srcBpp == 3) {
-                for (int i = 0; i < 3 * width; ++i) d[i] = table[s[i]];
-                continue;
-            }
             for (int c = 0; c < width; ++c, s += srcBpp, d += dstBpp)
                 for (int k = 0; k < kSamples; ++k) d[k] = table[s[k]];
         } else {
@@ -58,10 +70,24 @@ inline const int* Value(void* param) { return static_cast<const int*>(param); }
                                            dstBpp, srcBpp, dstStride, srcStride);               \
     }
 
-NODRIX_TABLE_KERNEL(Brightness8, std::uint8_t, 1, BrightnessTable8)
-NODRIX_TABLE_KERNEL(Brightness16, std::uint16_t, 1, BrightnessTable16)
-NODRIX_TABLE_KERNEL(BrightnessColor8, std::uint8_t, 3, BrightnessTable8)
-NODRIX_TABLE_KERNEL(BrightnessColor16, std::uint16_t, 3, BrightnessTable16)
+// Brightness is a plain product, so contiguous samples can be scaled in
+// vectors with the same single-precision arithmetic as its table.
+#define NODRIX_BRIGHTNESS_KERNEL(name, Sample, samples, tableOf, scaleOf)                      \
+    int name(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,      \
+             int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {     \
+        if (Value(param) == nullptr) return 0;                                                  \
+        return ApplyTable<Sample, samples>(tableOf(*Value(param)), dst, src, rect, dstX, dstY,  \
+                                           dstBpp, srcBpp, dstStride, srcStride,                \
+                                           rows::ActiveRows().scaleOf,                          \
+                                           BrightnessFactor(*Value(param)));                    \
+    }
+
+NODRIX_BRIGHTNESS_KERNEL(Brightness8, std::uint8_t, 1, BrightnessTable8, scale8)
+NODRIX_BRIGHTNESS_KERNEL(Brightness16, std::uint16_t, 1, BrightnessTable16, scale16)
+NODRIX_BRIGHTNESS_KERNEL(BrightnessColor8, std::uint8_t, 3, BrightnessTable8, scale8)
+NODRIX_BRIGHTNESS_KERNEL(BrightnessColor16, std::uint16_t, 3, BrightnessTable16, scale16)
+
+#undef NODRIX_BRIGHTNESS_KERNEL
 NODRIX_TABLE_KERNEL(Contrast8, std::uint8_t, 1, ContrastTable8)
 NODRIX_TABLE_KERNEL(Contrast16, std::uint16_t, 1, ContrastTable16)
 NODRIX_TABLE_KERNEL(ContrastColor8, std::uint8_t, 3, ContrastTable8)

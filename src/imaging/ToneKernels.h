@@ -49,6 +49,9 @@ NODRIX_PIXEL_KERNEL(HueSaturationColor16);
 // 0..254 within it.
 void HueRotation(int hue, int& sector, int& offset);
 
+// The brightness factor of a value, in single precision.
+float BrightnessFactor(int value);
+
 // The tables of the curves, as the kernels use them (built once per value
 // and thread, then reused while the value stays).
 const std::uint8_t* BrightnessTable8(int value);

@@ -34,21 +34,17 @@ private:
     bool valid_ = false;
 };
 
-float BrightnessFactor(int v) {
-    double f = 1.0;
-    if (v < 0) f = 1.0 - std::abs(v) * (1.0 / 255);
-    if (v > 0) f = 1.0 + v * (10.0 / 255);
-    return static_cast<float>(f);
-}
-
 template <typename T, int kMax>
 void BuildBrightness(int v, T* t) {
     const float factor = BrightnessFactor(v);
     for (int i = 0; i <= kMax; ++i) {
-        const float x = static_cast<float>(i) * factor;
-        // Truncate, then limit; factors are never negative.
-        const double limited = x >= static_cast<float>(kMax) ? kMax : static_cast<int>(x);
-        t[i] = static_cast<T>(limited < 0 ? 0 : limited);
+        // The product rounded to single precision in every build (the store
+        // keeps an x87 unit from carrying more precision into the
+        // truncation), then truncated and limited.
+        volatile float x = static_cast<float>(i) * factor;
+        const float product = x;
+        t[i] = product >= static_cast<float>(kMax) ? static_cast<T>(kMax)
+                                                   : static_cast<T>(static_cast<int>(product));
     }
 }
 
@@ -81,6 +77,14 @@ void BuildGamma(int p, T* t) {
 }
 
 }  // namespace
+
+float BrightnessFactor(int v) {
+    double f = 1.0;
+    if (v < 0) f = 1.0 - std::abs(v) * (1.0 / 255);
+    if (v > 0) f = 1.0 + v * (10.0 / 255);
+    volatile float held = static_cast<float>(f);
+    return held;
+}
 
 const std::uint8_t* BrightnessTable8(int value) {
     thread_local CachedTable<std::uint8_t, 256> table;

@@ -242,3 +242,59 @@ TEST(ScaleNearest, TurnsRowsOverAndPicksNearest) {
     EXPECT_EQ(dst24.Row(0)[5], 9);
     EXPECT_EQ(dst24.Row(2)[3], 0);
 }
+
+// Every reduction on random images of sizes that run both the vectorised
+// loops and their scalar tails, against the formulas pixel by pixel.
+TEST(Reductions, RandomImagesFollowTheFormulas) {
+    std::mt19937 rng(77);
+    std::uniform_int_distribution<int> size(1, 150);
+    for (int iteration = 0; iteration < 25; ++iteration) {
+        const int w = size(rng), h = size(rng) / 10 + 1;
+        CDibImage g16, c24, c32, c48, c64, out8, out24, out24b;
+        ASSERT_EQ(g16.Allocate(w, h, 16), 1);
+        ASSERT_EQ(c24.Allocate(w, h, 24), 1);
+        ASSERT_EQ(c32.Allocate(w, h, 32), 1);
+        ASSERT_EQ(c48.Allocate(w, h, 48), 1);
+        ASSERT_EQ(c64.Allocate(w, h, 64), 1);
+        ASSERT_EQ(out8.Allocate(w, h, 8), 1);
+        ASSERT_EQ(out24.Allocate(w, h, 24), 1);
+        for (CDibImage* img : {&g16, &c24, &c32, &c48, &c64}) FillRandom(*img, rng, 255);
+        auto s16 = [](const CDibImage& img, int r, int c, int k) { return Sample16(img, r, c, k); };
+
+        ASSERT_EQ(out8.Apply(ReduceGrey16ForDisplay, g16, nullptr, 0, 0, nullptr), 1);
+        for (int r = 0; r < h; ++r)
+            for (int c = 0; c < w; ++c) ASSERT_EQ(out8.Row(r)[c], s16(g16, r, c, 0) >> 8);
+        ASSERT_EQ(out8.Apply(ReduceGrey16ForRecording, g16, nullptr, 0, 0, nullptr), 1);
+        for (int r = 0; r < h; ++r)
+            for (int c = 0; c < w; ++c)
+                ASSERT_EQ(out8.Row(h - 1 - r)[c], (s16(g16, r, c, 0) >> 2) & 0xFF);
+        for (const CDibImage* src : {&c24, &c32}) {
+            const int bpp = src->BytesPerPixel();
+            ASSERT_EQ(out8.Apply(ColorToGrey, *src, nullptr, 0, 0, nullptr), 1);
+            ASSERT_EQ(out24.Apply(ReduceColorForDisplay, *src, nullptr, 0, 0, nullptr), 1);
+            for (int r = 0; r < h; ++r)
+                for (int c = 0; c < w; ++c) {
+                    const std::uint8_t* p = src->Row(r) + bpp * c;
+                    ASSERT_EQ(out8.Row(r)[c], (59 * p[1] + 30 * p[2] + 11 * p[0]) / 100);
+                    for (int k = 0; k < 3; ++k) ASSERT_EQ(out24.Row(r)[3 * c + k], p[k]);
+                }
+            ASSERT_EQ(out24.Apply(ReduceColorForRecording, *src, nullptr, 0, 0, nullptr), 1);
+            for (int r = 0; r < h; ++r)
+                for (int c = 0; c < w; ++c)
+                    for (int k = 0; k < 3; ++k)
+                        ASSERT_EQ(out24.Row(h - 1 - r)[3 * c + k], src->Row(r)[bpp * c + k]);
+        }
+        for (const CDibImage* src : {&c48, &c64}) {
+            ASSERT_EQ(out24.Apply(ReduceColor16ForDisplay, *src, nullptr, 0, 0, nullptr), 1);
+            for (int r = 0; r < h; ++r)
+                for (int c = 0; c < w; ++c)
+                    for (int k = 0; k < 3; ++k)
+                        ASSERT_EQ(out24.Row(r)[3 * c + k], (s16(*src, r, c, k) >> 4) & 0xFF);
+            ASSERT_EQ(out24.Apply(ReduceColor16ForRecording, *src, nullptr, 0, 0, nullptr), 1);
+            for (int r = 0; r < h; ++r)
+                for (int c = 0; c < w; ++c)
+                    for (int k = 0; k < 3; ++k)
+                        ASSERT_EQ(out24.Row(h - 1 - r)[3 * c + k], s16(*src, r, c, k) >> 8);
+        }
+    }
+}

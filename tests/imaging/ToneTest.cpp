@@ -224,3 +224,37 @@ TEST(HueSaturation, RotatesAndDesaturates) {
     EXPECT_NEAR(same[1], 90, 1);
     EXPECT_NEAR(same[2], 200, 1);
 }
+
+// The vectorised brightness against its table, every value, both widths.
+TEST(ToneCurves, BrightnessRunsMatchTheTable) {
+    std::mt19937 rng(21);
+    CDibImage g8, g16, c24, c48;
+    ASSERT_EQ(g8.Allocate(101, 3, 8), 1);
+    ASSERT_EQ(g16.Allocate(67, 3, 16), 1);
+    ASSERT_EQ(c24.Allocate(45, 3, 24), 1);
+    ASSERT_EQ(c48.Allocate(39, 3, 48), 1);
+    for (int value = -255; value <= 255; value += 3) {
+        for (CDibImage* img : {&g8, &g16, &c24, &c48}) {
+            const bool wide = img->Bits() == 16 || img->Bits() == 48;
+            FillRandom(*img, rng, wide ? 65535 : 255);
+            CDibImage out;
+            ASSERT_EQ(out.CopyFrom(*img), 1);
+            PixelKernel k = img->Bits() == 8    ? Brightness8
+                            : img->Bits() == 16 ? Brightness16
+                            : img->Bits() == 24 ? BrightnessColor8
+                                                : BrightnessColor16;
+            ASSERT_EQ(out.Apply(k, *img, nullptr, 0, 0, &value), 1);
+            const int samples = img->Width() * (img->Bits() >= 24 ? 3 : 1);
+            for (int r = 0; r < img->Height(); ++r)
+                for (int i = 0; i < samples; ++i) {
+                    if (wide) {
+                        const int in = img->Row(r)[2 * i] | (img->Row(r)[2 * i + 1] << 8);
+                        const int got = out.Row(r)[2 * i] | (out.Row(r)[2 * i + 1] << 8);
+                        ASSERT_EQ(got, BrightnessTable16(value)[in]) << value;
+                    } else {
+                        ASSERT_EQ(out.Row(r)[i], BrightnessTable8(value)[img->Row(r)[i]]) << value;
+                    }
+                }
+        }
+    }
+}

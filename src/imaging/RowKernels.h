@@ -1,0 +1,34 @@
+#pragma once
+// Vectorised inner loops of the reductions, colour to grey and brightness,
+// over one row of contiguous pixels. Each returns how many pixels (or
+// samples) it did from the start; the scalar loop does the rest. Null
+// members: no vectorised loop at the active level.
+
+#include <cstdint>
+
+namespace nodrix::imaging::rows {
+
+// count 16-bit samples to count bytes.
+using SamplesToBytes = int (*)(const std::uint8_t* src, std::uint8_t* dst, int count);
+// count pixels.
+using PixelsFn = int (*)(const std::uint8_t* src, std::uint8_t* dst, int count);
+// count samples multiplied by factor, truncated, limited to the sample range.
+using ScaleFn = int (*)(const std::uint8_t* src, std::uint8_t* dst, int count, float factor);
+
+struct RowSet {
+    SamplesToBytes highByte = nullptr;   // bits 8-15
+    SamplesToBytes bits4To11 = nullptr;  // bits 4-11
+    SamplesToBytes bits2To9 = nullptr;   // bits 2-9
+    PixelsFn bgrx32To24 = nullptr;       // drop the fourth byte
+    PixelsFn bgrx64To24Bits4To11 = nullptr;
+    PixelsFn bgrx64To24High = nullptr;
+    PixelsFn grey24 = nullptr;  // (59 G + 30 R + 11 B) / 100 from 24-bit pixels
+    PixelsFn grey32 = nullptr;  // the same from 32-bit pixels
+    ScaleFn scale8 = nullptr;   // count bytes
+    ScaleFn scale16 = nullptr;  // count 16-bit samples
+};
+
+RowSet Avx2Rows();
+const RowSet& ActiveRows();
+
+}  // namespace nodrix::imaging::rows

@@ -1,0 +1,184 @@
+// The row loops of RowKernels.h for processors with AVX2.
+
+#include <immintrin.h>
+
+#include "imaging/RowKernels.h"
+
+namespace nodrix::imaging::rows {
+
+namespace {
+
+inline __m256i Load(const std::uint8_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+inline void Store(std::uint8_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+// 32 samples (64 bytes) to 32 bytes; reduce maps a vector of 16-bit
+// samples to values 0..255 in 16-bit lanes.
+template <typename Reduce>
+int Samples(const std::uint8_t* src, std::uint8_t* dst, int count, Reduce reduce) {
+    int done = 0;
+    for (; done + 32 <= count; done += 32) {
+        const __m256i a = reduce(Load(src + 2 * done));
+        const __m256i b = reduce(Load(src + 2 * done + 32));
+        Store(dst + done, _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8));
+    }
+    return done;
+}
+
+int HighByte(const std::uint8_t* src, std::uint8_t* dst, int count) {
+    return Samples(src, dst, count, [](__m256i v) { return _mm256_srli_epi16(v, 8); });
+}
+int Bits4To11(const std::uint8_t* src, std::uint8_t* dst, int count) {
+    return Samples(src, dst, count, [](__m256i v) {
+        return _mm256_and_si256(_mm256_srli_epi16(v, 4), _mm256_set1_epi16(0xFF));
+    });
+}
+int Bits2To9(const std::uint8_t* src, std::uint8_t* dst, int count) {
+    return Samples(src, dst, count, [](__m256i v) {
+        return _mm256_and_si256(_mm256_srli_epi16(v, 2), _mm256_set1_epi16(0xFF));
+    });
+}
+
+// Eight (B, G, R, x) pixels to 24 bytes.
+inline void Store24(std::uint8_t* dst, __m256i bgrx) {
+    const __m256i drop = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,
+                                          0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m256i packed = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(bgrx, drop),
+                                                       _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm256_castsi256_si128(packed));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 16), _mm256_extracti128_si256(packed, 1));
+}
+
+int Bgrx32To24(const std::uint8_t* src, std::uint8_t* dst, int count) {
+    int done = 0;
+    for (; done + 8 <= count; done += 8) Store24(dst + 3 * done, Load(src + 4 * done));
+    return done;
+}
+
+template <typename Reduce>
+int Bgrx64To24(const std::uint8_t* src, std::uint8_t* dst, int count, Reduce reduce) {
+    int done = 0;
+    for (; done + 8 <= count; done += 8) {
+        const __m256i a = reduce(Load(src + 8 * done));
+        const __m256i b = reduce(Load(src + 8 * done + 32));
+        Store24(dst + 3 * done, _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8));
+    }
+    return done;
+}
+
+int Bgrx64To24Bits4To11(const std::uint8_t* src, std::uint8_t* dst, int count) {
+    return Bgrx64To24(src, dst, count, [](__m256i v) {
+        return _mm256_and_si256(_mm256_srli_epi16(v, 4), _mm256_set1_epi16(0xFF));
+    });
+}
+int Bgrx64To24High(const std::uint8_t* src, std::uint8_t* dst, int count) {
+    return Bgrx64To24(src, dst, count, [](__m256i v) { return _mm256_srli_epi16(v, 8); });
+}
+
+// Eight (B, G, R, x) pixels to eight 32-bit weighted sums 11 B + 59 G + 30 R.
+inline __m256i Weighted(__m256i bgrx) {
+    const __m256i weights = _mm256_set1_epi32(0x001E3B0B);  // 11, 59, 30, 0
+    return _mm256_madd_epi16(_mm256_maddubs_epi16(bgrx, weights), _mm256_set1_epi16(1));
+}
+
+// 32 weighted sums to 32 grey bytes; sum / 100 is exactly the high half of
+// sum * 41944 shifted right by 6 for sums up to 25500.
+inline void StoreGrey(std::uint8_t* dst, __m256i s0, __m256i s1, __m256i s2, __m256i s3) {
+    const __m256i divide = _mm256_set1_epi16(static_cast<short>(41944));
+    const __m256i a = _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_packus_epi32(s0, s1), divide), 6);
+    const __m256i b = _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_packus_epi32(s2, s3), divide), 6);
+    const __m256i bytes = _mm256_packus_epi16(a, b);
+    Store(dst, _mm256_permutevar8x32_epi32(bytes, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7)));
+}
+
+int Grey32(const std::uint8_t* src, std::uint8_t* dst, int count) {
+    int done = 0;
+    for (; done + 32 <= count; done += 32) {
+        const std::uint8_t* s = src + 4 * done;
+        StoreGrey(dst + done, Weighted(Load(s)), Weighted(Load(s + 32)), Weighted(Load(s + 64)),
+                  Weighted(Load(s + 96)));
+    }
+    return done;
+}
+
+// Eight 24-bit pixels (reads 28 bytes) widened to (B, G, R, 0).
+inline __m256i Widen24(const std::uint8_t* s) {
+    const __m256i v = _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 12)), 1);
+    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1,
+                                            0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    return _mm256_shuffle_epi8(v, spread);
+}
+
+int Grey24(const std::uint8_t* src, std::uint8_t* dst, int count) {
+    int done = 0;
+    // The last load of a step reads 4 bytes past its pixels: keep 2 pixels
+    // of room.
+    for (; done + 34 <= count; done += 32) {
+        const std::uint8_t* s = src + 3 * done;
+        StoreGrey(dst + done, Weighted(Widen24(s)), Weighted(Widen24(s + 24)),
+                  Weighted(Widen24(s + 48)), Weighted(Widen24(s + 72)));
+    }
+    return done;
+}
+
+// int(sample * factor) in single precision, as the brightness table does.
+inline __m256i ScaleLanes(__m256i samples32, __m256 factor) {
+    return _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(samples32), factor));
+}
+
+int Scale8(const std::uint8_t* src, std::uint8_t* dst, int count, float factor) {
+    const __m256 f = _mm256_set1_ps(factor);
+    int done = 0;
+    for (; done + 32 <= count; done += 32) {
+        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + done));
+        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + done + 16));
+        const __m256i a = ScaleLanes(_mm256_cvtepu8_epi32(lo), f);
+        const __m256i b = ScaleLanes(_mm256_cvtepu8_epi32(_mm_srli_si128(lo, 8)), f);
+        const __m256i c = ScaleLanes(_mm256_cvtepu8_epi32(hi), f);
+        const __m256i d = ScaleLanes(_mm256_cvtepu8_epi32(_mm_srli_si128(hi, 8)), f);
+        // Saturating packs limit to 255; the lanes end up in the order
+        // a0 b0 c0 d0 a1 b1 c1 d1 (by 4-sample groups).
+        const __m256i bytes = _mm256_packus_epi16(_mm256_packus_epi32(a, b), _mm256_packus_epi32(c, d));
+        Store(dst + done,
+              _mm256_permutevar8x32_epi32(bytes, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7)));
+    }
+    return done;
+}
+
+int Scale16(const std::uint8_t* src, std::uint8_t* dst, int count, float factor) {
+    const __m256 f = _mm256_set1_ps(factor);
+    const __m256i max = _mm256_set1_epi32(65535);
+    int done = 0;
+    for (; done + 16 <= count; done += 16) {
+        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * done));
+        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * done + 16));
+        const __m256i a = _mm256_min_epi32(ScaleLanes(_mm256_cvtepu16_epi32(lo), f), max);
+        const __m256i b = _mm256_min_epi32(ScaleLanes(_mm256_cvtepu16_epi32(hi), f), max);
+        Store(dst + 2 * done, _mm256_permute4x64_epi64(_mm256_packus_epi32(a, b), 0xD8));
+    }
+    return done;
+}
+
+}  // namespace
+
+RowSet Avx2Rows() {
+    RowSet s;
+    s.highByte = HighByte;
+    s.bits4To11 = Bits4To11;
+    s.bits2To9 = Bits2To9;
+    s.bgrx32To24 = Bgrx32To24;
+    s.bgrx64To24Bits4To11 = Bgrx64To24Bits4To11;
+    s.bgrx64To24High = Bgrx64To24High;
+    s.grey24 = Grey24;
+    s.grey32 = Grey32;
+    s.scale8 = Scale8;
+    s.scale16 = Scale16;
+    return s;
+}
+
+}  // namespace nodrix::imaging::rows
