@@ -78,7 +78,7 @@ void EmulatedCamera::PowerUp(std::uint64_t nowUs) {
     wordsD0_.clear();
     headerRequested_ = false;
     nextBoundaryUs_ = static_cast<double>(nowUs);
-    triggerQueued_ = 0;
+    triggeredFrame_ = false;
     triggerCount_ = 0;
     autoTriggerActive_ = false;
     nextFrameNumber_ = frameNumberStart_;
@@ -341,15 +341,10 @@ bool EmulatedCamera::Trigger(std::uint32_t count, std::uint64_t atUs) {
     if (!present_ || !Triggered()) return false;
     const std::uint64_t delay =
         pace_ == Pace::Max ? 0 : static_cast<std::uint64_t>(TriggeredExposureUs());
-    for (std::uint32_t i = 0; i < count; ++i) {
-        ++triggerCount_;
-        if (triggerQueued_ == triggerReadyUs_.size()) {
-            // The FPGA keeps the newest frames; the oldest is lost.
-            std::copy(triggerReadyUs_.begin() + 1, triggerReadyUs_.end(), triggerReadyUs_.begin());
-            --triggerQueued_;
-        }
-        triggerReadyUs_[triggerQueued_++] = atUs + delay;
-    }
+    if (count == 0) return true;
+    triggerCount_ += count;
+    triggeredFrame_ = true;
+    triggeredReadyUs_ = atUs + delay;
     return true;
 }
 
@@ -374,14 +369,13 @@ void EmulatedCamera::Advance(std::uint64_t nowUs) {
     } else {
         autoTriggerActive_ = false;
     }
+    if (!Triggered()) triggeredFrame_ = false;
 
     if (endpoint_ != Endpoint::Empty || !headerRequested_) return;
     if (Triggered()) {
-        if (triggerQueued_ > 0 && triggerReadyUs_[0] <= nowUs) {
-            const std::uint64_t readyUs = triggerReadyUs_[0];
-            std::copy(triggerReadyUs_.begin() + 1, triggerReadyUs_.end(), triggerReadyUs_.begin());
-            --triggerQueued_;
-            QueueHeader(readyUs);
+        if (triggeredFrame_ && triggeredReadyUs_ <= nowUs) {
+            triggeredFrame_ = false;
+            QueueHeader(triggeredReadyUs_);
         }
     } else if (FreeRunning() && requestReadyUs_ <= nowUs) {
         QueueHeader(requestReadyUs_);
@@ -397,7 +391,7 @@ std::uint64_t EmulatedCamera::NextEventUs(std::uint64_t nowUs) const {
         return next;
     }
     if (Triggered()) {
-        if (triggerQueued_ > 0) next = std::min(next, triggerReadyUs_[0]);
+        if (triggeredFrame_) next = std::min(next, triggeredReadyUs_);
         if (autoTriggerActive_) next = std::min(next, nextAutoTriggerUs_);
     } else if (headerRequested_ && FreeRunning()) {
         next = std::min(next, requestReadyUs_);

@@ -132,8 +132,10 @@ private:
     bool headerRequested_ = false;
     std::uint64_t requestReadyUs_ = 0;
     double nextBoundaryUs_ = 0;
-    std::array<std::uint64_t, 8> triggerReadyUs_{};
-    std::uint32_t triggerQueued_ = 0;
+    // The frame of the latest trigger, until it is sent: the FPGA keeps one
+    // triggered frame, a newer trigger replaces it.
+    bool triggeredFrame_ = false;
+    std::uint64_t triggeredReadyUs_ = 0;
     std::uint32_t triggerCount_ = 0;  // FPGA register 8
     bool autoTriggerActive_ = false;
     std::uint64_t nextAutoTriggerUs_ = 0;

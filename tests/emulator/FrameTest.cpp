@@ -164,9 +164,12 @@ TEST(Frames, TriggeredFramesComeOnlyOnATriggerAndAdvanceRegister8) {
     ASSERT_TRUE(f.ok);
     ASSERT_TRUE(d.Trigger(0, 2));
     EXPECT_EQ(ReadFpga(d, 0, 8), 3);
-    Frame g = ReadFrame(d, h);
+    Frame g = ReadFrame(d, h);  // two triggers, one frame: the newest
     ASSERT_TRUE(g.ok);
     EXPECT_EQ(g.Number(), f.Number() + 1);
+    EXPECT_EQ(GetLe32(&g.header[36]), 3u);
+    ASSERT_TRUE(SendHeaderRequest(d, h));
+    EXPECT_FALSE(BulkRead(d, h, header.data(), 64, 50).completed);  // nothing stale left
 
     // Free-running again: triggers are ignored.
     ASSERT_TRUE(WriteFpga(d, 0, 88, 0));
