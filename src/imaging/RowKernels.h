@@ -15,6 +15,12 @@ using PixelsFn = int (*)(const std::uint8_t* src, std::uint8_t* dst, int count);
 // count samples multiplied by factor, truncated, limited to the sample range.
 using ScaleFn = int (*)(const std::uint8_t* src, std::uint8_t* dst, int count, float factor);
 
+// offset + gain * sample / 128 limited to 0..maxValue, the gains and
+// offsets alternating from pixel to pixel starting with index 0. Only for
+// gains 0..256 and offsets -16384..16384 (the caller checks).
+using GainOffsetFn = int (*)(const std::uint8_t* src, std::uint8_t* dst, int count,
+                             const int gain[2], const int offset[2], int maxValue);
+
 struct RowSet {
     SamplesToBytes highByte = nullptr;   // bits 8-15
     SamplesToBytes bits4To11 = nullptr;  // bits 4-11
@@ -26,6 +32,8 @@ struct RowSet {
     PixelsFn grey32 = nullptr;  // the same from 32-bit pixels
     ScaleFn scale8 = nullptr;   // count bytes
     ScaleFn scale16 = nullptr;  // count 16-bit samples
+    GainOffsetFn gainOffset8 = nullptr;
+    GainOffsetFn gainOffset16 = nullptr;
 };
 
 RowSet Avx2Rows();

@@ -164,6 +164,47 @@ int Scale16(const std::uint8_t* src, std::uint8_t* dst, int count, float factor)
     return done;
 }
 
+// Gains of at most 256 keep gain * sample inside 16 bits for 8-bit samples,
+// and the shift equals the division for products that are never negative.
+int GainOffset8(const std::uint8_t* src, std::uint8_t* dst, int count, const int gain[2],
+                const int offset[2], int) {
+    const __m256i g = _mm256_set1_epi32((gain[1] << 16) | (gain[0] & 0xFFFF));
+    const __m256i o = _mm256_set1_epi32((offset[1] << 16) | (offset[0] & 0xFFFF));
+    int done = 0;
+    for (; done + 32 <= count; done += 32) {
+        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + done));
+        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + done + 16));
+        auto apply = [&](__m128i bytes) {
+            const __m256i v = _mm256_cvtepu8_epi16(bytes);
+            return _mm256_add_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(v, g), 7), o);
+        };
+        Store(dst + done, _mm256_permute4x64_epi64(_mm256_packus_epi16(apply(lo), apply(hi)), 0xD8));
+    }
+    return done;
+}
+
+int GainOffset16(const std::uint8_t* src, std::uint8_t* dst, int count, const int gain[2],
+                 const int offset[2], int maxValue) {
+    const __m256i g = _mm256_setr_epi32(gain[0], gain[1], gain[0], gain[1], gain[0], gain[1],
+                                        gain[0], gain[1]);
+    const __m256i o = _mm256_setr_epi32(offset[0], offset[1], offset[0], offset[1], offset[0],
+                                        offset[1], offset[0], offset[1]);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i max = _mm256_set1_epi32(maxValue);
+    int done = 0;
+    for (; done + 16 <= count; done += 16) {
+        auto apply = [&](int at) {
+            const __m256i v = _mm256_cvtepu16_epi32(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * at)));
+            const __m256i r = _mm256_add_epi32(_mm256_srli_epi32(_mm256_mullo_epi32(v, g), 7), o);
+            return _mm256_min_epi32(_mm256_max_epi32(r, zero), max);
+        };
+        Store(dst + 2 * done,
+              _mm256_permute4x64_epi64(_mm256_packus_epi32(apply(done), apply(done + 8)), 0xD8));
+    }
+    return done;
+}
+
 }  // namespace
 
 RowSet Avx2Rows() {
@@ -178,6 +219,8 @@ RowSet Avx2Rows() {
     s.grey32 = Grey32;
     s.scale8 = Scale8;
     s.scale16 = Scale16;
+    s.gainOffset8 = GainOffset8;
+    s.gainOffset16 = GainOffset16;
     return s;
 }
 

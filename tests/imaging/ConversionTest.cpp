@@ -298,3 +298,36 @@ TEST(Reductions, RandomImagesFollowTheFormulas) {
         }
     }
 }
+
+// The grey correction on random images against the formula, with gains and
+// offsets inside and outside the range of the vectorised loop.
+TEST(GreyGainOffset, RandomImagesFollowTheFormula) {
+    std::mt19937 rng(13);
+    std::uniform_int_distribution<int> size(1, 120), gain(0, 256), offset(-300, 300), mode(0, 3);
+    for (int iteration = 0; iteration < 40; ++iteration) {
+        const bool wide = iteration % 2 == 1;
+        const int w = size(rng), h = size(rng) / 20 + 1;
+        CDibImage img, out;
+        ASSERT_EQ(img.Allocate(w, h, wide ? 16 : 8), 1);
+        FillRandom(img, rng, wide ? 65535 : 255);
+        ASSERT_EQ(out.CopyFrom(img), 1);
+        GreyGainOffsetParams p;
+        p.bayerMode = mode(rng);
+        for (int i = 0; i < 4; ++i) {
+            p.gains[i] = iteration % 5 == 0 ? gain(rng) * 3 : gain(rng);
+            p.offsets[i] = offset(rng);
+        }
+        p.depth = iteration % 3 == 0 ? 12 : 16;
+        const int maxValue = wide ? (p.depth == 12 ? 4095 : 65535) : 255;
+        ASSERT_EQ(out.Apply(wide ? GreyGainOffset16 : GreyGainOffset8, img, nullptr, 0, 0, &p), 1);
+        for (int r = 0; r < h; ++r)
+            for (int c = 0; c < w; ++c) {
+                const int i = GreyPositionIndex((r + (p.bayerMode & 1)) & 1,
+                                                (c + (p.bayerMode >> 1)) & 1);
+                const long long s = wide ? Sample16(img, r, c) : img.Row(r)[c];
+                const long long v = std::min<long long>(
+                    maxValue, std::max<long long>(0, p.offsets[i] + p.gains[i] * s / 128));
+                ASSERT_EQ(wide ? Sample16(out, r, c) : out.Row(r)[c], v) << w << " " << r << "," << c;
+            }
+    }
+}
