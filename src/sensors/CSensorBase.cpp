@@ -30,11 +30,17 @@ int CSensorBase::SetModelCode(int code) {
     return code;
 }
 
-void CSensorBase::SetOperatingMode(int value) { operatingMode = value; }
+void CSensorBase::SetOperatingMode(int value) {
+    operatingMode = value;
+}
 
-int CSensorBase::GetOperatingMode() { return operatingMode; }
+int CSensorBase::GetOperatingMode() {
+    return operatingMode;
+}
 
-int CSensorBase::HasBlackLevel() { return description.blackLevelSupported; }
+int CSensorBase::HasBlackLevel() {
+    return description.blackLevelSupported;
+}
 
 int CSensorBase::GetBlackLevel(int* value) {
     Store(value, static_cast<int>(description.blackLevelCurrent));
@@ -56,7 +62,9 @@ int CSensorBase::GetBlackLevelDefault(int* value) {
     return description.blackLevelSupported;
 }
 
-int CSensorBase::HasGainStep() { return description.gainStepSupported; }
+int CSensorBase::HasGainStep() {
+    return description.gainStepSupported;
+}
 
 int CSensorBase::GetGainStepMin(int* value) {
     Store(value, static_cast<int>(description.gainStepMin));
@@ -78,10 +86,18 @@ int CSensorBase::GetGainStepCurrent(int* value) {
     return description.gainStepSupported;
 }
 
-int CSensorBase::GetMirrorVDefault() { return description.mirrorVDefault; }
-int CSensorBase::GetMirrorHDefault() { return description.mirrorHDefault; }
-int CSensorBase::HasMirrorV() { return description.mirrorVSupported; }
-int CSensorBase::HasMirrorH() { return description.mirrorHSupported; }
+int CSensorBase::GetMirrorVDefault() {
+    return description.mirrorVDefault;
+}
+int CSensorBase::GetMirrorHDefault() {
+    return description.mirrorHDefault;
+}
+int CSensorBase::HasMirrorV() {
+    return description.mirrorVSupported;
+}
+int CSensorBase::HasMirrorH() {
+    return description.mirrorHSupported;
+}
 
 int CSensorBase::GetDescription(SensorDescription* buffer) {
     if (buffer == nullptr) return 0;
@@ -89,7 +105,9 @@ int CSensorBase::GetDescription(SensorDescription* buffer) {
     return 1;
 }
 
-int CSensorBase::HasExposureSeconds() { return description.exposureSecondsSupported; }
+int CSensorBase::HasExposureSeconds() {
+    return description.exposureSecondsSupported;
+}
 
 double CSensorBase::GetExposureSecondsMin(double* value) {
     Store(value, description.exposureSecondsMin);

@@ -137,8 +137,8 @@ int CSensorZQ4410::WriteRegisterVerified(int address, int value) {
     if (controller == nullptr) return 0;
     for (int attempt = 0; attempt < kBusAttempts; ++attempt) {
         int readBack = -1;
-        if (BusIdle() && WriteRegister(address, value) &&
-            ReadRegisterWaited(address, &readBack) && readBack == value) {
+        if (BusIdle() && WriteRegister(address, value) && ReadRegisterWaited(address, &readBack) &&
+            readBack == value) {
             return 1;
         }
         platform::SleepMs(kBusRetryWaitMs);

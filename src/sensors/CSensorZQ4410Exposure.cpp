@@ -113,8 +113,8 @@ int CSensorZQ4410::SetWindow(int /*x*/, int /*width*/, int y, int height, int mo
 
     if (height == d.maxHeight) {
         d.frameLines = height + kFullFrameExtraRows;
-        frameLengthTarget = static_cast<std::uint32_t>(height + kFullFrameExtraRows +
-                                                       kFrameBlankingLines);
+        frameLengthTarget =
+            static_cast<std::uint32_t>(height + kFullFrameExtraRows + kFrameBlankingLines);
     } else {
         d.frameLines = height;
         frameLengthTarget = static_cast<std::uint32_t>(height + kFrameBlankingLines);

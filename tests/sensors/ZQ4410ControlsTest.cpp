@@ -146,9 +146,8 @@ TEST_F(ZQ4410Test, TriggeredOperationHandsTheTimingToTheFpga) {
     // The exposure, each byte followed by its wait; then the line length of
     // 1375 clocks and the frame length; then the FPGA takes over.
     const std::vector<std::pair<int, int>> expected = {
-        {133, 0x45}, {134, 0x23}, {155, 0x01}, {156, 0x00}, {84, 95},
-        {85, 5},     {80, 0x46},  {81, 0x23},  {82, 0x01},  {83, 0x00},
-        {88, 1}};
+        {133, 0x45}, {134, 0x23}, {155, 0x01}, {156, 0x00}, {84, 95}, {85, 5},
+        {80, 0x46},  {81, 0x23},  {82, 0x01},  {83, 0x00},  {88, 1}};
     EXPECT_EQ(FpgaWrites(), expected);
     const std::int64_t waitMicros = 9500;
     const auto t133 = fake.FpgaWritesTo(133)[0].micros;

@@ -89,7 +89,7 @@ TEST_F(ZQ4410OnEmulator, DefaultsLeaveTheSensorInItsDefaultState) {
     EXPECT_FALSE(model.FlipH());
     EXPECT_FALSE(model.ShortExposure());
     EXPECT_EQ(driver.SensorRegister(0, 2) & 0x40, 0);  // hold released
-    EXPECT_EQ(driver.FpgaRegister(0, 90), 1);         // horizontal flip off
+    EXPECT_EQ(driver.FpgaRegister(0, 90), 1);          // horizontal flip off
 
     // The default 1080 lines: shutter 1 in the 1082-line frame.
     EXPECT_EQ(model.FrameLength(), 1082u);
