@@ -3,7 +3,6 @@
 // x_copy is the kernel's time as a multiple of that copy.
 
 #include <benchmark/benchmark.h>
-
 #include <time.h>
 
 #include <algorithm>
@@ -121,10 +120,9 @@ void RegisterDemosaic() {
                 Frame f(8, bits, 255);
                 DemosaicParams p{0, 130, 100, 170};
                 Measure(state, f.dst.SizeBytes(), [&] {
-                    demosaic::InteriorWithSpan8(f.dst.Pixels(), f.src.Pixels(),
-                                                {0, 0, kWidth, kHeight}, 0, 0, bits / 8, 1,
-                                                f.dst.Stride(), f.src.Stride(), &p, vectorFormula,
-                                                fn);
+                    demosaic::InteriorWithSpan8(
+                        f.dst.Pixels(), f.src.Pixels(), {0, 0, kWidth, kHeight}, 0, 0, bits / 8, 1,
+                        f.dst.Stride(), f.src.Stride(), &p, vectorFormula, fn);
                 });
             });
         }
@@ -158,7 +156,8 @@ void RegisterDemosaic() {
                  [=](benchmark::State& state) {
                      Frame f(bits == 24 ? 8 : 16, bits, bits == 24 ? 255 : 4095);
                      DemosaicParams p{0, 130, 100, 170};
-                     PixelKernel interior = bits == 24 ? DemosaicInterior8Vector : DemosaicInterior16;
+                     PixelKernel interior =
+                         bits == 24 ? DemosaicInterior8Vector : DemosaicInterior16;
                      PixelKernel border = bits == 24 ? DemosaicBorder8 : DemosaicBorder16;
                      Measure(state, f.dst.SizeBytes(), [&] {
                          f.dst.Apply(interior, f.src, nullptr, 0, 0, &p);
@@ -166,10 +165,14 @@ void RegisterDemosaic() {
                      });
                  });
     }
-    RegisterKernel("DemosaicBorder8/24", DemosaicBorder8, 8, 24, 255,
-                   [] { static DemosaicParams p{0, 130, 100, 170}; return &p; });
-    RegisterKernel("DemosaicBorder16/48", DemosaicBorder16, 16, 48, 4095,
-                   [] { static DemosaicParams p{0, 130, 100, 170}; return &p; });
+    RegisterKernel("DemosaicBorder8/24", DemosaicBorder8, 8, 24, 255, [] {
+        static DemosaicParams p{0, 130, 100, 170};
+        return &p;
+    });
+    RegisterKernel("DemosaicBorder16/48", DemosaicBorder16, 16, 48, 4095, [] {
+        static DemosaicParams p{0, 130, 100, 170};
+        return &p;
+    });
 }
 
 void RegisterConversion() {
@@ -178,7 +181,10 @@ void RegisterConversion() {
         static GreyGainOffsetParams p{0, {140, 128, 120, 160}, {1, 2, 3, 4}, 12};
         return static_cast<void*>(&p);
     };
-    auto balance = [] { static DemosaicParams p; return static_cast<void*>(&p); };
+    auto balance = [] {
+        static DemosaicParams p;
+        return static_cast<void*>(&p);
+    };
     RegisterKernel("GreyGainOffset8", GreyGainOffset8, 8, 8, 255, grey, true);
     RegisterKernel("GreyGainOffset16", GreyGainOffset16, 16, 16, 4095, grey, true);
     RegisterKernel("MeanOfRect8", MeanOfRect8, 8, 8, 255, none, true);
@@ -211,8 +217,7 @@ void RegisterConversion() {
             // 1277 pixels: packed rows are shorter than the stride.
             Frame f(bits, bits, 255, 1277);
             Measure(state, f.src.SizeBytes(), [&] {
-                f.src.Apply(bits == 8 ? ExpandRows8 : ExpandRows16, f.src, nullptr, 0, 0,
-                            nullptr);
+                f.src.Apply(bits == 8 ? ExpandRows8 : ExpandRows16, f.src, nullptr, 0, 0, nullptr);
             });
         });
     }

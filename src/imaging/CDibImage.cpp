@@ -14,15 +14,17 @@ namespace {
 constexpr std::uintptr_t kPixelAlignment = 32;
 
 KernelRect Intersect(const KernelRect& a, const KernelRect& b) {
-    return KernelRect{std::max(a.left, b.left), std::max(a.top, b.top),
-                      std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    return KernelRect{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                      std::min(a.bottom, b.bottom)};
 }
 
 }  // namespace
 
 CDibImage::CDibImage() = default;
 
-CDibImage::~CDibImage() { Release(); }
+CDibImage::~CDibImage() {
+    Release();
+}
 
 int CDibImage::Allocate(int width, int height, int bits) {
     if (width <= 0 || height <= 0 || bits == 0) return 0;

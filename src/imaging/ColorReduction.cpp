@@ -20,8 +20,7 @@ struct NoFastPath {
 // destination rows run bottom to top. Images whose pixels are too small for
 // the reduction are refused. fast runs first on each row when the pixels
 // are exactly fastDstBpp and fastSrcBpp bytes.
-template <bool kReverse, int kMinDstBpp, int kMinSrcBpp, typename Pixel,
-          typename Fast = NoFastPath>
+template <bool kReverse, int kMinDstBpp, int kMinSrcBpp, typename Pixel, typename Fast = NoFastPath>
 int ForEachPixel(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
                  int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, Pixel pixel,
                  Fast fast = Fast{}, int fastDstBpp = 0, int fastSrcBpp = 0) {
@@ -99,8 +98,8 @@ int ColorToGrey(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& re
 }
 
 int ReduceGrey16ForDisplay(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
-                           int dstX, int dstY, int dstBpp, int srcBpp, int dstStride,
-                           int srcStride, void*) {
+                           int dstX, int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
+                           void*) {
     return ForEachPixel<false, 1, 2>(
         NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) { d[0] = s[1]; },
         Pixels{rows::ActiveRows().highByte}, 1, 2);

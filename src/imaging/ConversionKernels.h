@@ -11,8 +11,8 @@
 
 namespace nodrix::imaging {
 
-#define NODRIX_PIXEL_KERNEL(name)                                                              \
-    int name(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,      \
+#define NODRIX_PIXEL_KERNEL(name)                                                          \
+    int name(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX, \
              int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param)
 
 // Mean sample of the source rectangle on the 0..255 scale (16-bit samples

@@ -12,8 +12,12 @@ namespace {
 inline __m128i Load(const std::uint8_t* row, int column) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 2 * column));
 }
-inline __m128i Odd(__m128i v) { return _mm_srli_epi32(v, 16); }
-inline __m128i Even(__m128i v) { return _mm_and_si128(v, _mm_set1_epi32(0xFFFF)); }
+inline __m128i Odd(__m128i v) {
+    return _mm_srli_epi32(v, 16);
+}
+inline __m128i Even(__m128i v) {
+    return _mm_and_si128(v, _mm_set1_epi32(0xFFFF));
+}
 inline __m128i Vertical(__m128i nearRow, __m128i farRow) {
     return _mm_add_epi32(_mm_add_epi32(_mm_slli_epi32(nearRow, 1), nearRow), farRow);
 }

@@ -19,8 +19,12 @@ struct Planes8 {
 inline __m128i Load(const std::uint8_t* p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
-inline __m128i Odd(__m128i v) { return _mm_srli_epi16(v, 8); }
-inline __m128i Even(__m128i v) { return _mm_and_si128(v, _mm_set1_epi16(0x00FF)); }
+inline __m128i Odd(__m128i v) {
+    return _mm_srli_epi16(v, 8);
+}
+inline __m128i Even(__m128i v) {
+    return _mm_and_si128(v, _mm_set1_epi16(0x00FF));
+}
 // 3 * near + far
 inline __m128i Vertical(__m128i nearRow, __m128i farRow) {
     return _mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(nearRow, 1), nearRow), farRow);
@@ -49,8 +53,12 @@ inline __m128i VerticalEven(__m128i n, __m128i f) {
     return _mm_add_epi16(_mm_maddubs_epi16(n, _mm_set1_epi16(0x0003)), Even(f));
 }
 #else
-inline __m128i VerticalOdd(__m128i n, __m128i f) { return Vertical(Odd(n), Odd(f)); }
-inline __m128i VerticalEven(__m128i n, __m128i f) { return Vertical(Even(n), Even(f)); }
+inline __m128i VerticalOdd(__m128i n, __m128i f) {
+    return Vertical(Odd(n), Odd(f));
+}
+inline __m128i VerticalEven(__m128i n, __m128i f) {
+    return Vertical(Even(n), Even(f));
+}
 #endif
 
 template <bool kVectorFormula>
@@ -68,9 +76,9 @@ inline Planes8 Compute(const RowSet& r, int x, __m128i blueFactor, __m128i redFa
     const __m128i blueEven = _mm_add_epi16(ab, _mm_slli_epi16(a, 1));
     const __m128i blueOdd = _mm_add_epi16(ab, _mm_slli_epi16(b, 1));
 
-    const __m128i left = VerticalEven(rnL, rfL);    // columns c-2
-    const __m128i mid = VerticalEven(rnC, rfC);     // columns c
-    const __m128i right = VerticalEven(rnR, rfR);   // columns c+2
+    const __m128i left = VerticalEven(rnL, rfL);   // columns c-2
+    const __m128i mid = VerticalEven(rnC, rfC);    // columns c
+    const __m128i right = VerticalEven(rnR, rfR);  // columns c+2
     const __m128i mid3 = _mm_add_epi16(_mm_slli_epi16(mid, 1), mid);
     const __m128i redEven = _mm_add_epi16(mid3, left);
     const __m128i redOdd = _mm_add_epi16(mid3, right);
@@ -127,10 +135,10 @@ inline void Store24(const Planes8& p, std::uint8_t* out) {
         {ShuffleMask(1, 0, 1, 3, 8), ShuffleMask(1, 1, 1, 3, 8), ShuffleMask(1, 2, 1, 3, 8)},
         {ShuffleMask(2, 0, 1, 3, 8), ShuffleMask(2, 1, 1, 3, 8), ShuffleMask(2, 2, 1, 3, 8)}};
     for (int i = 0; i < 3; ++i) {
-        const __m128i v = _mm_or_si128(
-            _mm_or_si128(_mm_shuffle_epi8(p.blue, MaskRegister(kMasks[i][0])),
-                         _mm_shuffle_epi8(p.green, MaskRegister(kMasks[i][1]))),
-            _mm_shuffle_epi8(p.red, MaskRegister(kMasks[i][2])));
+        const __m128i v =
+            _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(p.blue, MaskRegister(kMasks[i][0])),
+                                      _mm_shuffle_epi8(p.green, MaskRegister(kMasks[i][1]))),
+                         _mm_shuffle_epi8(p.red, MaskRegister(kMasks[i][2])));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * i), v);
     }
 }
@@ -138,8 +146,8 @@ inline void Store24(const Planes8& p, std::uint8_t* out) {
 // Four (B, G, R, 0) pixels packed to 12 bytes, zeros above.
 inline __m128i Pack12(__m128i q) {
     const __m128i low3 = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
-    const __m128i pairs = _mm_or_si128(_mm_and_si128(q, low3),
-                                       _mm_andnot_si128(low3, _mm_srli_epi64(q, 8)));
+    const __m128i pairs =
+        _mm_or_si128(_mm_and_si128(q, low3), _mm_andnot_si128(low3, _mm_srli_epi64(q, 8)));
     return _mm_or_si128(_mm_move_epi64(pairs), _mm_slli_si128(_mm_srli_si128(pairs, 8), 6));
 }
 

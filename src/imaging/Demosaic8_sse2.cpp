@@ -4,7 +4,11 @@
 
 namespace nodrix::imaging::demosaic {
 
-int SpanVector8Sse2(const SpanArgs& a) { return Span8<true>(a); }
-int SpanPlain8Sse2(const SpanArgs& a) { return Span8<false>(a); }
+int SpanVector8Sse2(const SpanArgs& a) {
+    return Span8<true>(a);
+}
+int SpanPlain8Sse2(const SpanArgs& a) {
+    return Span8<false>(a);
+}
 
 }  // namespace nodrix::imaging::demosaic

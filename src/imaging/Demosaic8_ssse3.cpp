@@ -5,7 +5,11 @@
 
 namespace nodrix::imaging::demosaic {
 
-int SpanVector8Ssse3(const SpanArgs& a) { return Span8<true>(a); }
-int SpanPlain8Ssse3(const SpanArgs& a) { return Span8<false>(a); }
+int SpanVector8Ssse3(const SpanArgs& a) {
+    return Span8<true>(a);
+}
+int SpanPlain8Ssse3(const SpanArgs& a) {
+    return Span8<false>(a);
+}
 
 }  // namespace nodrix::imaging::demosaic

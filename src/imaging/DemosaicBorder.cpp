@@ -105,8 +105,7 @@ int DemosaicBorder8(std::uint8_t* dst, const std::uint8_t* src, const KernelRect
 }
 
 int DemosaicBorder16(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
-                     int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
-                     void* param) {
+                     int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {
     return Border<true>(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride, param);
 }
 

@@ -58,9 +58,8 @@ inline std::int32_t LoadSample(const std::uint8_t* row, int column) {
 }
 
 template <Formula kFormula>
-int Interior(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
-             int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param,
-             SpanFn span) {
+int Interior(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX, int dstY,
+             int dstBpp, int srcBpp, int dstStride, int srcStride, void* param, SpanFn span) {
     using Sample = SampleOf<kFormula>;
     const auto* p = static_cast<const DemosaicParams*>(param);
     if (p == nullptr || srcBpp != static_cast<int>(sizeof(Sample))) return 0;
@@ -83,8 +82,7 @@ int Interior(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
                             static_cast<std::ptrdiff_t>(dstX) * dstBpp;
         auto pixel = [&](int c) {
             auto at = [&](int dy, int dx) { return LoadSample<Sample>(a.rows[dy + 2], c + dx); };
-            const demosaic::PixelSums s =
-                demosaic::SumsAt(at, a.rowParity, (c + columnPhase) & 1);
+            const demosaic::PixelSums s = demosaic::SumsAt(at, a.rowParity, (c + columnPhase) & 1);
             StorePixel<kFormula>(out + static_cast<std::ptrdiff_t>(c) * dstBpp, s, blueFactor,
                                  redFactor);
         };
@@ -112,12 +110,11 @@ bool VectorFormulaApplies(const DemosaicParams* p, int dstBpp) {
 }  // namespace
 
 int DemosaicInterior8(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
-                      int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
-                      void* param) {
+                      int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {
     const auto* p = static_cast<const DemosaicParams*>(param);
     SpanFn span = demosaic::ActiveSpans().plain8;
     if (p != nullptr && (GainFactor(p->blueGain) > demosaic::kMaxPlainRunFactor8 ||
-                          GainFactor(p->redGain) > demosaic::kMaxPlainRunFactor8))
+                         GainFactor(p->redGain) > demosaic::kMaxPlainRunFactor8))
         span = nullptr;
     return Interior<Formula::Plain8>(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride,
                                      srcStride, param, span);
@@ -129,14 +126,14 @@ int DemosaicInterior8Vector(std::uint8_t* dst, const std::uint8_t* src, const Ke
     // Beyond 24-bit output and gains of 200 the vector formula's lanes would
     // overflow; such frames take the plain formula, as the kernel choice does.
     if (!VectorFormulaApplies(static_cast<const DemosaicParams*>(param), dstBpp))
-        return DemosaicInterior8(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride,
-                                 srcStride, param);
+        return DemosaicInterior8(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride,
+                                 param);
     return Interior<Formula::Vector8>(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride,
                                       srcStride, param, demosaic::ActiveSpans().vector8);
 }
 
-int DemosaicInterior16(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
-                       int dstX, int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
+int DemosaicInterior16(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
+                       int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
                        void* param) {
     const auto* p = static_cast<const DemosaicParams*>(param);
     SpanFn span = demosaic::ActiveSpans().plain16;
@@ -150,9 +147,9 @@ namespace demosaic {
 
 // Reference entry points for tests and benchmarks: the same kernels with a
 // given run function (null: the formula alone).
-int InteriorWithSpan8(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
-                      int dstX, int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
-                      void* param, bool vectorFormula, SpanFn span) {
+int InteriorWithSpan8(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
+                      int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param,
+                      bool vectorFormula, SpanFn span) {
     if (vectorFormula)
         return Interior<Formula::Vector8>(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride,
                                           srcStride, param, span);
@@ -160,9 +157,9 @@ int InteriorWithSpan8(std::uint8_t* dst, const std::uint8_t* src, const KernelRe
                                      srcStride, param, span);
 }
 
-int InteriorWithSpan16(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
-                       int dstX, int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
-                       void* param, SpanFn span) {
+int InteriorWithSpan16(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
+                       int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param,
+                       SpanFn span) {
     return Interior<Formula::Plain16>(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride,
                                       srcStride, param, span);
 }

@@ -57,11 +57,11 @@ namespace nodrix::imaging::demosaic {
 
 // The interior kernels with a given run function (null: the formula alone),
 // for tests and benchmarks that compare the variants.
-int InteriorWithSpan8(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
-                      int dstX, int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
-                      void* param, bool vectorFormula, SpanFn span);
-int InteriorWithSpan16(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
-                       int dstX, int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
-                       void* param, SpanFn span);
+int InteriorWithSpan8(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
+                      int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param,
+                      bool vectorFormula, SpanFn span);
+int InteriorWithSpan16(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
+                       int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param,
+                       SpanFn span);
 
 }  // namespace nodrix::imaging::demosaic

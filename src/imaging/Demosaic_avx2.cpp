@@ -31,11 +31,10 @@ inline void StoreHalves(const __m256i* regs, int count, std::uint8_t* out, const
     }
     for (int half = 0; half < 2; ++half) {
         for (int i = 0; i < count; ++i) {
-            __m128i v = half == 0 ? _mm256_castsi256_si128(regs[i])
-                                  : _mm256_extracti128_si256(regs[i], 1);
+            __m128i v =
+                half == 0 ? _mm256_castsi256_si128(regs[i]) : _mm256_extracti128_si256(regs[i], 1);
             auto* d = reinterpret_cast<__m128i*>(out + 16 * (half * count + i));
-            if (keep != nullptr)
-                v = _mm_or_si128(v, _mm_and_si128(_mm_loadu_si128(d), keep[i]));
+            if (keep != nullptr) v = _mm_or_si128(v, _mm_and_si128(_mm_loadu_si128(d), keep[i]));
             _mm_storeu_si128(d, v);
         }
     }
@@ -60,10 +59,10 @@ inline void Interleave(__m256i blue, __m256i green, __m256i red, std::uint8_t* o
     }();
     __m256i regs[kRegs];
     for (int i = 0; i < kRegs; ++i) {
-        regs[i] = _mm256_or_si256(
-            _mm256_or_si256(_mm256_shuffle_epi8(blue, Broadcast(kMasks[i][0])),
-                            _mm256_shuffle_epi8(green, Broadcast(kMasks[i][1]))),
-            _mm256_shuffle_epi8(red, Broadcast(kMasks[i][2])));
+        regs[i] =
+            _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(blue, Broadcast(kMasks[i][0])),
+                                            _mm256_shuffle_epi8(green, Broadcast(kMasks[i][1]))),
+                            _mm256_shuffle_epi8(red, Broadcast(kMasks[i][2])));
     }
     if constexpr (kPixelBytes == 4 * kSampleBytes) {
         __m128i keep[kRegs];
@@ -77,8 +76,12 @@ inline void Interleave(__m256i blue, __m256i green, __m256i red, std::uint8_t* o
 
 // ---- 8-bit source ----
 
-inline __m256i Odd8(__m256i v) { return _mm256_srli_epi16(v, 8); }
-inline __m256i Even8(__m256i v) { return _mm256_and_si256(v, _mm256_set1_epi16(0x00FF)); }
+inline __m256i Odd8(__m256i v) {
+    return _mm256_srli_epi16(v, 8);
+}
+inline __m256i Even8(__m256i v) {
+    return _mm256_and_si256(v, _mm256_set1_epi16(0x00FF));
+}
 // 3 * near + far of the odd (or even) columns, in 16-bit lanes.
 inline __m256i VerticalOdd8(__m256i n, __m256i f) {
     return _mm256_add_epi16(_mm256_maddubs_epi16(n, _mm256_set1_epi16(0x0300)), Odd8(f));
@@ -146,8 +149,12 @@ int Span8(const SpanArgs& a) {
 
 // ---- 16-bit source ----
 
-inline __m256i Odd16(__m256i v) { return _mm256_srli_epi32(v, 16); }
-inline __m256i Even16(__m256i v) { return _mm256_and_si256(v, _mm256_set1_epi32(0xFFFF)); }
+inline __m256i Odd16(__m256i v) {
+    return _mm256_srli_epi32(v, 16);
+}
+inline __m256i Even16(__m256i v) {
+    return _mm256_and_si256(v, _mm256_set1_epi32(0xFFFF));
+}
 inline __m256i Vertical16(__m256i n, __m256i f) {
     return _mm256_add_epi32(_mm256_add_epi32(_mm256_slli_epi32(n, 1), n), f);
 }
@@ -199,7 +206,9 @@ int Span16(const SpanArgs& a) {
 
 }  // namespace
 
-int SpanVector8Avx2(const SpanArgs& a) { return a.dstBpp == 3 ? Span8<true, 3>(a) : 0; }
+int SpanVector8Avx2(const SpanArgs& a) {
+    return a.dstBpp == 3 ? Span8<true, 3>(a) : 0;
+}
 
 int SpanPlain8Avx2(const SpanArgs& a) {
     if (a.dstBpp == 3) return Span8<false, 3>(a);

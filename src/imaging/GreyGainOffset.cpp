@@ -12,10 +12,14 @@ namespace {
 
 int MaxForDepth(int depth) {
     switch (depth) {
-        case 10: return 1023;
-        case 12: return 4095;
-        case 14: return 16383;
-        default: return 65535;
+        case 10:
+            return 1023;
+        case 12:
+            return 4095;
+        case 14:
+            return 16383;
+        default:
+            return 65535;
     }
 }
 
@@ -32,8 +36,7 @@ int GreyGainOffset(std::uint8_t* dst, const std::uint8_t* src, const KernelRect&
         kWide ? rows::ActiveRows().gainOffset16 : rows::ActiveRows().gainOffset8;
     if (dstBpp != sampleBytes || srcBpp != sampleBytes) fast = nullptr;
     for (int i = 0; i < 4; ++i)
-        if (p->gains[i] < 0 || p->gains[i] > 256 || p->offsets[i] < -16384 ||
-            p->offsets[i] > 16384)
+        if (p->gains[i] < 0 || p->gains[i] > 256 || p->offsets[i] < -16384 || p->offsets[i] > 16384)
             fast = nullptr;
     for (int r = rect.top; r < rect.bottom; ++r) {
         const int rp = (r - rect.top + BayerRowPhase(p->bayerMode)) & 1;
@@ -79,8 +82,7 @@ int GreyGainOffset8(std::uint8_t* dst, const std::uint8_t* src, const KernelRect
 }
 
 int GreyGainOffset16(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
-                     int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
-                     void* param) {
+                     int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {
     return GreyGainOffset<true>(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride,
                                 param);
 }

@@ -19,7 +19,7 @@ struct HueTables {
     std::uint32_t recip[256];  // 0xFF0000 / i
     std::int32_t scale[256];   // chroma scaled by the saturation
     std::int32_t lightness[512];
-    std::int32_t limit[512];   // largest chroma at each lightness
+    std::int32_t limit[512];  // largest chroma at each lightness
     int saturation = 0;
     int lightnessValue = 0;
     bool built = false;
@@ -43,7 +43,8 @@ HueTables& Tables(int saturation, int lightness) {
         const bool dark = k == 0 || v < 0;
         const std::int64_t kk = dark ? k + 256 : 256 - k;
         for (int i = 0; i < 512; ++i) {
-            const std::int64_t lt = dark ? (kk * i + 128) >> 8 : 511 - ((kk * (511 - i) + 128) >> 8);
+            const std::int64_t lt =
+                dark ? (kk * i + 128) >> 8 : 511 - ((kk * (511 - i) + 128) >> 8);
             t.lightness[i] = static_cast<std::int32_t>(lt);
             t.limit[i] = static_cast<std::int32_t>(lt < 256 ? lt : 511 - lt);
         }
@@ -58,11 +59,10 @@ struct SectorStep {
     std::int32_t mask;
     std::int32_t step;
 };
-constexpr SectorStep kSectors[12] = {
-    {0xFF00FF, -1}, {0xFF0000, 0x100}, {0xFFFF00, -0x10000},
-    {0x00FF00, 1},  {0x00FFFF, -0x100}, {0x0000FF, 0x10000},
-    {0xFF00FF, -1}, {0xFF0000, 0x100}, {0xFFFF00, -0x10000},
-    {0x00FF00, 1},  {0x00FFFF, -0x100}, {0x0000FF, 0x10000}};
+constexpr SectorStep kSectors[12] = {{0xFF00FF, -1}, {0xFF0000, 0x100},  {0xFFFF00, -0x10000},
+                                     {0x00FF00, 1},  {0x00FFFF, -0x100}, {0x0000FF, 0x10000},
+                                     {0xFF00FF, -1}, {0xFF0000, 0x100},  {0xFFFF00, -0x10000},
+                                     {0x00FF00, 1},  {0x00FFFF, -0x100}, {0x0000FF, 0x10000}};
 
 // One pixel (blue, green, red) -> 0x00RRGGBB.
 inline std::int32_t Adjust(const HueTables& t, int sector, int offset, int blue, int green,
@@ -92,11 +92,10 @@ inline std::int32_t Adjust(const HueTables& t, int sector, int offset, int blue,
     const std::int32_t c = ((c2 + l2) >> 1) - m;
     std::int32_t result = t.grey[std::clamp(m, 0, 255)];
     if (chroma != 0) {
-        std::int32_t p = static_cast<std::int32_t>(
-                             (static_cast<std::uint32_t>(t.recip[chroma]) *
-                                  static_cast<std::uint32_t>(d) +
-                              0x8000u) >>
-                             16) +
+        std::int32_t p = static_cast<std::int32_t>((static_cast<std::uint32_t>(t.recip[chroma]) *
+                                                        static_cast<std::uint32_t>(d) +
+                                                    0x8000u) >>
+                                                   16) +
                          offset;
         s += sector;
         if (p >= 255) {

@@ -5,8 +5,12 @@ namespace nodrix::imaging {
 
 // Bayer mode 0..3: the phase (row parity, column parity) of the rectangle's
 // top-left pixel is (0,0), (1,0), (0,1) or (1,1).
-inline int BayerRowPhase(int mode) { return mode & 1; }
-inline int BayerColumnPhase(int mode) { return (mode >> 1) & 1; }
+inline int BayerRowPhase(int mode) {
+    return mode & 1;
+}
+inline int BayerColumnPhase(int mode) {
+    return (mode >> 1) & 1;
+}
 
 // Grey gains and offsets per Bayer position, in the order of the positions
 // (0,1), (0,0), (1,1), (1,0) (the connection's R, G1, G2, B). Gain 128 is

@@ -25,8 +25,8 @@ struct KernelRect {
 // return their result). dst and src may be the same memory for kernels that
 // work in place.
 using PixelKernel = int (*)(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
-                            int dstX, int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
-                            void* param);
+                            int dstX, int dstY, int dstBpp, int srcBpp, int dstStride,
+                            int srcStride, void* param);
 
 // What a scaling kernel is told about both sides (the preview).
 struct ScaleGeometry {

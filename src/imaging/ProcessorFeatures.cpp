@@ -17,28 +17,43 @@ bool Cpuid(unsigned leaf, unsigned subleaf, CpuidResult& r) {
     return __get_cpuid_count(leaf, subleaf, &r.eax, &r.ebx, &r.ecx, &r.edx) != 0;
 }
 
-unsigned MaxLeaf(unsigned base) { return __get_cpuid_max(base, nullptr); }
+unsigned MaxLeaf(unsigned base) {
+    return __get_cpuid_max(base, nullptr);
+}
 
 std::string FamilyName(const std::string& vendor, int family) {
     if (vendor == "GenuineIntel") {
         switch (family) {
-            case 4: return "Intel 486";
-            case 5: return "Intel Pentium";
-            case 6: return "Intel P6 family";
-            case 15: return "Intel NetBurst family";
-            default: return "Intel processor";
+            case 4:
+                return "Intel 486";
+            case 5:
+                return "Intel Pentium";
+            case 6:
+                return "Intel P6 family";
+            case 15:
+                return "Intel NetBurst family";
+            default:
+                return "Intel processor";
         }
     }
     if (vendor == "AuthenticAMD") {
         switch (family) {
-            case 4: return "AMD 486 class";
-            case 5: return "AMD K5/K6";
-            case 6: return "AMD K7";
-            case 15: return "AMD K8";
-            case 16: return "AMD family 10h";
-            case 23: return "AMD family 17h";
-            case 25: return "AMD family 19h";
-            default: return "AMD processor";
+            case 4:
+                return "AMD 486 class";
+            case 5:
+                return "AMD K5/K6";
+            case 6:
+                return "AMD K7";
+            case 15:
+                return "AMD K8";
+            case 16:
+                return "AMD family 10h";
+            case 23:
+                return "AMD family 17h";
+            case 25:
+                return "AMD family 19h";
+            default:
+                return "AMD processor";
         }
     }
     return "Unknown processor";
@@ -67,8 +82,8 @@ ProcessorFeatures DetectProcessorFeatures() {
     if (maxLeaf >= 1) {
         Cpuid(1, 0, r);
         const int baseFamily = (r.eax >> 8) & 0xF;
-        f.family = baseFamily == 15 ? static_cast<int>(((r.eax >> 20) & 0xFF) * 16 + 15)
-                                    : baseFamily;
+        f.family =
+            baseFamily == 15 ? static_cast<int>(((r.eax >> 20) & 0xFF) * 16 + 15) : baseFamily;
         f.model = (r.eax >> 4) & 0xF;
         f.stepping = r.eax & 0xF;
         if (r.edx & (1u << 23)) f.reported |= kFeatureMmx;
@@ -125,11 +140,16 @@ bool ParseSimdLevel(const char* text, SimdLevel& level) {
 
 const char* SimdLevelName(SimdLevel level) {
     switch (level) {
-        case SimdLevel::None: return "none";
-        case SimdLevel::Sse2: return "sse2";
-        case SimdLevel::Ssse3: return "ssse3";
-        case SimdLevel::Sse41: return "sse41";
-        case SimdLevel::Avx2: return "avx2";
+        case SimdLevel::None:
+            return "none";
+        case SimdLevel::Sse2:
+            return "sse2";
+        case SimdLevel::Ssse3:
+            return "ssse3";
+        case SimdLevel::Sse41:
+            return "sse41";
+        case SimdLevel::Avx2:
+            return "avx2";
     }
     return "none";
 }
@@ -138,8 +158,7 @@ SimdLevel ActiveSimdLevel() {
     static const SimdLevel level = [] {
         SimdLevel detected = DetectSimdLevel();
         SimdLevel limit;
-        if (ParseSimdLevel(std::getenv("NODRIX_SIMD"), limit) && limit < detected)
-            detected = limit;
+        if (ParseSimdLevel(std::getenv("NODRIX_SIMD"), limit) && limit < detected) detected = limit;
         return detected;
     }();
     return level;

@@ -9,12 +9,12 @@ namespace nodrix::imaging {
 
 // Feature bits of the record.
 enum ProcessorFeatureBit : std::uint32_t {
-    kFeatureMmx = 1,          // leaf 1 EDX bit 23
-    kFeatureSse = 2,          // leaf 1 EDX bit 25
-    kFeatureSse2 = 4,         // leaf 1 EDX bit 26
-    kFeatureExtended31 = 8,   // leaf 0x80000001 EDX bit 31
-    kFeatureSse3 = 16,        // leaf 1 ECX bit 0
-    kFeatureEcx8 = 32,        // leaf 1 ECX bit 8
+    kFeatureMmx = 1,         // leaf 1 EDX bit 23
+    kFeatureSse = 2,         // leaf 1 EDX bit 25
+    kFeatureSse2 = 4,        // leaf 1 EDX bit 26
+    kFeatureExtended31 = 8,  // leaf 0x80000001 EDX bit 31
+    kFeatureSse3 = 16,       // leaf 1 ECX bit 0
+    kFeatureEcx8 = 32,       // leaf 1 ECX bit 8
 };
 
 // Every feature bit the record knows.

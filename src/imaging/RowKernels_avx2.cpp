@@ -44,8 +44,8 @@ int Bits2To9(const std::uint8_t* src, std::uint8_t* dst, int count) {
 
 // Eight (B, G, R, x) pixels to 24 bytes.
 inline void Store24(std::uint8_t* dst, __m256i bgrx) {
-    const __m256i drop = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,
-                                          0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m256i drop = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0,
+                                          1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
     const __m256i packed = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(bgrx, drop),
                                                        _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm256_castsi256_si128(packed));
@@ -109,8 +109,8 @@ inline __m256i Widen24(const std::uint8_t* s) {
     const __m256i v = _mm256_inserti128_si256(
         _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s))),
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 12)), 1);
-    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1,
-                                            0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0,
+                                            1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     return _mm256_shuffle_epi8(v, spread);
 }
 
@@ -143,7 +143,8 @@ int Scale8(const std::uint8_t* src, std::uint8_t* dst, int count, float factor) 
         const __m256i d = ScaleLanes(_mm256_cvtepu8_epi32(_mm_srli_si128(hi, 8)), f);
         // Saturating packs limit to 255; the lanes end up in the order
         // a0 b0 c0 d0 a1 b1 c1 d1 (by 4-sample groups).
-        const __m256i bytes = _mm256_packus_epi16(_mm256_packus_epi32(a, b), _mm256_packus_epi32(c, d));
+        const __m256i bytes =
+            _mm256_packus_epi16(_mm256_packus_epi32(a, b), _mm256_packus_epi32(c, d));
         Store(dst + done,
               _mm256_permutevar8x32_epi32(bytes, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7)));
     }
@@ -178,15 +179,16 @@ int GainOffset8(const std::uint8_t* src, std::uint8_t* dst, int count, const int
             const __m256i v = _mm256_cvtepu8_epi16(bytes);
             return _mm256_add_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(v, g), 7), o);
         };
-        Store(dst + done, _mm256_permute4x64_epi64(_mm256_packus_epi16(apply(lo), apply(hi)), 0xD8));
+        Store(dst + done,
+              _mm256_permute4x64_epi64(_mm256_packus_epi16(apply(lo), apply(hi)), 0xD8));
     }
     return done;
 }
 
 int GainOffset16(const std::uint8_t* src, std::uint8_t* dst, int count, const int gain[2],
                  const int offset[2], int maxValue) {
-    const __m256i g = _mm256_setr_epi32(gain[0], gain[1], gain[0], gain[1], gain[0], gain[1],
-                                        gain[0], gain[1]);
+    const __m256i g =
+        _mm256_setr_epi32(gain[0], gain[1], gain[0], gain[1], gain[0], gain[1], gain[0], gain[1]);
     const __m256i o = _mm256_setr_epi32(offset[0], offset[1], offset[0], offset[1], offset[0],
                                         offset[1], offset[0], offset[1]);
     const __m256i zero = _mm256_setzero_si256();

@@ -15,8 +15,8 @@ namespace nodrix::imaging {
 namespace {
 
 template <typename Sample, int kSamples>
-int Sharpen(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
-            int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {
+int Sharpen(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX, int dstY,
+            int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {
     constexpr int kBytes = static_cast<int>(sizeof(Sample));
     constexpr int kMax = kBytes == 1 ? 255 : 65535;
     const auto* strength = static_cast<const int*>(param);
@@ -43,7 +43,8 @@ int Sharpen(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, 
                                static_cast<std::ptrdiff_t>(rect.left) * srcBpp;
     for (int r = 2; r <= height - 3; ++r) {
         const std::uint8_t* rows[4];
-        for (int k = 0; k < 4; ++k) rows[k] = base + static_cast<std::ptrdiff_t>(r - 2 + k) * srcStride;
+        for (int k = 0; k < 4; ++k)
+            rows[k] = base + static_cast<std::ptrdiff_t>(r - 2 + k) * srcStride;
         for (int c = 0; c < width; ++c)
             for (int k = 0; k < kSamples; ++k) {
                 const std::ptrdiff_t o = static_cast<std::ptrdiff_t>(c) * srcBpp;
@@ -56,8 +57,8 @@ int Sharpen(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, 
         for (int c = 2; c <= width - 3; ++c) {
             for (int k = 0; k < kSamples; ++k) {
                 const std::int32_t* col = &columns[static_cast<std::size_t>(c - 2) * kSamples + k];
-                const std::int32_t blur = (col[0] + col[kSamples] + col[2 * kSamples] +
-                                           col[3 * kSamples]) >> 4;
+                const std::int32_t blur =
+                    (col[0] + col[kSamples] + col[2 * kSamples] + col[3 * kSamples]) >> 4;
                 const std::int32_t s = sample(rows[2] + static_cast<std::ptrdiff_t>(c) * srcBpp, k);
                 // (strength * difference) / 10, truncated toward zero.
                 const std::int32_t v = std::clamp(s + (c10 * (s - blur)) / 10, 0, kMax);
@@ -95,8 +96,7 @@ int SharpnessColor8(std::uint8_t* dst, const std::uint8_t* src, const KernelRect
 }
 
 int SharpnessColor16(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
-                     int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
-                     void* param) {
+                     int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {
     return Sharpen<std::uint16_t, 3>(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride,
                                      srcStride, param);
 }

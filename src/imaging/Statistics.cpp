@@ -92,8 +92,8 @@ int MeanOfRect16(std::uint8_t*, const std::uint8_t* src, const KernelRect& rect,
     return MeanOfRect<true>(src, rect, srcBpp, srcStride);
 }
 
-int GreyBalanceStats8(std::uint8_t*, const std::uint8_t* src, const KernelRect& rect, int, int,
-                      int, int srcBpp, int, int srcStride, void* param) {
+int GreyBalanceStats8(std::uint8_t*, const std::uint8_t* src, const KernelRect& rect, int, int, int,
+                      int srcBpp, int, int srcStride, void* param) {
     auto* p = static_cast<GreyGainOffsetParams*>(param);
     if (p == nullptr) return 0;
     const PositionSums s = SumPositions<false>(src, rect, srcBpp, srcStride, p->bayerMode);

@@ -58,28 +58,29 @@ int ApplyTable(const Sample* table, std::uint8_t* dst, const std::uint8_t* src,
     return 1;
 }
 
-inline const int* Value(void* param) { return static_cast<const int*>(param); }
+inline const int* Value(void* param) {
+    return static_cast<const int*>(param);
+}
 
 }  // namespace
 
 #define NODRIX_TABLE_KERNEL(name, Sample, samples, tableOf)                                    \
-    int name(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,      \
-             int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {     \
-        if (Value(param) == nullptr) return 0;                                                  \
-        return ApplyTable<Sample, samples>(tableOf(*Value(param)), dst, src, rect, dstX, dstY,  \
-                                           dstBpp, srcBpp, dstStride, srcStride);               \
+    int name(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,     \
+             int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {    \
+        if (Value(param) == nullptr) return 0;                                                 \
+        return ApplyTable<Sample, samples>(tableOf(*Value(param)), dst, src, rect, dstX, dstY, \
+                                           dstBpp, srcBpp, dstStride, srcStride);              \
     }
 
 // Brightness is a plain product, so contiguous samples can be scaled in
 // vectors with the same single-precision arithmetic as its table.
-#define NODRIX_BRIGHTNESS_KERNEL(name, Sample, samples, tableOf, scaleOf)                      \
-    int name(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,      \
-             int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {     \
-        if (Value(param) == nullptr) return 0;                                                  \
-        return ApplyTable<Sample, samples>(tableOf(*Value(param)), dst, src, rect, dstX, dstY,  \
-                                           dstBpp, srcBpp, dstStride, srcStride,                \
-                                           rows::ActiveRows().scaleOf,                          \
-                                           BrightnessFactor(*Value(param)));                    \
+#define NODRIX_BRIGHTNESS_KERNEL(name, Sample, samples, tableOf, scaleOf)                   \
+    int name(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,  \
+             int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) { \
+        if (Value(param) == nullptr) return 0;                                              \
+        return ApplyTable<Sample, samples>(                                                 \
+            tableOf(*Value(param)), dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride,  \
+            srcStride, rows::ActiveRows().scaleOf, BrightnessFactor(*Value(param)));        \
     }
 
 NODRIX_BRIGHTNESS_KERNEL(Brightness8, std::uint8_t, 1, BrightnessTable8, scale8)

@@ -15,7 +15,8 @@ TEST(GreyGainOffset, NeutralLeavesSamplesAndOffsetsClamp) {
     ASSERT_EQ(img.Allocate(33, 9, 8), 1);
     FillRandom(img, rng, 255);
     ASSERT_EQ(copy.CopyFrom(img), 1);
-    ASSERT_EQ(copy.Apply(ReduceColorForDisplay, img, nullptr, 0, 0, nullptr), 0);  // wrong bpp is fine
+    ASSERT_EQ(copy.Apply(ReduceColorForDisplay, img, nullptr, 0, 0, nullptr),
+              0);  // wrong bpp is fine
     for (int r = 0; r < 9; ++r)
         for (int i = 0; i < img.Stride(); ++i) copy.Row(r)[i] = img.Row(r)[i];
     GreyGainOffsetParams p;
@@ -322,12 +323,13 @@ TEST(GreyGainOffset, RandomImagesFollowTheFormula) {
         ASSERT_EQ(out.Apply(wide ? GreyGainOffset16 : GreyGainOffset8, img, nullptr, 0, 0, &p), 1);
         for (int r = 0; r < h; ++r)
             for (int c = 0; c < w; ++c) {
-                const int i = GreyPositionIndex((r + (p.bayerMode & 1)) & 1,
-                                                (c + (p.bayerMode >> 1)) & 1);
+                const int i =
+                    GreyPositionIndex((r + (p.bayerMode & 1)) & 1, (c + (p.bayerMode >> 1)) & 1);
                 const long long s = wide ? Sample16(img, r, c) : img.Row(r)[c];
                 const long long v = std::min<long long>(
                     maxValue, std::max<long long>(0, p.offsets[i] + p.gains[i] * s / 128));
-                ASSERT_EQ(wide ? Sample16(out, r, c) : out.Row(r)[c], v) << w << " " << r << "," << c;
+                ASSERT_EQ(wide ? Sample16(out, r, c) : out.Row(r)[c], v)
+                    << w << " " << r << "," << c;
             }
     }
 }

@@ -27,19 +27,18 @@ struct PhaseTaps {
     Tap red[4];
     Tap green[2];
 };
-const PhaseTaps kTaps[2][2] = {
-    {{{{0, -1, 9}, {0, 1, 3}, {-2, -1, 3}, {-2, 1, 1}},
-      {{-1, 0, 9}, {-1, -2, 3}, {1, 0, 3}, {1, -2, 1}},
-      {{-1, -1, 1}, {0, 0, 1}}},
-     {{{0, 0, 9}, {0, -2, 3}, {-2, 0, 3}, {-2, -2, 1}},
-      {{-1, -1, 9}, {-1, 1, 3}, {1, -1, 3}, {1, 1, 1}},
-      {{0, -1, 1}, {-1, 0, 1}}}},
-    {{{{-1, -1, 9}, {-1, 1, 3}, {1, -1, 3}, {1, 1, 1}},
-      {{0, 0, 9}, {0, -2, 3}, {-2, 0, 3}, {-2, -2, 1}},
-      {{0, -1, 1}, {-1, 0, 1}}},
-     {{{-1, 0, 9}, {-1, -2, 3}, {1, 0, 3}, {1, -2, 1}},
-      {{0, -1, 9}, {0, 1, 3}, {-2, -1, 3}, {-2, 1, 1}},
-      {{-1, -1, 1}, {0, 0, 1}}}}};
+const PhaseTaps kTaps[2][2] = {{{{{0, -1, 9}, {0, 1, 3}, {-2, -1, 3}, {-2, 1, 1}},
+                                 {{-1, 0, 9}, {-1, -2, 3}, {1, 0, 3}, {1, -2, 1}},
+                                 {{-1, -1, 1}, {0, 0, 1}}},
+                                {{{0, 0, 9}, {0, -2, 3}, {-2, 0, 3}, {-2, -2, 1}},
+                                 {{-1, -1, 9}, {-1, 1, 3}, {1, -1, 3}, {1, 1, 1}},
+                                 {{0, -1, 1}, {-1, 0, 1}}}},
+                               {{{{-1, -1, 9}, {-1, 1, 3}, {1, -1, 3}, {1, 1, 1}},
+                                 {{0, 0, 9}, {0, -2, 3}, {-2, 0, 3}, {-2, -2, 1}},
+                                 {{0, -1, 1}, {-1, 0, 1}}},
+                                {{{-1, 0, 9}, {-1, -2, 3}, {1, 0, 3}, {1, -2, 1}},
+                                 {{0, -1, 9}, {0, 1, 3}, {-2, -1, 3}, {-2, 1, 1}},
+                                 {{-1, -1, 1}, {0, 0, 1}}}}};
 
 // One pixel of the reference demosaic; neighbours outside the image come
 // from four positions further in.
@@ -61,9 +60,9 @@ Expected ReferencePixel(const CDibImage& raw, int r, int c, const DemosaicParams
     long long blue = 0, red = 0;
     for (const Tap& k : t.blue) blue += k.weight * sample(r + k.dy, c + k.dx);
     for (const Tap& k : t.red) red += k.weight * sample(r + k.dy, c + k.dx);
-    const int green =
-        (sample(r + t.green[0].dy, c + t.green[0].dx) + sample(r + t.green[1].dy, c + t.green[1].dx)) /
-        2;
+    const int green = (sample(r + t.green[0].dy, c + t.green[0].dx) +
+                       sample(r + t.green[1].dy, c + t.green[1].dx)) /
+                      2;
     const long long gb = static_cast<long long>(p.blueGain * 1.28);
     const long long gr = static_cast<long long>(p.redGain * 1.28);
     auto scale = [&](long long g, long long sum) -> int {
@@ -75,7 +74,8 @@ Expected ReferencePixel(const CDibImage& raw, int r, int c, const DemosaicParams
 }
 
 Expected OutputPixel(const CDibImage& out, int r, int c, bool wide) {
-    if (wide) return Expected{Sample16(out, r, c, 0), Sample16(out, r, c, 1), Sample16(out, r, c, 2)};
+    if (wide)
+        return Expected{Sample16(out, r, c, 0), Sample16(out, r, c, 1), Sample16(out, r, c, 2)};
     const std::uint8_t* p = out.Row(r) + c * out.BytesPerPixel();
     return Expected{p[0], p[1], p[2]};
 }
@@ -203,23 +203,23 @@ TEST(Demosaic, VectorisedRunsMatchTheFormula8) {
             // The vector formula, 24-bit output.
             DemosaicParams p{mode, gain(rng), gain(rng), gain(rng)};
             ASSERT_EQ(ref.Allocate(w, h, 24), 1);
-            ASSERT_EQ(demosaic::InteriorWithSpan8(ref.Pixels(), raw.Pixels(), {0, 0, w, h}, 0, 0, 3, 1,
-                                                  ref.Stride(), raw.Stride(), &p, true, nullptr),
+            ASSERT_EQ(demosaic::InteriorWithSpan8(ref.Pixels(), raw.Pixels(), {0, 0, w, h}, 0, 0, 3,
+                                                  1, ref.Stride(), raw.Stride(), &p, true, nullptr),
                       1);
             for (const Variant& v : variants) {
                 ASSERT_EQ(got.Allocate(w, h, 24), 1);
                 demosaic::InteriorWithSpan8(got.Pixels(), raw.Pixels(), {0, 0, w, h}, 0, 0, 3, 1,
                                             got.Stride(), raw.Stride(), &p, true, v.fn);
-                ASSERT_TRUE(SamePixels(ref, got)) << v.name << " " << w << "x" << h << " mode " << mode;
+                ASSERT_TRUE(SamePixels(ref, got))
+                    << v.name << " " << w << "x" << h << " mode " << mode;
             }
             // The plain formula, 24 and 32-bit output, gains up to 400.
             DemosaicParams q{mode, bigGain(rng), bigGain(rng), bigGain(rng)};
             for (int bpp : {24, 32}) {
                 ASSERT_EQ(ref.Allocate(w, h, bpp), 1);
                 FillBytes(ref, 0xA5);
-                demosaic::InteriorWithSpan8(ref.Pixels(), raw.Pixels(), {0, 0, w, h}, 0, 0,
-                                            bpp / 8, 1, ref.Stride(), raw.Stride(), &q, false,
-                                            nullptr);
+                demosaic::InteriorWithSpan8(ref.Pixels(), raw.Pixels(), {0, 0, w, h}, 0, 0, bpp / 8,
+                                            1, ref.Stride(), raw.Stride(), &q, false, nullptr);
                 for (const Variant& v : plainVariants) {
                     ASSERT_EQ(got.Allocate(w, h, bpp), 1);
                     FillBytes(got, 0xA5);
@@ -286,18 +286,19 @@ TEST(Demosaic, KernelsMatchTheWrittenOutFormula) {
                     CDibImage out;
                     ASSERT_EQ(out.Allocate(w, h, bpp), 1);
                     FillBytes(out, 0x3C);
-                    PixelKernel interior = wide ? DemosaicInterior16
-                                                : (vectorFormula ? DemosaicInterior8Vector
-                                                                 : DemosaicInterior8);
+                    PixelKernel interior =
+                        wide ? DemosaicInterior16
+                             : (vectorFormula ? DemosaicInterior8Vector : DemosaicInterior8);
                     ASSERT_EQ(RunKernel(interior, out, raw, p), 1);
                     ASSERT_EQ(RunKernel(wide ? DemosaicBorder16 : DemosaicBorder8, out, raw, p), 1);
                     for (int r = 0; r < h; ++r) {
                         for (int c = 0; c < w; ++c) {
                             const bool border = IsBorder(out, r, c);
-                            const Expected e = ReferencePixel(raw, r, c, p, wide,
-                                                              vectorFormula && !border);
+                            const Expected e =
+                                ReferencePixel(raw, r, c, p, wide, vectorFormula && !border);
                             const Expected g = OutputPixel(out, r, c, wide);
-                            ASSERT_EQ(e.blue, g.blue) << w << "x" << h << " mode " << mode << " at " << r << "," << c;
+                            ASSERT_EQ(e.blue, g.blue)
+                                << w << "x" << h << " mode " << mode << " at " << r << "," << c;
                             ASSERT_EQ(e.green, g.green) << r << "," << c;
                             ASSERT_EQ(e.red, g.red) << r << "," << c;
                             // The fourth sample is never written.

@@ -187,8 +187,8 @@ TEST(HueSaturation, GreyStaysGrey) {
                     img.Row(0)[bpp * v + k] = static_cast<std::uint8_t>(v);
             }
         HueSaturationParams p{0, 0, 0, bits >= 48 ? 16 : 8};
-        ASSERT_EQ(img.Apply(bits >= 48 ? HueSaturationColor16 : HueSaturationColor8, img, nullptr, 0,
-                            0, &p),
+        ASSERT_EQ(img.Apply(bits >= 48 ? HueSaturationColor16 : HueSaturationColor8, img, nullptr,
+                            0, 0, &p),
                   1);
         for (int v = 0; v < 256; ++v)
             for (int k = 0; k < 3; ++k) {

@@ -11,6 +11,8 @@ std::uint8_t* CreateDibSurface(DibSurface& surface, const DibInfo&, void*) {
 
 void SetDibSurfaceColorTable(DibSurface&, const DibRgbQuad*, int) {}
 
-void ReleaseDibSurface(DibSurface& surface) { surface = DibSurface{}; }
+void ReleaseDibSurface(DibSurface& surface) {
+    surface = DibSurface{};
+}
 
 }  // namespace nodrix::imaging

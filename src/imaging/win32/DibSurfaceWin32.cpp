@@ -1,8 +1,8 @@
 // A DIB section selected into a memory device context, so that the preview
 // and still-image code can draw an image with GDI directly.
 
-#include <windows.h>
 #include <vfw.h>
+#include <windows.h>
 
 #include "imaging/DibSurface.h"
 
@@ -15,8 +15,8 @@ std::uint8_t* CreateDibSurface(DibSurface& surface, const DibInfo& info, void* r
     surface = DibSurface{};
     void* bits = nullptr;
     const auto* bmi = reinterpret_cast<const BITMAPINFO*>(&info);
-    HBITMAP bitmap = CreateDIBSection(static_cast<HDC>(reference), bmi, DIB_RGB_COLORS, &bits,
-                                      nullptr, 0);
+    HBITMAP bitmap =
+        CreateDIBSection(static_cast<HDC>(reference), bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap == nullptr || bits == nullptr) {
         if (bitmap != nullptr) DeleteObject(bitmap);
         return nullptr;

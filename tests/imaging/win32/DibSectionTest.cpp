@@ -1,9 +1,8 @@
 // On Windows an image is a DIB section selected into a memory device
 // context, so GDI can draw it directly.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "imaging/CDibImage.h"
 
