@@ -21,6 +21,12 @@ using ScaleFn = int (*)(const std::uint8_t* src, std::uint8_t* dst, int count, f
 using GainOffsetFn = int (*)(const std::uint8_t* src, std::uint8_t* dst, int count,
                              const int gain[2], const int offset[2], int maxValue);
 
+// Sums of the samples at even and at odd positions from the start (added to
+// sums[0] and sums[1]).
+using ParitySumFn = int (*)(const std::uint8_t* src, int count, std::uint64_t sums[2]);
+// Sum of bits 2-9 of 16-bit samples (added to sum).
+using LevelSumFn = int (*)(const std::uint8_t* src, int count, std::uint64_t& sum);
+
 struct RowSet {
     SamplesToBytes highByte = nullptr;   // bits 8-15
     SamplesToBytes bits4To11 = nullptr;  // bits 4-11
@@ -34,6 +40,9 @@ struct RowSet {
     ScaleFn scale16 = nullptr;  // count 16-bit samples
     GainOffsetFn gainOffset8 = nullptr;
     GainOffsetFn gainOffset16 = nullptr;
+    ParitySumFn paritySum8 = nullptr;
+    ParitySumFn paritySum16 = nullptr;
+    LevelSumFn levelSum16 = nullptr;
 };
 
 RowSet Avx2Rows();

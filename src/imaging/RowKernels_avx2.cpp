@@ -207,6 +207,64 @@ int GainOffset16(const std::uint8_t* src, std::uint8_t* dst, int count, const in
     return done;
 }
 
+inline std::uint64_t Total(__m256i v) {
+    alignas(32) std::uint64_t q[4];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q), v);
+    return q[0] + q[1] + q[2] + q[3];
+}
+
+int ParitySum8(const std::uint8_t* src, int count, std::uint64_t sums[2]) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i low = _mm256_set1_epi16(0x00FF);
+    __m256i even = zero, odd = zero;
+    int done = 0;
+    for (; done + 32 <= count; done += 32) {
+        const __m256i v = Load(src + done);
+        even = _mm256_add_epi64(even, _mm256_sad_epu8(_mm256_and_si256(v, low), zero));
+        odd = _mm256_add_epi64(odd, _mm256_sad_epu8(_mm256_srli_epi16(v, 8), zero));
+    }
+    sums[0] += Total(even);
+    sums[1] += Total(odd);
+    return done;
+}
+
+int ParitySum16(const std::uint8_t* src, int count, std::uint64_t sums[2]) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i low = _mm256_set1_epi32(0xFFFF);
+    __m256i even = zero, odd = zero;
+    int done = 0;
+    // 32-bit lanes take 65536 steps of 65535 at most; a row is far shorter,
+    // but the loop widens to 64 bits every 4096 steps all the same.
+    while (done + 16 <= count) {
+        __m256i e32 = zero, o32 = zero;
+        for (int step = 0; step < 4096 && done + 16 <= count; ++step, done += 16) {
+            const __m256i v = Load(src + 2 * done);
+            e32 = _mm256_add_epi32(e32, _mm256_and_si256(v, low));
+            o32 = _mm256_add_epi32(o32, _mm256_srli_epi32(v, 16));
+        }
+        even = _mm256_add_epi64(even, _mm256_add_epi64(_mm256_unpacklo_epi32(e32, zero),
+                                                       _mm256_unpackhi_epi32(e32, zero)));
+        odd = _mm256_add_epi64(odd, _mm256_add_epi64(_mm256_unpacklo_epi32(o32, zero),
+                                                     _mm256_unpackhi_epi32(o32, zero)));
+    }
+    sums[0] += Total(even);
+    sums[1] += Total(odd);
+    return done;
+}
+
+int LevelSum16(const std::uint8_t* src, int count, std::uint64_t& sum) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i low = _mm256_set1_epi16(0x00FF);
+    __m256i acc = zero;
+    int done = 0;
+    for (; done + 16 <= count; done += 16) {
+        const __m256i level = _mm256_and_si256(_mm256_srli_epi16(Load(src + 2 * done), 2), low);
+        acc = _mm256_add_epi64(acc, _mm256_sad_epu8(level, zero));
+    }
+    sum += Total(acc);
+    return done;
+}
+
 }  // namespace
 
 RowSet Avx2Rows() {
@@ -223,6 +281,9 @@ RowSet Avx2Rows() {
     s.scale16 = Scale16;
     s.gainOffset8 = GainOffset8;
     s.gainOffset16 = GainOffset16;
+    s.paritySum8 = ParitySum8;
+    s.paritySum16 = ParitySum16;
+    s.levelSum16 = LevelSum16;
     return s;
 }
 

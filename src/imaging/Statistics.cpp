@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "imaging/ConversionKernels.h"
+#include "imaging/RowKernels.h"
 
 namespace nodrix::imaging {
 
@@ -24,7 +25,18 @@ int MeanOfRect(const std::uint8_t* src, const KernelRect& rect, int srcBpp, int 
     for (int r = rect.top; r < rect.bottom; ++r) {
         const std::uint8_t* p = src + static_cast<std::ptrdiff_t>(r) * srcStride +
                                 static_cast<std::ptrdiff_t>(rect.left) * srcBpp;
-        for (int c = rect.left; c < rect.right; ++c, p += srcBpp) sum += kWide ? Level16(p) : *p;
+        int c = 0;
+        if (srcBpp == (kWide ? 2 : 1)) {
+            const rows::RowSet& fast = rows::ActiveRows();
+            if (kWide && fast.levelSum16 != nullptr) c = fast.levelSum16(p, rect.Width(), sum);
+            if (!kWide && fast.paritySum8 != nullptr) {
+                std::uint64_t sums[2] = {0, 0};
+                c = fast.paritySum8(p, rect.Width(), sums);
+                sum += sums[0] + sums[1];
+            }
+        }
+        for (p += static_cast<std::ptrdiff_t>(c) * srcBpp; c < rect.Width(); ++c, p += srcBpp)
+            sum += kWide ? Level16(p) : *p;
     }
     const std::uint64_t count = static_cast<std::uint64_t>(rect.Width()) * rect.Height();
     return static_cast<int>(sum / count);
@@ -47,7 +59,21 @@ PositionSums SumPositions(const std::uint8_t* src, const KernelRect& rect, int s
                                 static_cast<std::ptrdiff_t>(rect.left) * srcBpp;
         std::uint64_t sums[2] = {0, 0};
         int counts[2] = {0, 0};
-        for (int c = 0; c < rect.Width(); ++c, p += srcBpp) {
+        int c = 0;
+        rows::ParitySumFn fast =
+            kWide ? rows::ActiveRows().paritySum16 : rows::ActiveRows().paritySum8;
+        if (fast != nullptr && srcBpp == (kWide ? 2 : 1)) {
+            // Positions counted from the row start: index parity 0 is the
+            // column phase of the mode.
+            std::uint64_t byIndex[2] = {0, 0};
+            c = fast(p, rect.Width(), byIndex);
+            const int cp0 = BayerColumnPhase(bayerMode);
+            sums[cp0] += byIndex[0];
+            sums[cp0 ^ 1] += byIndex[1];
+            counts[0] = counts[1] = c / 2;
+            p += static_cast<std::ptrdiff_t>(c) * srcBpp;
+        }
+        for (; c < rect.Width(); ++c, p += srcBpp) {
             const int cp = (c + BayerColumnPhase(bayerMode)) & 1;
             sums[cp] += kWide ? Sample16(p) : *p;
             ++counts[cp];

@@ -333,3 +333,45 @@ TEST(GreyGainOffset, RandomImagesFollowTheFormula) {
             }
     }
 }
+
+// Means and balance statistics on random images against sums written out
+// here, odd sizes and every Bayer mode.
+TEST(Statistics, RandomImagesFollowTheSums) {
+    std::mt19937 rng(31);
+    std::uniform_int_distribution<int> size(2, 140), mode(0, 3);
+    for (int iteration = 0; iteration < 30; ++iteration) {
+        const bool wide = iteration % 2 == 1;
+        const int w = size(rng), h = size(rng) / 10 + 2;
+        CDibImage img;
+        ASSERT_EQ(img.Allocate(w, h, wide ? 16 : 8), 1);
+        FillRandom(img, rng, wide ? 65535 : 255);
+        std::uint64_t total = 0, sum[2][2] = {}, count[2][2] = {};
+        const int m = mode(rng);
+        for (int r = 0; r < h; ++r)
+            for (int c = 0; c < w; ++c) {
+                const int v = wide ? Sample16(img, r, c) : img.Row(r)[c];
+                total += wide ? ((v >> 2) & 0xFF) : v;
+                sum[(r + (m & 1)) & 1][(c + (m >> 1)) & 1] += v;
+                ++count[(r + (m & 1)) & 1][(c + (m >> 1)) & 1];
+            }
+        EXPECT_EQ(img.Apply(wide ? MeanOfRect16 : MeanOfRect8, img, nullptr, 0, 0, nullptr),
+                  static_cast<int>(total / (static_cast<std::uint64_t>(w) * h)));
+        DemosaicParams p{m, 0, 0, 0};
+        ASSERT_EQ(
+            img.Apply(wide ? WhiteBalanceStats16 : WhiteBalanceStats8, img, nullptr, 0, 0, &p), 1);
+        const double l = double(sum[0][0] + sum[1][1]) / double(count[0][0] + count[1][1]);
+        const double blue = double(sum[0][1]) / double(count[0][1]);
+        const double red = double(sum[1][0]) / double(count[1][0]);
+        const double mm = l + blue + red;
+        EXPECT_EQ(p.blueGain, static_cast<int>(mm / blue / 3 * 100 / (mm / l / 3)));
+        EXPECT_EQ(p.redGain, static_cast<int>(mm / red / 3 * 100 / (mm / l / 3)));
+        if (!wide) {
+            GreyGainOffsetParams g;
+            g.bayerMode = m;
+            ASSERT_EQ(img.Apply(GreyBalanceStats8, img, nullptr, 0, 0, &g), 1);
+            auto mean = [&](int a, int b) { return float(sum[a][b]) / float(count[a][b]); };
+            EXPECT_EQ(g.gains[0], static_cast<int>(mean(0, 0) / mean(0, 1) * 128.0f));
+            EXPECT_EQ(g.gains[3], static_cast<int>(mean(0, 0) / mean(1, 0) * 128.0f));
+        }
+    }
+}
