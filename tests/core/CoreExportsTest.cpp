@@ -93,7 +93,7 @@ TEST(CoreExports, OneCameraIsOpenedAtOnce) {
     NodrixWChar wideName[32] = {};
     ASSERT_EQ(Nodrix_GetDeviceNameW(handle, 0, wideName, 32), 1);
     EXPECT_EQ(static_cast<int>(wideName[0]), 'N');
-    EXPECT_EQ(static_cast<int>(wideName[11]), '1');
+    EXPECT_EQ(static_cast<int>(wideName[12]), '1');
     EXPECT_EQ(Nodrix_Release(handle), 1);
 }
 
