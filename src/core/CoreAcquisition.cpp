@@ -215,7 +215,7 @@ int CNodrixU3T2Base::SetAcquisitionMode(int mode) {
         StopTransfer();
         EnsureFrameEvent();
         if (mode == kModeTriggered) {
-            ring_.SetReadIndex(ring_.WriteIndex());
+            ring_.MarkAllTaken();
             ReadTriggerState();
         }
     }
@@ -440,7 +440,7 @@ int CNodrixU3T2Base::WaitFrame(int milliseconds) {
     if (streamFailed_.load()) {
         return kWaitStreamFailed;  // woken by the thread giving up
     }
-    return ring_.WriteIndex() != ring_.ReadIndex() ? kWaitNewFrame : kWaitNoFrame;
+    return ring_.HasUntakenFrame() ? kWaitNewFrame : kWaitNoFrame;
 }
 
 int CNodrixU3T2Base::CopyFrame(std::uint8_t* buffer, std::uint32_t length, int fromFirst,
@@ -458,13 +458,13 @@ int CNodrixU3T2Base::ReadFrame(std::uint8_t* buffer, int, int, int, int bottomUp
     if (buffer == nullptr || frameSize_ == 0) {
         return 0;
     }
-    // The write index is taken once, so a frame that completes during the
+    // The frame count is read once, so a frame that completes during the
     // copy stays new for the next WaitFrame.
-    const std::uint32_t writeIndex = ring_.WriteIndex();
+    const std::uint64_t stored = ring_.Stored();
     const int orientationCode = sensor_ ? sensor_->Description().orientationCode : 1;
-    ring_.CopyOut(core::FrameRing::SlotBefore(writeIndex), buffer, geometry_,
+    ring_.CopyOut(core::FrameRing::NewestSlotAfter(stored), buffer, geometry_,
                   core::OrientationFor(orientationCode, bottomUp != 0));
-    ring_.SetReadIndex(writeIndex);
+    ring_.MarkTaken(stored);
     return 0;
 }
 

@@ -41,7 +41,8 @@ bool FrameRing::Ready() const {
 }
 
 bool FrameRing::StoreNext(const std::uint8_t* src, std::size_t bytes) {
-    const std::uint32_t slot = WriteIndex();
+    const std::uint64_t stored = Stored();
+    const std::uint32_t slot = static_cast<std::uint32_t>(stored % kSlots);
     {
         platform::LockGuard guard(locks_[slot]);
         if (!buffers_[slot] || bytes > capacity_) {
@@ -49,7 +50,7 @@ bool FrameRing::StoreNext(const std::uint8_t* src, std::size_t bytes) {
         }
         std::memcpy(buffers_[slot].get(), src, bytes);
     }
-    writeIndex_.store((slot + 1) % kSlots, std::memory_order_release);
+    stored_.store(stored + 1, std::memory_order_release);
     return true;
 }
 

@@ -44,19 +44,28 @@ public:
     bool CopyOut(std::uint32_t slot, std::uint8_t* dst, const FrameGeometry& geometry,
                  FrameOrientation orientation);
 
-    std::uint32_t WriteIndex() const { return writeIndex_.load(std::memory_order_acquire); }
-    std::uint32_t ReadIndex() const { return readIndex_.load(std::memory_order_acquire); }
-    std::uint32_t NewestSlot() const { return SlotBefore(WriteIndex()); }
-    static std::uint32_t SlotBefore(std::uint32_t index) { return (index + kSlots - 1) % kSlots; }
-    // The reader has taken everything up to index (a write index it read).
-    void SetReadIndex(std::uint32_t index) { readIndex_.store(index % kSlots, std::memory_order_release); }
+    // Frames stored so far; the write index is this count modulo 4.
+    std::uint64_t Stored() const { return stored_.load(std::memory_order_acquire); }
+    std::uint32_t WriteIndex() const { return static_cast<std::uint32_t>(Stored() % kSlots); }
+    // The newest completed buffer after `stored` frames (write index - 1).
+    static std::uint32_t NewestSlotAfter(std::uint64_t stored) {
+        return static_cast<std::uint32_t>((stored + kSlots - 1) % kSlots);
+    }
+    std::uint32_t NewestSlot() const { return NewestSlotAfter(Stored()); }
+
+    // The reader has taken every frame up to `stored` (a count it read).
+    // Counting frames rather than comparing ring indices keeps a reader that
+    // fell exactly four frames behind from taking them for none.
+    void MarkTaken(std::uint64_t stored) { taken_.store(stored, std::memory_order_release); }
+    void MarkAllTaken() { MarkTaken(Stored()); }
+    bool HasUntakenFrame() const { return Stored() != taken_.load(std::memory_order_acquire); }
 
 private:
     std::array<std::unique_ptr<std::uint8_t[]>, kSlots> buffers_;
     std::array<platform::RecursiveLock, kSlots> locks_;
     std::size_t capacity_ = 0;
-    std::atomic<std::uint32_t> writeIndex_{0};
-    std::atomic<std::uint32_t> readIndex_{3};
+    std::atomic<std::uint64_t> stored_{0};
+    std::atomic<std::uint64_t> taken_{0};
 };
 
 }  // namespace nodrix::core

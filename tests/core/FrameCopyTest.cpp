@@ -72,12 +72,12 @@ TEST(BufferCapacity, RoomForMarginRoundedTo8KiB) {
     EXPECT_EQ(TransferCapacity(1280, 1024, 2), 2u * 1622016u);
 }
 
-TEST(FrameRing, IndicesAndNewestSlot) {
+TEST(FrameRing, IndicesNewestSlotAndUntakenFrames) {
     FrameRing ring;
     ASSERT_TRUE(ring.Allocate(16));
     EXPECT_EQ(ring.WriteIndex(), 0u);
-    EXPECT_EQ(ring.ReadIndex(), 3u);
     EXPECT_EQ(ring.NewestSlot(), 3u);
+    EXPECT_FALSE(ring.HasUntakenFrame());
 
     const FrameGeometry g{4, 1, 1};
     std::uint8_t out[4] = {};
@@ -88,8 +88,15 @@ TEST(FrameRing, IndicesAndNewestSlot) {
         EXPECT_EQ(out[0], frame);
     }
     EXPECT_EQ(ring.WriteIndex(), 1u);  // five frames: slots 0,1,2,3,0
-    ring.SetReadIndex(ring.WriteIndex());
-    EXPECT_EQ(ring.ReadIndex(), ring.WriteIndex());
+    ring.MarkAllTaken();
+    EXPECT_FALSE(ring.HasUntakenFrame());
+    // Exactly four frames behind is still four new frames.
+    for (std::uint8_t frame = 6; frame <= 9; ++frame) {
+        const std::uint8_t pixels[4] = {frame, frame, frame, frame};
+        ASSERT_TRUE(ring.StoreNext(pixels, 4));
+    }
+    EXPECT_EQ(ring.WriteIndex(), 1u);
+    EXPECT_TRUE(ring.HasUntakenFrame());
 }
 
 TEST(FrameRing, RefusesFramesLargerThanItsBuffers) {
