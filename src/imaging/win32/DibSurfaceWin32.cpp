@@ -1,8 +1,9 @@
 // A DIB section selected into a memory device context, so that the preview
 // and still-image code can draw an image with GDI directly.
 
-#include <vfw.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <vfw.h>
 
 #include "imaging/DibSurface.h"
 
