@@ -27,6 +27,14 @@ using ParitySumFn = int (*)(const std::uint8_t* src, int count, std::uint64_t su
 // Sum of bits 2-9 of 16-bit samples (added to sum).
 using LevelSumFn = int (*)(const std::uint8_t* src, int count, std::uint64_t& sum);
 
+// Sharpens one row of 8-bit samples, step samples per pixel (1 or 3):
+// samples [2 step, count - 2 step) of out get s + strength * (s - blur) / 10
+// with blur the 4 x 4 box mean of rows[0..3] (rows r-2..r+1, each count
+// samples long) over the samples 2 step before to 1 step after. sums is
+// scratch of count entries.
+using SharpenRowFn = void (*)(const std::uint8_t* const rows[4], std::uint8_t* out, int count,
+                              int step, int strength, std::uint16_t* sums);
+
 struct RowSet {
     SamplesToBytes highByte = nullptr;   // bits 8-15
     SamplesToBytes bits4To11 = nullptr;  // bits 4-11
@@ -43,6 +51,7 @@ struct RowSet {
     ParitySumFn paritySum8 = nullptr;
     ParitySumFn paritySum16 = nullptr;
     LevelSumFn levelSum16 = nullptr;
+    SharpenRowFn sharpenRow8 = nullptr;
 };
 
 RowSet Avx2Rows();

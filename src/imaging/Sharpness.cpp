@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/RowKernels.h"
 #include "imaging/ToneKernels.h"
 
 namespace nodrix::imaging {
@@ -41,6 +42,26 @@ int Sharpen(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, 
 
     const std::uint8_t* base = src + static_cast<std::ptrdiff_t>(rect.top) * srcStride +
                                static_cast<std::ptrdiff_t>(rect.left) * srcBpp;
+    // Rows of packed 8-bit samples (grey, 24-bit colour) go to the
+    // vectorised row loop; strengths above 30 would leave its range.
+    const rows::SharpenRowFn fastRow = rows::ActiveRows().sharpenRow8;
+    if constexpr (kBytes == 1) {
+        if (fastRow != nullptr && dstBpp == kSamples && srcBpp == kSamples && c10 >= 0 &&
+            c10 <= 30) {
+            thread_local std::vector<std::uint16_t> sums;
+            const int count = width * kSamples;
+            sums.resize(static_cast<std::size_t>(count));
+            for (int r = 2; r <= height - 3; ++r) {
+                const std::uint8_t* rows[4];
+                for (int k = 0; k < 4; ++k)
+                    rows[k] = base + static_cast<std::ptrdiff_t>(r - 2 + k) * srcStride;
+                std::uint8_t* out = dst + static_cast<std::ptrdiff_t>(dstY + r) * dstStride +
+                                    static_cast<std::ptrdiff_t>(dstX) * dstBpp;
+                fastRow(rows, out, count, kSamples, c10, sums.data());
+            }
+            return 1;
+        }
+    }
     for (int r = 2; r <= height - 3; ++r) {
         const std::uint8_t* rows[4];
         for (int k = 0; k < 4; ++k)

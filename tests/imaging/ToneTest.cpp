@@ -122,41 +122,43 @@ TEST(Sharpness, UniformAndTinyImagesStay) {
 
 TEST(Sharpness, MatchesTheBoxFormula) {
     std::mt19937 rng(8);
-    for (int bits : {8, 16, 32, 64}) {
-        const int w = 13, h = 9;
-        CDibImage src, dst;
-        ASSERT_EQ(src.Allocate(w, h, bits), 1);
-        FillRandom(src, rng, bits == 16 || bits == 64 ? 65535 : 255);
-        ASSERT_EQ(dst.CopyFrom(src), 1);
-        FillBytes(dst, 0x11);
-        const bool wide = bits == 16 || bits == 64;
-        const int samples = bits <= 16 ? 1 : 3;
-        PixelKernel k = bits == 8    ? Sharpness8
-                        : bits == 16 ? Sharpness16
-                        : bits == 32 ? SharpnessColor8
-                                     : SharpnessColor16;
-        int strength = 17;
-        ASSERT_EQ(dst.Apply(k, src, nullptr, 0, 0, &strength), 1);
-        const int maxValue = wide ? 65535 : 255;
-        auto at = [&](const CDibImage& img, int r, int c, int s) {
-            return wide ? Sample16(img, r, c, s) : img.Row(r)[c * img.BytesPerPixel() + s];
-        };
-        for (int r = 0; r < h; ++r)
-            for (int c = 0; c < w; ++c)
-                for (int s = 0; s < samples; ++s) {
-                    int expected;
-                    if (r < 2 || c < 2 || r > h - 3 || c > w - 3) {
-                        expected = wide ? 0x1111 : 0x11;
-                    } else {
-                        int sum = 0;
-                        for (int y = r - 2; y <= r + 1; ++y)
-                            for (int x = c - 2; x <= c + 1; ++x) sum += at(src, y, x, s);
-                        const int v = at(src, r, c, s);
-                        const int d = v - (sum >> 4);
-                        expected = std::min(maxValue, std::max(0, v + strength * d / 10));
+    for (int bits : {8, 16, 24, 32, 64}) {
+        for (int strength : {17, 30, 1}) {
+            const int w = 45, h = 9;
+            CDibImage src, dst;
+            ASSERT_EQ(src.Allocate(w, h, bits), 1);
+            const bool wide = bits == 16 || bits == 64;
+            FillRandom(src, rng, wide ? 65535 : 255);
+            ASSERT_EQ(dst.CopyFrom(src), 1);
+            FillBytes(dst, 0x11);
+            const int samples = bits <= 16 ? 1 : 3;
+            PixelKernel k = bits == 8    ? Sharpness8
+                            : bits == 16 ? Sharpness16
+                            : bits <= 32 ? SharpnessColor8
+                                         : SharpnessColor16;
+            ASSERT_EQ(dst.Apply(k, src, nullptr, 0, 0, &strength), 1);
+            const int maxValue = wide ? 65535 : 255;
+            auto at = [&](const CDibImage& img, int r, int c, int s) {
+                return wide ? Sample16(img, r, c, s) : img.Row(r)[c * img.BytesPerPixel() + s];
+            };
+            for (int r = 0; r < h; ++r)
+                for (int c = 0; c < w; ++c)
+                    for (int s = 0; s < samples; ++s) {
+                        int expected;
+                        if (r < 2 || c < 2 || r > h - 3 || c > w - 3) {
+                            expected = wide ? 0x1111 : 0x11;
+                        } else {
+                            int sum = 0;
+                            for (int y = r - 2; y <= r + 1; ++y)
+                                for (int x = c - 2; x <= c + 1; ++x) sum += at(src, y, x, s);
+                            const int v = at(src, r, c, s);
+                            const int d = v - (sum >> 4);
+                            expected = std::min(maxValue, std::max(0, v + strength * d / 10));
+                        }
+                        ASSERT_EQ(at(dst, r, c, s), expected)
+                            << bits << " " << strength << " " << r << "," << c;
                     }
-                    ASSERT_EQ(at(dst, r, c, s), expected) << bits << " " << r << "," << c;
-                }
+        }
     }
 }
 
