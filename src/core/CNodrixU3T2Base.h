@@ -29,6 +29,9 @@ class Thread;
 
 class CNodrixCy3;
 class CSensorBase;
+namespace transport {
+struct FrameDescriptor;
+}  // namespace transport
 struct SensorDescription;
 
 // Product identifiers of this camera model; both use CSensorZQ4410.
@@ -297,6 +300,7 @@ protected:
     // (and the frame event after a stream failure), clears the running flag.
     void FinishThread();
     void ThreadBody();
+    bool WholeFrame(const transport::FrameDescriptor& descriptor) const;
     // Creates the sensor driver of the product identifier; none for a
     // product this library has no driver for.
     void CreateSensorDriver();

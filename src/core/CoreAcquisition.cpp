@@ -35,6 +35,12 @@ constexpr std::uint32_t kThreadJoinMs = 3000;
 
 }  // namespace
 
+// A payload shorter than the frame would leave the rest of the frame stale
+// from an earlier one; it counts as a failed read.
+bool CNodrixU3T2Base::WholeFrame(const transport::FrameDescriptor& descriptor) const {
+    return descriptor.PayloadSize() >= frameSize_;
+}
+
 // --- Events ------------------------------------------------------------------
 
 std::shared_ptr<platform::Event> CNodrixU3T2Base::FrameEvent() const {
@@ -324,7 +330,8 @@ int CNodrixU3T2Base::AcquisitionLoop() {
             if (mode != kModeTriggered) {
                 lastFrameNumber_.store(descriptor.frameNumber);
             }
-            ok = transport_->ReadFrameData(descriptor, static_cast<std::uint32_t>(timeoutMs)) != 0;
+            ok = transport_->ReadFrameData(descriptor, static_cast<std::uint32_t>(timeoutMs)) != 0 &&
+                 WholeFrame(descriptor);
         }
         if (ok) {
             streamFailed_.store(false);
@@ -390,7 +397,8 @@ int CNodrixU3T2Base::CaptureOne() {
     if (transport_->EnsureDataHandle()) {
         for (int attempt = 1;; ++attempt) {
             if (transport_->ReadStatusBlock(descriptor) &&
-                transport_->ReadFrameData(descriptor, kCaptureTimeoutMs)) {
+                transport_->ReadFrameData(descriptor, kCaptureTimeoutMs) &&
+                WholeFrame(descriptor)) {
                 ring_.StoreFirst(transferBuffer_.get(), frameSize_);
                 break;
             }
