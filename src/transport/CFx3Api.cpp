@@ -30,9 +30,8 @@ constexpr char kOverwriteDiagnostic[] =
     "\x82\xcd\x82\xb8\r\n";
 
 // Other camera models that carry a name of their own.
-constexpr std::uint16_t kNamedProducts[] = {0x3020, 0x3030, 0x3040, 0x3042, 0x3050,
-                                            0x3090, 0x30B0, 0x30C0, 0x30F0, 0x3100,
-                                            0x3110, 0x3120, 0x3130, 0x3140};
+constexpr std::uint16_t kNamedProducts[] = {0x3020, 0x3030, 0x3040, 0x3042, 0x3050, 0x3090, 0x30B0,
+                                            0x30C0, 0x30F0, 0x3100, 0x3110, 0x3120, 0x3130, 0x3140};
 
 // Holds the process's table and, when it exists, the mutex that guards the
 // shared block against other processes, for one read-modify-write.
@@ -62,7 +61,9 @@ CFx3Api::CFx3Api(const platform::Guid* interfaceClass)
     JoinSharedTable();
 }
 
-CFx3Api::~CFx3Api() { LeaveSharedTable(); }
+CFx3Api::~CFx3Api() {
+    LeaveSharedTable();
+}
 
 void CFx3Api::JoinSharedTable() {
     hasSharedLock_ = sharedLock_.Open(transport::SharedTableMutexName());
@@ -70,9 +71,9 @@ void CFx3Api::JoinSharedTable() {
     DeviceTable& table = transport::ProcessDeviceTable();
 
     bool existed = false;
-    hasShared_ = shared_.OpenOrCreate(transport::SharedTableName(), transport::kSharedTableSize,
-                                      &existed) &&
-                 shared_.Data() != nullptr && shared_.Size() >= transport::kSharedTableSize;
+    hasShared_ =
+        shared_.OpenOrCreate(transport::SharedTableName(), transport::kSharedTableSize, &existed) &&
+        shared_.Data() != nullptr && shared_.Size() >= transport::kSharedTableSize;
     if (hasShared_) {
         // A block made just now is all zero, which reads as "no users".
         transport::LoadSharedTable(shared_.Data(), &table);
@@ -219,6 +220,8 @@ bool CFx3Api::GetEntry(int tableIndex, DeviceEntry* entry) const {
     return true;
 }
 
-bool CFx3Api::HasSharedTable() const { return hasShared_; }
+bool CFx3Api::HasSharedTable() const {
+    return hasShared_;
+}
 
 }  // namespace nodrix

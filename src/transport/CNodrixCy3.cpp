@@ -15,7 +15,9 @@ using transport::ControlSetup;
 
 CNodrixCy3::CNodrixCy3(const platform::Guid* interfaceClass) : CFx3Api(interfaceClass) {}
 
-CNodrixCy3::~CNodrixCy3() { Close(); }
+CNodrixCy3::~CNodrixCy3() {
+    Close();
+}
 
 void CNodrixCy3::Close() {
     CloseDataHandle();
@@ -79,8 +81,8 @@ CNodrixCy3::ControlReply CNodrixCy3::ControlTransfer(DriverHandle handle, const 
         return reply;
     }
     reply.ok = true;
-    reply.dataBytes = std::min<std::uint32_t>(transport::ControlDataBytes(returned),
-                                              transport::kControlDataSize);
+    reply.dataBytes =
+        std::min<std::uint32_t>(transport::ControlDataBytes(returned), transport::kControlDataSize);
     std::memcpy(reply.data, request + transport::kTransferRecordSize, reply.dataBytes);
     return reply;
 }
@@ -142,10 +144,9 @@ int CNodrixCy3::ReadControlByte(std::uint8_t* value) {
 }
 
 int CNodrixCy3::VendorWrite3E(std::uint16_t first, std::uint16_t second) {
-    const std::uint8_t data[4] = {static_cast<std::uint8_t>(first >> 8),
-                                  static_cast<std::uint8_t>(first),
-                                  static_cast<std::uint8_t>(second >> 8),
-                                  static_cast<std::uint8_t>(second)};
+    const std::uint8_t data[4] = {
+        static_cast<std::uint8_t>(first >> 8), static_cast<std::uint8_t>(first),
+        static_cast<std::uint8_t>(second >> 8), static_cast<std::uint8_t>(second)};
     const ControlSetup setup{transport::kRequestTypeVendorOut, transport::kRequestWrite3E, 0, 0};
     return VendorRequest(setup, data, sizeof(data)).ok ? 1 : 0;
 }
@@ -174,8 +175,8 @@ int CNodrixCy3::VendorReadD1(std::uint16_t argument, std::uint16_t* result) {
     const ControlReply reply = VendorRequest(setup);
     if (!reply.ok) return 0;
     if (result != nullptr) {
-        *result = reply.dataBytes == transport::kControlDataSize ? transport::GetLe16(reply.data)
-                                                                 : 0;
+        *result =
+            reply.dataBytes == transport::kControlDataSize ? transport::GetLe16(reply.data) : 0;
     }
     return 1;
 }

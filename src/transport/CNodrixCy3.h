@@ -71,7 +71,8 @@ public:
     virtual int ReadControlByte(std::uint8_t* value);
     // Direct transfer through the request buffer (0x220024).
     virtual int TransferSync(platform::DriverHandle handle, std::uint8_t* destination,
-                             std::uint32_t count, std::uint8_t endpoint, std::uint32_t* transferred);
+                             std::uint32_t count, std::uint8_t endpoint,
+                             std::uint32_t* transferred);
     // Request 0xC2, then a queued read with 5000 ms.
     virtual int TransferAsync5000(platform::DriverHandle handle, std::uint8_t* buffer,
                                   std::uint32_t count, std::uint8_t endpoint,
@@ -112,7 +113,8 @@ private:
         std::uint8_t data[transport::kControlDataSize] = {};
     };
     // One control request on handle.
-    ControlReply ControlTransfer(platform::DriverHandle handle, const transport::ControlSetup& setup,
+    ControlReply ControlTransfer(platform::DriverHandle handle,
+                                 const transport::ControlSetup& setup,
                                  const std::uint8_t* data = nullptr, std::size_t count = 0);
     // One control request on a handle opened for it alone.
     ControlReply VendorRequest(const transport::ControlSetup& setup,

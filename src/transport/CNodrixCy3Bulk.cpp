@@ -37,8 +37,8 @@ void CNodrixCy3::AbortPipe(DriverHandle handle) {
     if (io == nullptr) return;
     std::unique_ptr<std::uint8_t[]> endpoint = ZeroedBytes(1);
     endpoint[0] = transport::kEndpointBulkIn;
-    const std::uint32_t result =
-        port.SubmitIoControl(handle, transport::kIoctlAbortPipe, endpoint.get(), 1, nullptr, 0, *io);
+    const std::uint32_t result = port.SubmitIoControl(handle, transport::kIoctlAbortPipe,
+                                                      endpoint.get(), 1, nullptr, 0, *io);
     if (result != platform::kErrorIoPending) return;
     if (port.WaitIo(*io, kAbortCompletionMs) != IoWaitResult::Completed) {
         transport::ParkTransfer(port, std::move(io), std::move(endpoint));
@@ -69,10 +69,9 @@ int CNodrixCy3::QueuedTransfer(DriverHandle handle, std::uint8_t* buffer, std::u
     std::unique_ptr<std::uint8_t[]> record = ZeroedBytes(transport::kTransferRecordSize);
     transport::WriteTransferRecord(transport::QueuedTransferRecord(endpoint), record.get());
 
-    const std::uint32_t result =
-        port.SubmitIoControl(handle, transport::kIoctlQueuedTransfer, record.get(),
-                             static_cast<std::uint32_t>(transport::kTransferRecordSize), buffer,
-                             count, *io);
+    const std::uint32_t result = port.SubmitIoControl(
+        handle, transport::kIoctlQueuedTransfer, record.get(),
+        static_cast<std::uint32_t>(transport::kTransferRecordSize), buffer, count, *io);
     lastSubmitResult_ = result;
     bool completed = false;
     if (result == platform::kErrorSuccess) {

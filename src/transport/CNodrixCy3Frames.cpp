@@ -42,7 +42,8 @@ int CNodrixCy3::ReadStatusBlock(transport::FrameDescriptor& frame) {
                      kHeaderTimeoutMs) &&
             received == sizeof(header)) {
             std::memcpy(frame.header, header, sizeof(header));
-            frame.frameNumber = transport::GetLe32(header + transport::kFrameHeaderFrameNumberOffset);
+            frame.frameNumber =
+                transport::GetLe32(header + transport::kFrameHeaderFrameNumberOffset);
             return 1;  // the data handle stays open for the payload
         }
         if (attempt == kHeaderTries) break;

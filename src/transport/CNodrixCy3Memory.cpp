@@ -35,8 +35,8 @@ std::uint64_t BlockTotal(std::uint64_t count, std::uint32_t block) {
 }  // namespace
 
 int CNodrixCy3::MemoryTransfer(MemoryDirection direction, std::uint64_t address,
-                               std::uint8_t* buffer, std::uint64_t bufferBytes,
-                               std::uint64_t total, std::uint32_t pieceLimit) {
+                               std::uint8_t* buffer, std::uint64_t bufferBytes, std::uint64_t total,
+                               std::uint32_t pieceLimit) {
     bool opened = false;
     const DriverHandle handle = AcquireDataHandle(&opened);
     if (handle == kInvalidDriverHandle) return 0;

@@ -18,7 +18,9 @@ std::string& NameOverride() {
 }
 
 // Instance numbers count earlier devices of one product in a 32-entry table.
-bool PlausibleInstance(std::int32_t instance) { return instance >= -1 && instance < kMaxDevices; }
+bool PlausibleInstance(std::int32_t instance) {
+    return instance >= -1 && instance < kMaxDevices;
+}
 
 }  // namespace
 
@@ -89,12 +91,16 @@ void StoreSharedTable(const DeviceTable& table, std::uint8_t* shared) {
     PutLe32(shared + kSharedDeviceCountOffset, static_cast<std::uint32_t>(table.deviceCount));
 }
 
-void SetSharedTableName(const char* name) { NameOverride() = name != nullptr ? name : ""; }
+void SetSharedTableName(const char* name) {
+    NameOverride() = name != nullptr ? name : "";
+}
 
 std::string SharedTableName() {
     return NameOverride().empty() ? std::string(kSharedTableName) : NameOverride();
 }
 
-std::string SharedTableMutexName() { return SharedTableName() + "-Lock"; }
+std::string SharedTableMutexName() {
+    return SharedTableName() + "-Lock";
+}
 
 }  // namespace nodrix::transport

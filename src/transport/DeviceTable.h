@@ -21,7 +21,7 @@ inline constexpr const char* kSharedTableName = "U3T2-MemMap";
 inline constexpr std::size_t kSharedUserCountOffset = 0;
 inline constexpr std::size_t kSharedEntriesOffset = 4;
 inline constexpr std::size_t kSharedDeviceCountOffset =
-    kSharedEntriesOffset + kMaxDevices * kDeviceEntrySize;  // 8580
+    kSharedEntriesOffset + kMaxDevices * kDeviceEntrySize;                     // 8580
 inline constexpr std::size_t kSharedTableSize = kSharedDeviceCountOffset + 4;  // 8584
 
 struct DeviceEntry {

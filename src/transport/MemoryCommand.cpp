@@ -6,8 +6,8 @@
 
 namespace nodrix::transport {
 
-void BuildMemoryCommand(MemoryDirection direction, std::uint64_t address,
-                        std::uint32_t length, std::uint8_t* out) {
+void BuildMemoryCommand(MemoryDirection direction, std::uint64_t address, std::uint32_t length,
+                        std::uint8_t* out) {
     std::memset(out, 0, kMemoryCommandSize);
     out[0] = 'A';
     out[1] = 'U';

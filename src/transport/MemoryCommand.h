@@ -13,7 +13,7 @@ enum class MemoryDirection { Read, Write };
 
 // Writes "AU3R"/"AU3W", 2, the 64-bit camera address, the piece length and
 // twelve zero bytes into out (kMemoryCommandSize bytes).
-void BuildMemoryCommand(MemoryDirection direction, std::uint64_t address,
-                        std::uint32_t length, std::uint8_t* out);
+void BuildMemoryCommand(MemoryDirection direction, std::uint64_t address, std::uint32_t length,
+                        std::uint8_t* out);
 
 }  // namespace nodrix::transport

@@ -57,8 +57,8 @@ TransferRecord DirectTransferRecord(std::uint8_t endpoint, std::uint32_t count) 
     return record;
 }
 
-bool BuildControlRequest(const ControlSetup& setup, const std::uint8_t* data,
-                         std::size_t dataCount, std::uint8_t* out) {
+bool BuildControlRequest(const ControlSetup& setup, const std::uint8_t* data, std::size_t dataCount,
+                         std::uint8_t* out) {
     if (dataCount > kControlDataSize || (dataCount > 0 && data == nullptr)) return false;
     std::memset(out, 0, kControlRequestSize);
     TransferRecord record;

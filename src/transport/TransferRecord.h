@@ -65,8 +65,8 @@ struct ControlSetup {
     std::uint16_t index = 0;
 };
 // Fills out (kControlRequestSize bytes). Fails when dataCount exceeds 64.
-bool BuildControlRequest(const ControlSetup& setup, const std::uint8_t* data,
-                         std::size_t dataCount, std::uint8_t* out);
+bool BuildControlRequest(const ControlSetup& setup, const std::uint8_t* data, std::size_t dataCount,
+                         std::uint8_t* out);
 // The driver's answer counts the record too: the data bytes are the count
 // less the record when it is at least that long, else the count itself.
 std::uint32_t ControlDataBytes(std::uint32_t returned);

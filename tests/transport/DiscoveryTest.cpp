@@ -126,8 +126,8 @@ TEST_F(Discovery, SharedBlockCarriesUsersEntriesAndCount) {
     ASSERT_EQ(1, a.Enumerate());
     platform::SharedMemory view;
     bool existed = false;
-    ASSERT_TRUE(view.OpenOrCreate(transport::SharedTableName(), transport::kSharedTableSize,
-                                  &existed));
+    ASSERT_TRUE(
+        view.OpenOrCreate(transport::SharedTableName(), transport::kSharedTableSize, &existed));
     EXPECT_TRUE(existed);
     const std::uint8_t* data = view.Data();
     EXPECT_EQ(2u, transport::GetLe32(data));
@@ -140,8 +140,8 @@ TEST_F(Discovery, SharedBlockCarriesUsersEntriesAndCount) {
 TEST_F(Discovery, DamagedSharedTableIsNeitherTrustedNorReadPast) {
     platform::SharedMemory view;
     bool existed = false;
-    ASSERT_TRUE(view.OpenOrCreate(transport::SharedTableName(), transport::kSharedTableSize,
-                                  &existed));
+    ASSERT_TRUE(
+        view.OpenOrCreate(transport::SharedTableName(), transport::kSharedTableSize, &existed));
     std::uint8_t* data = view.Data();
     std::memset(data, 'Z', transport::kSharedTableSize);  // paths without terminator
     transport::PutLe32(data, 3);                          // users still there
@@ -171,6 +171,35 @@ TEST_F(Discovery, DamagedSharedTableIsNeitherTrustedNorReadPast) {
     EXPECT_EQ(1, transport.Enumerate());
     EXPECT_EQ(1u, transport::GetLe32(data));
     transport::PutLe32(data, 1);  // leave as the only user
+}
+
+TEST_F(Discovery, EntryBeyondTheCountIsOverwritten) {
+    // Another process left an entry past its device count: the next device
+    // takes that place all the same.
+    platform::SharedMemory view;
+    bool existed = false;
+    ASSERT_TRUE(
+        view.OpenOrCreate(transport::SharedTableName(), transport::kSharedTableSize, &existed));
+    {
+        transport::DeviceTable table;
+        table.Clear();
+        table.userCount = 1;
+        table.deviceCount = 0;
+        table.entries[0].vendorId = kVendor;
+        table.entries[0].productId = kOther;
+        table.entries[0].instance = 0;
+        std::strcpy(table.entries[0].path, "stale");
+        transport::StoreSharedTable(table, view.Data());
+    }
+    port_.AddDevice(DevicePathFor(kVendor, kCamera, 1));
+    CNodrixCy3 transport;
+    ASSERT_EQ(1, transport.Enumerate());
+    transport::DeviceEntry entry;
+    ASSERT_TRUE(transport.GetEntry(0, &entry));
+    EXPECT_EQ(kCamera, entry.productId);
+    EXPECT_EQ(0, entry.instance);
+    EXPECT_EQ(DevicePathFor(kVendor, kCamera, 1), entry.path);
+    transport::PutLe32(view.Data(), 1);  // leave as the only user
 }
 
 TEST_F(Discovery, DefaultSharedTableName) {

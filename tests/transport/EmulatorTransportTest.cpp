@@ -155,7 +155,8 @@ TEST_F(OnEmulator, RegistersEepromAndInformationBlocks) {
         EXPECT_EQ(3u, setup.timeout);
         EXPECT_EQ(38u, setup.dataOffset);
         EXPECT_EQ(64u, setup.dataLength);
-        if (setup.request == 0x30 && setup.index == 0x40 && setup.value == 3 && setup.data[0] == 200) {
+        if (setup.request == 0x30 && setup.index == 0x40 && setup.value == 3 &&
+            setup.data[0] == 200) {
             EXPECT_EQ(0x40, setup.requestType);
             EXPECT_EQ(0, setup.data[1]);
             EXPECT_EQ(0xA5, setup.data[2]);

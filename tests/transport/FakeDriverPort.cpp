@@ -124,10 +124,12 @@ int FakeDriverPort::OpenHandles() {
 void FakeDriverPort::Record(DriverHandle handle, std::uint32_t code, const void* in,
                             std::uint32_t inSize, std::uint32_t outSize) {
     const auto* bytes = static_cast<const std::uint8_t*>(in);
-    log_.push_back(LoggedRequest{handle, code,
-                                 bytes ? std::vector<std::uint8_t>(bytes, bytes + inSize)
-                                       : std::vector<std::uint8_t>{},
-                                 outSize, {}});
+    log_.push_back(LoggedRequest{
+        handle,
+        code,
+        bytes ? std::vector<std::uint8_t>(bytes, bytes + inSize) : std::vector<std::uint8_t>{},
+        outSize,
+        {}});
 }
 
 std::vector<const FakeDriverPort::Device*> FakeDriverPort::PresentDevices() {
@@ -259,9 +261,9 @@ std::uint32_t FakeDriverPort::SubmitIoControl(DriverHandle handle, std::uint32_t
             waiting->bytes = 0;
             waiting->done.Set();
         }
-        pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
-                                      [](Io* p) { return !p->hung; }),
-                       pending_.end());
+        pending_.erase(
+            std::remove_if(pending_.begin(), pending_.end(), [](Io* p) { return !p->hung; }),
+            pending_.end());
         io.ok = true;
         io.done.Set();
         return platform::kErrorIoPending;
@@ -290,7 +292,8 @@ std::uint32_t FakeDriverPort::SubmitIoControl(DriverHandle handle, std::uint32_t
         pending_.push_back(&io);
         return platform::kErrorIoPending;
     }
-    const std::uint32_t n = std::min<std::uint32_t>(outSize, static_cast<std::uint32_t>(reply.data.size()));
+    const std::uint32_t n =
+        std::min<std::uint32_t>(outSize, static_cast<std::uint32_t>(reply.data.size()));
     if ((endpoint & 0x80) != 0) {
         if (n > 0) std::memcpy(out, reply.data.data(), n);
     } else if (outSize > 0) {
@@ -305,7 +308,8 @@ std::uint32_t FakeDriverPort::SubmitIoControl(DriverHandle handle, std::uint32_t
     return platform::kErrorIoPending;
 }
 
-platform::IoWaitResult FakeDriverPort::WaitIo(platform::PendingIo& pending, std::uint32_t timeoutMs) {
+platform::IoWaitResult FakeDriverPort::WaitIo(platform::PendingIo& pending,
+                                              std::uint32_t timeoutMs) {
     Io& io = static_cast<Io&>(pending);
     return io.done.Wait(timeoutMs) ? platform::IoWaitResult::Completed
                                    : platform::IoWaitResult::TimedOut;

@@ -49,8 +49,8 @@ public:
     // --- control requests ---
     // Answers a control request (the 102-byte buffer, record and data):
     // returns false to refuse it, else the byte count the driver returns.
-    using ControlHandler = std::function<bool(std::vector<std::uint8_t>& request,
-                                              std::uint32_t* returned)>;
+    using ControlHandler =
+        std::function<bool(std::vector<std::uint8_t>& request, std::uint32_t* returned)>;
     void SetControlHandler(ControlHandler handler);
     // The default handler's FPGA (bus 0x40/0x41) and aux (0x5A/0x5B) registers.
     std::uint8_t FpgaRegister(std::uint8_t address);

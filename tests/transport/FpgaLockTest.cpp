@@ -28,7 +28,8 @@ TEST_F(FpgaLock, RegisterReadsOfTwoThreadsNeverInterleave) {
             std::uint8_t value = 0;
             if (!transport.ReadFpgaRegister(address, &value) || value != expected) ++wrong;
             // Writes move the bus pointer too.
-            if (!transport.WriteFpgaRegister(static_cast<std::uint8_t>(address + 10), value)) ++wrong;
+            if (!transport.WriteFpgaRegister(static_cast<std::uint8_t>(address + 10), value))
+                ++wrong;
         }
     };
     std::thread a(reader, 1, 0x11);

@@ -20,12 +20,12 @@ TEST(RecordLayout, ControlRequestFieldByField) {
     std::memset(out, 0xCC, sizeof(out));
     ASSERT_TRUE(BuildControlRequest({0x40, 0xD0, 0x0001, 0x1234}, data, 4, out));
     const std::uint8_t expectedRecord[38] = {
-        0x40, 0xD0, 0x01, 0x00, 0x34, 0x12, 102, 0,  // type, request, value, index, length
+        0x40, 0xD0, 0x01, 0x00, 0x34, 0x12, 102, 0,   // type, request, value, index, length
         3,    0,    0,    0,                          // time-out seconds
         0,    0,                                      // reserved, endpoint
-        0,    0,    0,    0,    0, 0, 0, 0,           // driver and USB status
-        0,    0,    0,    0,    0, 0, 0, 0,           // packet offset and length
-        38,   0,    0,    0,    64, 0, 0, 0};         // data offset and length
+        0,    0,    0,    0,    0,    0,    0,   0,   // driver and USB status
+        0,    0,    0,    0,    0,    0,    0,   0,   // packet offset and length
+        38,   0,    0,    0,    64,   0,    0,   0};  // data offset and length
     EXPECT_EQ(0, std::memcmp(out, expectedRecord, 38));
     EXPECT_EQ(0, std::memcmp(out + 38, data, 4));
     for (std::size_t i = 42; i < kControlRequestSize; ++i) EXPECT_EQ(0, out[i]) << i;
@@ -37,7 +37,8 @@ TEST(RecordLayout, ControlRequestFieldByField) {
 TEST(RecordLayout, RecordsOfQueuedAndDirectTransfers) {
     std::uint8_t out[kTransferRecordSize];
     WriteTransferRecord(QueuedTransferRecord(0x81), out);
-    for (std::size_t i = 0; i < kTransferRecordSize; ++i) EXPECT_EQ(i == 13 ? 0x81 : 0, out[i]) << i;
+    for (std::size_t i = 0; i < kTransferRecordSize; ++i)
+        EXPECT_EQ(i == 13 ? 0x81 : 0, out[i]) << i;
 
     WriteTransferRecord(DirectTransferRecord(0x83, 0x01020304), out);
     EXPECT_EQ(0x83, out[13]);
@@ -60,8 +61,8 @@ TEST(RecordLayout, ControlAnswerCountsTheRecord) {
 TEST(RecordLayout, MemoryCommand) {
     std::uint8_t out[kMemoryCommandSize];
     BuildMemoryCommand(MemoryDirection::Write, 0x0000000123456000ull, 0x1000, out);
-    const std::uint8_t expected[32] = {'A', 'U', '3', 'W', 2, 0, 0, 0, 0x00, 0x60, 0x45, 0x23,
-                                       0x01, 0, 0, 0, 0x00, 0x10, 0, 0};
+    const std::uint8_t expected[32] = {'A',  'U',  '3',  'W', 2, 0, 0,    0,    0x00, 0x60,
+                                       0x45, 0x23, 0x01, 0,   0, 0, 0x00, 0x10, 0,    0};
     EXPECT_EQ(0, std::memcmp(out, expected, 32));
     BuildMemoryCommand(MemoryDirection::Read, 0, 1, out);
     EXPECT_EQ('R', out[3]);

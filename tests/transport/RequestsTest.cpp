@@ -327,8 +327,8 @@ TEST_F(Requests, CameraMemoryMovesWholeBlocks) {
     ASSERT_EQ(2u, queued.size());
     EXPECT_EQ(0x01, queued[0].in[13]);
     ASSERT_EQ(32u, queued[0].written.size());
-    const std::uint8_t command[20] = {'A', 'U', '3', 'R', 2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0,
-                                      0x00, 0x10, 0, 0};
+    const std::uint8_t command[20] = {'A', 'U', '3', 'R', 2, 0, 0,    0,    0, 0,
+                                      0,   0,   1,   0,   0, 0, 0x00, 0x10, 0, 0};
     EXPECT_EQ(0, std::memcmp(queued[0].written.data(), command, sizeof(command)));
     EXPECT_EQ(0x81, queued[1].in[13]);
     EXPECT_EQ(4096u, queued[1].outSize);

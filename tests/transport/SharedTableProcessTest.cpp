@@ -108,4 +108,3 @@ TEST(SharedTableProcessEmulated, SecondProcessSeesTheSameCameras) {
 
 }  // namespace
 }  // namespace nodrix::testing
-
