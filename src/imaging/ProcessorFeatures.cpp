@@ -116,18 +116,24 @@ SimdLevel DetectSimdLevel() {
     const bool avx = (r.ecx & (1u << 28)) != 0;
     if (!osxsave || !avx || MaxLeaf(0) < 7) return SimdLevel::Sse41;
     if ((ReadXcr0() & 0x6) != 0x6) return SimdLevel::Sse41;
+    const std::uint64_t xcr0 = ReadXcr0();
     Cpuid(7, 0, r);
     if (!(r.ebx & (1u << 5))) return SimdLevel::Sse41;
-    return SimdLevel::Avx2;
+    // AVX-512 F (EBX 16), BW (EBX 30) and VBMI (ECX 1), with the opmask and
+    // 512-bit register state saved by the operating system.
+    const bool avx512 = (r.ebx & (1u << 16)) && (r.ebx & (1u << 30)) && (r.ecx & (1u << 1));
+    if (!avx512 || (xcr0 & 0xE0) != 0xE0) return SimdLevel::Avx2;
+    return SimdLevel::Avx512;
 }
 
 bool ParseSimdLevel(const char* text, SimdLevel& level) {
     static constexpr struct {
         const char* name;
         SimdLevel level;
-    } kNames[] = {{"none", SimdLevel::None},   {"scalar", SimdLevel::None},
-                  {"sse2", SimdLevel::Sse2},   {"ssse3", SimdLevel::Ssse3},
-                  {"sse41", SimdLevel::Sse41}, {"avx2", SimdLevel::Avx2}};
+    } kNames[] = {{"none", SimdLevel::None},    {"scalar", SimdLevel::None},
+                  {"sse2", SimdLevel::Sse2},    {"ssse3", SimdLevel::Ssse3},
+                  {"sse41", SimdLevel::Sse41},  {"avx2", SimdLevel::Avx2},
+                  {"avx512", SimdLevel::Avx512}};
     if (text == nullptr) return false;
     for (const auto& n : kNames) {
         if (std::strcmp(text, n.name) == 0) {
@@ -150,6 +156,8 @@ const char* SimdLevelName(SimdLevel level) {
             return "sse41";
         case SimdLevel::Avx2:
             return "avx2";
+        case SimdLevel::Avx512:
+            return "avx512";
     }
     return "none";
 }

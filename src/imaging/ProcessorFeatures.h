@@ -35,12 +35,14 @@ struct ProcessorFeatures {
 ProcessorFeatures DetectProcessorFeatures();
 
 // Instruction-set levels of the vectorised kernels, in rising order.
-enum class SimdLevel { None = 0, Sse2 = 1, Ssse3 = 2, Sse41 = 3, Avx2 = 4 };
+// Avx512 means AVX-512 F, BW and VBMI (byte permutes).
+enum class SimdLevel { None = 0, Sse2 = 1, Ssse3 = 2, Sse41 = 3, Avx2 = 4, Avx512 = 5 };
 
 // The highest level this processor and operating system support.
 SimdLevel DetectSimdLevel();
 // The level the kernels use: the detected one, lowered by the environment
-// variable NODRIX_SIMD (none, sse2, ssse3, sse41, avx2) when it is set.
+// variable NODRIX_SIMD (none, sse2, ssse3, sse41, avx2, avx512) when it is
+// set.
 // Fixed for the life of the process.
 SimdLevel ActiveSimdLevel();
 // Parses a NODRIX_SIMD value; false for an unknown text.

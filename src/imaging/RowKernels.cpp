@@ -5,7 +5,9 @@
 namespace nodrix::imaging::rows {
 
 const RowSet& ActiveRows() {
-    static const RowSet rows = ActiveSimdLevel() >= SimdLevel::Avx2 ? Avx2Rows() : RowSet{};
+    static const RowSet rows = ActiveSimdLevel() >= SimdLevel::Avx512 ? Avx512Rows()
+                               : ActiveSimdLevel() >= SimdLevel::Avx2 ? Avx2Rows()
+                                                                      : RowSet{};
     return rows;
 }
 

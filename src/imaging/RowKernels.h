@@ -35,6 +35,10 @@ using LevelSumFn = int (*)(const std::uint8_t* src, int count, std::uint64_t& su
 using SharpenRowFn = void (*)(const std::uint8_t* const rows[4], std::uint8_t* out, int count,
                               int step, int strength, std::uint16_t* sums);
 
+// count bytes through a 256-entry table.
+using LookupFn = void (*)(const std::uint8_t* table, const std::uint8_t* src, std::uint8_t* dst,
+                          int count);
+
 struct RowSet {
     SamplesToBytes highByte = nullptr;   // bits 8-15
     SamplesToBytes bits4To11 = nullptr;  // bits 4-11
@@ -52,9 +56,12 @@ struct RowSet {
     ParitySumFn paritySum16 = nullptr;
     LevelSumFn levelSum16 = nullptr;
     SharpenRowFn sharpenRow8 = nullptr;
+    LookupFn lookup8 = nullptr;
 };
 
 RowSet Avx2Rows();
+// The AVX2 set plus the loops that need AVX-512 (byte permutes).
+RowSet Avx512Rows();
 const RowSet& ActiveRows();
 
 }  // namespace nodrix::imaging::rows

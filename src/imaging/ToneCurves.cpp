@@ -30,6 +30,13 @@ int ApplyTable(const Sample* table, std::uint8_t* dst, const std::uint8_t* src,
             srcBpp == kSamples * kBytes) {
             // Contiguous samples: one run over the whole row.
             const int count = kSamples * width;
+            if constexpr (kBytes == 1) {
+                // A vectorised table lookup beats even the brightness product.
+                if (rows::ActiveRows().lookup8 != nullptr) {
+                    rows::ActiveRows().lookup8(table, s, d, count);
+                    continue;
+                }
+            }
             int i = scale != nullptr ? scale(s, d, count, factor) : 0;
             if constexpr (kBytes == 1) {
                 for (; i < count; ++i) d[i] = table[s[i]];
