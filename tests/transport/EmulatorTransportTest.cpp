@@ -230,6 +230,31 @@ TEST_F(OnEmulator, HeaderExchangeGivesUpAfterThirtyTriesAndRecovers) {
     EXPECT_EQ(3u, QueuedTransfers(64));
 }
 
+TEST_F(OnEmulator, CameraMemoryMovesWholeBlocks) {
+    StartSelected();
+    std::vector<std::uint8_t> pattern(8192);
+    for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<std::uint8_t>(i * 7);
+    driver_->WriteCameraMemory(0, 0x10000, pattern.data(), 8192);
+
+    // One byte asked for: one whole block moves, one byte lands.
+    std::uint8_t one[2] = {0, 0xEE};
+    ASSERT_EQ(1, transport_->ReadCameraMemory(0x10001, one, 1));
+    EXPECT_EQ(pattern[1], one[0]);
+    EXPECT_EQ(0xEE, one[1]);
+    EXPECT_EQ(1u, QueuedTransfers(32));
+    EXPECT_EQ(1u, QueuedTransfers(4096));
+
+    // Written through the transport, read back from the camera.
+    std::vector<std::uint8_t> data(5000, 0x6B);
+    driver_->ClearRequests();
+    ASSERT_EQ(1, transport_->WriteCameraMemory(0x40000, data.data(), 5000));
+    EXPECT_EQ(1u, QueuedTransfers(8192));
+    std::vector<std::uint8_t> back(8192);
+    driver_->ReadCameraMemory(0, 0x40000, back.data(), 8192);
+    EXPECT_EQ(0x6B, back[4999]);
+    EXPECT_EQ(0, back[5000]);  // the rest of the block is zeros, not what followed the data
+}
+
 TEST_F(OnEmulator, FpgaAccessesOfTwoThreadsStayTogether) {
     StartSelected();
     ASSERT_EQ(1, transport_->WriteFpgaRegister(201, 0x11));
