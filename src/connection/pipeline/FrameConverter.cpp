@@ -1,0 +1,215 @@
+#include "connection/pipeline/FrameConverter.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "connection/pipeline/AutoExposure.h"
+#include "connection/pipeline/BayerPhase.h"
+#include "connection/pipeline/DefectPixelFilter.h"
+#include "connection/pipeline/FlatFieldFilter.h"
+#include "connection/pipeline/GreyCorrection.h"
+#include "connection/pipeline/SoftwareMirror.h"
+#include "connection/pipeline/ToneSteps.h"
+#include "core/CNodrixU3T2Base.h"
+#include "imaging/ConversionKernels.h"
+
+namespace nodrix::pipeline {
+
+using imaging::CDibImage;
+
+namespace {
+
+bool Usable(const CDibImage* image) { return image != nullptr && !image->Empty(); }
+
+bool IsSixteenBitRaw(int colorMode) { return colorMode == 1 || colorMode == 4 || colorMode == 5; }
+
+// --- Automatic exposure ------------------------------------------------------
+
+void RunAutoExposure(PipelineContext& c, CDibImage& raw) {
+    CameraParameters& camera = *c.cameraParams;
+    const int mode = camera.autoIris;
+    if ((mode != 1 && mode != 2) || c.core == nullptr) return;
+    const imaging::PixelKernel mean =
+        raw.Bits() == 16 ? imaging::MeanOfRect16 : imaging::MeanOfRect8;
+    std::array<int, kExposureWindowCount> means{};
+    const auto windows = ExposureWindows(raw.Width(), raw.Height());
+    for (int i = 0; i < kExposureWindowCount; ++i) {
+        // The mean kernel writes nothing; the frame stands in as destination.
+        means[i] = raw.Apply(mean, raw, &windows[i], windows[i].left, windows[i].top, nullptr);
+    }
+    const double factor = ExposureFactor(means);
+    if (ExposureFactorIsNeutral(factor)) return;
+    CNodrixU3T2Base& core = *c.core;
+    if (mode == 2) {
+        const int gain =
+            CorrectedGain(core.GetGain(), factor, core.GetGainMin(), core.GetGainMax());
+        core.SetGain(gain);
+        camera.globalGain = camera.redGain = camera.green1Gain = camera.green2Gain =
+            camera.blueGain = gain;
+        return;
+    }
+    const int exposure = CorrectedExposure(core.GetExposureTenths(), factor,
+                                           core.GetExposureTenthsMin(), core.GetExposureTenthsMax());
+    core.SetExposure(exposure);
+    camera.exposure = exposure;
+    if (core.HasExposureSeconds()) {
+        int ok = 0;
+        const double seconds = core.GetExposureSeconds(&ok);
+        if (ok) camera.exposureSeconds = seconds;
+    }
+}
+
+// --- Mask and dot filters ----------------------------------------------------
+
+void RunMaskFilters(PipelineContext& c, CDibImage& raw) {
+    if (!c.maskFilter && !c.dotFilter) return;
+    std::unique_lock<platform::RecursiveLock> guard;
+    if (c.maskLock != nullptr) guard = std::unique_lock<platform::RecursiveLock>(*c.maskLock);
+    const PipelineImages& im = c.images;
+    const bool sixteen = raw.Bits() == 16;
+    if (c.maskFilter) {
+        const int border = FlatFieldBorder(c.geometry.width, c.geometry.height);
+        CDibImage* dark = sixteen ? im.dark16 : im.dark8;
+        CDibImage* white = sixteen ? im.white16 : im.white8;
+        if (Usable(dark) && Usable(white)) {
+            if (sixteen) {
+                ApplyFlatField16(raw, *dark, *white, c.geometry.horizontalStart,
+                                 c.geometry.verticalStart, border);
+            } else {
+                ApplyFlatField8(raw, *dark, *white, c.geometry.horizontalStart,
+                                c.geometry.verticalStart, border);
+            }
+        }
+    }
+    if (c.dotFilter) {
+        CDibImage* mark = sixteen ? im.mark16 : im.mark8;
+        CDibImage* dark = sixteen ? im.defectDark16 : im.defectDark8;
+        CDibImage* white = sixteen ? im.defectWhite16 : im.defectWhite8;
+        static const CDibImage kNoMap;
+        if (Usable(mark)) {
+            const CDibImage& darkMap = Usable(dark) ? *dark : kNoMap;
+            const CDibImage& whiteMap = Usable(white) ? *white : kNoMap;
+            if (sixteen) {
+                ApplyDefectFilter16(raw, *mark, darkMap, whiteMap, kDefectThreshold16);
+            } else {
+                ApplyDefectFilter8(raw, *mark, darkMap, whiteMap, kDefectThreshold8);
+            }
+        }
+    }
+}
+
+// --- Demosaicing ---------------------------------------------------------------
+
+imaging::DemosaicParams DemosaicParamsOf(const PipelineContext& c) {
+    const ImageParameters& p = *c.imageParams;
+    imaging::DemosaicParams params;
+    params.bayerMode = EffectiveBayerMode(p.bayerMode, c.cameraParams->mirrorV != 0,
+                                          c.cameraParams->mirrorH != 0);
+    params.redGain = p.bayerGainRed;
+    params.greenGain = p.bayerGainGreen;
+    params.blueGain = p.bayerGainBlue;
+    return params;
+}
+
+void MeasureWhiteBalance(PipelineContext& c, CDibImage& raw, imaging::DemosaicParams& params) {
+    ImageParameters& p = *c.imageParams;
+    if (p.autoWhiteBalance == 0) return;
+    imaging::DemosaicParams measured = params;
+    raw.Apply(raw.Bits() == 16 ? imaging::WhiteBalanceStats16 : imaging::WhiteBalanceStats8, raw,
+              nullptr, 0, 0, &measured);
+    params.redGain = p.bayerGainRed = std::min(measured.redGain, 400);
+    params.greenGain = p.bayerGainGreen = std::min(measured.greenGain, 400);
+    params.blueGain = p.bayerGainBlue = std::min(measured.blueGain, 400);
+    if (p.whiteBalanceWord1 != 0 && p.whiteBalanceWord2 != 0) {
+        p.autoWhiteBalance = p.whiteBalanceWord1 = p.whiteBalanceWord2 = 0;
+    }
+}
+
+// Demosaics raw into colour with the interior kernel, then the border.
+void Demosaic(PipelineContext& c, CDibImage& raw, CDibImage& colour) {
+    imaging::DemosaicParams params = DemosaicParamsOf(c);
+    MeasureWhiteBalance(c, raw, params);
+    if (raw.Bits() == 16) {
+        colour.Apply(imaging::DemosaicInterior16, raw, nullptr, 0, 0, &params);
+        colour.Apply(imaging::DemosaicBorder16, raw, nullptr, 0, 0, &params);
+        return;
+    }
+    const imaging::PixelKernel interior =
+        imaging::ChooseDemosaicInterior8(c.features, colour.BytesPerPixel(), params);
+    colour.Apply(interior, raw, nullptr, 0, 0, &params);
+    colour.Apply(imaging::DemosaicBorder8, raw, nullptr, 0, 0, &params);
+}
+
+// --- Grey correction -----------------------------------------------------------
+
+void RunGreyCorrection(PipelineContext& c, CDibImage& raw) {
+    ImageParameters& p = *c.imageParams;
+    if (p.greyMode == 1) {
+        imaging::GreyGainOffsetParams params;
+        params.bayerMode = p.bayerMode;
+        std::copy(std::begin(p.greyGain), std::end(p.greyGain), params.gains);
+        std::copy(std::begin(p.greyOffset), std::end(p.greyOffset), params.offsets);
+        params.depth = c.colorMode == 1 ? 12 : 8;
+        if (p.autoGreyGain != 0) {
+            if (raw.Bits() == 8) raw.Apply(imaging::GreyBalanceStats8, raw, nullptr, 0, 0, &params);
+            std::copy(std::begin(params.gains), std::end(params.gains), p.greyGain);
+            std::copy(std::begin(params.offsets), std::end(params.offsets), p.greyOffset);
+            --p.autoGreyGain;
+        }
+        const std::array<int, 4> gains{params.gains[0], params.gains[1], params.gains[2],
+                                       params.gains[3]};
+        const std::array<int, 4> offsets{params.offsets[0], params.offsets[1], params.offsets[2],
+                                         params.offsets[3]};
+        if (GreyCorrectionIsNeutral(gains, offsets)) return;
+        raw.Apply(raw.Bits() == 16 ? imaging::GreyGainOffset16 : imaging::GreyGainOffset8, raw,
+                  nullptr, 0, 0, &params);
+    } else if (p.greyMode == 2) {
+        // Demosaic and back to grey; the 16-bit output is left as it is.
+        CDibImage* raw8 = c.images.raw8;
+        CDibImage* rgb24 = c.images.rgb24;
+        if (c.colorMode != 0 || !Usable(raw8) || !Usable(rgb24)) return;
+        Demosaic(c, *raw8, *rgb24);
+        raw8->Apply(imaging::ColorToGrey, *rgb24, nullptr, 0, 0, nullptr);
+    }
+}
+
+}  // namespace
+
+CDibImage* RawImageOf(const PipelineImages& images, int colorMode) {
+    return IsSixteenBitRaw(colorMode) ? images.raw16 : images.raw8;
+}
+
+CDibImage* OutputImageOf(const PipelineImages& images, int colorMode) {
+    switch (colorMode) {
+        case 0: return images.raw8;
+        case 1: return images.raw16;
+        case 2: return images.rgb24;
+        case 3: return images.rgb32;
+        case 4: return images.rgb48;
+        case 5: return images.rgb64;
+        default: return nullptr;
+    }
+}
+
+void ConvertFrame(PipelineContext& c) {
+    if (c.imageParams == nullptr || c.cameraParams == nullptr) return;
+    CDibImage* raw = RawImageOf(c.images, c.colorMode);
+    if (!Usable(raw)) return;
+
+    RunAutoExposure(c, *raw);
+    RunMaskFilters(c, *raw);
+    if (c.colorMode == 0 || c.colorMode == 1) RunGreyCorrection(c, *raw);
+
+    const bool hardwareMirrorH = c.core != nullptr && c.core->HasMirrorH() != 0;
+    const bool hardwareMirrorV = c.core != nullptr && c.core->HasMirrorV() != 0;
+    MirrorFrame(*raw, PlanSoftwareMirror(c.cameraParams->mirrorH != 0,
+                                         c.cameraParams->mirrorV != 0, hardwareMirrorH,
+                                         hardwareMirrorV));
+
+    CDibImage* output = OutputImageOf(c.images, c.colorMode);
+    if (!Usable(output)) return;
+    if (output != raw) Demosaic(c, *raw, *output);
+    ApplyToneSteps(c, *output);
+}
+
+}  // namespace nodrix::pipeline

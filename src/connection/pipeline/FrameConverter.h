@@ -1,0 +1,66 @@
+#pragma once
+// The per-frame conversion pipeline: automatic exposure, flat-field and
+// defect filters, grey correction, software mirroring, demosaicing with
+// white balance, then the tone adjustments. Each step runs only when its
+// parameter differs from neutral; the pipeline never fails and allocates
+// nothing per frame (a missing buffer only skips its step).
+
+#include <array>
+
+#include "connection/ConnectionBlocks.h"
+#include "imaging/CDibImage.h"
+#include "imaging/ProcessorFeatures.h"
+#include "platform/RecursiveLock.h"
+
+namespace nodrix {
+class CNodrixU3T2Base;
+}
+
+namespace nodrix::pipeline {
+
+// The connection's image buffers the pipeline reads and writes.
+struct PipelineImages {
+    imaging::CDibImage* raw8 = nullptr;
+    imaging::CDibImage* raw16 = nullptr;
+    imaging::CDibImage* rgb24 = nullptr;
+    imaging::CDibImage* rgb32 = nullptr;
+    imaging::CDibImage* rgb48 = nullptr;
+    imaging::CDibImage* rgb64 = nullptr;
+    imaging::CDibImage* scratch = nullptr;
+    imaging::CDibImage* dark8 = nullptr;
+    imaging::CDibImage* white8 = nullptr;
+    imaging::CDibImage* dark16 = nullptr;
+    imaging::CDibImage* white16 = nullptr;
+    imaging::CDibImage* defectDark8 = nullptr;
+    imaging::CDibImage* defectWhite8 = nullptr;
+    imaging::CDibImage* defectDark16 = nullptr;
+    imaging::CDibImage* defectWhite16 = nullptr;
+    imaging::CDibImage* mark8 = nullptr;
+    imaging::CDibImage* mark16 = nullptr;
+};
+
+// Everything one conversion needs from the connection. The parameter blocks
+// are written back by the automatic stages (exposure, white balance, grey
+// gains).
+struct PipelineContext {
+    PipelineImages images;
+    ImageParameters* imageParams = nullptr;
+    CameraParameters* cameraParams = nullptr;
+    CaptureGeometry geometry;
+    int colorMode = 0;  // 0..5: 8, 16, 24, 32, 48, 64 bits
+    bool maskFilter = false;
+    bool dotFilter = false;
+    imaging::ProcessorFeatures features;
+    CNodrixU3T2Base* core = nullptr;  // null: no automatic exposure, no hardware flips
+    platform::RecursiveLock* maskLock = nullptr;
+};
+
+// The raw frame buffer of a colour mode: raw16 for modes 1, 4, 5.
+imaging::CDibImage* RawImageOf(const PipelineImages& images, int colorMode);
+// The output image of a colour mode.
+imaging::CDibImage* OutputImageOf(const PipelineImages& images, int colorMode);
+
+// Runs the pipeline once on the raw frame of the context's colour mode.
+void ConvertFrame(PipelineContext& context);
+
+}  // namespace nodrix::pipeline

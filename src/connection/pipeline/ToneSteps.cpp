@@ -1,0 +1,73 @@
+#include "connection/pipeline/ToneSteps.h"
+
+#include <cstring>
+
+#include "imaging/ToneKernels.h"
+
+namespace nodrix::pipeline {
+
+namespace {
+
+using imaging::PixelKernel;
+
+// One adjustment in its four variants by output format.
+struct ToneKernelSet {
+    PixelKernel grey8;
+    PixelKernel grey16;
+    PixelKernel colour8;   // 24/32-bit
+    PixelKernel colour16;  // 48/64-bit
+};
+
+constexpr ToneKernelSet kGamma{imaging::Gamma8, imaging::Gamma16, imaging::GammaColor8,
+                               imaging::GammaColor16};
+constexpr ToneKernelSet kContrast{imaging::Contrast8, imaging::Contrast16,
+                                  imaging::ContrastColor8, imaging::ContrastColor16};
+constexpr ToneKernelSet kSharpness{imaging::Sharpness8, imaging::Sharpness16,
+                                   imaging::SharpnessColor8, imaging::SharpnessColor16};
+constexpr ToneKernelSet kBrightness{imaging::Brightness8, imaging::Brightness16,
+                                    imaging::BrightnessColor8, imaging::BrightnessColor16};
+
+PixelKernel ForColorMode(const ToneKernelSet& set, int colorMode) {
+    switch (colorMode) {
+        case 0: return set.grey8;
+        case 1: return set.grey16;
+        case 2:
+        case 3: return set.colour8;
+        default: return set.colour16;
+    }
+}
+
+void Adjust(imaging::CDibImage& output, const ToneKernelSet& set, int colorMode, int value) {
+    output.Apply(ForColorMode(set, colorMode), output, nullptr, 0, 0, &value);
+}
+
+}  // namespace
+
+void ApplyToneSteps(PipelineContext& c, imaging::CDibImage& output) {
+    const ImageParameters& p = *c.imageParams;
+    const int mode = c.colorMode;
+    if (mode >= 2 && (p.hue != 0 || p.saturation != 0)) {
+        imaging::HueSaturationParams params;
+        params.hue = p.hue;
+        params.lightness = 0;
+        params.saturation = p.saturation;
+        params.sampleBits = 16;
+        output.Apply(mode <= 3 ? imaging::HueSaturationColor8 : imaging::HueSaturationColor16,
+                     output, nullptr, 0, 0, &params);
+    }
+    if (p.gamma != 100) Adjust(output, kGamma, mode, p.gamma);
+    if (p.contrast != 0) Adjust(output, kContrast, mode, p.contrast);
+    if (p.sharpness != 0) {
+        // The kernel reads an untouched copy of the frame.
+        imaging::CDibImage* scratch = c.images.scratch;
+        if (scratch != nullptr && !scratch->Empty() && scratch->SizeBytes() == output.SizeBytes() &&
+            scratch->Bits() == output.Bits()) {
+            std::memcpy(scratch->Pixels(), output.Pixels(), output.SizeBytes());
+            int value = p.sharpness;
+            output.Apply(ForColorMode(kSharpness, mode), *scratch, nullptr, 0, 0, &value);
+        }
+    }
+    if (p.brightness != 0) Adjust(output, kBrightness, mode, p.brightness);
+}
+
+}  // namespace nodrix::pipeline
