@@ -27,7 +27,7 @@ CNodrix::~CNodrix() {
 }
 
 int CNodrix::Initialize(platform::WindowHandle recipient) {
-    cpuFeatures_ = 0;
+    processor_ = imaging::DetectProcessorFeatures();
     core_ = CreateCameraCore();
     const bool buffersMade = CreateBuffers();
     recipient_ = recipient;

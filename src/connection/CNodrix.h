@@ -15,6 +15,7 @@
 #include "connection/CoreLink.h"
 #include "connection/DeviceNotification.h"
 #include "imaging/CDibImage.h"
+#include "imaging/ProcessorFeatures.h"
 #include "platform/Event.h"
 #include "platform/RecursiveLock.h"
 #include "platform/Thread.h"
@@ -161,6 +162,12 @@ public:
     int AcquisitionMode() const { return mode_.load(); }
     const FrameInfo* FrameInfoRecord() const { return &frameInfo_; }
     std::vector<std::pair<std::int32_t, std::int32_t>> ConfigPairs() const;
+    const imaging::ProcessorFeatures& Processor() const { return processor_; }
+
+    // Runs the conversion pipeline once on the current raw frame (raw16 in
+    // colour modes 1, 4, 5, else raw8) into the output image of the colour
+    // mode. The caller holds the frame lock.
+    void Convert();
 
 private:
     // Initialisation steps.
@@ -188,7 +195,7 @@ private:
     int NoCamera();
 
     // Processor features for the conversion kernels.
-    std::uint32_t cpuFeatures_ = 0;
+    imaging::ProcessorFeatures processor_;
     CoreHandle core_;
     std::array<std::unique_ptr<imaging::CDibImage>, kImageSlotCount> images_;
 

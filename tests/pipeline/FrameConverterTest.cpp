@@ -27,6 +27,7 @@ struct Fixture {
     ImageParameters image;
     CameraParameters camera;
     platform::RecursiveLock maskLock;
+    imaging::ProcessorFeatures features;
     PipelineContext context;
 
     Fixture(int colorMode, int width, int height) {
@@ -64,6 +65,8 @@ struct Fixture {
         context.geometry.height = height;
         context.colorMode = colorMode;
         context.maskLock = &maskLock;
+        features = imaging::DetectProcessorFeatures();
+        context.features = &features;
         scratch.CopyFrom(*OutputImageOf(context.images, colorMode));
     }
 

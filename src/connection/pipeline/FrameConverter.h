@@ -50,7 +50,7 @@ struct PipelineContext {
     int colorMode = 0;  // 0..5: 8, 16, 24, 32, 48, 64 bits
     bool maskFilter = false;
     bool dotFilter = false;
-    imaging::ProcessorFeatures features;
+    const imaging::ProcessorFeatures* features = nullptr;  // null: the plain kernels
     CNodrixU3T2Base* core = nullptr;  // null: no automatic exposure, no hardware flips
     platform::RecursiveLock* maskLock = nullptr;
 };
