@@ -254,6 +254,36 @@ TEST_F(CoreAcquisition, UnpluggedMidStreamStopTransferReturns) {
     EXPECT_EQ(WaitForNewFrame(*core_), kWaitStreamFailed);
 }
 
+TEST_F(CoreAcquisition, UnpluggedMidFrameShutdownEndsTheThread) {
+    emulator::FaultConfig faults;
+    faults.delayPayloadReads = 1;  // the first payload hangs ...
+    faults.delayMs = 600000;
+    emulator_.Driver().SetFaults(0, faults);
+    testing::TimeSpeedup faster(20);
+    ASSERT_EQ(core_->StartTransfer(kModeContinuous), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(emulator_.Driver().Unplug(0));  // ... and the camera goes away under it
+    core_->Shutdown();
+    EXPECT_FALSE(core_->Acquiring());
+    EXPECT_EQ(emulator_.Driver().PendingTransferCount(), 0u);
+}
+
+TEST_F(CoreAcquisition, ShortPayloadIsDroppedNotDelivered) {
+    emulator::FaultConfig faults;
+    faults.truncatePayloadReads = 1;
+    emulator_.Driver().SetFaults(0, faults);
+    std::vector<std::uint8_t> frame;
+    ASSERT_TRUE(SnapOne(frame));
+    const std::uint32_t n = core_->LastFrameNumber();
+    int mismatches = 0;
+    for (std::uint32_t r = 0; r < 1024; ++r) {
+        for (std::uint32_t c = 0; c < 1280; c += 7) {
+            mismatches += frame[r * 1280 + c] != emulator::RampValue8(c, r, n);
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 TEST_F(CoreAcquisition, ShutdownWhileWaitingForATrigger) {
     ASSERT_EQ(core_->SetTriggerMode(1, 1), 1);
     ASSERT_EQ(core_->StartTransfer(kModeTriggered), 1);
