@@ -193,7 +193,7 @@ TEST(Demosaic, VectorisedRunsMatchTheFormula8) {
                                          {"ssse3", demosaic::SpanPlain8Ssse3, SimdLevel::Ssse3},
                                          {"avx2", demosaic::SpanPlain8Avx2, SimdLevel::Avx2}});
     std::mt19937 rng(1234);
-    std::uniform_int_distribution<int> size(5, 90), gain(0, 200), bigGain(0, 400);
+    std::uniform_int_distribution<int> size(5, 150), gain(0, 200), bigGain(0, 400);
     for (int iteration = 0; iteration < 60; ++iteration) {
         const int w = size(rng), h = size(rng) / 4 + 5;
         CDibImage raw, ref, got;
