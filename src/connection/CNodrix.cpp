@@ -106,9 +106,9 @@ int CNodrix::CameraIndex() const {
 }
 
 int CNodrix::Close() {
-    DestroyPreviewWindow();
-    // Without a camera core nothing can be running.
+    // The worker stops before the window it draws into goes away.
     if (core_) StopPreview();
+    DestroyPreviewWindow();
     frameReady_ = 0;
 #if NODRIX_HAVE_CORE
     if (core_) core_->StopTransfer();
@@ -118,11 +118,17 @@ int CNodrix::Close() {
 
 int CNodrix::StopPreview() {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    platform::LockGuard control(controlLock_);
     runFlag_ = 0;
-    if (mode_.exchange(kIdle) != kIdle) {
+    {
+        // A trigger worker starts each transfer under the frame lock and
+        // looks at the run flag first, so none starts after this stop.
+        platform::LockGuard frame(frameLock_);
+        if (mode_.exchange(kIdle) != kIdle) {
 #if NODRIX_HAVE_CORE
-        core_->StopTransfer();
+            core_->StopTransfer();
 #endif
+        }
     }
     JoinWorkers();
     return 1;

@@ -194,6 +194,40 @@ private:
     // Operations whose camera side is not built in yet.
     int NoCamera();
 
+    // --- Acquisition internals (CNodrixAcquisition.cpp, CNodrixWorkers.cpp) --
+    int Prepare();
+    // Copies the image into the application's buffer, rows in memory order
+    // (rowOrder non-zero) or last row first.
+    int CopyOut(const imaging::CDibImage& image, int rowOrder, void* buffer, int size);
+    imaging::CDibImage& RawImage() const;
+    imaging::CDibImage& OutputImage() const;
+    // ReadFrame into the raw image, rows spread to its stride; the core's
+    // result (0 on success).
+    int ReadRawFrame();
+    void ConvertFrameStub();
+    void StopUnlessCapturing();
+    int StartWorker();
+    void WorkerMain();
+    void PreviewLoop();
+    void TriggerLoop();
+    // One frame cycle of a worker, under the frame lock; false when the
+    // frame was dropped.
+    bool DeliverFrame(int rate10, bool checkRead);
+    void UpdateFrameRate();
+    void PostFrameMessage(std::uintptr_t wParam, std::intptr_t lParam);
+    // Creates the preview window when one is wanted; false (error 4 pushed)
+    // when it cannot be made.
+    bool OpenPreviewWindow();
+    int StartPreviewWithWindow();
+
+    // --- Preview window (CNodrixPreview.cpp) --------------------------------
+    bool PreviewWindowWanted() const;
+    platform::WindowHandle CreatePreviewWindow(platform::WindowHandle parent, const int* placement);
+    void SizeDisplayToWindow();
+    void Draw();
+    int OutputWidth() const;
+    int OutputHeight() const;
+
     // Processor features for the conversion kernels.
     imaging::ProcessorFeatures processor_;
     CoreHandle core_;
@@ -215,6 +249,9 @@ private:
     int realExposureUs_ = 0;
 
     platform::RecursiveLock frameLock_;
+    // Serialises the mode changes of the application's threads (start, stop,
+    // snapshot); never taken by a worker.
+    platform::RecursiveLock controlLock_;
     mutable platform::RecursiveLock maskLock_;
     bool settingsSaved_ = false;
 

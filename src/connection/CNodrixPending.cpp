@@ -10,19 +10,6 @@ int CNodrix::NoCamera() {
     return 0;
 }
 
-void CNodrix::DestroyPreviewWindow() {
-    previewDc_ = nullptr;
-    previewWindow_ = 0;
-    windowClassName_[0] = '\0';
-}
-
-int CNodrix::Preview() { return NoCamera(); }
-int CNodrix::CallBackPreview(platform::WindowHandle, void*, int, int) { return NoCamera(); }
-int CNodrix::Capture() { return NoCamera(); }
-int CNodrix::SnapShot(void*, int, int) { return NoCamera(); }
-int CNodrix::GetImage(void*, int, int) { return NoCamera(); }
-int CNodrix::Trigger(platform::WindowHandle, void*, int, int) { return NoCamera(); }
-int CNodrix::StartPreview() { return NoCamera(); }
 
 int CNodrix::Record(const char* fileName, int, int) {
     if (fileName == nullptr || fileName[0] == '\0') {

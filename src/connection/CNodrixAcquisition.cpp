@@ -1,0 +1,282 @@
+// The acquisition modes: preparation, preview, capture, snapshots, trigger
+// mode, and the copy of the output image into the application's buffer.
+#include <cstring>
+
+#include "connection/CNodrix.h"
+#include "imaging/ConversionKernels.h"
+
+namespace nodrix {
+namespace {
+
+// Externally triggered frames may be far apart.
+constexpr int kTriggerFrameTimeoutMs = 6000;
+
+}  // namespace
+
+imaging::CDibImage& CNodrix::RawImage() const {
+    const bool sixteen = colorMode_ == 1 || colorMode_ == 4 || colorMode_ == 5;
+    return *images_[sixteen ? kRaw16 : kRaw8];
+}
+
+imaging::CDibImage& CNodrix::OutputImage() const {
+    static constexpr ImageSlot kOutput[6] = {kRaw8, kRaw16, kRgb24, kRgb32, kRgb48, kRgb64};
+    return *images_[kOutput[colorMode_]];
+}
+
+void CNodrix::PostFrameMessage(std::uintptr_t wParam, std::intptr_t lParam) {
+    // Posted, never sent: a window that has gone away simply misses it.
+    platform::PostWindowMessage(callbackWindow_, NODRIX_WM_FRAME, wParam, lParam);
+}
+
+int CNodrix::CopyOut(const imaging::CDibImage& image, int rowOrder, void* buffer, int size) {
+    const std::size_t needed = image.SizeBytes();
+    if (buffer == nullptr || size < 0 || static_cast<std::size_t>(size) < needed) {
+        PostFrameMessage(0, NODRIX_ERROR_MEMORY);
+        PushError(NODRIX_ERROR_MEMORY);
+        return 0;
+    }
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    const int stride = image.Stride();
+    const int height = image.Height();
+    for (int row = 0; row < height; ++row) {
+        const int from = rowOrder != 0 ? row : height - 1 - row;
+        std::memcpy(out + static_cast<std::size_t>(row) * stride, image.Row(from),
+                    static_cast<std::size_t>(stride));
+    }
+    return 1;
+}
+
+#if NODRIX_HAVE_CORE
+
+int CNodrix::Prepare() {
+    if (!core_->IsCameraPresent(core_->GetCameraIndex())) {
+        return PushError(NODRIX_ERROR_NOT_PRESENT), 0;
+    }
+    const CaptureGeometry& g = geometry_;
+    const bool windowFits =
+        g.width >= 0 && g.height >= 0 && g.horizontalStart >= 0 && g.verticalStart >= 0 &&
+        g.width <= kSensorWidth && g.horizontalStart <= kSensorWidth &&
+        g.height <= kSensorHeight && g.verticalStart <= kSensorHeight &&
+        g.horizontalStart + g.width <= kSensorWidth && g.verticalStart + g.height <= kSensorHeight;
+    const bool subsampled = subSample_ == 1 || subSample_ == 2 || subSample_ == 3 ||
+                            subSample_ == 17 || subSample_ == 18 || subSample_ == 19;
+    if (!windowFits || subsampled) return PushError(NODRIX_ERROR_CAPTURE_WINDOW), 0;
+
+    const int width = OutputWidth();
+    const int height = OutputHeight();
+    const int mode = colorMode_;
+    {
+        // A worker of another connection state never runs here, but a
+        // GetImage of the application may.
+        platform::LockGuard guard(frameLock_);
+        bool sized = true;
+        const auto size = [&](ImageSlot slot, int bits) {
+            imaging::CDibImage& image = *images_[slot];
+            if (image.Width() == width && image.Height() == height && image.Bits() == bits) return;
+            image.Release();
+            sized = image.Allocate(width, height, bits) != 0 && sized;
+        };
+        if (mode <= 3) size(kRaw8, 8);
+        if (mode == 1 || mode == 4 || mode == 5) size(kRaw16, 16);
+        if (mode != 1) size(kRgb24, 24);
+        if (mode == 3) size(kRgb32, 32);
+        if (mode == 4) size(kRgb48, 48);
+        if (mode == 5) size(kRgb64, 64);
+        size(kScratch, kColorModeBits[mode]);
+        if (!sized) return PushError(NODRIX_ERROR_MEMORY), 0;
+    }
+
+    core_->SetTransferBits(mode == 1 || mode == 4 || mode == 5 ? 1 : 0);
+    if (!core_->SetCaptureWindow(g.horizontalStart, g.verticalStart, g.width, g.height,
+                                 subSample_)) {
+        return PushError(NODRIX_ERROR_CAPTURE_WINDOW), 0;
+    }
+
+    const CameraParameters& p = cameraParams_;
+    core_->SetMirrorV(p.mirrorV);
+    core_->SetMirrorH(p.mirrorH);
+    core_->SetTriggerMode(0, 1);
+    core_->SetGain(p.globalGain);
+    core_->SetGreen1Gain(p.green1Gain);
+    core_->SetRedGain(p.redGain);
+    core_->SetBlueGain(p.blueGain);
+    core_->SetGreen2Gain(p.green2Gain);
+    if (core_->HasExposureSeconds()) {
+        core_->SetExposureSeconds(p.exposureSeconds);
+    } else {
+        core_->SetExposure(p.exposure);
+    }
+    realExposureUs_ = p.exposure * 100;
+    if (core_->HasAuxMode()) core_->SetAuxMode(0);
+    core_->SetGainMode(0);
+    if (core_->HasGainMode()) core_->SetGainMode(p.gainMode);
+    if (core_->HasBlackLevel()) core_->SetBlackLevel(p.blackLevel);
+    core_->Restart();
+
+    SizeDisplayToWindow();
+    return 1;
+}
+
+int CNodrix::ReadRawFrame() {
+    imaging::CDibImage& raw = RawImage();
+    const int packed = raw.Width() * raw.BytesPerPixel();
+    // The core copies a whole frame without knowing the buffer's size.
+    if (raw.Empty() || core_->FrameSize() > raw.SizeBytes()) return -1;
+    const int result = core_->ReadFrame(raw.Pixels(), 0, 0, 0, 1);
+    if (raw.Stride() != packed) {
+        imaging::KernelRect rect{0, 0, raw.Width(), raw.Height()};
+        const imaging::PixelKernel expand =
+            raw.Bits() == 16 ? imaging::ExpandRows16 : imaging::ExpandRows8;
+        expand(raw.Pixels(), raw.Pixels(), rect, 0, 0, raw.BytesPerPixel(), raw.BytesPerPixel(),
+               raw.Stride(), packed, nullptr);
+    }
+    return result;
+}
+
+void CNodrix::ConvertFrameStub() {
+    // Grey output is the raw frame itself; the colour formats come with the
+    // conversion pipeline.
+}
+
+void CNodrix::StopUnlessCapturing() {
+    if (mode_.load() != kCapturing) core_->StopTransfer();
+}
+
+int CNodrix::Capture() {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    platform::LockGuard control(controlLock_);
+    const int mode = mode_.load();
+    if (mode == kPreviewing || mode == kTriggering) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (mode == kCapturing) return 1;
+    if (!Prepare()) return 0;
+    mode_ = kCapturing;
+    return 1;
+}
+
+int CNodrix::SnapShot(void* buffer, int size, int rowOrder) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    platform::LockGuard control(controlLock_);
+    const int mode = mode_.load();
+    if (mode == kPreviewing || mode == kTriggering) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (mode == kIdle && !Prepare()) return 0;
+
+    platform::LockGuard frame(frameLock_);
+    if (!core_->StartTransfer(1) || core_->WaitFrame(frameTimeoutMs_) != kWaitNewFrame) {
+        StopUnlessCapturing();
+        return PushError(NODRIX_ERROR_FRAME), 0;
+    }
+    if (ReadRawFrame() != 0) {
+        PostFrameMessage(0, NODRIX_ERROR_FRAME);
+        StopUnlessCapturing();
+        return PushError(NODRIX_ERROR_FRAME), 0;
+    }
+    ConvertFrameStub();
+    if (buffer != nullptr && size != 0 && !CopyOut(OutputImage(), rowOrder, buffer, size)) {
+        StopUnlessCapturing();
+        return PushError(NODRIX_ERROR_MEMORY), 0;
+    }
+    StopUnlessCapturing();
+    frameReady_ = 1;
+    return 1;
+}
+
+int CNodrix::StartPreview() {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    platform::LockGuard control(controlLock_);
+    const int mode = mode_.load();
+    if (mode == kPreviewing) return 1;
+    if (mode != kIdle) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!Prepare()) return 0;
+    if (!core_->StartTransfer(0)) {
+        StopPreview();
+        return PushError(NODRIX_ERROR_CAMERA_REQUEST), 0;
+    }
+    mode_ = kPreviewing;
+    if (!StartWorker()) {
+        StopPreview();
+        return PushError(NODRIX_ERROR_THREAD), 0;
+    }
+    return 1;
+}
+
+int CNodrix::StartPreviewWithWindow() {
+    if (!OpenPreviewWindow()) return 0;
+    if (!StartPreview()) {
+        Close();
+        return PushError(NODRIX_ERROR_FRAME), 0;
+    }
+    return 1;
+}
+
+int CNodrix::Preview() { return CallBackPreview(0, nullptr, 0, 0); }
+
+int CNodrix::CallBackPreview(platform::WindowHandle window, void* buffer, int size, int rowOrder) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    platform::LockGuard control(controlLock_);
+    {
+        // A running worker picks the new values up with its next frame.
+        platform::LockGuard frame(frameLock_);
+        callbackWindow_ = window;
+        appBuffer_ = buffer;
+        appBufferSize_ = size;
+        rowOrder_ = rowOrder;
+    }
+    return StartPreviewWithWindow();
+}
+
+int CNodrix::Trigger(platform::WindowHandle window, void* buffer, int size, int rowOrder) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    platform::LockGuard control(controlLock_);
+    // One worker per connection: a running trigger mode is not restarted.
+    if (mode_.load() != kIdle) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    {
+        platform::LockGuard frame(frameLock_);
+        callbackWindow_ = window;
+        appBuffer_ = buffer;
+        appBufferSize_ = size;
+        rowOrder_ = rowOrder;
+    }
+    if (!OpenPreviewWindow()) return 0;
+    if (!Prepare()) {
+        Close();
+        return 0;
+    }
+    mode_ = kTriggering;
+    frameTimeoutMs_ = kTriggerFrameTimeoutMs;
+    core_->SetFrameTimeout(kTriggerFrameTimeoutMs);
+    core_->SetTriggerMode(1, 0);
+    if (!StartWorker()) {
+        Close();
+        return PushError(NODRIX_ERROR_THREAD), 0;
+    }
+    return 1;
+}
+
+int CNodrix::GetImage(void* buffer, int size, int rowOrder) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    platform::LockGuard frame(frameLock_);
+    imaging::CDibImage& output = OutputImage();
+    if (output.Empty()) return PushError(NODRIX_ERROR_MEMORY), 0;
+    if (buffer == nullptr) return PushError(NODRIX_ERROR_MEMORY), 0;
+    // CopyOut has recorded a buffer that is too small.
+    return CopyOut(output, rowOrder, buffer, size);
+}
+
+#else  // no camera core in this build
+
+int CNodrix::Prepare() { return NoCamera(); }
+int CNodrix::ReadRawFrame() { return -1; }
+void CNodrix::ConvertFrameStub() {}
+void CNodrix::StopUnlessCapturing() {}
+int CNodrix::Capture() { return NoCamera(); }
+int CNodrix::SnapShot(void*, int, int) { return NoCamera(); }
+int CNodrix::StartPreview() { return NoCamera(); }
+int CNodrix::StartPreviewWithWindow() { return NoCamera(); }
+int CNodrix::Preview() { return NoCamera(); }
+int CNodrix::CallBackPreview(platform::WindowHandle, void*, int, int) { return NoCamera(); }
+int CNodrix::Trigger(platform::WindowHandle, void*, int, int) { return NoCamera(); }
+int CNodrix::GetImage(void*, int, int) { return NoCamera(); }
+
+#endif
+
+}  // namespace nodrix

@@ -1,0 +1,161 @@
+// The worker thread of a connection: the preview loop (one frame cycle per
+// new frame of the continuous transfer) and the trigger loop (one frame per
+// external trigger), with the frame-rate measurement.
+#include "connection/CNodrix.h"
+#include "platform/Time.h"
+
+namespace nodrix {
+namespace {
+
+#if NODRIX_HAVE_CORE
+constexpr int kPreviewFrameWaitMs = 3000;
+constexpr int kTriggerFrameWaitMs = 60000;
+constexpr std::uint32_t kPausePollMs = 10;
+constexpr std::uint32_t kRateWindowMs = 1000;
+#endif
+
+// Writes a field only when it changes, so the record that the application
+// reads between frames is rewritten no more than needed.
+template <typename T>
+void Update(T& field, T value) {
+    if (field != value) field = value;
+}
+
+}  // namespace
+
+int CNodrix::StartWorker() {
+    frameCount_ = 0;
+    frameRate10_ = 0;
+    rateWindowStart_ = platform::MultimediaTime();
+    runFlag_ = 1;
+    workerEnded_ = std::make_unique<platform::Event>(platform::EventReset::Manual, false);
+    worker_ = std::make_unique<platform::Thread>();
+    if (!worker_->Start([this] { WorkerMain(); })) {
+        // Nothing will signal the event: drop it so that a stop does not
+        // wait for a thread that never ran.
+        runFlag_ = 0;
+        worker_.reset();
+        workerEnded_.reset();
+        return 0;
+    }
+    return 1;
+}
+
+void CNodrix::WorkerMain() {
+    if (mode_.load() == kTriggering) {
+        TriggerLoop();
+    } else {
+        PreviewLoop();
+    }
+    workerEnded_->Set();
+}
+
+void CNodrix::UpdateFrameRate() {
+    ++frameCount_;
+    const std::uint32_t now = platform::MultimediaTime();
+    const std::uint32_t elapsed = now - rateWindowStart_;
+    if (elapsed > kRateWindowMs) {
+        frameRate10_ = static_cast<int>(static_cast<std::uint64_t>(frameCount_) * 10000u / elapsed);
+        frameCount_ = 0;
+        rateWindowStart_ = now;
+    }
+}
+
+#if NODRIX_HAVE_CORE
+
+bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
+    platform::LockGuard frame(frameLock_);
+    const int read = ReadRawFrame();
+    if (checkRead && read != 0) {
+        PostFrameMessage(0, NODRIX_ERROR_FRAME);
+        PushError(NODRIX_ERROR_FRAME);
+        return false;
+    }
+    const imaging::CDibImage& raw = RawImage();
+    Update(frameInfo_.reserved, 0);
+    Update(frameInfo_.width, static_cast<std::int32_t>(raw.Width()));
+    Update(frameInfo_.height, static_cast<std::int32_t>(raw.Height()));
+    Update(frameInfo_.bitsPerPixel, static_cast<std::int32_t>(kColorModeBits[colorMode_]));
+    Update(frameInfo_.buffer, appBuffer_);
+    if (rate10 < 0) {
+        UpdateFrameRate();
+        rate10 = frameRate10_;
+    }
+    Update(frameInfo_.frameRate10, static_cast<std::int32_t>(rate10));
+
+    ConvertFrameStub();
+    frameReady_ = 1;
+    if (mode_.load() == kTriggering) {
+        if (appBuffer_ != nullptr && appBufferSize_ != 0 &&
+            !CopyOut(OutputImage(), rowOrder_, appBuffer_, appBufferSize_)) {
+            return false;
+        }
+        PostFrameMessage(reinterpret_cast<std::uintptr_t>(&frameInfo_), 0);
+        Draw();
+        return true;
+    }
+    Draw();
+    if (appBuffer_ != nullptr && appBufferSize_ != 0 &&
+        !CopyOut(OutputImage(), rowOrder_, appBuffer_, appBufferSize_)) {
+        return false;
+    }
+    // Posted after the lock is released in the loop; the window is read
+    // here, under the lock that guards it.
+    return true;
+}
+
+void CNodrix::PreviewLoop() {
+    while (runFlag_.load() != 0) {
+        platform::SleepMs(static_cast<std::uint32_t>(waitTimeMs_));
+        if (runFlag_.load() != 1) continue;
+        const int result = core_->WaitFrame(kPreviewFrameWaitMs);
+        if (runFlag_.load() == 0) break;  // woken by the stop itself
+        if (result == kWaitStreamFailed) {
+            runFlag_ = 0;
+            PostFrameMessage(0, NODRIX_ERROR_CAMERA_LOST);
+            PushError(NODRIX_ERROR_CAMERA_LOST);
+            break;
+        }
+        if (result != kWaitNewFrame) continue;
+        if (!DeliverFrame(-1, true)) continue;
+        platform::WindowHandle window = 0;
+        {
+            platform::LockGuard frame(frameLock_);
+            window = callbackWindow_;
+        }
+        if (runFlag_.load() == 1 && window != 0) {
+            platform::PostWindowMessage(window, NODRIX_WM_FRAME,
+                                        reinterpret_cast<std::uintptr_t>(&frameInfo_), 0);
+        }
+    }
+}
+
+void CNodrix::TriggerLoop() {
+    // Let an exposure in progress end before the frame counter is read.
+    platform::SleepMs(static_cast<std::uint32_t>(core_->GetExposureTenths() / 10 + 100));
+    core_->ReadTriggerState();
+    while (runFlag_.load() != 0) {
+        if (runFlag_.load() != 1) {
+            platform::SleepMs(kPausePollMs);
+            continue;
+        }
+        {
+            platform::LockGuard frame(frameLock_);
+            if (runFlag_.load() == 0 || !core_->StartTransfer(2)) break;
+        }
+        const int result = core_->WaitFrame(kTriggerFrameWaitMs);
+        if (runFlag_.load() == 0) break;
+        if (result != kWaitNewFrame) continue;
+        DeliverFrame(0, false);
+    }
+}
+
+#else
+
+bool CNodrix::DeliverFrame(int, bool) { return false; }
+void CNodrix::PreviewLoop() {}
+void CNodrix::TriggerLoop() {}
+
+#endif
+
+}  // namespace nodrix
