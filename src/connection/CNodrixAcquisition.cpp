@@ -31,8 +31,8 @@ void CNodrix::PostFrameMessage(std::uintptr_t wParam, std::intptr_t lParam) {
 int CNodrix::CopyOut(const imaging::CDibImage& image, int rowOrder, void* buffer, int size) {
     const std::size_t needed = image.SizeBytes();
     if (buffer == nullptr || size < 0 || static_cast<std::size_t>(size) < needed) {
-        PostFrameMessage(0, NODRIX_ERROR_MEMORY);
         PushError(NODRIX_ERROR_MEMORY);
+        PostFrameMessage(0, NODRIX_ERROR_MEMORY);
         return 0;
     }
     auto* out = static_cast<std::uint8_t*>(buffer);

@@ -67,8 +67,8 @@ bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
     platform::LockGuard frame(frameLock_);
     const int read = ReadRawFrame();
     if (checkRead && read != 0) {
-        PostFrameMessage(0, NODRIX_ERROR_FRAME);
         PushError(NODRIX_ERROR_FRAME);
+        PostFrameMessage(0, NODRIX_ERROR_FRAME);
         return false;
     }
     const imaging::CDibImage& raw = RawImage();
@@ -111,9 +111,11 @@ void CNodrix::PreviewLoop() {
         const int result = core_->WaitFrame(kPreviewFrameWaitMs);
         if (runFlag_.load() == 0) break;  // woken by the stop itself
         if (result == kWaitStreamFailed) {
+            // Recorded before the application hears of it, so that an
+            // application reacting to the message finds the code.
             runFlag_ = 0;
-            PostFrameMessage(0, NODRIX_ERROR_CAMERA_LOST);
             PushError(NODRIX_ERROR_CAMERA_LOST);
+            PostFrameMessage(0, NODRIX_ERROR_CAMERA_LOST);
             break;
         }
         if (result != kWaitNewFrame) continue;

@@ -87,10 +87,10 @@ bool ClientSize(WindowHandle window, int* width, int* height) {
 
 bool StretchFlipped(void* dc, const SourceImage& source, int width, int height) {
     if (dc == nullptr || source.memoryDc == nullptr) return false;
-    // Source origin at the bottom edge with a negative height: the bitmap's
+    // Source origin on the bottom row with a negative height: the bitmap's
     // first memory row lands at the top of the window.
     return StretchBlt(static_cast<HDC>(dc), 0, 0, width, height,
-                      static_cast<HDC>(source.memoryDc), 0, source.height, source.width,
+                      static_cast<HDC>(source.memoryDc), 0, source.height - 1, source.width,
                       -source.height, SRCCOPY) != FALSE;
 }
 
