@@ -154,10 +154,6 @@ int CNodrixU3T2Base::StartTransfer(int mode) {
         thread_->Join();
         thread_.reset();
     }
-    // Frames of an earlier stream that nobody read are not new to this one:
-    // with four of them stored the indices would meet again and hide the
-    // next frame from WaitFrame.
-    ring_.SetReadIndex(ring_.WriteIndex());
     {
         platform::LockGuard guard(eventLock_);
         endEvent_ = std::make_shared<platform::Event>(platform::EventReset::Auto, false);
