@@ -35,6 +35,10 @@ protected:
     }
     void Start(const std::vector<std::uint16_t>& products) {
         EmulatorConfig config = EmulatedDriver::DefaultConfig();
+        // The emulated EEPROM times its write cycle with the tick count, which
+        // advances in steps of about 16 ms under Windows: a read 14 ms after a
+        // write may still find it busy there.
+        config.eepromWriteMs = 0;
         config.cameras.clear();
         for (std::uint16_t product : products) {
             emulator::CameraSettings camera;
