@@ -315,3 +315,35 @@ TEST_F(CoreAcquisition, CopyFrameRefusesSmallBuffers) {
 
 }  // namespace
 }  // namespace nodrix
+
+namespace nodrix {
+namespace {
+
+// Two cameras in one process: each core has its own thread and events, so
+// stopping one leaves the other streaming.
+TEST(CoreAcquisitionTwoCameras, EachCoreStreamsOnItsOwn) {
+    testing::InstalledEmulator emulator(testing::CamerasOf({0x33B0, 0x33B0}));
+    auto first = testing::SetUpCore();
+    auto second = testing::SetUpCore();
+    ASSERT_EQ(first->OpenCamera(0), 1);
+    ASSERT_EQ(second->OpenCamera(1), 1);
+    ASSERT_EQ(first->StartTransfer(kModeContinuous), 1);
+    ASSERT_EQ(second->StartTransfer(kModeContinuous), 1);
+    EXPECT_EQ(WaitForNewFrame(*first), kWaitNewFrame);
+    EXPECT_EQ(WaitForNewFrame(*second), kWaitNewFrame);
+
+    EXPECT_EQ(first->StopTransfer(), 1);
+    EXPECT_FALSE(first->Acquiring());
+    EXPECT_TRUE(second->Acquiring());
+    std::vector<std::uint8_t> frame(second->FrameSize());
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(WaitForNewFrame(*second), kWaitNewFrame);
+        second->ReadFrame(frame.data(), 0, 0, 0, 1);
+    }
+    EXPECT_GT(emulator.Driver().FramesSent(1), 3u);
+    second->Shutdown();
+    first->Shutdown();
+}
+
+}  // namespace
+}  // namespace nodrix
