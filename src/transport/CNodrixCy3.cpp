@@ -218,12 +218,6 @@ int CNodrixCy3::ReadFpgaReady(std::uint8_t* ready) {
     return 1;
 }
 
-int CNodrixCy3::SendFrameHeaderRequest(DriverHandle handle) {
-    const ControlSetup setup{transport::kRequestTypeVendorOutEndpoint,
-                             transport::kRequestFrameHeader, 0, 0};
-    return ControlTransfer(handle, setup).ok ? 1 : 0;
-}
-
 // --- requests without a record ---
 
 int CNodrixCy3::GetSpeed(std::uint32_t* speed) {

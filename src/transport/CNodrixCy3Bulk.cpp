@@ -24,6 +24,8 @@ constexpr std::uint32_t kAbortSettleMs = 50;
 // How long an abort, or a request after its second abort, may take before
 // its memory is parked rather than waited on for ever.
 constexpr std::uint32_t kAbortCompletionMs = 5000;
+// The driver gives a control transfer 3 s; this leaves it room to report.
+constexpr std::uint32_t kControlCompletionMs = 5000;
 
 std::unique_ptr<std::uint8_t[]> ZeroedBytes(std::size_t size) {
     return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
@@ -43,6 +45,29 @@ void CNodrixCy3::AbortPipe(DriverHandle handle) {
     if (port.WaitIo(*io, kAbortCompletionMs) != IoWaitResult::Completed) {
         transport::ParkTransfer(port, std::move(io), std::move(endpoint));
     }
+}
+
+int CNodrixCy3::SendFrameHeaderRequest(DriverHandle handle) {
+    // The data handle is overlapped, so even this control request goes with
+    // an overlapped record of its own.
+    platform::DriverPort& port = Port();
+    std::unique_ptr<platform::PendingIo> io = port.CreatePendingIo();
+    if (io == nullptr) return 0;
+    std::unique_ptr<std::uint8_t[]> request = ZeroedBytes(transport::kControlRequestSize);
+    const transport::ControlSetup setup{transport::kRequestTypeVendorOutEndpoint,
+                                        transport::kRequestFrameHeader, 0, 0};
+    if (!transport::BuildControlRequest(setup, nullptr, 0, request.get())) return 0;
+    const std::uint32_t size = static_cast<std::uint32_t>(transport::kControlRequestSize);
+    const std::uint32_t result = port.SubmitIoControl(
+        handle, transport::kIoctlControlTransfer, request.get(), size, request.get(), size, *io);
+    if (result == platform::kErrorSuccess) return 1;
+    if (result != platform::kErrorIoPending) return 0;
+    if (port.WaitIo(*io, kControlCompletionMs) != IoWaitResult::Completed) {
+        transport::ParkTransfer(port, std::move(io), std::move(request));
+        return 0;
+    }
+    std::uint32_t bytes = 0;
+    return port.GetIoResult(handle, *io, &bytes) ? 1 : 0;
 }
 
 int CNodrixCy3::AbortDataPipe() {

@@ -203,6 +203,17 @@ TEST_F(OnEmulator, FrameHeaderAndPayload) {
     EXPECT_GT(frame.PayloadSize(), 0u);
     ASSERT_EQ(1, transport_->ReadFrameData(frame, 3000));
     EXPECT_EQ(1u, driver_->FramesSent(0));
+    // The header request went on the overlapped data handle, with its record.
+    int headerRequests = 0;
+    for (const emulator::LoggedRequest& entry : driver_->Requests()) {
+        emulator::ControlSetup setup;
+        if (!emulator::DecodeControlRequest(entry, setup) || setup.request != 0xC2) continue;
+        ++headerRequests;
+        EXPECT_EQ(0x42, setup.requestType);
+        EXPECT_TRUE(entry.overlapped);
+        EXPECT_EQ(transport_->DataHandle(), entry.handle);
+    }
+    EXPECT_EQ(1, headerRequests);
     const std::uint32_t pieces = (frame.PayloadSize() + 0x7FFFF) / 0x80000;
     EXPECT_EQ(pieces - (frame.PayloadSize() % 0x80000 != 0 ? 1 : 0), QueuedTransfers(0x80000));
 }

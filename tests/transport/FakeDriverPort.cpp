@@ -268,6 +268,21 @@ std::uint32_t FakeDriverPort::SubmitIoControl(DriverHandle handle, std::uint32_t
         io.done.Set();
         return platform::kErrorIoPending;
     }
+    if (code == transport::kIoctlControlTransfer) {
+        ControlHandler handler = controlHandler_;
+        lock.unlock();
+        std::uint32_t returned = 0;
+        auto* bytes = static_cast<std::uint8_t*>(in);
+        std::vector<std::uint8_t> request(bytes, bytes + inSize);
+        const bool ok = inSize == transport::kControlRequestSize && out == in &&
+                        handler(request, &returned);
+        if (ok) std::memcpy(out, request.data(), outSize);
+        lock.lock();
+        io.ok = ok;
+        io.bytes = std::min(returned, outSize);
+        io.done.Set();
+        return ok ? platform::kErrorSuccess : platform::kErrorGenFailure;
+    }
     if (code != transport::kIoctlQueuedTransfer) {
         io.ok = false;
         io.done.Set();
