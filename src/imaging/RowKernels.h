@@ -39,6 +39,15 @@ using SharpenRowFn = void (*)(const std::uint8_t* const rows[4], std::uint8_t* o
 using LookupFn = void (*)(const std::uint8_t* table, const std::uint8_t* src, std::uint8_t* dst,
                           int count);
 
+// count pixels of four bytes: the first three through a 256-entry table, the
+// fourth kept.
+using LookupBgrxFn = void (*)(const std::uint8_t* table, const std::uint8_t* src, std::uint8_t* dst,
+                              int count);
+// count 16-bit samples through a 65536-entry table (one spare entry after it
+// may be read).
+using Lookup16Fn = int (*)(const std::uint16_t* table, const std::uint8_t* src, std::uint8_t* dst,
+                           int count);
+
 struct RowSet {
     SamplesToBytes highByte = nullptr;   // bits 8-15
     SamplesToBytes bits4To11 = nullptr;  // bits 4-11
@@ -57,6 +66,8 @@ struct RowSet {
     LevelSumFn levelSum16 = nullptr;
     SharpenRowFn sharpenRow8 = nullptr;
     LookupFn lookup8 = nullptr;
+    LookupBgrxFn lookupBgrx8 = nullptr;
+    Lookup16Fn lookup16 = nullptr;
 };
 
 RowSet Avx2Rows();

@@ -311,6 +311,23 @@ void SharpenRow8(const std::uint8_t* const rows[4], std::uint8_t* out, int count
     }
 }
 
+// Gathers 32 bits at each sample's entry and keeps the low half.
+int Lookup16(const std::uint16_t* table, const std::uint8_t* src, std::uint8_t* dst, int count) {
+    const int* base = reinterpret_cast<const int*>(table);
+    int done = 0;
+    for (; done + 16 <= count; done += 16) {
+        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * done));
+        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * done + 16));
+        const __m256i low16 = _mm256_set1_epi32(0xFFFF);
+        const __m256i a =
+            _mm256_and_si256(_mm256_i32gather_epi32(base, _mm256_cvtepu16_epi32(lo), 2), low16);
+        const __m256i b =
+            _mm256_and_si256(_mm256_i32gather_epi32(base, _mm256_cvtepu16_epi32(hi), 2), low16);
+        Store(dst + 2 * done, _mm256_permute4x64_epi64(_mm256_packus_epi32(a, b), 0xD8));
+    }
+    return done;
+}
+
 }  // namespace
 
 RowSet Avx2Rows() {
@@ -331,6 +348,7 @@ RowSet Avx2Rows() {
     s.paritySum16 = ParitySum16;
     s.levelSum16 = LevelSum16;
     s.sharpenRow8 = SharpenRow8;
+    s.lookup16 = Lookup16;
     return s;
 }
 

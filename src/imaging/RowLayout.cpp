@@ -47,6 +47,9 @@ int ScaleNearest(std::uint8_t* dst, const std::uint8_t* src, const ScaleGeometry
             v = std::clamp(v, 0, srcW - 1);
             offsets[j] = (g.srcRect.left + v) * g.srcBpp;
         }
+        bool contiguous = g.srcBpp == kBytes && g.dstBpp == kBytes;
+        for (int j = 1; contiguous && j < count; ++j)
+            contiguous = offsets[j] == offsets[j - 1] + kBytes;
         for (int i = 0; i < n; ++i) {
             int u = static_cast<int>(rowStep * static_cast<float>(i));
             u = std::clamp(u, 0, srcH - 1);
@@ -54,6 +57,11 @@ int ScaleNearest(std::uint8_t* dst, const std::uint8_t* src, const ScaleGeometry
                 src + static_cast<std::ptrdiff_t>(g.srcRect.bottom - u - 1) * g.srcStride;
             std::uint8_t* d = dst + static_cast<std::ptrdiff_t>(g.dstRect.top + i) * g.dstStride +
                               static_cast<std::ptrdiff_t>(g.dstRect.left + j0) * g.dstBpp;
+            if (contiguous) {
+                // One to one across: the row is a plain copy.
+                std::memcpy(d, s + offsets[0], static_cast<std::size_t>(count) * kBytes);
+                continue;
+            }
             for (int j = 0; j < count; ++j, d += g.dstBpp) {
                 const std::uint8_t* p = s + offsets[j];
                 for (int b = 0; b < kBytes; ++b) d[b] = p[b];

@@ -37,7 +37,12 @@ int ApplyTable(const Sample* table, std::uint8_t* dst, const std::uint8_t* src,
                     continue;
                 }
             }
-            int i = scale != nullptr ? scale(s, d, count, factor) : 0;
+            int i = 0;
+            if constexpr (kBytes == 2) {
+                if (scale == nullptr && rows::ActiveRows().lookup16 != nullptr)
+                    i = rows::ActiveRows().lookup16(table, s, d, count);
+            }
+            if (scale != nullptr) i = scale(s, d, count, factor);
             if constexpr (kBytes == 1) {
                 for (; i < count; ++i) d[i] = table[s[i]];
             } else {
@@ -50,6 +55,11 @@ int ApplyTable(const Sample* table, std::uint8_t* dst, const std::uint8_t* src,
             continue;
         }
         if constexpr (sizeof(Sample) == 1) {
+            if (kSamples == 3 && dstBpp == 4 && srcBpp == 4 &&
+                rows::ActiveRows().lookupBgrx8 != nullptr) {
+                rows::ActiveRows().lookupBgrx8(table, s, d, width);
+                continue;
+            }
             for (int c = 0; c < width; ++c, s += srcBpp, d += dstBpp)
                 for (int k = 0; k < kSamples; ++k) d[k] = table[s[k]];
         } else {

@@ -19,7 +19,7 @@ class CachedTable {
 public:
     template <typename Build>
     const T* Get(int value, Build build) {
-        if (!values_) values_ = std::make_unique<T[]>(N);
+        if (!values_) values_ = std::make_unique<T[]>(N + 1);
         if (!valid_ || value != value_) {
             build(values_.get());
             value_ = value;
@@ -29,6 +29,7 @@ public:
     }
 
 private:
+    // One spare entry: vector lookups read a little past the last one.
     std::unique_ptr<T[]> values_;
     int value_ = 0;
     bool valid_ = false;
