@@ -10,7 +10,9 @@
 #include <memory>
 #include <vector>
 
+#include "core/BufferCapacity.h"
 #include "core/CNodrixUSB3T2SimpleSdk.h"
+#include "core/FrameRing.h"
 #include "emulator/EmulatedDriver.h"
 #include "platform/DriverPort.h"
 
@@ -67,6 +69,29 @@ BENCHMARK(BM_AcquireFullFrames)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond)
     ->MinTime(3.0);
+
+// The core's own share of a frame: the copy into the ring and the oriented
+// copy out (this sensor's code 3, rows reversed), without camera or driver.
+void BM_RingCopyInAndOut(benchmark::State& state) {
+    const std::uint32_t bytesPerPixel = static_cast<std::uint32_t>(state.range(0)) ? 2 : 1;
+    const core::FrameGeometry geometry{1280, 1024, bytesPerPixel};
+    core::FrameRing ring;
+    if (!ring.Allocate(core::TransferCapacity(1280, 1024, bytesPerPixel))) {
+        state.SkipWithError("no memory");
+        return;
+    }
+    std::vector<std::uint8_t> transfer(geometry.FrameBytes(), 0x5A);
+    std::vector<std::uint8_t> out(geometry.FrameBytes());
+    const core::FrameOrientation orientation = core::OrientationFor(3, true);
+    for (auto _ : state) {
+        ring.StoreNext(transfer.data(), transfer.size());
+        ring.CopyOut(ring.NewestSlot(), out.data(), geometry, orientation);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(2 * out.size()));
+}
+
+BENCHMARK(BM_RingCopyInAndOut)->ArgName("sixteen")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
