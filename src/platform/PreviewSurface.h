@@ -73,6 +73,9 @@ struct WindowPlacement {
 };
 bool GetPlacement(WindowHandle window, WindowPlacement* placement);
 bool ScreenSize(int* width, int* height);
+// The first preview window (class name beginning "VideoRenderer_") that is a
+// child of parent, or a top-level window when parent is 0; 0 when none.
+WindowHandle FindPreviewWindow(WindowHandle parent);
 // The client area's pixels as 0x00RRGGBB, top row first; false when the
 // window does not exist.
 bool ReadClientPixels(WindowHandle window, std::vector<std::uint32_t>* pixels, int* width,

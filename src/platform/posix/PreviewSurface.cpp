@@ -22,6 +22,7 @@ constexpr int kCaptionHeight = 23;
 
 struct OffscreenWindow {
     WindowHandle handle = 0;
+    std::string className;
     WindowHandle parent = 0;
     int x = 0;
     int y = 0;
@@ -60,6 +61,7 @@ WindowHandle Add(const std::string& className, std::shared_ptr<OffscreenWindow> 
     std::lock_guard<std::mutex> guard(table.mutex);
     if (table.classes.count(className) == 0) return 0;
     window->handle = table.next++;
+    window->className = className;
     window->surface.assign(static_cast<std::size_t>(window->clientWidth) * window->clientHeight,
                            0u);  // black background
     table.windows[window->handle] = window;
@@ -210,6 +212,17 @@ bool ScreenSize(int* width, int* height) {
     *width = kScreenWidth;
     *height = kScreenHeight;
     return true;
+}
+
+WindowHandle FindPreviewWindow(WindowHandle parent) {
+    WindowTable& table = Table();
+    std::lock_guard<std::mutex> guard(table.mutex);
+    for (const auto& [handle, window] : table.windows) {
+        if (window->parent == parent && window->className.rfind("VideoRenderer_", 0) == 0) {
+            return handle;
+        }
+    }
+    return 0;
 }
 
 bool ReadClientPixels(WindowHandle window, std::vector<std::uint32_t>* pixels, int* width,

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace nodrix::platform::preview {
 namespace {
 
@@ -119,6 +121,37 @@ bool ScreenSize(int* width, int* height) {
     *width = GetSystemMetrics(SM_CXSCREEN);
     *height = GetSystemMetrics(SM_CYSCREEN);
     return *width > 0 && *height > 0;
+}
+
+namespace {
+
+struct PreviewSearch {
+    HWND parent = nullptr;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchPreviewWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<PreviewSearch*>(param);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::strncmp(name, "VideoRenderer_", 14) == 0 && GetParent(window) == search->parent) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+WindowHandle FindPreviewWindow(WindowHandle parent) {
+    PreviewSearch search;
+    search.parent = ToHwnd(parent);
+    if (parent != 0) {
+        EnumChildWindows(search.parent, MatchPreviewWindow, reinterpret_cast<LPARAM>(&search));
+    } else {
+        EnumWindows(MatchPreviewWindow, reinterpret_cast<LPARAM>(&search));
+    }
+    return FromHwnd(search.found);
 }
 
 bool ReadClientPixels(WindowHandle window, std::vector<std::uint32_t>* pixels, int* width,
