@@ -15,7 +15,7 @@ CNodrix::CNodrix() : rateWindowStart_(platform::MultimediaTime()) {
 
 CNodrix::~CNodrix() {
     // The settings of the selected camera survive the connection.
-    if (core_) SaveGroups(CameraIndex());
+    SaveGroups(CameraIndex());
     Close();
 #if NODRIX_HAVE_CORE
     if (core_) core_->Shutdown();

@@ -185,6 +185,8 @@ private:
     void LoadConnectionValues();
     // Colour mode corrected against the camera's output formats.
     void CorrectColorMode();
+    // The camera's defaults for the camera parameter block.
+    void SetCameraDefaults();
     int CameraIndex() const;
     // Joins the worker and recording threads after their flags were cleared.
     void JoinWorkers();
@@ -254,6 +256,9 @@ private:
     platform::RecursiveLock controlLock_;
     mutable platform::RecursiveLock maskLock_;
     bool settingsSaved_ = false;
+    // Whether a camera has been opened: only then are there camera settings
+    // worth saving.
+    bool cameraOpened_ = false;
 
     // Configuration-file pairs, under the mask lock.
     std::vector<std::pair<std::int32_t, std::int32_t>> configPairs_;

@@ -35,6 +35,7 @@ int CNodrix::SetDeviceNumber(int index) {
         settingsSaved_ = true;
     }
     if (core_->IsCameraPresent(index) && core_->OpenCamera(index)) {
+        cameraOpened_ = true;
         const int camera = CameraIndex();
         LoadCameraGroup(camera);
         LoadImageGroups(camera);

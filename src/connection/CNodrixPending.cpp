@@ -18,7 +18,6 @@ int CNodrix::Record(const char* fileName, int, int) {
     return NoCamera();
 }
 
-int CNodrix::SetCaptureWindow(int, int) { return NoCamera(); }
 int CNodrix::SetCaptureWindowEx(int, int, int, int, int, int) { return NoCamera(); }
 int CNodrix::SetColorMode(int) { return NoCamera(); }
 
@@ -26,7 +25,6 @@ int CNodrix::SetCameraDlg(platform::WindowHandle) { return NoCamera(); }
 int CNodrix::SetImageDlg(platform::WindowHandle) { return NoCamera(); }
 int CNodrix::SetAnalogDlg(platform::WindowHandle) { return NoCamera(); }
 int CNodrix::SaveImage(const char*, int) { return NoCamera(); }
-int CNodrix::LoadConfigFile(const char*) { return 0; }
 int CNodrix::LoadMaskFile(const char*) { return NoCamera(); }
 int CNodrix::SaveMaskFile(const char*) { return NoCamera(); }
 int CNodrix::UpdateMaskData(int) { return NoCamera(); }

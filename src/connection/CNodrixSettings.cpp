@@ -1,24 +1,120 @@
-// Where the connection reads and writes its settings.
+// Where the connection reads and writes its settings: the connection values
+// and capture geometry of its device number, the camera, filter and grey
+// groups of the selected camera, the size presets and the configuration
+// file.
 #include "connection/CNodrix.h"
+#include "settings/ConfigFile.h"
+#include "settings/ConnectionSettings.h"
+#include "settings/ParameterGroups.h"
 
 namespace nodrix {
 
-void CNodrix::LoadCaptureGeometry() {}
-void CNodrix::LoadImageGroups(int) {}
-void CNodrix::LoadCameraGroup(int) {}
-void CNodrix::SaveGroups(int) {}
-void CNodrix::LoadConnectionValues() { CorrectColorMode(); }
+namespace {
+settings::OutputFormats FormatsOf(CNodrixU3T2Base* core) {
+    settings::OutputFormats formats;
+#if NODRIX_HAVE_CORE
+    if (core != nullptr) {
+        formats.eightBit = core->Supports8BitOutput() != 0;
+        formats.sixteenBit = core->Supports16BitOutput() != 0;
+        formats.color = core->SupportsColorOutput() != 0;
+    }
+#else
+    (void)core;
+#endif
+    return formats;
+}
+}  // namespace
 
-void CNodrix::CorrectColorMode() {
+void CNodrix::LoadCaptureGeometry() {
+    settings::ConnectionValues defaults;
+    defaults.waitTime = kDefaultWaitTimeMs;
+    settings::LoadCaptureGeometry(deviceNumber_, geometry_, FormatsOf(core_.get()), defaults);
+}
+
+void CNodrix::LoadImageGroups(int cameraIndex) {
+    settings::LoadFilterGroup(cameraIndex, imageParams_);
+    settings::LoadGreyGroup(cameraIndex, imageParams_);
+}
+
+void CNodrix::LoadCameraGroup(int cameraIndex) {
+    if (!settings::LoadCameraGroup(cameraIndex, cameraParams_)) SetCameraDefaults();
+}
+
+void CNodrix::SetCameraDefaults() {
 #if NODRIX_HAVE_CORE
     if (!core_) return;
-    const bool has8 = core_->Supports8BitOutput() != 0;
-    const bool has16 = core_->Supports16BitOutput() != 0;
-    const bool hasColor = core_->SupportsColorOutput() != 0;
-    if (!has8 && (colorMode_ == 0 || colorMode_ == 3)) colorMode_ = has16 ? 1 : 2;
-    if (!hasColor && colorMode_ == 2) colorMode_ = has16 ? 1 : 0;
-    if (!has16 && colorMode_ == 1) colorMode_ = hasColor ? 2 : 0;
+    CameraParameters& p = cameraParams_;
+    p.globalGain = core_->GetGainDefault();
+    p.redGain = p.green1Gain = p.green2Gain = p.blueGain = core_->GetColorGainDefault();
+    p.exposure = core_->GetExposureTenthsDefault();
+    p.mirrorV = core_->GetMirrorVDefault();
+    p.mirrorH = core_->GetMirrorHDefault();
+    p.autoIris = 0;
+    p.gainMode = 0;
+    p.blackLevel = core_->GetBlackLevelDefault();
+    if (core_->HasExposureSeconds()) {
+        int ok = 0;
+        const double seconds = core_->GetExposureSecondsDefault(&ok);
+        if (ok) p.exposureSeconds = seconds;
+    }
 #endif
+}
+
+void CNodrix::SaveGroups(int cameraIndex) {
+    // A connection that never opened a camera holds no camera's settings;
+    // saving its zeros would overwrite what the camera stored before.
+    if (!cameraOpened_) return;
+    settings::SaveCameraGroup(cameraIndex, cameraParams_);
+    settings::SaveFilterGroup(cameraIndex, imageParams_);
+    settings::SaveGreyGroup(cameraIndex, imageParams_);
+}
+
+void CNodrix::LoadConnectionValues() {
+    settings::ConnectionValues values{colorMode_, subSample_, waitTimeMs_, clock_};
+    if (settings::LoadConnectionValues(deviceNumber_, values)) {
+        colorMode_ = values.colorMode;
+        subSample_ = values.subSample;
+        waitTimeMs_ = values.waitTime;
+        clock_ = values.clock;
+    }
+    CorrectColorMode();
+}
+
+void CNodrix::CorrectColorMode() {
+    if (!core_) return;
+    colorMode_ = settings::CorrectColorMode(colorMode_, FormatsOf(core_.get()));
+}
+
+int CNodrix::SetCaptureWindow(int width, int height) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    bool rootMissing = false;
+    CaptureGeometry preset = geometry_;
+    if (!settings::FindRootPreset(width, height, preset, &rootMissing)) {
+        return PushError(NODRIX_ERROR_WINDOW), 0;
+    }
+    geometry_ = preset;
+    if (!settings::WindowFitsSensor(geometry_)) {
+        PushError(NODRIX_ERROR_CAPTURE_WINDOW);
+        geometry_.horizontalTotal = kSensorWidth;
+        geometry_.verticalTotal = kSensorHeight;
+        geometry_.width = kSensorWidth;
+        geometry_.height = kSensorHeight;
+        geometry_.horizontalStart = 0;
+        geometry_.verticalStart = 0;
+    }
+#if NODRIX_HAVE_CORE
+    core_->SetCaptureWindow(geometry_.horizontalStart, geometry_.verticalStart, geometry_.width,
+                            geometry_.height, subSample_);
+#endif
+    return 1;
+}
+
+int CNodrix::LoadConfigFile(const char* fileName) {
+    std::vector<settings::ConfigPair> pairs;
+    if (!settings::ReadConfigFile(fileName, pairs)) return 0;
+    platform::LockGuard guard(maskLock_);
+    configPairs_ = std::move(pairs);
+    return 1;
 }
 
 }  // namespace nodrix
