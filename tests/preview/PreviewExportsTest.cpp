@@ -53,7 +53,7 @@ std::uint32_t Grey(std::uint8_t v) { return (std::uint32_t{v} << 16) | (std::uin
 
 TEST_F(PreviewExports, ChildWindowShowsTheFrameScaledToItsSize) {
     parent_ = test::MakeParentWindow(800, 600);
-    ASSERT_EQ(Nodrix_SetPreviewWindow(handle_, static_cast<NodrixHwnd>(parent_), 10, 20, 640, 480),
+    ASSERT_EQ(Nodrix_SetPreviewWindow(handle_, (NodrixHwnd)parent_, 10, 20, 640, 480),
               1);
     ASSERT_EQ(Nodrix_Preview(handle_), 1);
     const platform::WindowHandle window = surface::FindPreviewWindow(parent_);
