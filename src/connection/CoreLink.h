@@ -1,22 +1,14 @@
 #pragma once
-// The one place where the connection meets the camera core. The core is
-// held through CoreHandle; NODRIX_HAVE_CORE tells whether the core's
-// interface is part of this build, and CreateCameraCore makes the core
-// object the connection drives (null while none is built in).
+// The one place where the connection meets the camera core: the core is
+// held through CoreHandle, and CreateCameraCore makes the core object of
+// this camera model. NODRIX_HAVE_CORE marks code that drives the core.
 
 #include <memory>
 
+#include "core/CNodrixU3T2Base.h"
 #include "platform/DriverPort.h"
 
-#if __has_include("core/CNodrixU3T2Base.h")
-#include "core/CNodrixU3T2Base.h"
 #define NODRIX_HAVE_CORE 1
-#else
-#define NODRIX_HAVE_CORE 0
-namespace nodrix {
-class CNodrixU3T2Base;
-}  // namespace nodrix
-#endif
 
 namespace nodrix {
 
