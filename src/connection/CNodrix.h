@@ -206,7 +206,6 @@ private:
     // ReadFrame into the raw image, rows spread to its stride; the core's
     // result (0 on success).
     int ReadRawFrame();
-    void ConvertFrameStub();
     void StopUnlessCapturing();
     int StartWorker();
     void WorkerMain();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "connection/CNodrix.h"
+#include "connection/CaptureWindowCheck.h"
 #include "imaging/ConversionKernels.h"
 
 namespace nodrix {
@@ -53,14 +54,7 @@ int CNodrix::Prepare() {
         return PushError(NODRIX_ERROR_NOT_PRESENT), 0;
     }
     const CaptureGeometry& g = geometry_;
-    const bool windowFits =
-        g.width >= 0 && g.height >= 0 && g.horizontalStart >= 0 && g.verticalStart >= 0 &&
-        g.width <= kSensorWidth && g.horizontalStart <= kSensorWidth &&
-        g.height <= kSensorHeight && g.verticalStart <= kSensorHeight &&
-        g.horizontalStart + g.width <= kSensorWidth && g.verticalStart + g.height <= kSensorHeight;
-    const bool subsampled = subSample_ == 1 || subSample_ == 2 || subSample_ == 3 ||
-                            subSample_ == 17 || subSample_ == 18 || subSample_ == 19;
-    if (!windowFits || subsampled) return PushError(NODRIX_ERROR_CAPTURE_WINDOW), 0;
+    if (!CaptureWindowFits(g, subSample_)) return PushError(NODRIX_ERROR_CAPTURE_WINDOW), 0;
 
     const int width = OutputWidth();
     const int height = OutputHeight();
@@ -133,11 +127,6 @@ int CNodrix::ReadRawFrame() {
     return result;
 }
 
-void CNodrix::ConvertFrameStub() {
-    // Grey output is the raw frame itself; the colour formats come with the
-    // conversion pipeline.
-}
-
 void CNodrix::StopUnlessCapturing() {
     if (mode_.load() != kCapturing) core_->StopTransfer();
 }
@@ -170,7 +159,7 @@ int CNodrix::SnapShot(void* buffer, int size, int rowOrder) {
         StopUnlessCapturing();
         return PushError(NODRIX_ERROR_FRAME), 0;
     }
-    ConvertFrameStub();
+    Convert();
     if (buffer != nullptr && size != 0 && !CopyOut(OutputImage(), rowOrder, buffer, size)) {
         StopUnlessCapturing();
         return PushError(NODRIX_ERROR_MEMORY), 0;
@@ -266,7 +255,6 @@ int CNodrix::GetImage(void* buffer, int size, int rowOrder) {
 
 int CNodrix::Prepare() { return NoCamera(); }
 int CNodrix::ReadRawFrame() { return -1; }
-void CNodrix::ConvertFrameStub() {}
 void CNodrix::StopUnlessCapturing() {}
 int CNodrix::Capture() { return NoCamera(); }
 int CNodrix::SnapShot(void*, int, int) { return NoCamera(); }

@@ -146,26 +146,4 @@ int CNodrix::SetPreviewWindow(platform::WindowHandle parent, int x, int y, int w
     return 1;
 }
 
-namespace {
-bool IsSettableCode(int code) { return (code >= 1 && code <= 28) || (code >= 100 && code <= 106 && code != 101); }
-bool IsReadableCode(int code) { return (code >= 1 && code <= 27) || (code >= 100 && code <= 106); }
-}  // namespace
-
-int CNodrix::SetFilterValue(int code, int value) {
-    // Codes are checked first, so an unknown one is always error 9.
-    if (!IsSettableCode(code)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    (void)value;
-    return NoCamera();
-}
-
-int CNodrix::GetFilterValue(int code, int* ok) {
-    if (ok != nullptr) *ok = 0;
-    if (!IsReadableCode(code)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
-    // The temperature is read only through Nodrix_GetTemperatureEx.
-    if (code == NODRIX_FILTER_TEMPERATURE) return PushError(NODRIX_ERROR_NOT_SUPPORTED), -1;
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    return NoCamera();
-}
-
 }  // namespace nodrix

@@ -10,7 +10,6 @@ int CNodrix::NoCamera() {
     return 0;
 }
 
-
 int CNodrix::Record(const char* fileName, int, int) {
     if (fileName == nullptr || fileName[0] == '\0') {
         return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
@@ -18,8 +17,6 @@ int CNodrix::Record(const char* fileName, int, int) {
     return NoCamera();
 }
 
-int CNodrix::SetCaptureWindowEx(int, int, int, int, int, int) { return NoCamera(); }
-int CNodrix::SetColorMode(int) { return NoCamera(); }
 
 int CNodrix::SetCameraDlg(platform::WindowHandle) { return NoCamera(); }
 int CNodrix::SetImageDlg(platform::WindowHandle) { return NoCamera(); }

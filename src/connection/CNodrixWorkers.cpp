@@ -83,7 +83,7 @@ bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
     }
     Update(frameInfo_.frameRate10, static_cast<std::int32_t>(rate10));
 
-    ConvertFrameStub();
+    Convert();
     frameReady_ = 1;
     if (mode_.load() == kTriggering) {
         if (appBuffer_ != nullptr && appBufferSize_ != 0 &&

@@ -22,19 +22,21 @@ std::array<imaging::KernelRect, kExposureWindowCount> ExposureWindows(int width,
 }
 
 double ExposureFactor(const std::array<int, kExposureWindowCount>& means) {
-    double factor = 1.0;
+    // Counted in whole percent, so that five bright windows give exactly a
+    // quarter rather than a hair below it.
+    int percent = 100;
     for (int mean : means) {
         if (mean > 200) {
-            factor -= 0.15;
+            percent -= 15;
         } else if (mean > 160) {
-            factor -= 0.10;
+            percent -= 10;
         } else if (mean < 50) {
-            factor += 0.10;
+            percent += 10;
         } else if (mean < 100) {
-            factor += 0.05;
+            percent += 5;
         }
     }
-    return factor;
+    return percent / 100.0;
 }
 
 int CorrectedGain(int gain, double factor, int minimum, int maximum) {
