@@ -143,6 +143,7 @@ protected:
         handle_ = Nodrix_Initialize(0);
         ASSERT_NE(handle_, 0);
         ASSERT_EQ(Nodrix_SetPreviewWindow(handle_, 0, 0, 0, 0, 0), 1);
+        ASSERT_EQ(Nodrix_SetColorMode(handle_, 8), 1);
         for (int code : {1, 2, 5, 19}) Nodrix_SetFilterValue(handle_, code, 0);
         Nodrix_SetGamma(handle_, 100);
         Nodrix_SetMaskFilter(handle_, 0);

@@ -16,7 +16,9 @@ class PipelineExports : public AcquisitionTest {
 protected:
     void SetUp() override {
         AcquisitionTest::SetUp();
-        // Saved settings of earlier tests must not leak in.
+        // Saved settings of earlier tests must not leak in; a camera with
+        // 16-bit output starts in 16-bit mode.
+        ASSERT_EQ(Nodrix_SetColorMode(handle_, 8), 1);
         Nodrix_SetBrightness(handle_, 0);
         Nodrix_SetContrast(handle_, 0);
         Nodrix_SetGamma(handle_, 100);
