@@ -208,4 +208,7 @@ TEST_F(UnknownHandle, NeverIssuedHandleFailsEverywhere) { CheckAll(witness_ ^ 0x
 
 TEST(Version, NeedsNoHandle) { EXPECT_EQ(Nodrix_GetDllVersion(), 36242721); }
 
+extern "C" int NodrixHeaderCompiledAsC(void);
+TEST(Header, UsableFromC) { EXPECT_EQ(NodrixHeaderCompiledAsC(), 1); }
+
 }  // namespace
