@@ -17,9 +17,7 @@ CNodrix::~CNodrix() {
     // The settings of the selected camera survive the connection.
     SaveGroups(CameraIndex());
     Close();
-#if NODRIX_HAVE_CORE
     if (core_) core_->Shutdown();
-#endif
     core_.reset();
     for (auto& image : images_) image.reset();
     UnregisterDeviceNotifications(notification_);
@@ -37,7 +35,7 @@ int CNodrix::Initialize(platform::WindowHandle recipient) {
         // The connection stays without camera; the handle is still valid.
         if (notification_ == 0) return 0;
     }
-    if ((CameraCoreBuiltIn() && !core_) || !buffersMade) {
+    if (!core_ || !buffersMade) {
         PushError(NODRIX_ERROR_MEMORY);
         return 0;
     }
@@ -89,19 +87,15 @@ bool CNodrix::AllocateMaskPlanes() {
 }
 
 void CNodrix::SetUpCore() {
-#if NODRIX_HAVE_CORE
     if (!core_) return;
     core_->SetProductId(kConnectionProductId);
     core_->Setup(reinterpret_cast<void*>(recipient_), &kCameraInterfaceClass);
     // A single camera of this model is opened right away.
     if (core_->CountCameras(kConnectionProductId) == 1) SetDeviceNumber(0);
-#endif
 }
 
 int CNodrix::CameraIndex() const {
-#if NODRIX_HAVE_CORE
     if (core_) return core_->GetCameraIndex();
-#endif
     return deviceNumber_;
 }
 
@@ -110,9 +104,7 @@ int CNodrix::Close() {
     if (core_) StopPreview();
     DestroyPreviewWindow();
     frameReady_ = 0;
-#if NODRIX_HAVE_CORE
     if (core_) core_->StopTransfer();
-#endif
     return 1;
 }
 
@@ -125,9 +117,7 @@ int CNodrix::StopPreview() {
         // looks at the run flag first, so none starts after this stop.
         platform::LockGuard frame(frameLock_);
         if (mode_.exchange(kIdle) != kIdle) {
-#if NODRIX_HAVE_CORE
             core_->StopTransfer();
-#endif
         }
     }
     JoinWorkers();

@@ -47,7 +47,6 @@ int CNodrix::CopyOut(const imaging::CDibImage& image, int rowOrder, void* buffer
     return 1;
 }
 
-#if NODRIX_HAVE_CORE
 
 int CNodrix::Prepare() {
     if (!core_->IsCameraPresent(core_->GetCameraIndex())) {
@@ -251,20 +250,5 @@ int CNodrix::GetImage(void* buffer, int size, int rowOrder) {
     return CopyOut(output, rowOrder, buffer, size);
 }
 
-#else  // no camera core in this build
-
-int CNodrix::Prepare() { return NoCamera(); }
-int CNodrix::ReadRawFrame() { return -1; }
-void CNodrix::StopUnlessCapturing() {}
-int CNodrix::Capture() { return NoCamera(); }
-int CNodrix::SnapShot(void*, int, int) { return NoCamera(); }
-int CNodrix::StartPreview() { return NoCamera(); }
-int CNodrix::StartPreviewWithWindow() { return NoCamera(); }
-int CNodrix::Preview() { return NoCamera(); }
-int CNodrix::CallBackPreview(platform::WindowHandle, void*, int, int) { return NoCamera(); }
-int CNodrix::Trigger(platform::WindowHandle, void*, int, int) { return NoCamera(); }
-int CNodrix::GetImage(void*, int, int) { return NoCamera(); }
-
-#endif
 
 }  // namespace nodrix

@@ -28,7 +28,6 @@ void WriteDouble(std::uint8_t* record, int offset, double value) {
 
 int CNodrix::SetDeviceNumber(int index) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-#if NODRIX_HAVE_CORE
     if (settingsSaved_) {
         SaveGroups(CameraIndex());
     } else {
@@ -43,14 +42,10 @@ int CNodrix::SetDeviceNumber(int index) {
         deviceNumber_ = index;
         return 1;
     }
-#else
-    (void)index;
-#endif
     return PushError(NODRIX_ERROR_NOT_PRESENT), 0;
 }
 
 void CNodrix::ApplyCameraParameters() {
-#if NODRIX_HAVE_CORE
     CameraParameters& p = cameraParams_;
     core_->SetGain(p.globalGain);
     core_->SetGreen1Gain(p.green1Gain);
@@ -74,14 +69,12 @@ void CNodrix::ApplyCameraParameters() {
         p.shortExposure = 0;
     }
     if (core_->HasGainMode()) core_->SetGainMode(p.gainMode);
-#endif
 }
 
 int CNodrix::EnumDevice(char* names) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), -1;
     if (names == nullptr) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), -1;
     int written = 0;
-#if NODRIX_HAVE_CORE
     const int present = core_->CountCameras(kConnectionProductId);
     // The buffer has room for ten names; further cameras are not listed.
     for (int n = 0; n < kDeviceTableSize && written < present && written < NODRIX_ENUM_SLOTS;
@@ -91,7 +84,6 @@ int CNodrix::EnumDevice(char* names) {
                       "%s_%02d", kModelName, written + 1);
         ++written;
     }
-#endif
     for (int slot = written; slot < NODRIX_ENUM_SLOTS; ++slot) {
         names[slot * NODRIX_ENUM_SLOT_CHARS] = '\0';
     }
@@ -106,9 +98,7 @@ int CNodrix::GetDeviceName(int index, char* name, int size) {
     }
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     bool present = false;
-#if NODRIX_HAVE_CORE
     present = index >= 0 && index < kDeviceTableSize && core_->IsCameraPresent(index);
-#endif
     if (!present) return PushError(NODRIX_ERROR_NOT_PRESENT), 0;
     std::snprintf(name, static_cast<std::size_t>(size), "%s_%02d", kModelName, index + 1);
     return 1;
@@ -121,7 +111,6 @@ int CNodrix::GetCameraInfo(void* record) {
     std::int32_t size = 0;
     std::memcpy(&size, bytes, sizeof size);
     if (size < NODRIX_CAMERA_INFO_BASIC_SIZE) return PushError(NODRIX_ERROR_MEMORY), 0;
-#if NODRIX_HAVE_CORE
     WriteInt32(bytes, 4, kSensorWidth);
     WriteInt32(bytes, 8, kSensorHeight);
     WriteInt32(bytes, 12, core_->GetGainMin());
@@ -134,10 +123,6 @@ int CNodrix::GetCameraInfo(void* record) {
         WriteDouble(bytes, 40, core_->GetExposureSecondsMin());
         WriteDouble(bytes, 48, core_->GetExposureSecondsMax());
     }
-#else
-    (void)WriteInt32;
-    (void)WriteDouble;
-#endif
     return 1;
 }
 
@@ -149,7 +134,6 @@ int CNodrix::ReadSerialNumber(char* buffer, int size, bool* written) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     char serial[kSerialLength] = {};
     int count = 0;
-#if NODRIX_HAVE_CORE
     for (; count < kSerialLength; ++count) {
         std::uint8_t byte = 0;
         if (!core_->ReadConfigByte(kSerialAddress + count, &byte)) {
@@ -160,7 +144,6 @@ int CNodrix::ReadSerialNumber(char* buffer, int size, bool* written) {
         serial[count] = static_cast<char>(byte);
         platform::SleepMs(10);
     }
-#endif
     // An erased area (first byte 0xFF) leaves the buffer as it was.
     if (count == 0) return 1;
     // Thirty-two characters leave no room for the terminator: keep 31.
@@ -173,21 +156,16 @@ int CNodrix::ReadSerialNumber(char* buffer, int size, bool* written) {
 
 int CNodrix::ReadSromID(int address, int* ok) {
     if (ok != nullptr) *ok = 0;
-#if NODRIX_HAVE_CORE
     std::uint8_t byte = 0;
     if (core_ && core_->ReadConfigByte(address & 0xFFF, &byte)) {
         if (ok != nullptr) *ok = 1;
         return byte;
     }
-#else
-    (void)address;
-#endif
     PostError(NODRIX_ERROR_NO_CORE);
     return 0;
 }
 
 int CNodrix::WriteSromID(int address, int value) {
-#if NODRIX_HAVE_CORE
     const int at = address & 0xFFF;
     if (!core_ || !core_->WriteConfigByte(at, value & 0xFF)) {
         PostError(NODRIX_ERROR_NO_CORE);
@@ -204,12 +182,6 @@ int CNodrix::WriteSromID(int address, int value) {
         core_->WriteConfigByte(at, value & 0xFF);
     }
     return 1;
-#else
-    (void)address;
-    (void)value;
-    PostError(NODRIX_ERROR_NO_CORE);
-    return 0;
-#endif
 }
 
 }  // namespace nodrix

@@ -8,11 +8,7 @@ namespace nodrix {
 int CNodrix::SetMirrorH(int on) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     cameraParams_.mirrorH = on != 0;
-#if NODRIX_HAVE_CORE
     return core_->SetMirrorH(cameraParams_.mirrorH) ? 1 : 0;
-#else
-    return 0;
-#endif
 }
 
 int CNodrix::SetMirrorV(int on) {
@@ -21,11 +17,7 @@ int CNodrix::SetMirrorV(int on) {
         return 0;
     }
     cameraParams_.mirrorV = on != 0;
-#if NODRIX_HAVE_CORE
     return core_->SetMirrorV(cameraParams_.mirrorV) ? 1 : 0;
-#else
-    return 0;
-#endif
 }
 
 int CNodrix::GetMirrorH() {
@@ -43,36 +35,26 @@ int CNodrix::GetMirrorV() {
 
 int CNodrix::SetExposureTimeEx(double seconds) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-#if NODRIX_HAVE_CORE
     if (!core_->HasExposureSeconds()) return PushError(NODRIX_ERROR_NOT_SUPPORTED), 0;
     if (!core_->SetExposureSeconds(seconds)) return 0;
     cameraParams_.exposureSeconds = seconds;
     cameraParams_.exposure = static_cast<std::int32_t>(static_cast<std::int64_t>(seconds) * 10000);
     return 1;
-#else
-    (void)seconds;
-    return 0;
-#endif
 }
 
 double CNodrix::GetExposureTimeEx(int* ok) {
     if (ok != nullptr) *ok = 0;
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), -1.0;
-#if NODRIX_HAVE_CORE
     if (!core_->HasExposureSeconds()) return PushError(NODRIX_ERROR_NOT_SUPPORTED), -1.0;
     int good = 0;
     const double seconds = core_->GetExposureSeconds(&good);
     if (good) cameraParams_.exposureSeconds = seconds;
     if (ok != nullptr) *ok = good ? 1 : 0;
     return seconds;
-#else
-    return -1.0;
-#endif
 }
 
 int CNodrix::SetRealExposureTime(int microseconds) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-#if NODRIX_HAVE_CORE
     const int units = microseconds / 100;
     if (units < core_->GetExposureTenthsMin() || units > core_->GetExposureTenthsMax()) {
         return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
@@ -85,10 +67,6 @@ int CNodrix::SetRealExposureTime(int microseconds) {
         if (good) cameraParams_.exposureSeconds = seconds;
     }
     return 1;
-#else
-    (void)microseconds;
-    return 0;
-#endif
 }
 
 int CNodrix::GetRealExposureTime(int* ok) {

@@ -12,15 +12,11 @@ namespace nodrix {
 namespace {
 settings::OutputFormats FormatsOf(CNodrixU3T2Base* core) {
     settings::OutputFormats formats;
-#if NODRIX_HAVE_CORE
     if (core != nullptr) {
         formats.eightBit = core->Supports8BitOutput() != 0;
         formats.sixteenBit = core->Supports16BitOutput() != 0;
         formats.color = core->SupportsColorOutput() != 0;
     }
-#else
-    (void)core;
-#endif
     return formats;
 }
 }  // namespace
@@ -41,7 +37,6 @@ void CNodrix::LoadCameraGroup(int cameraIndex) {
 }
 
 void CNodrix::SetCameraDefaults() {
-#if NODRIX_HAVE_CORE
     if (!core_) return;
     CameraParameters& p = cameraParams_;
     p.globalGain = core_->GetGainDefault();
@@ -57,7 +52,6 @@ void CNodrix::SetCameraDefaults() {
         const double seconds = core_->GetExposureSecondsDefault(&ok);
         if (ok) p.exposureSeconds = seconds;
     }
-#endif
 }
 
 void CNodrix::SaveGroups(int cameraIndex) {
@@ -102,10 +96,8 @@ int CNodrix::SetCaptureWindow(int width, int height) {
         geometry_.horizontalStart = 0;
         geometry_.verticalStart = 0;
     }
-#if NODRIX_HAVE_CORE
     core_->SetCaptureWindow(geometry_.horizontalStart, geometry_.verticalStart, geometry_.width,
                             geometry_.height, subSample_);
-#endif
     return 1;
 }
 

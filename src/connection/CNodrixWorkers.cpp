@@ -7,12 +7,10 @@
 namespace nodrix {
 namespace {
 
-#if NODRIX_HAVE_CORE
 constexpr int kPreviewFrameWaitMs = 3000;
 constexpr int kTriggerFrameWaitMs = 60000;
 constexpr std::uint32_t kPausePollMs = 10;
 constexpr std::uint32_t kRateWindowMs = 1000;
-#endif
 
 // Writes a field only when it changes, so the record that the application
 // reads between frames is rewritten no more than needed.
@@ -61,7 +59,6 @@ void CNodrix::UpdateFrameRate() {
     }
 }
 
-#if NODRIX_HAVE_CORE
 
 bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
     platform::LockGuard frame(frameLock_);
@@ -152,12 +149,5 @@ void CNodrix::TriggerLoop() {
     }
 }
 
-#else
-
-bool CNodrix::DeliverFrame(int, bool) { return false; }
-void CNodrix::PreviewLoop() {}
-void CNodrix::TriggerLoop() {}
-
-#endif
 
 }  // namespace nodrix

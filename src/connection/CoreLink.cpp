@@ -6,10 +6,6 @@
 
 namespace nodrix {
 
-void CoreDeleter::operator()(CNodrixU3T2Base* core) const { delete core; }
-
 CoreHandle CreateCameraCore() { return CoreHandle(new (std::nothrow) CNodrixUSB3T2SimpleSdk()); }
-
-bool CameraCoreBuiltIn() { return true; }
 
 }  // namespace nodrix
