@@ -138,6 +138,10 @@ private:
                                 std::uint32_t inSize, std::uint8_t* out, std::uint32_t outSize,
                                 std::uint32_t& returned);
     void ForgetLocked(EmulatedPendingIo& io);
+    // SubmitIoControl; overlapped tells the log whether the caller gave a record.
+    std::uint32_t Submit(platform::DriverHandle handle, std::uint32_t code, void* in,
+                         std::uint32_t inSize, void* out, std::uint32_t outSize,
+                         platform::PendingIo& io, bool overlapped);
 
     mutable platform::RecursiveLock lock_;
     EmulatorConfig config_;

@@ -1,0 +1,184 @@
+// The control operations tests and tools use to steer the emulated cameras.
+
+#include <string>
+
+#include "emulator/DriverProtocol.h"
+#include "emulator/EmulatedDriver.h"
+
+namespace nodrix::emulator {
+
+std::string EmulatedDriver::DevicePath(int camera) const {
+    platform::LockGuard guard(lock_);
+    EmulatedCamera* cam = CameraLocked(camera);
+    return cam == nullptr ? std::string() : cam->DevicePath();
+}
+
+void EmulatedDriver::UnplugLocked(int camera) {
+    EmulatedCamera* cam = CameraLocked(camera);
+    if (cam == nullptr || !cam->Present()) return;
+    cam->Unplug();
+    CancelLocked(camera, -1, platform::kInvalidDriverHandle, kStatusNoSuchDevice, kUsbStatusDeviceGone);
+}
+
+bool EmulatedDriver::Unplug(int camera) {
+    platform::LockGuard guard(lock_);
+    if (CameraLocked(camera) == nullptr) return false;
+    NowUs();
+    UnplugLocked(camera);
+    return true;
+}
+
+bool EmulatedDriver::Replug(int camera) {
+    platform::LockGuard guard(lock_);
+    EmulatedCamera* cam = CameraLocked(camera);
+    if (cam == nullptr) return false;
+    cam->Replug(NowUs());
+    unplugAtUs_[static_cast<std::size_t>(camera)] = kNever;
+    return true;
+}
+
+bool EmulatedDriver::IsPresent(int camera) const {
+    platform::LockGuard guard(lock_);
+    EmulatedCamera* cam = CameraLocked(camera);
+    return cam != nullptr && cam->Present();
+}
+
+bool EmulatedDriver::Trigger(int camera, std::uint32_t count) {
+    platform::LockGuard guard(lock_);
+    EmulatedCamera* cam = CameraLocked(camera);
+    if (cam == nullptr) return false;
+    const bool ok = cam->Trigger(count, NowUs());
+    PokePendingLocked();
+    return ok;
+}
+
+std::uint8_t EmulatedDriver::FpgaRegister(int camera, std::uint8_t address) const {
+    platform::LockGuard guard(lock_);
+    EmulatedCamera* cam = CameraLocked(camera);
+    return cam == nullptr ? 0 : cam->ReadFpga(address);
+}
+
+void EmulatedDriver::SetFpgaRegister(int camera, std::uint8_t address, std::uint8_t value) {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) {
+        cam->WriteFpga(address, value);
+        PokePendingLocked();
+    }
+}
+
+std::uint8_t EmulatedDriver::SensorRegister(int camera, std::uint16_t address) const {
+    platform::LockGuard guard(lock_);
+    EmulatedCamera* cam = CameraLocked(camera);
+    return cam == nullptr ? 0 : cam->Sensor().Read(address);
+}
+
+void EmulatedDriver::SetSensorRegister(int camera, std::uint16_t address, std::uint8_t value) {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) {
+        cam->Sensor().Write(address, value);
+        PokePendingLocked();
+    }
+}
+
+std::uint8_t EmulatedDriver::EepromByte(int camera, std::uint16_t address) const {
+    platform::LockGuard guard(lock_);
+    EmulatedCamera* cam = CameraLocked(camera);
+    return cam == nullptr ? 0 : cam->Rom().Peek(address);
+}
+
+void EmulatedDriver::SetEepromByte(int camera, std::uint16_t address, std::uint8_t value) {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) cam->Rom().Poke(address, value);
+}
+
+std::uint8_t EmulatedDriver::AuxRegister(int camera, std::uint8_t address) const {
+    platform::LockGuard guard(lock_);
+    EmulatedCamera* cam = CameraLocked(camera);
+    return cam == nullptr ? 0 : cam->AuxRegister(address);
+}
+
+void EmulatedDriver::SetAuxRegister(int camera, std::uint8_t address, std::uint8_t value) {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) cam->SetAuxRegister(address, value);
+}
+
+FaultConfig EmulatedDriver::Faults(int camera) const {
+    platform::LockGuard guard(lock_);
+    EmulatedCamera* cam = CameraLocked(camera);
+    return cam == nullptr ? FaultConfig{} : cam->Faults();
+}
+
+void EmulatedDriver::SetFaults(int camera, const FaultConfig& faults) {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) {
+        cam->Faults() = faults;
+        PokePendingLocked();
+    }
+}
+
+void EmulatedDriver::SetPattern(int camera, Pattern pattern) {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) cam->SetPattern(pattern);
+}
+
+void EmulatedDriver::SetPace(int camera, Pace pace) {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) {
+        cam->SetPace(pace);
+        PokePendingLocked();
+    }
+}
+
+void EmulatedDriver::ReadCameraMemory(int camera, std::uint64_t address, std::uint8_t* dest,
+                                      std::uint32_t count) const {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) cam->Memory().Read(address, dest, count);
+}
+
+void EmulatedDriver::WriteCameraMemory(int camera, std::uint64_t address, const std::uint8_t* src,
+                                       std::uint32_t count) {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) cam->Memory().Write(address, src, count);
+}
+
+void EmulatedDriver::SetTriggerIntervalMs(int camera, std::uint32_t ms) {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) {
+        cam->SetTriggerIntervalMs(ms);
+        PokePendingLocked();
+    }
+}
+
+void EmulatedDriver::SetNextFrameNumber(int camera, std::uint32_t frameNumber) {
+    platform::LockGuard guard(lock_);
+    if (EmulatedCamera* cam = CameraLocked(camera)) cam->SetNextFrameNumber(frameNumber);
+}
+
+std::uint32_t EmulatedDriver::NextFrameNumber(int camera) const {
+    platform::LockGuard guard(lock_);
+    EmulatedCamera* cam = CameraLocked(camera);
+    return cam == nullptr ? 0 : cam->NextFrameNumber();
+}
+
+std::uint64_t EmulatedDriver::FramesSent(int camera) const {
+    platform::LockGuard guard(lock_);
+    EmulatedCamera* cam = CameraLocked(camera);
+    return cam == nullptr ? 0 : cam->FramesSent();
+}
+
+std::size_t EmulatedDriver::PendingTransferCount() const {
+    platform::LockGuard guard(lock_);
+    return pending_.size();
+}
+
+std::vector<LoggedRequest> EmulatedDriver::Requests() const {
+    platform::LockGuard guard(lock_);
+    return log_.Entries();
+}
+
+void EmulatedDriver::ClearRequests() {
+    platform::LockGuard guard(lock_);
+    log_.Clear();
+}
+
+}  // namespace nodrix::emulator
