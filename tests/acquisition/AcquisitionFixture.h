@@ -15,6 +15,8 @@
 
 namespace nodrix::test {
 
+inline int StrideOf(int width, int bits) { return (width * (bits / 8) + 3) & ~3; }
+
 class AcquisitionTest : public ::testing::Test {
 protected:
     explicit AcquisitionTest(emulator::Pace pace = emulator::Pace::Max)
@@ -28,6 +30,13 @@ protected:
         ASSERT_EQ(Nodrix_SetPreviewWindow(handle_, 0, 0, 0, 0, 0), 1);
         while (Nodrix_GetLastError(handle_) != 0) {
         }
+        // The full sensor in the grey format the settings chose (16 bits for
+        // this camera once its defaults are stored, 8 before).
+        ASSERT_EQ(Nodrix_Width(handle_), 1280);
+        ASSERT_EQ(Nodrix_Height(handle_), 1024);
+        bits_ = Nodrix_GetColorMode(handle_);
+        ASSERT_TRUE(bits_ == 8 || bits_ == 16) << bits_;
+        frameBytes_ = StrideOf(1280, bits_) * 1024;
         probe_->Clear();
     }
     void TearDown() override {
@@ -46,6 +55,8 @@ protected:
     testing::InstalledEmulator emulator_;
     std::unique_ptr<MessageProbe> probe_;
     int handle_ = 0;
+    int bits_ = 8;
+    int frameBytes_ = 0;
 };
 
 // Checks a frame copied out by the SDK against the ramp of the capture
@@ -55,6 +66,5 @@ protected:
 ::testing::AssertionResult MatchesRamp(const std::uint8_t* buffer, int bits, int x, int y,
                                        int width, int height, bool topDown);
 
-inline int StrideOf(int width, int bits) { return (width * (bits / 8) + 3) & ~3; }
 
 }  // namespace nodrix::test

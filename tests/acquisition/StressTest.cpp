@@ -9,8 +9,7 @@ namespace nodrix::test {
 namespace {
 
 TEST_F(AcquisitionTest, TwoHundredRandomStartsAndStops) {
-    constexpr int kFrameBytes = 1280 * 1024;
-    std::vector<std::uint8_t> buffer(kFrameBytes);
+        std::vector<std::uint8_t> buffer(frameBytes_);
     std::mt19937 random(20261208);
     int last = -1;
     for (int cycle = 0; cycle < 200; ++cycle) {
@@ -19,17 +18,17 @@ TEST_F(AcquisitionTest, TwoHundredRandomStartsAndStops) {
             case 0: EXPECT_EQ(Nodrix_StartPreview(handle_), 1) << cycle; break;
             case 1:
                 EXPECT_EQ(Nodrix_CallBackPreview(handle_, probe_->Window(), buffer.data(),
-                                                 kFrameBytes, 1),
+                                                 frameBytes_, 1),
                           1)
                     << cycle;
                 break;
             case 2: EXPECT_EQ(Nodrix_Capture(handle_), 1) << cycle; break;
             case 3:
-                EXPECT_EQ(Nodrix_SnapShot(handle_, buffer.data(), kFrameBytes, 0), 1)
+                EXPECT_EQ(Nodrix_SnapShot(handle_, buffer.data(), frameBytes_, 0), 1)
                     << cycle << " error " << Nodrix_GetLastError(handle_) << " after " << last;
                 break;
             case 4:
-                EXPECT_EQ(Nodrix_Trigger(handle_, probe_->Window(), buffer.data(), kFrameBytes, 1),
+                EXPECT_EQ(Nodrix_Trigger(handle_, probe_->Window(), buffer.data(), frameBytes_, 1),
                           1)
                     << cycle;
                 Driver().Trigger(0, 1);

@@ -10,11 +10,10 @@
 namespace nodrix::test {
 namespace {
 
-constexpr int kFrameBytes = 1280 * 1024;
 
 TEST_F(AcquisitionTest, CallBackPreviewPostsFrameInfoWithTheNewestFrame) {
-    std::vector<std::uint8_t> buffer(kFrameBytes);
-    ASSERT_EQ(Nodrix_CallBackPreview(handle_, probe_->Window(), buffer.data(), kFrameBytes, 1), 1);
+    std::vector<std::uint8_t> buffer(frameBytes_);
+    ASSERT_EQ(Nodrix_CallBackPreview(handle_, probe_->Window(), buffer.data(), frameBytes_, 1), 1);
     const FrameInfo* info = nullptr;
     for (int frames = 0; frames < 5; ++frames) {
         auto message = NextMessage(NODRIX_WM_FRAME, 5000);
@@ -32,9 +31,9 @@ TEST_F(AcquisitionTest, CallBackPreviewPostsFrameInfoWithTheNewestFrame) {
     EXPECT_EQ(info->reserved, 0);
     EXPECT_EQ(info->width, 1280);
     EXPECT_EQ(info->height, 1024);
-    EXPECT_EQ(info->bitsPerPixel, 8);
+    EXPECT_EQ(info->bitsPerPixel, bits_);
     EXPECT_EQ(info->buffer, buffer.data());
-    EXPECT_TRUE(MatchesRamp(buffer.data(), 8, 0, 0, 1280, 1024, true));
+    EXPECT_TRUE(MatchesRamp(buffer.data(), bits_, 0, 0, 1280, 1024, true));
     EXPECT_EQ(Nodrix_GetLastError(handle_), 0);
 }
 
@@ -47,9 +46,9 @@ TEST_F(AcquisitionTest, CallBackPreviewWithoutBufferPostsAddressZero) {
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->buffer, nullptr);
     // The frame stays in the connection.
-    std::vector<std::uint8_t> buffer(kFrameBytes);
-    ASSERT_EQ(Nodrix_GetImage(handle_, buffer.data(), kFrameBytes, 1), 1);
-    EXPECT_TRUE(MatchesRamp(buffer.data(), 8, 0, 0, 1280, 1024, true));
+    std::vector<std::uint8_t> buffer(frameBytes_);
+    ASSERT_EQ(Nodrix_GetImage(handle_, buffer.data(), frameBytes_, 1), 1);
+    EXPECT_TRUE(MatchesRamp(buffer.data(), bits_, 0, 0, 1280, 1024, true));
 }
 
 TEST_F(AcquisitionTest, PreviewWithoutAnyWindowRunsAndClosesTwice) {
@@ -70,10 +69,10 @@ TEST_F(AcquisitionTest, StopPreviewFromTwoThreadsAtOnce) {
 }
 
 TEST_F(AcquisitionTest, TriggerDeliversOneFramePerTrigger) {
-    std::vector<std::uint8_t> buffer(kFrameBytes);
-    ASSERT_EQ(Nodrix_Trigger(handle_, probe_->Window(), buffer.data(), kFrameBytes, 1), 1);
+    std::vector<std::uint8_t> buffer(frameBytes_);
+    ASSERT_EQ(Nodrix_Trigger(handle_, probe_->Window(), buffer.data(), frameBytes_, 1), 1);
     // A running trigger mode is not started twice.
-    EXPECT_EQ(Nodrix_Trigger(handle_, probe_->Window(), buffer.data(), kFrameBytes, 1), 0);
+    EXPECT_EQ(Nodrix_Trigger(handle_, probe_->Window(), buffer.data(), frameBytes_, 1), 0);
     EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_NO_CORE);
     EXPECT_EQ(Nodrix_StartPreview(handle_), 0);
     EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_NO_CORE);
@@ -106,7 +105,7 @@ TEST_F(AcquisitionTest, TriggerDeliversOneFramePerTrigger) {
     EXPECT_EQ(info->width, 1280);
     EXPECT_EQ(info->height, 1024);
     EXPECT_EQ(info->buffer, buffer.data());
-    EXPECT_TRUE(MatchesRamp(buffer.data(), 8, 0, 0, 1280, 1024, true));
+    EXPECT_TRUE(MatchesRamp(buffer.data(), bits_, 0, 0, 1280, 1024, true));
     // Idle again: trigger mode can start anew.
     ASSERT_EQ(Nodrix_Trigger(handle_, probe_->Window(), nullptr, 0, 1), 1);
     EXPECT_EQ(Nodrix_StopPreview(handle_), 1);
@@ -164,9 +163,12 @@ TEST_F(PacedAcquisitionTest, FrameRateFollowsTheCamera) {
     ASSERT_EQ(Nodrix_StopPreview(handle_), 1);
     ASSERT_NE(info, nullptr);
     const double measured = info->frameRate10 / 10.0;
-    // Both figures come from the same clock; the worker may miss a frame on
-    // a busy machine, so the measured rate may be a little lower.
-    EXPECT_GT(measured, cameraRate * 0.85) << "camera " << cameraRate << " fps";
+    const double deliveredRate = delivered * 1000.0 / elapsed;
+    // The worker measures what it delivered; on a busy machine it may miss
+    // some of the camera's frames, so against the camera the bound is loose.
+    EXPECT_GT(measured, deliveredRate * 0.85) << "delivered " << deliveredRate << " fps";
+    EXPECT_LT(measured, deliveredRate * 1.15) << "delivered " << deliveredRate << " fps";
+    EXPECT_GT(measured, cameraRate * 0.6) << "camera " << cameraRate << " fps";
     EXPECT_LT(measured, cameraRate * 1.10) << "camera " << cameraRate << " fps";
     EXPECT_GT(delivered, 0);
 }

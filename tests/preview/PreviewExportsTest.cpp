@@ -37,11 +37,17 @@ protected:
         ASSERT_EQ(Nodrix_StopPreview(handle_), 1);
         test::PumpWindowMessages();
     }
-    // The frame the connection converted last, top row first.
+    // The frame the connection converted last, top row first, as the
+    // window shows it: 8-bit grey (the high byte of 16-bit samples).
     std::vector<std::uint8_t> LastFrame() {
-        std::vector<std::uint8_t> frame(1280 * 1024);
+        const int bits = Nodrix_GetColorMode(handle_);
+        EXPECT_TRUE(bits == 8 || bits == 16) << bits;
+        const int bytes = bits / 8;
+        std::vector<std::uint8_t> frame(static_cast<std::size_t>(1280) * 1024 * bytes);
         EXPECT_EQ(Nodrix_GetImage(handle_, frame.data(), static_cast<int>(frame.size()), 1), 1);
-        return frame;
+        std::vector<std::uint8_t> shown(static_cast<std::size_t>(1280) * 1024);
+        for (std::size_t i = 0; i < shown.size(); ++i) shown[i] = frame[i * bytes + bytes - 1];
+        return shown;
     }
 
     testing::InstalledEmulator emulator_;

@@ -59,9 +59,13 @@ int Info(Session& session, const Options&) {
 
 int Snap(Session& session, const Options& options) {
     const int handle = session.Handle();
-    if (Nodrix_GetColorMode(handle) != options.bits &&
-        !Nodrix_SetColorMode(handle, options.bits)) {
-        return Fail(session, options.bits == 16 ? "selecting 16-bit output" : "selecting 8-bit output");
+    // PGM holds grey images: the configured grey format unless one is asked
+    // for, 8 bits instead of a colour format.
+    const int current = Nodrix_GetColorMode(handle);
+    int bits = options.bits;
+    if (bits == 0) bits = current == 16 ? 16 : 8;
+    if (current != bits && !Nodrix_SetColorMode(handle, bits)) {
+        return Fail(session, bits == 16 ? "selecting 16-bit output" : "selecting 8-bit output");
     }
     if (options.exposureMs >= 0 && !Nodrix_SetExposureTimeEx(handle, options.exposureMs / 1000.0)) {
         return Fail(session, "setting the exposure");
@@ -71,18 +75,18 @@ int Snap(Session& session, const Options& options) {
     }
     const int width = Nodrix_Width(handle);
     const int height = Nodrix_Height(handle);
-    const int stride = (width * (options.bits / 8) + 3) & ~3;
+    const int stride = (width * (bits / 8) + 3) & ~3;
     std::vector<unsigned char> frame(static_cast<std::size_t>(stride) * height);
     // Row order 1: the picture's top row first, as PGM wants it.
     if (!Nodrix_SnapShot(handle, frame.data(), static_cast<int>(frame.size()), 1)) {
         return Fail(session, "taking a snapshot");
     }
-    if (!WritePgm(options.out, frame.data(), width, height, stride, options.bits)) {
+    if (!WritePgm(options.out, frame.data(), width, height, stride, bits)) {
         std::fprintf(stderr, "nodrix: could not write %s\n", options.out.c_str());
         return 1;
     }
     std::printf("wrote %s: %d x %d, %d bits per pixel\n", options.out.c_str(), width, height,
-                options.bits);
+                bits);
     return 0;
 }
 

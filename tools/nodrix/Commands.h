@@ -7,7 +7,7 @@ namespace nodrix_tool {
 
 struct Options {
     std::string out;
-    int bits = 8;
+    int bits = 0;  // 8 or 16; 0: the grey format the settings chose
     double exposureMs = -1.0;  // negative: leave the exposure as it is
     int gain = 0;
     bool haveGain = false;

@@ -20,6 +20,7 @@ void Usage(std::FILE* out) {
                  "                            exposure and gain ranges\n"
                  "  snap --out FILE           one frame, written as a binary PGM file\n"
                  "       [--bits 8|16] [--exposure-ms MS] [--gain VALUE]\n"
+                 "                            (default: the grey format of the settings)\n"
                  "  stream [--seconds N]      a preview for N seconds (default 3): frames\n"
                  "                            received and the measured frame rate\n"
                  "  help                      this text\n"
@@ -92,7 +93,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "nodrix: snap needs --out FILE\n");
         return 2;
     }
-    if (options.bits != 8 && options.bits != 16) {
+    if (options.bits != 0 && options.bits != 8 && options.bits != 16) {
         std::fprintf(stderr, "nodrix: --bits must be 8 or 16\n");
         return 2;
     }
