@@ -20,6 +20,7 @@ TEST_P(SnapShot, PixelsAreTheRampInBothRowOrders) {
     if (c.bits != bits_ && !SetBits(c.bits)) {
         GTEST_SKIP() << "no choice of output format in this build";
     }
+    // This sensor windows rows only: the reduced windows keep the full width.
     const bool fullWindow = c.width == 1280 && c.height == 1024;
     if (!fullWindow && !SetWindow(c.x, c.y, c.width, c.height)) {
         GTEST_SKIP() << "no capture window setting in this build";
@@ -34,13 +35,17 @@ TEST_P(SnapShot, PixelsAreTheRampInBothRowOrders) {
             << "row order " << rowOrder;
     }
     EXPECT_EQ(Nodrix_GetLastError(handle_), 0);
+    // The settings keep the window; the next test starts from the full one.
+    if (!fullWindow) {
+        EXPECT_TRUE(SetWindow(0, 0, 1280, 1024));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, SnapShot,
                          ::testing::Values(SnapCase{8, 0, 0, 1280, 1024},
                                            SnapCase{16, 0, 0, 1280, 1024},
-                                           SnapCase{8, 100, 60, 322, 241},
-                                           SnapCase{16, 36, 200, 640, 480}),
+                                           SnapCase{8, 0, 64, 1280, 240},
+                                           SnapCase{16, 0, 200, 1280, 481}),
                          [](const auto& info) {
                              const SnapCase& c = info.param;
                              return "Bits" + std::to_string(c.bits) + "_" +
