@@ -81,18 +81,8 @@ int Border(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, i
         for (int c = 0; c < std::min(2, width); ++c) pixel(c);
         for (int c = std::max(2, width - 2); c < width; ++c) pixel(c);
         if (!fullRow) continue;
-        int c = 2;
-        if (((c + columnPhase) & 1) != 0 && c <= width - 3) pixel(c++);
-        if (span != nullptr && c <= width - 3) {
-            a.column = c;
-            a.count = width - 2 - c;
-            a.out = out + static_cast<std::ptrdiff_t>(c) * dstBpp;
-            a.dstBpp = dstBpp;
-            a.blueFactor = blueFactor;
-            a.redFactor = redFactor;
-            c += span(a);
-        }
-        for (; c <= width - 3; ++c) pixel(c);
+        demosaic::RunInteriorColumns(width, columnPhase, span, a, out, dstBpp, blueFactor,
+                                     redFactor, pixel);
     }
     return 1;
 }

@@ -3,6 +3,7 @@
 // pixels of one output row and returns how many it did (a whole number of
 // vector steps); the scalar formula finishes the row.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace nodrix::imaging::demosaic {
@@ -46,6 +47,28 @@ struct SpanSet {
     SpanFn plain16 = nullptr;
 };
 const SpanSet& ActiveSpans();
+
+// Computes the interior columns 2 .. width-3 of one output row: the scalar
+// pixel(c) up to the first column of parity 0, then the run function (when
+// there is one) over as much as it takes, then pixel(c) for the rest. a
+// carries the row; out is the row's first destination pixel.
+template <typename Pixel>
+void RunInteriorColumns(int width, int columnPhase, SpanFn span, SpanArgs& a, std::uint8_t* out,
+                        int dstBpp, std::int32_t blueFactor, std::int32_t redFactor,
+                        Pixel&& pixel) {
+    int c = 2;
+    if (((c + columnPhase) & 1) != 0 && c <= width - 3) pixel(c++);
+    if (span != nullptr && c <= width - 3) {
+        a.column = c;
+        a.count = width - 2 - c;
+        a.out = out + static_cast<std::ptrdiff_t>(c) * dstBpp;
+        a.dstBpp = dstBpp;
+        a.blueFactor = blueFactor;
+        a.redFactor = redFactor;
+        c += span(a);
+    }
+    for (; c <= width - 3; ++c) pixel(c);
+}
 
 }  // namespace nodrix::imaging::demosaic
 
