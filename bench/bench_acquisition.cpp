@@ -3,11 +3,14 @@
 // fast as it can (pace max), read through WaitFrame and ReadFrame, in 8 and
 // 16 bits per pixel. The processor time counts the whole process, so it
 // includes the acquisition thread and the emulated camera producing pixels.
+// Also: how long StopTransfer takes while no frame comes.
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "core/BufferCapacity.h"
@@ -92,6 +95,58 @@ void BM_RingCopyInAndOut(benchmark::State& state) {
 }
 
 BENCHMARK(BM_RingCopyInAndOut)->ArgName("sixteen")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// StopTransfer while the acquisition thread waits for a frame that does not
+// come: 0, a header exchange (the camera armed for a trigger that never
+// comes, the core free-running); 1, a payload read the camera holds back;
+// 2, the triggered mode's poll of the frame counter. Each iteration starts
+// the thread, lets it settle into its wait, and times the stop alone.
+void BM_StopWithoutFrames(benchmark::State& state) {
+    const int wait = static_cast<int>(state.range(0));
+    emulator::EmulatorConfig config = emulator::EmulatedDriver::DefaultConfig();
+    config.pace = emulator::Pace::Max;
+    emulator::EmulatedDriver driver(config);
+    platform::InstallDriverPort(&driver);
+    {
+        auto core = std::make_unique<CNodrixUSB3T2SimpleSdk>();
+        core->SetProductId(0x33B0);
+        core->Setup(nullptr, nullptr);
+        if (core->CountCameras(0x33B0) < 1 || !core->OpenCamera(0) ||
+            !core->SetCaptureWindow(0, 0, 1280, 1024, 0) ||
+            (wait != 1 && !core->SetTriggerMode(1, 1))) {
+            state.SkipWithError("the emulated camera did not open");
+        } else {
+            for (auto _ : state) {
+                if (wait == 1) {
+                    emulator::FaultConfig faults;
+                    faults.delayPayloadReads = 1;
+                    faults.delayMs = 600000;
+                    driver.SetFaults(0, faults);
+                }
+                if (!core->StartTransfer(wait == 2 ? kModeTriggered : kModeContinuous)) {
+                    state.SkipWithError("the transfer did not start");
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                const auto start = std::chrono::steady_clock::now();
+                core->StopTransfer();
+                const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+                state.SetIterationTime(took.count());
+            }
+        }
+        core->Shutdown();
+    }
+    platform::InstallDriverPort(nullptr);
+}
+
+BENCHMARK(BM_StopWithoutFrames)
+    ->ArgName("wait")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -25,6 +25,7 @@ int CNodrix::StartWorker() {
     frameCount_ = 0;
     frameRate10_ = 0;
     rateWindowStart_ = platform::MultimediaTime();
+    workerStop_.Reset();
     runFlag_ = 1;
     workerEnded_ = std::make_unique<platform::Event>(platform::EventReset::Manual, false);
     worker_ = std::make_unique<platform::Thread>();
@@ -82,6 +83,7 @@ bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
 
     Convert();
     frameReady_ = 1;
+    newFrame_ = 1;
     if (mode_.load() == kTriggering) {
         if (appBuffer_ != nullptr && appBufferSize_ != 0 &&
             !CopyOut(OutputImage(), rowOrder_, appBuffer_, appBufferSize_)) {
@@ -103,7 +105,7 @@ bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
 
 void CNodrix::PreviewLoop() {
     while (runFlag_.load() != 0) {
-        platform::SleepMs(static_cast<std::uint32_t>(waitTimeMs_));
+        workerStop_.Wait(static_cast<std::uint32_t>(waitTimeMs_));
         if (runFlag_.load() != 1) continue;
         const int result = core_->WaitFrame(kPreviewFrameWaitMs);
         if (runFlag_.load() == 0) break;  // woken by the stop itself
@@ -130,12 +132,14 @@ void CNodrix::PreviewLoop() {
 }
 
 void CNodrix::TriggerLoop() {
-    // Let an exposure in progress end before the frame counter is read.
-    platform::SleepMs(static_cast<std::uint32_t>(core_->GetExposureTenths() / 10 + 100));
+    // Let an exposure in progress end before the frame counter is read; a
+    // stop ends this wait (up to the longest exposure) at once.
+    workerStop_.Wait(static_cast<std::uint32_t>(core_->GetExposureTenths() / 10 + 100));
+    if (runFlag_.load() == 0) return;
     core_->ReadTriggerState();
     while (runFlag_.load() != 0) {
         if (runFlag_.load() != 1) {
-            platform::SleepMs(kPausePollMs);
+            workerStop_.Wait(kPausePollMs);
             continue;
         }
         {

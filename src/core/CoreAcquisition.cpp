@@ -191,14 +191,25 @@ int CNodrixU3T2Base::StopTransfer() {
         platform::LockGuard guard(eventLock_);
         endEvent = endEvent_;
     }
-    // Every way out of the thread body signals the end event, so this wait
-    // ends once the transfer in progress has run into its time-out.
-    if (running_.exchange(false) && endEvent) {
+    // The thread looks at the running flag between reads; the read in
+    // progress is interrupted, so the thread ends within one short wait
+    // rather than when the header exchange or the payload read runs out.
+    // Every way out of the thread body signals the end event.
+    const bool wasRunning = running_.exchange(false);
+    if (wasRunning && transport_) {
+        transport_->InterruptReads();
+    }
+    if (wasRunning && endEvent) {
         endEvent->Wait(platform::kInfinite);
     }
     if (thread_) {
         thread_->Join();
         thread_.reset();
+    }
+    // Only now: the thread is gone, and the next start or single capture
+    // reads again.
+    if (transport_) {
+        transport_->AllowReads();
     }
     platform::SleepMs(1);
     {
@@ -348,6 +359,11 @@ int CNodrixU3T2Base::AcquisitionLoop() {
             continue;
         }
 
+        // A read cut short by a stop is no failure of the camera; the frame
+        // it was reading is dropped with it.
+        if (!running_.load()) {
+            break;
+        }
         // A failed header or payload read: reset the stream and try again,
         // until five failures in a row say the camera is gone.
         transport_->CloseDataHandle();

@@ -51,6 +51,7 @@ int CNodrixCy3::EnsureDataHandle() {
 }
 
 void CNodrixCy3::CloseDataHandle() {
+    platform::LockGuard guard(dataHandleLock_);
     const DriverHandle handle = dataHandle_.exchange(kInvalidDriverHandle);
     if (handle != kInvalidDriverHandle) Port().Close(handle);
 }

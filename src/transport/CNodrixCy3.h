@@ -12,11 +12,13 @@
 #include <memory>
 
 #include "platform/DriverPort.h"
+#include "platform/Event.h"
 #include "platform/RecursiveLock.h"
 #include "transport/CControllerBase.h"
 #include "transport/CFx3Api.h"
 #include "transport/FrameDescriptor.h"
 #include "transport/MemoryCommand.h"
+#include "transport/TransferSlots.h"
 #include "transport/TransferRecord.h"
 
 namespace nodrix {
@@ -95,6 +97,16 @@ public:
     int ResetPort();
     int ResetDataPipe(std::uint8_t endpoint);
 
+    // --- stopping the frame reads from another thread ---
+    // Makes the reads from endpoint 0x81 give up: the header exchange and the
+    // payload read see it between tries and pieces, a read not yet queued is
+    // not queued, and a read that is pending is aborted. It stays in force
+    // until AllowReads, so that a read racing with the stop cannot slip in
+    // after the abort and wait out its time-out.
+    void InterruptReads();
+    void AllowReads();
+    bool ReadsInterrupted() const { return readsInterrupted_.load(); }
+
     // The request buffer (64 MiB + 38 bytes) every queued and direct
     // transfer needs; the core allocates it once at start-up.
     bool AllocateRequestBuffer();
@@ -135,6 +147,8 @@ private:
                        std::uint8_t endpoint, std::uint32_t* transferred, std::uint32_t timeoutMs);
     // Aborts the transfers pending on endpoint 0x81 and waits for the abort.
     void AbortPipe(platform::DriverHandle handle);
+    // A wait between two header tries, cut short by InterruptReads.
+    void PauseBetweenTries(std::uint32_t ms);
     int MemoryTransfer(transport::MemoryDirection direction, std::uint64_t address,
                        std::uint8_t* buffer, std::uint64_t bufferBytes, std::uint64_t total,
                        std::uint32_t pieceLimit);
@@ -142,7 +156,17 @@ private:
     std::atomic<platform::DriverHandle> dataHandle_{platform::kInvalidDriverHandle};
     std::atomic<int> selectedIndex_{0};
     std::unique_ptr<std::uint8_t[]> requestBuffer_;
+    // Overlapped records reused by the queued transfers, the header request
+    // and the abort.
+    transport::TransferSlots slots_{Port()};
     std::atomic<std::uint32_t> lastSubmitResult_{0};
+    // Reads from endpoint 0x81 between their registration and their end;
+    // InterruptReads aborts the pipe only when there is one.
+    std::atomic<int> readsInFlight_{0};
+    std::atomic<bool> readsInterrupted_{false};
+    platform::Event interruption_{platform::EventReset::Manual, false};
+    // Keeps the data handle open while InterruptReads aborts on it.
+    platform::RecursiveLock dataHandleLock_;
     // Keeps the address write and value read of one FPGA register access
     // together.
     platform::RecursiveLock fpgaLock_;

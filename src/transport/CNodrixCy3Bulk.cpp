@@ -1,4 +1,5 @@
 // Queued bulk transfers, the direct transfer and the endpoint abort.
+#include <atomic>
 #include <cstring>
 #include <memory>
 
@@ -6,6 +7,7 @@
 #include "transport/CNodrixCy3.h"
 #include "transport/DriverRequests.h"
 #include "transport/ParkedTransfers.h"
+#include "transport/TransferSlots.h"
 
 namespace nodrix {
 
@@ -27,47 +29,57 @@ constexpr std::uint32_t kAbortCompletionMs = 5000;
 // The driver gives a control transfer 3 s; this leaves it room to report.
 constexpr std::uint32_t kControlCompletionMs = 5000;
 
-std::unique_ptr<std::uint8_t[]> ZeroedBytes(std::size_t size) {
-    return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
-}
+// Counts a read from the frame endpoint as in flight for its lifetime.
+class ReadInFlight {
+public:
+    explicit ReadInFlight(std::atomic<int>* count) : count_(count) {
+        if (count_ != nullptr) count_->fetch_add(1);
+    }
+    ~ReadInFlight() {
+        if (count_ != nullptr) count_->fetch_sub(1);
+    }
+    ReadInFlight(const ReadInFlight&) = delete;
+    ReadInFlight& operator=(const ReadInFlight&) = delete;
+
+private:
+    std::atomic<int>* count_;
+};
 
 }  // namespace
 
 void CNodrixCy3::AbortPipe(DriverHandle handle) {
     platform::DriverPort& port = Port();
-    std::unique_ptr<platform::PendingIo> io = port.CreatePendingIo();
-    if (io == nullptr) return;
-    std::unique_ptr<std::uint8_t[]> endpoint = ZeroedBytes(1);
+    transport::SlotLease slot(slots_);
+    if (!slot.Valid()) return;
+    std::uint8_t* endpoint = slot.Buffer();
     endpoint[0] = transport::kEndpointBulkIn;
     const std::uint32_t result = port.SubmitIoControl(handle, transport::kIoctlAbortPipe,
-                                                      endpoint.get(), 1, nullptr, 0, *io);
+                                                      endpoint, 1, nullptr, 0, slot.Io());
     if (result != platform::kErrorIoPending) return;
-    if (port.WaitIo(*io, kAbortCompletionMs) != IoWaitResult::Completed) {
-        transport::ParkTransfer(port, std::move(io), std::move(endpoint));
-    }
+    if (port.WaitIo(slot.Io(), kAbortCompletionMs) != IoWaitResult::Completed) slot.Park();
 }
 
 int CNodrixCy3::SendFrameHeaderRequest(DriverHandle handle) {
     // The data handle is overlapped, so even this control request goes with
     // an overlapped record of its own.
     platform::DriverPort& port = Port();
-    std::unique_ptr<platform::PendingIo> io = port.CreatePendingIo();
-    if (io == nullptr) return 0;
-    std::unique_ptr<std::uint8_t[]> request = ZeroedBytes(transport::kControlRequestSize);
+    transport::SlotLease slot(slots_);
+    if (!slot.Valid()) return 0;
+    std::uint8_t* request = slot.Buffer();
     const transport::ControlSetup setup{transport::kRequestTypeVendorOutEndpoint,
                                         transport::kRequestFrameHeader, 0, 0};
-    if (!transport::BuildControlRequest(setup, nullptr, 0, request.get())) return 0;
+    if (!transport::BuildControlRequest(setup, nullptr, 0, request)) return 0;
     const std::uint32_t size = static_cast<std::uint32_t>(transport::kControlRequestSize);
     const std::uint32_t result = port.SubmitIoControl(
-        handle, transport::kIoctlControlTransfer, request.get(), size, request.get(), size, *io);
+        handle, transport::kIoctlControlTransfer, request, size, request, size, slot.Io());
     if (result == platform::kErrorSuccess) return 1;
     if (result != platform::kErrorIoPending) return 0;
-    if (port.WaitIo(*io, kControlCompletionMs) != IoWaitResult::Completed) {
-        transport::ParkTransfer(port, std::move(io), std::move(request));
+    if (port.WaitIo(slot.Io(), kControlCompletionMs) != IoWaitResult::Completed) {
+        slot.Park();
         return 0;
     }
     std::uint32_t bytes = 0;
-    return port.GetIoResult(handle, *io, &bytes) ? 1 : 0;
+    return port.GetIoResult(handle, slot.Io(), &bytes) ? 1 : 0;
 }
 
 int CNodrixCy3::AbortDataPipe() {
@@ -86,23 +98,30 @@ int CNodrixCy3::QueuedTransfer(DriverHandle handle, std::uint8_t* buffer, std::u
         requestBuffer_ == nullptr || (count > 0 && buffer == nullptr)) {
         return 0;
     }
+    // Reads from the frame endpoint are the ones a stop interrupts.
+    const bool interruptible = endpoint == transport::kEndpointBulkIn;
+    const ReadInFlight inFlight(interruptible ? &readsInFlight_ : nullptr);
+    if (interruptible && readsInterrupted_.load()) return 0;
     platform::DriverPort& port = Port();
     transport::ReclaimParkedTransfers(port);
-    std::unique_ptr<platform::PendingIo> io = port.CreatePendingIo();
-    if (io == nullptr) return 0;
+    transport::SlotLease slot(slots_);
+    if (!slot.Valid()) return 0;
     // The driver writes its status fields into the record until the request ends.
-    std::unique_ptr<std::uint8_t[]> record = ZeroedBytes(transport::kTransferRecordSize);
-    transport::WriteTransferRecord(transport::QueuedTransferRecord(endpoint), record.get());
+    std::uint8_t* record = slot.Buffer();
+    transport::WriteTransferRecord(transport::QueuedTransferRecord(endpoint), record);
 
     const std::uint32_t result = port.SubmitIoControl(
-        handle, transport::kIoctlQueuedTransfer, record.get(),
-        static_cast<std::uint32_t>(transport::kTransferRecordSize), buffer, count, *io);
+        handle, transport::kIoctlQueuedTransfer, record,
+        static_cast<std::uint32_t>(transport::kTransferRecordSize), buffer, count, slot.Io());
     lastSubmitResult_ = result;
     bool completed = false;
     if (result == platform::kErrorSuccess) {
         completed = true;
     } else if (result == platform::kErrorIoPending) {
-        completed = port.WaitIo(*io, timeoutMs) == IoWaitResult::Completed;
+        // An interruption that came while this read was being queued may
+        // have found nothing to abort: the read then aborts itself.
+        completed = !(interruptible && readsInterrupted_.load()) &&
+                    port.WaitIo(slot.Io(), timeoutMs) == IoWaitResult::Completed;
     } else {
         return 0;  // refused: nothing is pending
     }
@@ -110,19 +129,19 @@ int CNodrixCy3::QueuedTransfer(DriverHandle handle, std::uint8_t* buffer, std::u
     if (!completed) {
         // Expired or the wait failed: the request must end before its memory goes.
         AbortPipe(handle);
-        if (port.WaitIo(*io, kAbortSettleMs) != IoWaitResult::Completed) {
+        if (port.WaitIo(slot.Io(), kAbortSettleMs) != IoWaitResult::Completed) {
             AbortPipe(handle);
-            if (port.WaitIo(*io, kAbortCompletionMs) != IoWaitResult::Completed) {
-                transport::ParkTransfer(port, std::move(io), std::move(record));
+            if (port.WaitIo(slot.Io(), kAbortCompletionMs) != IoWaitResult::Completed) {
+                slot.Park();
             }
         }
         return 0;
     }
 
     std::uint32_t bytes = 0;
-    if (!port.GetIoResult(handle, *io, &bytes)) return 0;
+    if (!port.GetIoResult(handle, slot.Io(), &bytes)) return 0;
     if (transferred != nullptr) *transferred = bytes;
-    const transport::TransferRecord answer = transport::ReadTransferRecord(record.get());
+    const transport::TransferRecord answer = transport::ReadTransferRecord(record);
     if (answer.driverStatus != 0 || answer.usbStatus != 0) {
         platform::SleepMs(1);
         return 0;

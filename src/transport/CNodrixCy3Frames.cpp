@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/Time.h"
 #include "transport/CNodrixCy3.h"
 #include "transport/DriverRequests.h"
 
@@ -26,6 +25,7 @@ constexpr std::uint32_t kPayloadPiece = 0x80000;
 }  // namespace
 
 int CNodrixCy3::ReadStatusBlock(transport::FrameDescriptor& frame) {
+    if (readsInterrupted_.load()) return 0;
     bool opened = false;
     const DriverHandle handle = AcquireDataHandle(&opened);
     if (handle == kInvalidDriverHandle) return 0;
@@ -46,14 +46,16 @@ int CNodrixCy3::ReadStatusBlock(transport::FrameDescriptor& frame) {
                 transport::GetLe32(header + transport::kFrameHeaderFrameNumberOffset);
             return 1;  // the data handle stays open for the payload
         }
-        if (attempt == kHeaderTries) break;
+        // A stop ends the exchange between tries, not after the last one.
+        if (attempt == kHeaderTries || readsInterrupted_.load()) break;
         if (selfRecovering) {
-            platform::SleepMs(kSelfRecoveryWaitMs);
+            PauseBetweenTries(kSelfRecoveryWaitMs);
         } else {
             WriteFpgaRegister(kHeaderResetRegister, 1);
             WriteFpgaRegister(kHeaderResetRegister, 0);
         }
-        platform::SleepMs(kHeaderRetryDelayMs);
+        PauseBetweenTries(kHeaderRetryDelayMs);
+        if (readsInterrupted_.load()) break;
         requested = SendFrameHeaderRequest(handle) != 0;
     }
     ReleaseDataHandle(opened);
@@ -63,6 +65,9 @@ int CNodrixCy3::ReadStatusBlock(transport::FrameDescriptor& frame) {
 int CNodrixCy3::ReadFrameData(transport::FrameDescriptor& frame, std::uint32_t timeoutMs) {
     const std::uint32_t size = frame.PayloadSize();
     if (size > frame.capacity || (size > 0 && frame.buffer == nullptr)) return 0;
+    // Each piece is a queued read, which a stop interrupts: the frame is
+    // then incomplete and fails as a whole.
+    if (readsInterrupted_.load()) return 0;
     bool opened = false;
     const DriverHandle handle = AcquireDataHandle(&opened);
     if (handle == kInvalidDriverHandle) return 0;

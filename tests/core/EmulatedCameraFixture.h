@@ -72,6 +72,20 @@ inline int CountFpgaWrites(emulator::EmulatedDriver& driver, std::uint8_t reg) {
     return count;
 }
 
+// FPGA register reads (the address written alone, I2cWrite of 1 byte to
+// bus address 0x40) of one register in the request log.
+inline int CountFpgaReads(emulator::EmulatedDriver& driver, std::uint8_t reg) {
+    int count = 0;
+    for (const auto& entry : driver.Requests()) {
+        emulator::ControlSetup setup;
+        if (emulator::DecodeControlRequest(entry, setup) && setup.request == 0x30 &&
+            setup.index == 0x40 && setup.value == 1 && setup.data[0] == reg) {
+            ++count;
+        }
+    }
+    return count;
+}
+
 inline int CountVendorRequests(emulator::EmulatedDriver& driver, std::uint8_t request) {
     int count = 0;
     for (const auto& entry : driver.Requests()) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "platform/Time.h"
 #include "transport/CNodrixCy3.h"
 #include "transport/DriverRequests.h"
+#include "transport/LittleEndian.h"
 #include "transport/TransportTestSupport.h"
 
 namespace nodrix::testing {
@@ -49,8 +51,8 @@ protected:
         platform::InstallDriverPort(driver_.get());
         transport_ = std::make_unique<CNodrixCy3>();
     }
-    void StartSelected() {
-        Start({kCamera});
+    void StartSelected(std::uint16_t product = kCamera) {
+        Start({product});
         ASSERT_EQ(1, transport_->Enumerate());
         ASSERT_EQ(1, transport_->SelectDevice(0));
         ASSERT_TRUE(transport_->AllocateRequestBuffer());
@@ -291,6 +293,107 @@ TEST_F(OnEmulator, FpgaAccessesOfTwoThreadsStayTogether) {
     EXPECT_EQ(0, wrong.load());
     EXPECT_EQ(0x11, driver_->FpgaRegister(0, 221));
     EXPECT_EQ(0x22, driver_->FpgaRegister(0, 222));
+}
+
+// Polls until done() holds; false after a minute (a hang, not a slow machine).
+template <typename Done>
+bool Eventually(Done done) {
+    for (int i = 0; i < 30000; ++i) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+}
+
+TEST_F(OnEmulator, InterruptedReadsSendNothingUntilAllowedAgain) {
+    StartSelected();
+    std::vector<std::uint8_t> buffer(1280 * 1024 * 2);
+    transport::FrameDescriptor frame;
+    frame.buffer = buffer.data();
+    frame.capacity = static_cast<std::uint32_t>(buffer.size());
+    transport_->InterruptReads();
+    EXPECT_EQ(0, transport_->ReadStatusBlock(frame));
+    transport::PutLe32(frame.header + 16, 4096);  // a payload announced by a header
+    EXPECT_EQ(0, transport_->ReadFrameData(frame, 3000));
+    ASSERT_EQ(1, transport_->EnsureDataHandle());
+    std::uint32_t n = 0;
+    EXPECT_EQ(0, transport_->BulkRead(transport_->DataHandle(), buffer.data(), 64,
+                                      transport::kEndpointBulkIn, &n, 200));
+    EXPECT_TRUE(driver_->Requests().empty());  // no header asked, no read queued
+    // Registers and the other endpoints are no frame reads: they still work.
+    EXPECT_EQ(1, transport_->WriteFpgaRegister(201, 7));
+    EXPECT_EQ(7, driver_->FpgaRegister(0, 201));
+
+    transport_->AllowReads();
+    ASSERT_EQ(1, transport_->ReadStatusBlock(frame));
+    EXPECT_EQ(1, transport_->ReadFrameData(frame, 3000));
+    EXPECT_EQ(1u, driver_->FramesSent(0));
+}
+
+// The header exchange and the payload read of another thread, interrupted
+// while the camera holds its data back: each ends without running through
+// its tries or its time-out, and leaves nothing pending.
+void ExpectInterruptEndsHeaderExchange(EmulatedDriver& driver, CNodrixCy3& transport,
+                                       std::size_t (*tries)(EmulatedDriver&)) {
+    emulator::FaultConfig faults;
+    faults.delayHeaderReads = 1;
+    faults.delayMs = 600000;
+    driver.SetFaults(0, faults);
+    transport::FrameDescriptor frame;
+    int result = -1;
+    std::thread reader([&] { result = transport.ReadStatusBlock(frame); });
+    const bool underWay = Eventually([&] { return tries(driver) >= 2; });
+    const std::size_t triesBefore = tries(driver);
+    transport.InterruptReads();
+    reader.join();
+    ASSERT_TRUE(underWay);
+    EXPECT_EQ(0, result);
+    EXPECT_LE(tries(driver), triesBefore + 1);
+    EXPECT_EQ(0u, driver.PendingTransferCount());
+}
+
+std::size_t HeaderReads(EmulatedDriver& driver) {
+    std::size_t n = 0;
+    for (const emulator::LoggedRequest& entry : driver.Requests()) {
+        if (entry.code == transport::kIoctlQueuedTransfer && entry.outSize == 64) ++n;
+    }
+    return n;
+}
+
+TEST_F(OnEmulator, InterruptEndsAHeaderExchangeBetweenTries) {
+    StartSelected();
+    ExpectInterruptEndsHeaderExchange(*driver_, *transport_, HeaderReads);
+}
+
+TEST_F(OnEmulator, InterruptCutsShortThePauseOfASelfRecoveringCamera) {
+    // This camera's exchange pauses 200 ms between tries instead of pulsing
+    // register 108.
+    StartSelected(0x33A0);
+    ExpectInterruptEndsHeaderExchange(*driver_, *transport_, HeaderReads);
+}
+
+TEST_F(OnEmulator, InterruptEndsAPayloadReadTheCameraHoldsBack) {
+    StartSelected();
+    std::vector<std::uint8_t> buffer(1280 * 1024 * 2);
+    transport::FrameDescriptor frame;
+    frame.buffer = buffer.data();
+    frame.capacity = static_cast<std::uint32_t>(buffer.size());
+    ASSERT_EQ(1, transport_->ReadStatusBlock(frame));
+    emulator::FaultConfig faults;
+    faults.delayPayloadReads = 1;
+    faults.delayMs = 600000;
+    driver_->SetFaults(0, faults);
+    int result = -1;
+    // Without the interruption this read would wait ten minutes.
+    std::thread reader([&] { result = transport_->ReadFrameData(frame, 600000); });
+    const bool pending = Eventually([&] { return driver_->PendingTransferCount() == 1; });
+    transport_->InterruptReads();
+    reader.join();
+    ASSERT_TRUE(pending);
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(0u, driver_->PendingTransferCount());
+    EXPECT_EQ(1u, QueuedTransfers(0x80000));  // no piece after the interrupted one
+    transport_->AllowReads();
 }
 
 }  // namespace

@@ -93,6 +93,11 @@ void FakeDriverPort::SetBulkHandler(BulkHandler handler) {
     bulkHandler_ = std::move(handler);
 }
 
+int FakeDriverPort::CreatedIoRecords() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return createdIoRecords_;
+}
+
 std::size_t FakeDriverPort::PendingTransfers() {
     std::lock_guard<std::mutex> lock(mutex_);
     return pending_.size();
@@ -243,6 +248,8 @@ bool FakeDriverPort::IoControl(DriverHandle handle, std::uint32_t code, void* in
 std::unique_ptr<platform::PendingIo> FakeDriverPort::CreatePendingIo() {
     auto io = std::make_unique<Io>();
     io->owner = this;
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++createdIoRecords_;
     return io;
 }
 
@@ -251,6 +258,11 @@ std::uint32_t FakeDriverPort::SubmitIoControl(DriverHandle handle, std::uint32_t
                                               std::uint32_t outSize, platform::PendingIo& pending) {
     Io& io = static_cast<Io&>(pending);
     std::unique_lock<std::mutex> lock(mutex_);
+    // Like a real overlapped record, a reused one starts out not signalled.
+    io.done.Reset();
+    io.ok = false;
+    io.hung = false;
+    io.bytes = 0;
     Record(handle, code, in, inSize, outSize);
     if (handles_.count(handle) == 0) return platform::kErrorDeviceNotConnected;
 

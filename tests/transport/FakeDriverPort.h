@@ -72,6 +72,7 @@ public:
     std::vector<LoggedRequest> Log(std::uint32_t code);
     void ClearLog();
     int OpenHandles();
+    int CreatedIoRecords();
 
     // --- DriverPort ---
     platform::DeviceInfoSet GetClassDevices(const platform::Guid& interfaceClass) override;
@@ -107,6 +108,7 @@ private:
                 std::uint32_t inSize, std::uint32_t outSize);
 
     std::mutex mutex_;
+    int createdIoRecords_ = 0;
     std::vector<Device> devices_;
     std::vector<const Device*> scan_;
     std::map<platform::DriverHandle, std::string> handles_;

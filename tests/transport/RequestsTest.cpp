@@ -274,6 +274,17 @@ TEST_F(Requests, FrameHeaderAndPayloadInPieces) {
     EXPECT_EQ(100u, reads[2].outSize);
     for (const LoggedRequest& r : reads) EXPECT_EQ(transport_->DataHandle(), r.handle);
 
+    // Later frames reuse the overlapped records of the first one.
+    const int records = port_.CreatedIoRecords();
+    for (int i = 0; i < 3; ++i) {
+        port_.QueueBulkReply(Bytes(header));
+        port_.QueueBulkReply(Bytes(std::vector<std::uint8_t>(0x80000, 1)));
+        port_.QueueBulkReply(Bytes(std::vector<std::uint8_t>(100, 2)));
+        ASSERT_EQ(1, transport_->ReadStatusBlock(frame));
+        ASSERT_EQ(1, transport_->ReadFrameData(frame, 3000));
+    }
+    EXPECT_EQ(records, port_.CreatedIoRecords());
+
     // A payload larger than the buffer is not read at all.
     frame.capacity = 0x80000;
     port_.ClearLog();

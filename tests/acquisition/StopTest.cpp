@@ -1,0 +1,61 @@
+// Stopping through the exports while no frame comes: the stop ends the wait
+// in progress (a header the camera holds back, the wait time between
+// frames) instead of sitting it out, and the next start works as before.
+// Requests are counted, never timed.
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "acquisition/AcquisitionFixture.h"
+
+namespace nodrix::test {
+namespace {
+
+// Polls until done() holds; false after a minute (a hang, not a slow machine).
+template <typename Done>
+bool Eventually(Done done) {
+    for (int i = 0; i < 30000; ++i) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+}
+
+TEST_F(AcquisitionTest, StopPreviewEndsAHeaderExchangeTheCameraDoesNotAnswer) {
+    emulator::FaultConfig faults;
+    faults.delayHeaderReads = 1;
+    faults.delayMs = 600000;  // no frame comes: every header try times out
+    Driver().SetFaults(0, faults);
+    Driver().ClearRequests();
+    auto headerRequests = [&] { return testing::CountVendorRequests(Driver(), 0xC2); };
+    ASSERT_EQ(Nodrix_CallBackPreview(handle_, probe_->Window(), nullptr, 0, 1), 1);
+    const bool underWay = Eventually([&] { return headerRequests() >= 2; });
+    const int before = headerRequests();
+    EXPECT_EQ(Nodrix_StopPreview(handle_), 1);
+    ASSERT_TRUE(underWay);
+    // Of the exchange's thirty tries, at most the one under way went on.
+    EXPECT_LE(headerRequests(), before + 1);
+    EXPECT_EQ(Driver().PendingTransferCount(), 0u);
+    EXPECT_FALSE(NextMessage(NODRIX_WM_FRAME, 0).has_value());
+
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(frameBytes_));
+    ASSERT_EQ(Nodrix_SnapShot(handle_, buffer.data(), frameBytes_, 1), 1)
+        << "error " << Nodrix_GetLastError(handle_);
+    EXPECT_TRUE(MatchesRamp(buffer.data(), bits_, 0, 0, 1280, 1024, true));
+}
+
+TEST_F(AcquisitionTest, StopPreviewEndsTheWaitTimeBetweenFrames) {
+    // Ten minutes between frames, which the stop would otherwise sit out.
+    ASSERT_EQ(Nodrix_SetWaitTime(handle_, 600000), 1);
+    ASSERT_EQ(Nodrix_CallBackPreview(handle_, probe_->Window(), nullptr, 0, 1), 1);
+    EXPECT_EQ(Nodrix_StopPreview(handle_), 1);
+    EXPECT_FALSE(NextMessage(NODRIX_WM_FRAME, 0).has_value());
+
+    ASSERT_EQ(Nodrix_SetWaitTime(handle_, 0), 1);
+    ASSERT_EQ(Nodrix_CallBackPreview(handle_, probe_->Window(), nullptr, 0, 1), 1);
+    EXPECT_TRUE(NextMessage(NODRIX_WM_FRAME, 60000).has_value());
+    EXPECT_EQ(Nodrix_StopPreview(handle_), 1);
+}
+
+}  // namespace
+}  // namespace nodrix::test
