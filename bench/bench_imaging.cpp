@@ -106,7 +106,8 @@ void RegisterDemosaic() {
         {"scalar", nullptr, nullptr, SimdLevel::None},
         {"sse2", demosaic::SpanVector8Sse2, demosaic::SpanPlain8Sse2, SimdLevel::Sse2},
         {"ssse3", demosaic::SpanVector8Ssse3, demosaic::SpanPlain8Ssse3, SimdLevel::Ssse3},
-        {"avx2", demosaic::SpanVector8Avx2, demosaic::SpanPlain8Avx2, SimdLevel::Avx2}};
+        {"avx2", demosaic::SpanVector8Avx2, demosaic::SpanPlain8Avx2, SimdLevel::Avx2},
+        {"avx512", demosaic::SpanVector8Avx512, demosaic::SpanPlain8Avx512, SimdLevel::Avx512}};
     for (const Span8& s : spans8) {
         if (DetectSimdLevel() < s.needs) continue;
         for (int form = 0; form < 3; ++form) {
@@ -231,7 +232,7 @@ void RegisterTone() {
     };
     const Adjustment adjustments[] = {
         {"Brightness", Brightness8, Brightness16, BrightnessColor8, BrightnessColor16, 40},
-        {"Contrast", Contrast8, Contrast16, ContrastColor8, ContrastColor16, 30},
+        {"Contrast", Contrast8, Contrast16, ContrastColor8, ContrastColor16, 40},
         {"Gamma", Gamma8, Gamma16, GammaColor8, GammaColor16, 70},
         {"Sharpness", Sharpness8, Sharpness16, SharpnessColor8, SharpnessColor16, 15}};
     for (const Adjustment& a : adjustments) {
@@ -249,6 +250,12 @@ void RegisterTone() {
         RegisterKernel(std::string(a.name) + "/48", a.kc16, 48, 48, 65535, param, inPlace);
         RegisterKernel(std::string(a.name) + "/64", a.kc16, 64, 64, 65535, param, inPlace);
     }
+    // Most contrast values run the 16-bit curve as a single-precision line;
+    // 30 is one of those whose slope needs two floats.
+    RegisterKernel("Contrast30/16", Contrast16, 16, 16, 65535, [] {
+        static int v = 30;
+        return static_cast<void*>(&v);
+    }, true);
     auto hue = [] {
         static HueSaturationParams p{45, 0, 30, 8};
         return static_cast<void*>(&p);

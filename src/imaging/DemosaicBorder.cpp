@@ -46,6 +46,22 @@ int Border(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, i
     const std::int32_t spanLimit = kWide ? 2047 : demosaic::kMaxPlainRunFactor8;
     if (blueFactor > spanLimit || redFactor > spanLimit) span = nullptr;
 
+    // The side columns of every row with their folded neighbours (dx -2..+1),
+    // folded once.
+    struct Side {
+        int column;
+        int folded[4];
+    };
+    Side sides[4];
+    int sideCount = 0;
+    auto addSide = [&](int c) {
+        Side& side = sides[sideCount++];
+        side.column = c;
+        for (int dx = -2; dx <= 1; ++dx) side.folded[dx + 2] = Fold(c + dx, width);
+    };
+    for (int c = 0; c < std::min(2, width); ++c) addSide(c);
+    for (int c = std::max(2, width - 2); c < width; ++c) addSide(c);
+
     for (int r = 0; r < height; ++r) {
         const bool fullRow = r < 2 || r >= height - 2;
         demosaic::SpanArgs a;
@@ -54,10 +70,11 @@ int Border(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, i
         a.rowParity = (r + rowPhase) & 1;
         std::uint8_t* out = dst + static_cast<std::ptrdiff_t>(dstY + r) * dstStride +
                             static_cast<std::ptrdiff_t>(dstX) * dstBpp;
-        auto pixel = [&](int c) {
+        // column(dx) gives the source column of c + dx.
+        auto emit = [&](int c, const auto& column) {
             auto at = [&](int dy, int dx) -> std::int32_t {
                 const std::uint8_t* s =
-                    a.rows[dy + 2] + static_cast<std::ptrdiff_t>(Fold(c + dx, width)) * srcBpp;
+                    a.rows[dy + 2] + static_cast<std::ptrdiff_t>(column(dx)) * srcBpp;
                 return kWide ? (s[0] | (s[1] << 8)) : s[0];
             };
             const demosaic::PixelSums s = demosaic::SumsAt(at, a.rowParity, (c + columnPhase) & 1);
@@ -76,10 +93,13 @@ int Border(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, i
                 o[2] = demosaic::Scale8(redFactor, s.red);
             }
         };
+        auto pixel = [&](int c) { emit(c, [&](int dx) { return Fold(c + dx, width); }); };
         // The two columns on each side, then for the strip rows everything
         // between them.
-        for (int c = 0; c < std::min(2, width); ++c) pixel(c);
-        for (int c = std::max(2, width - 2); c < width; ++c) pixel(c);
+        for (int i = 0; i < sideCount; ++i) {
+            const Side& side = sides[i];
+            emit(side.column, [&](int dx) { return side.folded[dx + 2]; });
+        }
         if (!fullRow) continue;
         demosaic::RunInteriorColumns(width, columnPhase, span, a, out, dstBpp, blueFactor,
                                      redFactor, pixel);

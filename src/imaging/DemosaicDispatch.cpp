@@ -14,6 +14,10 @@ const SpanSet& ActiveSpans() {
             s.vector8 = SpanVector8Avx2;
             s.plain8 = SpanPlain8Avx2;
             s.plain16 = SpanPlain16Avx2;
+            if (level >= SimdLevel::Avx512) {
+                s.vector8 = SpanVector8Avx512;
+                s.plain8 = SpanPlain8Avx512;
+            }
         } else if (level >= SimdLevel::Ssse3) {
             s.vector8 = SpanVector8Ssse3;
             s.plain8 = SpanPlain8Ssse3;

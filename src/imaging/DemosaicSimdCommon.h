@@ -35,6 +35,23 @@ inline RowSet SelectRows(const SpanArgs& a) {
     return RowSet{a.rows[1], a.rows[3], a.rows[2], a.rows[0]};
 }
 
+// Runs step(offset) from offset 0 in steps of kStep pixels. A count that is
+// not a whole number of steps gets one more step ending at the last pixel
+// pair (it recomputes a few pixels, with the same values), so at most an
+// odd last pixel is left to the formula. Returns the pixels done.
+template <int kStep, typename Step>
+inline int Steps(int count, Step step) {
+    if (count < kStep) return 0;
+    int done = 0;
+    for (; done + kStep <= count; done += kStep) step(done);
+    if (done < count) {
+        const int last = (count - kStep) & ~1;
+        step(last);
+        done = last + kStep;
+    }
+    return done;
+}
+
 // Byte t of output register `reg` (16 bytes), taking colour `channel` (0
 // blue, 1 green, 2 red) from a register holding `pairs` even pixels followed
 // by `pairs` odd pixels of sampleBytes each; 0x80 (zero) elsewhere.

@@ -30,12 +30,14 @@ using SpanFn = int (*)(const SpanArgs&);
 int SpanVector8Sse2(const SpanArgs& a);
 int SpanVector8Ssse3(const SpanArgs& a);
 int SpanVector8Avx2(const SpanArgs& a);
+int SpanVector8Avx512(const SpanArgs& a);
 // 8-bit source, the plain formula (24 or 32-bit output, factors up to
 // kMaxPlainRunFactor8).
 constexpr std::int32_t kMaxPlainRunFactor8 = 16383;
 int SpanPlain8Sse2(const SpanArgs& a);
 int SpanPlain8Ssse3(const SpanArgs& a);
 int SpanPlain8Avx2(const SpanArgs& a);
+int SpanPlain8Avx512(const SpanArgs& a);
 // 16-bit source (48 or 64-bit output, factors below 2048).
 int SpanPlain16Sse41(const SpanArgs& a);
 int SpanPlain16Avx2(const SpanArgs& a);

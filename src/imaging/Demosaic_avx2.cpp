@@ -3,17 +3,12 @@
 // per 128-bit half, so each half holds one run of consecutive pixels and is
 // stored as such.
 
-#include <immintrin.h>
-
-#include "imaging/DemosaicSimdCommon.h"
+#include "imaging/Demosaic8Avx2Colours.inl"
 
 namespace nodrix::imaging::demosaic {
 
 namespace {
 
-inline __m256i Load(const std::uint8_t* p) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
 inline __m256i Broadcast(const std::array<std::uint8_t, 16>& m) {
     return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m.data())));
 }
@@ -74,77 +69,15 @@ inline void Interleave(__m256i blue, __m256i green, __m256i red, std::uint8_t* o
     }
 }
 
-// ---- 8-bit source ----
-
-inline __m256i Odd8(__m256i v) {
-    return _mm256_srli_epi16(v, 8);
-}
-inline __m256i Even8(__m256i v) {
-    return _mm256_and_si256(v, _mm256_set1_epi16(0x00FF));
-}
-// 3 * near + far of the odd (or even) columns, in 16-bit lanes.
-inline __m256i VerticalOdd8(__m256i n, __m256i f) {
-    return _mm256_add_epi16(_mm256_maddubs_epi16(n, _mm256_set1_epi16(0x0300)), Odd8(f));
-}
-inline __m256i VerticalEven8(__m256i n, __m256i f) {
-    return _mm256_add_epi16(_mm256_maddubs_epi16(n, _mm256_set1_epi16(0x0003)), Even8(f));
-}
-
-// With the factor pre-shifted (see Span8): the vector formula
-// ((sum / 16) * f) / 128 is the high half of (sum & ~15) * 32f; the plain
-// formula (sum * f) / 2048 the high half of 16 sum * 2f, limited to 255.
-template <bool kVectorFormula>
-inline __m256i Scale8(__m256i sum, __m256i shiftedFactor) {
-    if constexpr (kVectorFormula) {
-        return _mm256_mulhi_epu16(_mm256_and_si256(sum, _mm256_set1_epi16(~15)), shiftedFactor);
-    } else {
-        return _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(sum, 4), shiftedFactor),
-                                _mm256_set1_epi16(255));
-    }
-}
-
 template <bool kVectorFormula, int kPixelBytes>
 int Span8(const SpanArgs& a) {
     const RowSet r = SelectRows(a);
-    const int shift = kVectorFormula ? 5 : 1;
-    const __m256i blueFactor = _mm256_set1_epi16(static_cast<short>(a.blueFactor << shift));
-    const __m256i redFactor = _mm256_set1_epi16(static_cast<short>(a.redFactor << shift));
-    int done = 0;
-    for (; done + 32 <= a.count; done += 32) {
-        const int x = a.column + done;
-        const __m256i bnL = Load(r.blueNear + x - 2), bnC = Load(r.blueNear + x);
-        const __m256i bfL = Load(r.blueFar + x - 2), bfC = Load(r.blueFar + x);
-        const __m256i rnL = Load(r.redNear + x - 2), rnC = Load(r.redNear + x);
-        const __m256i rnR = Load(r.redNear + x + 2);
-        const __m256i rfL = Load(r.redFar + x - 2), rfC = Load(r.redFar + x);
-        const __m256i rfR = Load(r.redFar + x + 2);
-
-        const __m256i pa = VerticalOdd8(bnL, bfL);
-        const __m256i pb = VerticalOdd8(bnC, bfC);
-        const __m256i ab = _mm256_add_epi16(pa, pb);
-        const __m256i blueEven = _mm256_add_epi16(ab, _mm256_slli_epi16(pa, 1));
-        const __m256i blueOdd = _mm256_add_epi16(ab, _mm256_slli_epi16(pb, 1));
-
-        const __m256i left = VerticalEven8(rnL, rfL);
-        const __m256i mid = VerticalEven8(rnC, rfC);
-        const __m256i right = VerticalEven8(rnR, rfR);
-        const __m256i mid3 = _mm256_add_epi16(_mm256_slli_epi16(mid, 1), mid);
-        const __m256i redEven = _mm256_add_epi16(mid3, left);
-        const __m256i redOdd = _mm256_add_epi16(mid3, right);
-
-        const __m256i centre = Even8(bnC);
-        const __m256i greenEven = _mm256_srli_epi16(_mm256_add_epi16(Odd8(rnL), centre), 1);
-        const __m256i greenOdd = _mm256_srli_epi16(_mm256_add_epi16(centre, Odd8(rnC)), 1);
-
-        Interleave<1, kPixelBytes, 8>(
-            _mm256_packus_epi16(Scale8<kVectorFormula>(blueEven, blueFactor),
-                                Scale8<kVectorFormula>(blueOdd, blueFactor)),
-            _mm256_packus_epi16(greenEven, greenOdd),
-            _mm256_packus_epi16(Scale8<kVectorFormula>(redEven, redFactor),
-                                Scale8<kVectorFormula>(redOdd, redFactor)),
-            a.out + static_cast<std::ptrdiff_t>(kPixelBytes) * done);
-    }
-    return done;
+    const Factors8 f = ShiftedFactors<kVectorFormula>(a);
+    return Steps<32>(a.count, [&](int done) {
+        const Colours8 c = Colours8At<kVectorFormula>(r, a.column + done, f);
+        Interleave<1, kPixelBytes, 8>(c.blue, c.green, c.red,
+                                      a.out + static_cast<std::ptrdiff_t>(kPixelBytes) * done);
+    });
 }
 
 // ---- 16-bit source ----
@@ -168,8 +101,7 @@ int Span16(const SpanArgs& a) {
     const __m256i blueFactor = _mm256_set1_epi32(a.blueFactor);
     const __m256i redFactor = _mm256_set1_epi32(a.redFactor);
     auto load = [](const std::uint8_t* row, int column) { return Load(row + 2 * column); };
-    int done = 0;
-    for (; done + 16 <= a.count; done += 16) {
+    return Steps<16>(a.count, [&](int done) {
         const int x = a.column + done;
         const __m256i bnL = load(r.blueNear, x - 2), bnC = load(r.blueNear, x);
         const __m256i bfL = load(r.blueFar, x - 2), bfC = load(r.blueFar, x);
@@ -200,8 +132,7 @@ int Span16(const SpanArgs& a) {
             _mm256_packus_epi32(greenEven, greenOdd),
             _mm256_packus_epi32(Scale16(redEven, redFactor), Scale16(redOdd, redFactor)),
             a.out + static_cast<std::ptrdiff_t>(kPixelBytes) * done);
-    }
-    return done;
+    });
 }
 
 }  // namespace

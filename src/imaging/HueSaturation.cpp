@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
+#include "imaging/RowKernels.h"
 #include "imaging/ToneKernels.h"
 
 namespace nodrix::imaging {
@@ -23,6 +25,8 @@ struct HueTables {
     int saturation = 0;
     int lightnessValue = 0;
     bool built = false;
+    bool dark = false;        // the lightness formulas the tables hold
+    int lightnessFactor = 0;
 };
 
 // Kept per thread: rebuilt only when saturation or lightness change.
@@ -48,6 +52,8 @@ HueTables& Tables(int saturation, int lightness) {
             t.lightness[i] = static_cast<std::int32_t>(lt);
             t.limit[i] = static_cast<std::int32_t>(lt < 256 ? lt : 511 - lt);
         }
+        t.dark = dark;
+        t.lightnessFactor = static_cast<int>(kk);
         t.saturation = saturation;
         t.lightnessValue = lightness;
         t.built = true;
@@ -108,6 +114,45 @@ inline std::int32_t Adjust(const HueTables& t, int sector, int offset, int blue,
     return result;
 }
 
+// Rows of the scalar kernel from pixel `from` on: pixels of bpp bytes whose
+// first three bytes (or high bytes of the first three samples, kWide) are
+// blue, green and red.
+template <bool kWide>
+void AdjustPixels(const HueTables& t, int sector, int offset, const std::uint8_t* s,
+                  std::uint8_t* d, int from, int count, int srcBpp, int dstBpp) {
+    s += static_cast<std::ptrdiff_t>(from) * srcBpp;
+    d += static_cast<std::ptrdiff_t>(from) * dstBpp;
+    for (int c = from; c < count; ++c, s += srcBpp, d += dstBpp) {
+        if constexpr (kWide) {
+            // The high byte of each sample; the result comes back as the
+            // high byte with a zero low byte.
+            const std::int32_t v = Adjust(t, sector, offset, s[1], s[3], s[5]);
+            d[0] = 0;
+            d[1] = static_cast<std::uint8_t>(v);
+            d[2] = 0;
+            d[3] = static_cast<std::uint8_t>(v >> 8);
+            d[4] = 0;
+            d[5] = static_cast<std::uint8_t>(v >> 16);
+        } else {
+            const std::int32_t v = Adjust(t, sector, offset, s[0], s[1], s[2]);
+            d[0] = static_cast<std::uint8_t>(v);
+            d[1] = static_cast<std::uint8_t>(v >> 8);
+            d[2] = static_cast<std::uint8_t>(v >> 16);
+        }
+    }
+}
+
+// The high bytes of the colour samples of a row of 48/64-bit pixels as
+// 24-bit pixels.
+void HighBytes(const std::uint8_t* s, std::uint8_t* colours, int count, int bpp) {
+    const rows::RowSet& vector = rows::ActiveRows();
+    int c = 0;
+    if (bpp == 6 && vector.highByte != nullptr) c = vector.highByte(s, colours, 3 * count) / 3;
+    if (bpp == 8 && vector.bgrx64To24High != nullptr) c = vector.bgrx64To24High(s, colours, count);
+    for (; c < count; ++c)
+        for (int k = 0; k < 3; ++k) colours[3 * c + k] = s[bpp * c + 2 * k + 1];
+}
+
 template <bool kWide>
 int HueSaturation(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
                   int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param) {
@@ -117,28 +162,50 @@ int HueSaturation(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& 
     int sector = 0, offset = 0;
     HueRotation(p->hue, sector, offset);
     const HueTables& t = Tables(p->saturation, p->lightness);
+
+    // The vectorised rows compute the tables' formulas in 32-bit lanes,
+    // which hold them for parameters in range.
+    const rows::RowSet& vector = rows::ActiveRows();
+    const bool inRange = p->saturation >= -255 && p->saturation <= 255 && p->lightness >= -255 &&
+                         p->lightness <= 255;
+    const bool packed = dstBpp == srcBpp && (kWide ? (dstBpp == 6 || dstBpp == 8)
+                                                   : (dstBpp == 3 || dstBpp == 4));
+    const bool fast = inRange && packed && vector.hueRow != nullptr &&
+                      (!kWide || vector.highBytesToSamples != nullptr);
+    rows::HueRowParams h;
+    h.sector = sector;
+    h.offset = offset;
+    h.saturationScale = (p->saturation + 256) * 256;
+    h.dark = t.dark;
+    h.lightnessFactor = t.lightnessFactor;
+    h.recip = t.recip;
+    const int width = rect.Width();
+    thread_local std::vector<std::uint8_t> colours;
+    if (fast && kWide) colours.resize(static_cast<std::size_t>(width) * 3);
+
     for (int r = rect.top; r < rect.bottom; ++r) {
         const std::uint8_t* s = src + static_cast<std::ptrdiff_t>(r) * srcStride +
                                 static_cast<std::ptrdiff_t>(rect.left) * srcBpp;
         std::uint8_t* d = dst + static_cast<std::ptrdiff_t>(dstY + r - rect.top) * dstStride +
                           static_cast<std::ptrdiff_t>(dstX) * dstBpp;
-        for (int c = rect.left; c < rect.right; ++c, s += srcBpp, d += dstBpp) {
-            if constexpr (kWide) {
-                // The high byte of each sample; the result comes back as the
-                // high byte with a zero low byte.
-                const std::int32_t v = Adjust(t, sector, offset, s[1], s[3], s[5]);
-                d[0] = 0;
-                d[1] = static_cast<std::uint8_t>(v);
-                d[2] = 0;
-                d[3] = static_cast<std::uint8_t>(v >> 8);
-                d[4] = 0;
-                d[5] = static_cast<std::uint8_t>(v >> 16);
-            } else {
-                const std::int32_t v = Adjust(t, sector, offset, s[0], s[1], s[2]);
-                d[0] = static_cast<std::uint8_t>(v);
-                d[1] = static_cast<std::uint8_t>(v >> 8);
-                d[2] = static_cast<std::uint8_t>(v >> 16);
-            }
+        if (!fast) {
+            AdjustPixels<kWide>(t, sector, offset, s, d, 0, width, srcBpp, dstBpp);
+        } else if constexpr (kWide) {
+            // Through a row of 24-bit pixels: the high bytes, adjusted,
+            // written back as samples.
+            std::uint8_t* row = colours.data();
+            HighBytes(s, row, width, srcBpp);
+            const int done = vector.hueRow(h, row, row, width, 3);
+            AdjustPixels<false>(t, sector, offset, row, row, done, width, 3, 3);
+            int c = vector.highBytesToSamples(row, d, width, dstBpp);
+            for (; c < width; ++c)
+                for (int k = 0; k < 3; ++k) {
+                    d[dstBpp * c + 2 * k] = 0;
+                    d[dstBpp * c + 2 * k + 1] = row[3 * c + k];
+                }
+        } else {
+            const int done = vector.hueRow(h, s, d, width, dstBpp);
+            AdjustPixels<false>(t, sector, offset, s, d, done, width, srcBpp, dstBpp);
         }
     }
     return 1;

@@ -119,9 +119,10 @@ SimdLevel DetectSimdLevel() {
     const std::uint64_t xcr0 = ReadXcr0();
     Cpuid(7, 0, r);
     if (!(r.ebx & (1u << 5))) return SimdLevel::Sse41;
-    // AVX-512 F (EBX 16), BW (EBX 30) and VBMI (ECX 1), with the opmask and
-    // 512-bit register state saved by the operating system.
-    const bool avx512 = (r.ebx & (1u << 16)) && (r.ebx & (1u << 30)) && (r.ecx & (1u << 1));
+    // AVX-512 F (EBX 16), BW (EBX 30), VL (EBX 31) and VBMI (ECX 1), with
+    // the opmask and 512-bit register state saved by the operating system.
+    const bool avx512 = (r.ebx & (1u << 16)) && (r.ebx & (1u << 30)) && (r.ebx & (1u << 31)) &&
+                        (r.ecx & (1u << 1));
     if (!avx512 || (xcr0 & 0xE0) != 0xE0) return SimdLevel::Avx2;
     return SimdLevel::Avx512;
 }

@@ -151,20 +151,6 @@ int Scale8(const std::uint8_t* src, std::uint8_t* dst, int count, float factor) 
     return done;
 }
 
-int Scale16(const std::uint8_t* src, std::uint8_t* dst, int count, float factor) {
-    const __m256 f = _mm256_set1_ps(factor);
-    const __m256i max = _mm256_set1_epi32(65535);
-    int done = 0;
-    for (; done + 16 <= count; done += 16) {
-        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * done));
-        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * done + 16));
-        const __m256i a = _mm256_min_epi32(ScaleLanes(_mm256_cvtepu16_epi32(lo), f), max);
-        const __m256i b = _mm256_min_epi32(ScaleLanes(_mm256_cvtepu16_epi32(hi), f), max);
-        Store(dst + 2 * done, _mm256_permute4x64_epi64(_mm256_packus_epi32(a, b), 0xD8));
-    }
-    return done;
-}
-
 // Gains of at most 256 keep gain * sample inside 16 bits for 8-bit samples,
 // and the shift equals the division for products that are never negative.
 int GainOffset8(const std::uint8_t* src, std::uint8_t* dst, int count, const int gain[2],
@@ -265,69 +251,6 @@ int LevelSum16(const std::uint8_t* src, int count, std::uint64_t& sum) {
     return done;
 }
 
-// strength * difference / 10 truncated toward zero, for products within
-// +-7650: the high half of |x| * 6554 is |x| / 10 exactly there.
-inline __m256i TenthsTowardZero(__m256i x) {
-    const __m256i q = _mm256_mulhi_epu16(_mm256_abs_epi16(x), _mm256_set1_epi16(6554));
-    return _mm256_sign_epi16(q, x);
-}
-
-void SharpenRow8(const std::uint8_t* const rows[4], std::uint8_t* out, int count, int step,
-                 int strength, std::uint16_t* sums) {
-    int i = 0;
-    for (; i + 16 <= count; i += 16) {
-        __m256i sum = _mm256_setzero_si256();
-        for (int k = 0; k < 4; ++k)
-            sum = _mm256_add_epi16(sum, _mm256_cvtepu8_epi16(_mm_loadu_si128(
-                                            reinterpret_cast<const __m128i*>(rows[k] + i))));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + i), sum);
-    }
-    for (; i < count; ++i)
-        sums[i] = static_cast<std::uint16_t>(rows[0][i] + rows[1][i] + rows[2][i] + rows[3][i]);
-
-    const int first = 2 * step;
-    const int last = count - 2 * step;  // exclusive
-    const __m256i c = _mm256_set1_epi16(static_cast<short>(strength));
-    auto load = [&](int at) {
-        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sums + at));
-    };
-    i = first;
-    for (; i + 16 <= last; i += 16) {
-        const __m256i box = _mm256_add_epi16(_mm256_add_epi16(load(i - 2 * step), load(i - step)),
-                                             _mm256_add_epi16(load(i), load(i + step)));
-        const __m256i s =
-            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[2] + i)));
-        const __m256i d = _mm256_sub_epi16(s, _mm256_srli_epi16(box, 4));
-        const __m256i v = _mm256_add_epi16(s, TenthsTowardZero(_mm256_mullo_epi16(d, c)));
-        const __m256i bytes = _mm256_packus_epi16(v, v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                         _mm256_castsi256_si128(_mm256_permute4x64_epi64(bytes, 0x08)));
-    }
-    for (; i < last; ++i) {
-        const int blur = (sums[i - 2 * step] + sums[i - step] + sums[i] + sums[i + step]) >> 4;
-        const int s = rows[2][i];
-        const int v = s + (strength * (s - blur)) / 10;
-        out[i] = static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
-    }
-}
-
-// Gathers 32 bits at each sample's entry and keeps the low half.
-int Lookup16(const std::uint16_t* table, const std::uint8_t* src, std::uint8_t* dst, int count) {
-    const int* base = reinterpret_cast<const int*>(table);
-    int done = 0;
-    for (; done + 16 <= count; done += 16) {
-        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * done));
-        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * done + 16));
-        const __m256i low16 = _mm256_set1_epi32(0xFFFF);
-        const __m256i a =
-            _mm256_and_si256(_mm256_i32gather_epi32(base, _mm256_cvtepu16_epi32(lo), 2), low16);
-        const __m256i b =
-            _mm256_and_si256(_mm256_i32gather_epi32(base, _mm256_cvtepu16_epi32(hi), 2), low16);
-        Store(dst + 2 * done, _mm256_permute4x64_epi64(_mm256_packus_epi32(a, b), 0xD8));
-    }
-    return done;
-}
-
 }  // namespace
 
 RowSet Avx2Rows() {
@@ -341,14 +264,14 @@ RowSet Avx2Rows() {
     s.grey24 = Grey24;
     s.grey32 = Grey32;
     s.scale8 = Scale8;
-    s.scale16 = Scale16;
     s.gainOffset8 = GainOffset8;
     s.gainOffset16 = GainOffset16;
     s.paritySum8 = ParitySum8;
     s.paritySum16 = ParitySum16;
     s.levelSum16 = LevelSum16;
-    s.sharpenRow8 = SharpenRow8;
-    s.lookup16 = Lookup16;
+    SetAvx2Curves16(s);
+    SetAvx2SharpenRows(s);
+    SetAvx2HueRows(s);
     return s;
 }
 

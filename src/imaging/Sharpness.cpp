@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "imaging/RowKernels.h"
@@ -35,33 +36,39 @@ int Sharpen(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, 
         else
             return p[2 * k] | (p[2 * k + 1] << 8);
     };
+    const std::uint8_t* base = src + static_cast<std::ptrdiff_t>(rect.top) * srcStride +
+                               static_cast<std::ptrdiff_t>(rect.left) * srcBpp;
+    // Rows whose pixels are just their colour samples, or 32/64-bit pixels
+    // whose fourth sample is kept, go to the vectorised row loop; strengths
+    // above 30 would leave its range.
+    const rows::RowSet& vector = rows::ActiveRows();
+    const bool packed = dstBpp == srcBpp && (dstBpp == kSamples * kBytes ||
+                                             (kSamples == 3 && dstBpp == 4 * kBytes));
+    const bool haveRow = kBytes == 1 ? vector.sharpenRow8 != nullptr
+                                     : vector.sharpenRow16 != nullptr;
+    if (packed && haveRow && c10 >= 0 && c10 <= 30) {
+        using Sum = std::conditional_t<kBytes == 1, std::uint16_t, std::int32_t>;
+        thread_local std::vector<Sum> sums;
+        const int step = dstBpp / kBytes;
+        const int count = width * step;
+        sums.resize(static_cast<std::size_t>(count));
+        for (int r = 2; r <= height - 3; ++r) {
+            const std::uint8_t* rows[4];
+            for (int k = 0; k < 4; ++k)
+                rows[k] = base + static_cast<std::ptrdiff_t>(r - 2 + k) * srcStride;
+            std::uint8_t* out = dst + static_cast<std::ptrdiff_t>(dstY + r) * dstStride +
+                                static_cast<std::ptrdiff_t>(dstX) * dstBpp;
+            if constexpr (kBytes == 1)
+                vector.sharpenRow8(rows, out, count, step, c10, sums.data());
+            else
+                vector.sharpenRow16(rows, out, count, step, c10, sums.data());
+        }
+        return 1;
+    }
     // Column sums of the four rows r-2..r+1, per colour sample; reused
     // between calls on this thread.
     thread_local std::vector<std::int32_t> columns;
     columns.resize(static_cast<std::size_t>(width) * kSamples);
-
-    const std::uint8_t* base = src + static_cast<std::ptrdiff_t>(rect.top) * srcStride +
-                               static_cast<std::ptrdiff_t>(rect.left) * srcBpp;
-    // Rows of packed 8-bit samples (grey, 24-bit colour) go to the
-    // vectorised row loop; strengths above 30 would leave its range.
-    const rows::SharpenRowFn fastRow = rows::ActiveRows().sharpenRow8;
-    if constexpr (kBytes == 1) {
-        if (fastRow != nullptr && dstBpp == kSamples && srcBpp == kSamples && c10 >= 0 &&
-            c10 <= 30) {
-            thread_local std::vector<std::uint16_t> sums;
-            const int count = width * kSamples;
-            sums.resize(static_cast<std::size_t>(count));
-            for (int r = 2; r <= height - 3; ++r) {
-                const std::uint8_t* rows[4];
-                for (int k = 0; k < 4; ++k)
-                    rows[k] = base + static_cast<std::ptrdiff_t>(r - 2 + k) * srcStride;
-                std::uint8_t* out = dst + static_cast<std::ptrdiff_t>(dstY + r) * dstStride +
-                                    static_cast<std::ptrdiff_t>(dstX) * dstBpp;
-                fastRow(rows, out, count, kSamples, c10, sums.data());
-            }
-            return 1;
-        }
-    }
     for (int r = 2; r <= height - 3; ++r) {
         const std::uint8_t* rows[4];
         for (int k = 0; k < 4; ++k)

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "imaging/ConversionKernels.h"
+#include "imaging/RowKernels.h"
 
 namespace nodrix::imaging {
 
@@ -60,5 +61,17 @@ const std::uint8_t* ContrastTable8(int value);
 const std::uint16_t* ContrastTable16(int value);
 const std::uint8_t* GammaTable8(int value);
 const std::uint16_t* GammaTable16(int value);
+
+// The 16-bit contrast curve computed as its line rather than looked up:
+// the curve and the vectorised run that gives exactly the table's entries
+// for every sample (checked once per value and thread): the single-precision
+// product with the nearest of a few single-precision slopes where one does,
+// else the double-precision product of the table's own formula. Null when
+// neither does; the table is looked up then.
+struct ComputedCurve16 {
+    rows::Curve16 curve;
+    rows::Run16Fn run = nullptr;
+};
+const ComputedCurve16* ContrastLine16(int value);
 
 }  // namespace nodrix::imaging

@@ -160,6 +160,38 @@ TEST(ColorToGrey, WhiteAndRed) {
     EXPECT_EQ(grey.Row(1)[0], 150);
 }
 
+// Every green and red against the darkest and brightest blues, so every
+// weighted sum near a multiple of 100 and the largest one (white) go through
+// the vectorised rows; 257 pixels a row leave a tail on each.
+TEST(ColorToGrey, EveryGreenAndRedFollowTheFormula) {
+    const int blues[] = {0, 1, 254, 255};
+    constexpr int kWidth = 257;
+    constexpr int kPixels = 4 * 65536;
+    constexpr int kHeight = (kPixels + kWidth - 1) / kWidth;
+    auto colour = [&](int i, int k) {
+        const int v = i % kPixels;
+        return k == 0 ? blues[v >> 16] : k == 1 ? v & 0xFF : (v >> 8) & 0xFF;
+    };
+    for (int bits : {24, 32}) {
+        CDibImage rgb, grey;
+        ASSERT_EQ(rgb.Allocate(kWidth, kHeight, bits), 1);
+        ASSERT_EQ(grey.Allocate(kWidth, kHeight, 8), 1);
+        const int bpp = bits / 8;
+        for (int r = 0; r < kHeight; ++r)
+            for (int c = 0; c < kWidth; ++c)
+                for (int k = 0; k < 3; ++k)
+                    rgb.Row(r)[bpp * c + k] = static_cast<std::uint8_t>(colour(r * kWidth + c, k));
+        ASSERT_EQ(grey.Apply(ColorToGrey, rgb, nullptr, 0, 0, nullptr), 1);
+        for (int r = 0; r < kHeight; ++r)
+            for (int c = 0; c < kWidth; ++c) {
+                const int i = r * kWidth + c;
+                ASSERT_EQ(grey.Row(r)[c],
+                          (11 * colour(i, 0) + 59 * colour(i, 1) + 30 * colour(i, 2)) / 100)
+                    << bits << " bits, pixel " << i;
+            }
+    }
+}
+
 TEST(Reductions, DisplayAndRecording) {
     CDibImage g16, g8, c64, c24;
     ASSERT_EQ(g16.Allocate(3, 2, 16), 1);

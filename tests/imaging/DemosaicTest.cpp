@@ -188,10 +188,12 @@ TEST(Demosaic, VectorKernelFallsBackOutsideItsRange) {
 TEST(Demosaic, VectorisedRunsMatchTheFormula8) {
     const auto variants = Variants({{"sse2", demosaic::SpanVector8Sse2, SimdLevel::Sse2},
                                     {"ssse3", demosaic::SpanVector8Ssse3, SimdLevel::Ssse3},
-                                    {"avx2", demosaic::SpanVector8Avx2, SimdLevel::Avx2}});
+                                    {"avx2", demosaic::SpanVector8Avx2, SimdLevel::Avx2},
+                                    {"avx512", demosaic::SpanVector8Avx512, SimdLevel::Avx512}});
     const auto plainVariants = Variants({{"sse2", demosaic::SpanPlain8Sse2, SimdLevel::Sse2},
                                          {"ssse3", demosaic::SpanPlain8Ssse3, SimdLevel::Ssse3},
-                                         {"avx2", demosaic::SpanPlain8Avx2, SimdLevel::Avx2}});
+                                         {"avx2", demosaic::SpanPlain8Avx2, SimdLevel::Avx2},
+                                         {"avx512", demosaic::SpanPlain8Avx512, SimdLevel::Avx512}});
     std::mt19937 rng(1234);
     std::uniform_int_distribution<int> size(5, 150), gain(0, 200), bigGain(0, 400);
     for (int iteration = 0; iteration < 60; ++iteration) {
