@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <random>
+#include <vector>
 
 #include "connection/pipeline/FrameView.h"
 
@@ -113,6 +115,70 @@ TEST(FlatFieldFilter, WindowReachingPastTheMaskStopsAtItsEdge) {
     EXPECT_EQ(frame.Row(23)[49], 100 * 256 / 255);
     EXPECT_EQ(frame.Row(24)[49], 100);
     EXPECT_EQ(frame.Row(0)[50], 100);
+}
+
+// Every 8-bit combination of pixel, dark and white level against the
+// formula: frame row d, column l meets dark level d and white level l.
+TEST(FlatFieldFilter, EightBitMatchesTheFormulaForEveryLevel) {
+    CDibImage frame, dark, white;
+    for (CDibImage* image : {&frame, &dark, &white}) ASSERT_TRUE(image->Allocate(256, 256, 8));
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            dark.Row(y)[x] = static_cast<std::uint8_t>(y);
+            white.Row(y)[x] = static_cast<std::uint8_t>(x);
+        }
+    }
+    for (int p = 0; p < 256; ++p) {
+        std::memset(frame.Pixels(), p, frame.SizeBytes());
+        ApplyFlatField8(frame, dark, white, 0, 0, 0);
+        for (int d = 0; d < 256; ++d) {
+            for (int l = 0; l < 256; ++l) {
+                const int expected = d == l ? p : std::clamp(((p - d) * 256) / (l - d), 0, 255);
+                ASSERT_EQ(frame.Row(d)[l], expected) << "p " << p << " d " << d << " l " << l;
+            }
+        }
+    }
+}
+
+// 16-bit levels over the whole sample range, most of them close to the
+// places where the formula changes course (p near d or l, d near l).
+TEST(FlatFieldFilter, SixteenBitMatchesTheFormulaAcrossTheRange) {
+    CDibImage frame, dark, white;
+    for (CDibImage* image : {&frame, &dark, &white}) ASSERT_TRUE(image->Allocate(256, 256, 16));
+    auto p = ViewOf<std::uint16_t>(frame);
+    auto d = ViewOf<std::uint16_t>(dark);
+    auto l = ViewOf<std::uint16_t>(white);
+    std::mt19937 rng(16);
+    const auto near = [&rng](int base) {
+        return static_cast<std::uint16_t>(std::clamp(base + static_cast<int>(rng() % 9) - 4, 0, 0xFFFF));
+    };
+    for (int round = 0; round < 8; ++round) {
+        for (int y = 0; y < 256; ++y) {
+            for (int x = 0; x < 256; ++x) {
+                const auto a = static_cast<std::uint16_t>(rng() >> (rng() % 16));
+                const auto b = static_cast<std::uint16_t>(rng() >> (rng() % 16));
+                d.At(y, x) = a;
+                switch (rng() % 4) {
+                    case 0: l.At(y, x) = b; p.At(y, x) = static_cast<std::uint16_t>(rng()); break;
+                    case 1: l.At(y, x) = near(a); p.At(y, x) = near(a); break;
+                    case 2: l.At(y, x) = b; p.At(y, x) = near(b); break;
+                    default: l.At(y, x) = b; p.At(y, x) = near(a); break;
+                }
+            }
+        }
+        std::vector<std::uint16_t> before(p.samples, p.samples + p.Count());
+        ApplyFlatField16(frame, dark, white, 0, 0, 0);
+        for (int y = 0; y < 256; ++y) {
+            for (int x = 0; x < 256; ++x) {
+                const std::int64_t pv = before[static_cast<std::size_t>(y) * p.pitch + x];
+                const std::int64_t dv = d.At(y, x);
+                const std::int64_t lv = l.At(y, x);
+                const std::int64_t expected =
+                    dv >= lv ? pv : std::clamp<std::int64_t>((pv - dv) * 4096 / (lv - dv), 0, 4095) * 16;
+                ASSERT_EQ(p.At(y, x), expected) << "p " << pv << " d " << dv << " l " << lv;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -12,7 +12,8 @@ inline constexpr int kDefectThreshold8 = 30;
 inline constexpr int kDefectThreshold16 = 480;
 
 // frame: the raw frame, corrected in place. mark: the working map (same
-// sample size as the frame, at least as many samples). defectDark and
+// sample size as the frame, at least as many samples; afterwards it holds
+// 1 at each marked pixel, addressed like the frame). defectDark and
 // defectWhite: maps holding 1 for a defective pixel, addressed at the
 // pixel's own sample offset in the frame buffer. Maps too small for the
 // frame are not consulted; a mark map too small skips the filter.

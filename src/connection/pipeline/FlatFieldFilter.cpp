@@ -1,6 +1,7 @@
 #include "connection/pipeline/FlatFieldFilter.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "connection/pipeline/FrameView.h"
@@ -8,6 +9,40 @@
 namespace nodrix::pipeline {
 
 namespace {
+
+// ceil(2^24 / b) for b = 1..255: (a * kReciprocal8[b]) >> 16 is exactly
+// (a * 256) / b for 0 <= a < b (the rounding error stays below 1/256, too
+// small to reach the next multiple of 1/b), and a * kReciprocal8[b] fits in
+// 32 bits.
+constexpr auto kReciprocal8 = [] {
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t b = 1; b < 256; ++b) table[b] = ((1u << 24) + b - 1) / b;
+    return table;
+}();
+
+// (p - d) * 256 / (l - d) truncated, clamped to 0..255, for d != l. The
+// quotient is negative or 0 (so 0) unless p lies beyond d on the side of l,
+// and 256 or more (so 255) once p reaches l; in between it is a quotient
+// of small positive numbers.
+inline std::uint8_t Stretch8(std::uint32_t p, std::uint32_t d, std::uint32_t l) {
+    const bool rising = l > d;
+    const std::uint32_t span = rising ? l - d : d - l;
+    if (rising ? p <= d : p >= d) return 0;
+    const std::uint32_t offset = rising ? p - d : d - p;
+    if (offset >= span) return 255;
+    return static_cast<std::uint8_t>((offset * kReciprocal8[span]) >> 16);
+}
+
+// (p - d) * 4096 / (l - d) truncated, clamped to 0..4095, times 16, for
+// d < l. Only 0 < p - d < l - d needs a division, and then the dividend is
+// below 2^28: 32-bit arithmetic gives the same quotient as 64-bit.
+inline std::uint16_t Stretch16(std::uint32_t p, std::uint32_t d, std::uint32_t l) {
+    if (p <= d) return 0;
+    const std::uint32_t offset = p - d;
+    const std::uint32_t span = l - d;
+    if (offset >= span) return 4095 * 16;
+    return static_cast<std::uint16_t>(((offset << 12) / span) << 4);
+}
 
 // The frame rows and columns [first, last) whose reference pixel exists.
 struct Span {
@@ -56,8 +91,7 @@ void ApplyFlatField8(imaging::CDibImage& frame, const imaging::CDibImage& dark,
         frame, dark, white, horizontalStart, verticalStart, border,
         [](std::uint8_t p, std::uint8_t d, std::uint8_t l) -> std::uint8_t {
             if (d == l) return p;
-            const int value = ((p - d) * 256) / (l - d);
-            return static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+            return Stretch8(p, d, l);
         });
 }
 
@@ -68,9 +102,7 @@ void ApplyFlatField16(imaging::CDibImage& frame, const imaging::CDibImage& dark,
         frame, dark, white, horizontalStart, verticalStart, border,
         [](std::uint16_t p, std::uint16_t d, std::uint16_t l) -> std::uint16_t {
             if (d >= l) return p;
-            const std::int64_t value =
-                (static_cast<std::int64_t>(p) - d) * 4096 / (static_cast<std::int64_t>(l) - d);
-            return static_cast<std::uint16_t>(std::clamp<std::int64_t>(value, 0, 4095) * 16);
+            return Stretch16(p, d, l);
         });
 }
 
