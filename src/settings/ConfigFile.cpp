@@ -1,15 +1,10 @@
 #include "settings/ConfigFile.h"
 
-#include <cstdio>
-#include <memory>
+#include "files/CBinaryFile.h"
 
 namespace nodrix::settings {
 
 namespace {
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 std::int32_t Int32At(const std::uint8_t* bytes) {
     const std::uint32_t v = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
                             std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
@@ -19,16 +14,12 @@ std::int32_t Int32At(const std::uint8_t* bytes) {
 
 bool ReadConfigFile(const char* fileName, std::vector<ConfigPair>& pairs) {
     if (fileName == nullptr || fileName[0] == '\0') return false;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "rb"));
-    if (!file) return false;
+    files::CBinaryFile file;
+    if (!file.ReadWholeFile(fileName)) return false;
     std::vector<ConfigPair> read;
+    read.reserve(file.DataSize() / 8);
     std::uint8_t record[8];
-    for (;;) {
-        const std::size_t got = std::fread(record, 1, sizeof record, file.get());
-        if (got < sizeof record) {
-            if (std::ferror(file.get())) return false;
-            break;
-        }
+    while (file.Read(record, sizeof record)) {
         read.emplace_back(Int32At(record), Int32At(record + 4));
     }
     pairs = std::move(read);

@@ -1,0 +1,179 @@
+// The connection's side of the three property dialogs: the camera dialog
+// with acquisition stopped around it and the settings reloaded after OK;
+// the image and analog dialogs acting on the live blocks, which Cancel
+// puts back as they were.
+#include <atomic>
+
+#include "connection/CNodrix.h"
+#include "settings/CAnalogDlg.h"
+#include "settings/CCameraDlg.h"
+#include "settings/CImageDlg.h"
+#include "settings/DialogHost.h"
+
+namespace nodrix {
+
+namespace {
+
+// One dialog of each kind at a time in the process: a second request while
+// one is open (from another thread or handle) is refused.
+std::atomic<bool> cameraDialogOpen{false};
+std::atomic<bool> imageDialogOpen{false};
+std::atomic<bool> analogDialogOpen{false};
+
+class OpenDialogClaim {
+public:
+    explicit OpenDialogClaim(std::atomic<bool>& flag) : flag_(flag), owned_(!flag.exchange(true)) {}
+    ~OpenDialogClaim() {
+        if (owned_) flag_ = false;
+    }
+    OpenDialogClaim(const OpenDialogClaim&) = delete;
+    OpenDialogClaim& operator=(const OpenDialogClaim&) = delete;
+    bool Owned() const { return owned_; }
+
+private:
+    std::atomic<bool>& flag_;
+    bool owned_;
+};
+
+}  // namespace
+
+int CNodrix::SuspendAcquisition() {
+    const int mode = mode_.load();
+    if (mode == kPreviewing || mode == kCapturing) {
+        StopPreview();
+    } else if (mode == kTriggering) {
+        // Paused, not stopped: the trigger worker waits until the run flag
+        // is back to 1.
+        int running = 1;
+        runFlag_.compare_exchange_strong(running, 2);
+    }
+    return mode;
+}
+
+void CNodrix::ResumeAcquisition(int mode) {
+    if (mode == kPreviewing) {
+        StartPreview();
+    } else if (mode == kCapturing) {
+        Capture();
+    } else if (mode == kTriggering) {
+        int paused = 2;
+        runFlag_.compare_exchange_strong(paused, 1);
+    }
+}
+
+int CNodrix::SetCameraDlg(platform::WindowHandle parent) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    settings::DialogHost* host = settings::CurrentDialogHost();
+    if (host == nullptr) return PushError(NODRIX_ERROR_NOT_SUPPORTED), 0;
+    OpenDialogClaim claim(cameraDialogOpen);
+    if (!claim.Owned()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+
+    const int mode = SuspendAcquisition();
+    settings::CCameraDlg dialog(core_.get(), core_->GetCameraIndex(), core_->CanChangeWidth() != 0,
+                                core_->CanChangeHeight() != 0);
+    const int result = host->RunCameraDialog(parent, dialog);
+    if (result == settings::kDialogOk) {
+        LoadCaptureGeometry();
+        LoadConnectionValues();
+    }
+    ResumeAcquisition(mode);
+    if (result == settings::kDialogNotShown) return PushError(NODRIX_ERROR_WINDOW), 0;
+    return 1;
+}
+
+int CNodrix::SetImageDlg(platform::WindowHandle parent) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    settings::DialogHost* host = settings::CurrentDialogHost();
+    if (host == nullptr) return PushError(NODRIX_ERROR_NOT_SUPPORTED), 0;
+    OpenDialogClaim claim(imageDialogOpen);
+    if (!claim.Owned()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+
+    ImageParameters saved;
+    {
+        // A running worker writes the automatic stages' results between
+        // frames; the copy is taken between two frames too.
+        platform::LockGuard frame(frameLock_);
+        saved = imageParams_;
+    }
+    settings::CImageDlg dialog(&imageParams_, colorMode_);
+    const int result = host->RunImageDialog(parent, dialog, liveDialogs_);
+    if (result != settings::kDialogOk) {
+        // The worker reads the block once per frame: it is put back whole
+        // between two frames.
+        platform::LockGuard frame(frameLock_);
+        imageParams_ = saved;
+    }
+    if (result == settings::kDialogNotShown) return PushError(NODRIX_ERROR_WINDOW), 0;
+    return 1;
+}
+
+void CNodrix::RefreshCameraBlock() {
+    CNodrixU3T2Base& core = *core_;
+    CameraParameters& p = cameraParams_;
+    p.globalGain = core.GetGain();
+    p.green1Gain = core.GetGreen1Gain();
+    p.redGain = core.GetRedGain();
+    p.blueGain = core.GetBlueGain();
+    p.green2Gain = core.GetGreen2Gain();
+    p.exposure = core.GetExposureTenths();
+    if (core.HasExposureSeconds()) {
+        int ok = 0;
+        const double seconds = core.GetExposureSeconds(&ok);
+        if (ok) p.exposureSeconds = seconds;
+    }
+    p.mirrorV = core.GetMirrorV();
+    p.mirrorH = core.GetMirrorH();
+}
+
+int CNodrix::SetAnalogDlg(platform::WindowHandle parent) {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    settings::DialogHost* host = settings::CurrentDialogHost();
+    if (host == nullptr) return PushError(NODRIX_ERROR_NOT_SUPPORTED), 0;
+    OpenDialogClaim claim(analogDialogOpen);
+    if (!claim.Owned()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+
+    CNodrixU3T2Base& core = *core_;
+    CameraParameters& p = cameraParams_;
+    CameraParameters saved;
+    std::int32_t savedBayerMode = 0;
+    {
+        platform::LockGuard frame(frameLock_);
+        RefreshCameraBlock();
+        saved = p;
+        savedBayerMode = imageParams_.bayerMode;
+    }
+
+    settings::CAnalogDlg dialog(core_.get(), &cameraParams_, &imageParams_.bayerMode);
+    const int result = host->RunAnalogDialog(parent, dialog, liveDialogs_);
+    if (result != settings::kDialogOk) {
+        platform::LockGuard frame(frameLock_);
+        core.SetGain(saved.globalGain);
+        core.SetGreen1Gain(saved.green1Gain);
+        core.SetRedGain(saved.redGain);
+        core.SetBlueGain(saved.blueGain);
+        core.SetGreen2Gain(saved.green2Gain);
+        if (core.HasExposureSeconds()) {
+            core.SetExposureSeconds(saved.exposureSeconds);
+        } else {
+            core.SetExposure(saved.exposure);
+        }
+        core.SetMirrorV(saved.mirrorV);
+        core.SetMirrorH(saved.mirrorH);
+        // The dialog also sent these to the camera; put back what it changed
+        // so that the camera and the restored block agree.
+        if (p.blackLevel != saved.blackLevel && core.HasBlackLevel()) {
+            core.SetBlackLevel(saved.blackLevel);
+        }
+        if (p.gainMode != saved.gainMode && core.HasGainMode()) core.SetGainMode(saved.gainMode);
+        if (p.shortExposure != saved.shortExposure && core.HasShortExposure()) {
+            core.SetShortExposure(saved.shortExposure);
+        }
+        if (p.peltier != saved.peltier && core.HasPeltier()) core.SetPeltier(saved.peltier);
+        p = saved;
+        imageParams_.bayerMode = savedBayerMode;
+    }
+    if (result == settings::kDialogNotShown) return PushError(NODRIX_ERROR_WINDOW), 0;
+    return 1;
+}
+
+}  // namespace nodrix

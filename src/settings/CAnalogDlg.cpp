@@ -1,0 +1,254 @@
+#include "settings/CAnalogDlg.h"
+
+#include "core/CNodrixU3T2Base.h"
+#include "settings/DialogIds.h"
+#include "settings/EditNumbers.h"
+#include "settings/ExposureUnits.h"
+
+namespace nodrix::settings {
+
+namespace {
+
+// Trackbar page size: an eighth of the range.
+TrackbarGroup MakeGroup(int trackbar, int upDown, int edit, int minimum, int maximum, bool enabled) {
+    TrackbarGroup g;
+    g.trackbar = trackbar;
+    g.upDown = upDown;
+    g.edit = edit;
+    g.minimum = minimum;
+    g.maximum = maximum;
+    g.pageSize = (maximum - minimum) / 8;
+    if (g.pageSize < 1) g.pageSize = 1;
+    g.enabled = enabled;
+    return g;
+}
+
+}  // namespace
+
+CAnalogPage::CAnalogPage(CNodrixU3T2Base* core, CameraParameters* block, bool colorPage)
+    : core_(core), block_(block), colorPage_(colorPage) {}
+
+void CAnalogPage::Initialise() {
+    CNodrixU3T2Base& core = *core_;
+    const int colorMin = core.GetColorGainMin();
+    const int colorMax = core.GetColorGainMax();
+    groups_[kGlobalGain] =
+        MakeGroup(IDC_GAIN_BAR, IDC_GAIN_SPIN, IDC_GAIN_EDIT, core.GetGainMin(), core.GetGainMax(), true);
+    groups_[kGreen1Gain] = MakeGroup(IDC_G1_BAR, IDC_G1_SPIN, IDC_G1_EDIT, colorMin, colorMax, false);
+    groups_[kRedGain] = MakeGroup(IDC_R_BAR, IDC_R_SPIN, IDC_R_EDIT, colorMin, colorMax, false);
+    groups_[kBlueGain] = MakeGroup(IDC_B_BAR, IDC_B_SPIN, IDC_B_EDIT, colorMin, colorMax, false);
+    groups_[kGreen2Gain] = MakeGroup(IDC_G2_BAR, IDC_G2_SPIN, IDC_G2_EDIT, colorMin, colorMax, false);
+    groups_[kExposure] = MakeGroup(IDC_EXPOSURE_BAR, IDC_EXPOSURE_SPIN, IDC_EXPOSURE_EDIT,
+                                   core.GetExposureTenthsMin(), core.GetExposureTenthsMax(), true);
+
+    secondsShown_ = core.HasExposureSeconds() != 0;
+    units_.clear();
+    if (secondsShown_) {
+        const double minimum = core.GetExposureSecondsMin();
+        const double maximum = core.GetExposureSecondsMax();
+        for (int unit = UnitFor(minimum); unit <= UnitFor(maximum); ++unit) units_.push_back(unit);
+        rangeText_ = RangeLabel(minimum, maximum);
+        int ok = 0;
+        const double seconds = core.GetExposureSeconds(&ok);
+        ShowSeconds(ok ? seconds : block_->exposureSeconds);
+    }
+
+    blackLevelShown_ = !colorPage_ && core.HasBlackLevel() != 0;
+    if (blackLevelShown_) {
+        groups_[kBlackLevel] = MakeGroup(IDC_BLACK_BAR, IDC_BLACK_SPIN, IDC_BLACK_EDIT,
+                                         core.GetBlackLevelMin(), core.GetBlackLevelMax(), true);
+    }
+    peltierShown_ = !colorPage_ && core.HasPeltier() != 0;
+    shortExposureShown_ = !colorPage_ && core.HasShortExposure() != 0;
+    gainModeShown_ = false;
+    if (!colorPage_ && core.HasGainMode() != 0) {
+        const int mode = core.GetGainMode();
+        gainModeShown_ = mode != -1;
+        if (gainModeShown_) block_->gainMode = mode;
+    }
+    initialised = true;
+}
+
+bool CAnalogPage::GroupShown(int group) const {
+    switch (group) {
+        case kGreen1Gain:
+        case kRedGain:
+        case kBlueGain:
+        case kGreen2Gain: return colorPage_;
+        case kExposure: return !secondsShown_;
+        case kBlackLevel: return blackLevelShown_;
+        default: return true;
+    }
+}
+
+int CAnalogPage::GroupOfControl(int id) const {
+    for (int i = 0; i < kGroupCount; ++i) {
+        const TrackbarGroup& g = groups_[i];
+        if (g.edit != 0 && (id == g.trackbar || id == g.edit || id == g.upDown)) return i;
+    }
+    return -1;
+}
+
+int CAnalogPage::Value(int group) const {
+    const CameraParameters& b = *block_;
+    switch (group) {
+        case kGlobalGain: return b.globalGain;
+        case kGreen1Gain: return b.green1Gain;
+        case kRedGain: return b.redGain;
+        case kBlueGain: return b.blueGain;
+        case kGreen2Gain: return b.green2Gain;
+        case kExposure: return b.exposure;
+        case kBlackLevel: return b.blackLevel;
+        default: return 0;
+    }
+}
+
+std::string CAnalogPage::MillisecondsText() const { return MillisecondsLabel(block_->exposure); }
+
+int CAnalogPage::EditGroup(int group, const std::string& text) {
+    return SetGroupValue(group, ParseSignedEdit(text));
+}
+
+int CAnalogPage::SetGroupValue(int group, int value) {
+    if (group < 0 || group >= kGroupCount) return 0;
+    const int v = groups_[group].Clamp(value);
+    CNodrixU3T2Base& core = *core_;
+    CameraParameters& b = *block_;
+    switch (group) {
+        case kGlobalGain: b.globalGain = v; core.SetGain(v); break;
+        case kGreen1Gain: b.green1Gain = v; core.SetGreen1Gain(v); break;
+        case kRedGain: b.redGain = v; core.SetRedGain(v); break;
+        case kBlueGain: b.blueGain = v; core.SetBlueGain(v); break;
+        case kGreen2Gain: b.green2Gain = v; core.SetGreen2Gain(v); break;
+        case kExposure:
+            b.exposure = v;
+            core.SetExposure(v);
+            ReadBackExposure();
+            if (secondsShown_) ShowSeconds(b.exposureSeconds);
+            break;
+        case kBlackLevel: b.blackLevel = v; core.SetBlackLevel(v); break;
+        default: break;
+    }
+    return v;
+}
+
+void CAnalogPage::ReadBackExposure() {
+    CNodrixU3T2Base& core = *core_;
+    int ok = 0;
+    const int tenths = core.GetExposureTenths(&ok);
+    if (ok) block_->exposure = tenths;
+    if (core.HasExposureSeconds()) {
+        const double seconds = core.GetExposureSeconds(&ok);
+        if (ok) block_->exposureSeconds = seconds;
+    }
+}
+
+void CAnalogPage::ShowSeconds(double seconds) {
+    if (units_.empty()) return;
+    const int unit = UnitFor(seconds);
+    unitSelection_ = 0;
+    for (std::size_t i = 0; i < units_.size(); ++i) {
+        if (units_[i] == unit) unitSelection_ = static_cast<int>(i);
+    }
+    // A value outside the offered units is shown in the nearest one.
+    if (unit > units_.back()) unitSelection_ = static_cast<int>(units_.size()) - 1;
+    secondsText_ = FormatInUnit(InUnit(seconds, units_[unitSelection_]));
+}
+
+void CAnalogPage::EditSeconds(const std::string& text) {
+    if (units_.empty()) return;
+    const double seconds = SecondsFrom(ParseDecimalEdit(text), units_[unitSelection_]);
+    secondsText_ = text;
+    CNodrixU3T2Base& core = *core_;
+    if (core.SetExposureSeconds(seconds)) {
+        block_->exposureSeconds = seconds;
+        int ok = 0;
+        const int tenths = core.GetExposureTenths(&ok);
+        if (ok) block_->exposure = tenths;
+    } else {
+        // The camera kept its exposure: the block keeps what it reads back.
+        ReadBackExposure();
+    }
+}
+
+void CAnalogPage::SelectUnit(int entry) {
+    if (entry < 0 || entry >= static_cast<int>(units_.size())) return;
+    unitSelection_ = entry;
+    int ok = 0;
+    double seconds = core_->GetExposureSeconds(&ok);
+    if (!ok) seconds = block_->exposureSeconds;
+    secondsText_ = FormatInUnit(InUnit(seconds, units_[entry]));
+}
+
+void CAnalogPage::SetMirrorV(bool on) {
+    core_->SetMirrorV(on ? 1 : 0);
+    block_->mirrorV = on ? 1 : 0;
+}
+
+void CAnalogPage::SetMirrorH(bool on) {
+    core_->SetMirrorH(on ? 1 : 0);
+    block_->mirrorH = on ? 1 : 0;
+}
+
+void CAnalogPage::SetPeltier(bool on) {
+    core_->SetPeltier(on ? 1 : 0);
+    block_->peltier = on ? 1 : 0;
+}
+
+void CAnalogPage::SetShortExposure(bool on) {
+    core_->SetShortExposure(on ? 1 : 0);
+    block_->shortExposure = on ? 1 : 0;
+}
+
+void CAnalogPage::SelectGainMode(int entry) {
+    if (entry != 0 && entry != 1) return;
+    core_->SetGainMode(entry);
+    block_->gainMode = entry;
+}
+
+void CAnalogPage::SetIrisGain(bool checked) { block_->autoIris = checked ? 2 : 0; }
+
+void CAnalogPage::SetIrisExposure(bool checked) { block_->autoIris = checked ? 1 : 0; }
+
+void CAnalogPage::Defaults() {
+    CNodrixU3T2Base& core = *core_;
+    CameraParameters& b = *block_;
+    b.globalGain = core.GetGainDefault();
+    core.SetGain(b.globalGain);
+    const int colorGain = core.GetColorGainDefault();
+    b.green1Gain = b.redGain = b.blueGain = b.green2Gain = colorGain;
+    core.SetGreen1Gain(colorGain);
+    core.SetRedGain(colorGain);
+    core.SetBlueGain(colorGain);
+    core.SetGreen2Gain(colorGain);
+    if (core.HasExposureSeconds()) {
+        b.exposureSeconds = core.GetExposureSecondsDefault();
+        core.SetExposureSeconds(b.exposureSeconds);
+        ReadBackExposure();
+        ShowSeconds(b.exposureSeconds);
+    } else {
+        b.exposure = core.GetExposureTenthsDefault();
+        core.SetExposure(b.exposure);
+    }
+    if (core.HasBlackLevel()) {
+        b.blackLevel = core.GetBlackLevelDefault();
+        core.SetBlackLevel(b.blackLevel);
+    }
+    if (core.HasPeltier()) {
+        b.peltier = 1;
+        core.SetPeltier(1);
+    }
+    if (core.HasShortExposure()) {
+        b.shortExposure = 0;
+        core.SetShortExposure(0);
+    }
+    if (core.HasGainMode()) {
+        b.gainMode = 0;
+        core.SetGainMode(0);
+    }
+}
+
+CAnalogDlg::CAnalogDlg(CNodrixU3T2Base* core, CameraParameters* block, std::int32_t* bayerMode)
+    : bayerMode_(bayerMode), page_(core, block, core->SupportsColorOutput() != 0) {}
+
+}  // namespace nodrix::settings
