@@ -112,6 +112,7 @@ int CNodrix::StopPreview() {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     runFlag_ = 0;
+    workerStop_.Set();
     {
         // A trigger worker starts each transfer under the frame lock and
         // looks at the run flag first, so none starts after this stop.
@@ -134,14 +135,8 @@ void CNodrix::JoinWorkers() {
         worker_.reset();
     }
     recording_ = 0;
-    if (recorderEnded_) {
-        recorderEnded_->Wait(platform::kInfinite);
-        recorderEnded_.reset();
-    }
-    if (recorder_) {
-        recorder_->Join();
-        recorder_.reset();
-    }
+    // The recording thread finishes its file before it ends.
+    ReapRecorder();
 }
 
 std::vector<std::pair<std::int32_t, std::int32_t>> CNodrix::ConfigPairs() const {

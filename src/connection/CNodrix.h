@@ -14,12 +14,14 @@
 #include "connection/ConnectionBlocks.h"
 #include "connection/CoreLink.h"
 #include "connection/DeviceNotification.h"
+#include "files/CAviWriter.h"
 #include "imaging/CDibImage.h"
 #include "imaging/ProcessorFeatures.h"
 #include "platform/Event.h"
 #include "platform/RecursiveLock.h"
 #include "platform/Thread.h"
 #include "platform/WindowMessages.h"
+#include "settings/LiveDialogs.h"
 
 namespace nodrix {
 
@@ -161,6 +163,8 @@ public:
     int DeviceNumber() const { return deviceNumber_; }
     int AcquisitionMode() const { return mode_.load(); }
     const FrameInfo* FrameInfoRecord() const { return &frameInfo_; }
+    // Whether a recording runs; cleared once its file is complete.
+    bool Recording() const { return recording_.load() != 0; }
     std::vector<std::pair<std::int32_t, std::int32_t>> ConfigPairs() const;
     const imaging::ProcessorFeatures& Processor() const { return processor_; }
 
@@ -193,6 +197,12 @@ private:
     // Releases the preview window's device context, destroys the window and
     // unregisters its class.
     void DestroyPreviewWindow();
+    // The acquisition mode the camera dialog stopped or paused, and its
+    // restart afterwards.
+    int SuspendAcquisition();
+    void ResumeAcquisition(int mode);
+    // The analog dialog starts from what the camera holds now.
+    void RefreshCameraBlock();
     // Operations whose camera side is not built in yet.
     int NoCamera();
 
@@ -221,6 +231,14 @@ private:
     bool OpenPreviewWindow();
     int StartPreviewWithWindow();
 
+    // --- Recording (CNodrixRecording.cpp) -----------------------------------
+    // Joins a recording thread that has ended by itself.
+    void ReapRecorder();
+    void RecorderMain();
+    // Finishes the file with the rate measured over the frames recorded
+    // between the two times; false when the file could not be completed.
+    bool FinishRecording(std::uint32_t firstFrameTime, std::uint32_t lastFrameTime);
+
     // --- Preview window (CNodrixPreview.cpp) --------------------------------
     bool PreviewWindowWanted() const;
     platform::WindowHandle CreatePreviewWindow(platform::WindowHandle parent, const int* placement);
@@ -244,9 +262,10 @@ private:
 
     CaptureGeometry geometry_;
     ImageParameters imageParams_;
-    void* imageDialog_ = nullptr;  // open image dialog, not owned
     CameraParameters cameraParams_;
-    void* analogDialog_ = nullptr;  // open analog dialog, not owned
+    // The open image and analog dialogs, told of the automatic stages'
+    // changes by the conversion.
+    settings::LiveDialogs liveDialogs_;
     int realExposureUs_ = 0;
 
     platform::RecursiveLock frameLock_;
@@ -266,9 +285,19 @@ private:
     std::atomic<int> runFlag_{0};  // 0 stop, 1 run, 2 paused
     std::unique_ptr<platform::Thread> worker_;
     std::unique_ptr<platform::Event> workerEnded_;
+    // Set by a stop: ends the worker's waits between frames (the wait time,
+    // the trigger worker's exposure wait) at once.
+    platform::Event workerStop_{platform::EventReset::Manual, false};
     std::atomic<int> recording_{0};
     std::unique_ptr<platform::Thread> recorder_;
     std::unique_ptr<platform::Event> recorderEnded_;
+    // Set by the preview worker after each converted frame, taken by the
+    // recording thread.
+    std::atomic<int> newFrame_{0};
+    // Length of the running recording from its first frame; set before its
+    // thread starts.
+    std::uint32_t recordDurationMs_ = 0;
+    files::CAviWriter aviWriter_;
 
     platform::WindowHandle recipient_ = 0;
     platform::WindowHandle callbackWindow_ = 0;

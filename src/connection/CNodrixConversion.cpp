@@ -34,6 +34,7 @@ void CNodrix::Convert() {
     context.features = &processor_;
     context.core = core_.get();
     context.maskLock = &maskLock_;
+    context.dialogs = &liveDialogs_;
     pipeline::ConvertFrame(context);
 }
 

@@ -252,10 +252,12 @@ TEST_F(Exports, WideNamesThatDoNotFitTheNarrowBufferAreErrorTwelve) {
     EXPECT_EQ(Nodrix_GetLastError(handle_), 12);
     EXPECT_EQ(Nodrix_GetLastError(handle_), 0);
     // 1023 characters and the terminator fit exactly: the narrow form runs
-    // (and refuses for its own reasons, not with 12).
+    // and fails for its own reason (no camera to record from) before it
+    // reports that the recording could not start.
     const auto fits = WideText(1023, 'a');
-    Nodrix_RecordW(handle_, fits.data(), 100, 0);
-    EXPECT_NE(Nodrix_GetLastError(handle_), 12);
+    EXPECT_EQ(Nodrix_RecordW(handle_, fits.data(), 100, 0), 0);
+    EXPECT_EQ(Nodrix_GetLastError(handle_), 12);
+    EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_NOT_PRESENT);
 }
 
 TEST_F(Exports, RecordRefusesAnEmptyName) {

@@ -6,6 +6,7 @@
 #include "ErrorText.h"
 #include "NodrixSdk.h"
 #include "Pgm.h"
+#include "StillKind.h"
 #include "ToolPlatform.h"
 
 namespace nodrix_tool {
@@ -59,8 +60,8 @@ int Info(Session& session, const Options&) {
 
 int Snap(Session& session, const Options& options) {
     const int handle = session.Handle();
-    // PGM holds grey images: the configured grey format unless one is asked
-    // for, 8 bits instead of a colour format.
+    // This camera's frames are grey: the configured grey format unless one
+    // is asked for, 8 bits instead of a colour format.
     const int current = Nodrix_GetColorMode(handle);
     int bits = options.bits;
     if (bits == 0) bits = current == 16 ? 16 : 8;
@@ -81,7 +82,16 @@ int Snap(Session& session, const Options& options) {
     if (!Nodrix_SnapShot(handle, frame.data(), static_cast<int>(frame.size()), 1)) {
         return Fail(session, "taking a snapshot");
     }
-    if (!WritePgm(options.out, frame.data(), width, height, stride, bits)) {
+    const int kind = StillKindFor(options.out, options.quality);
+    if (kind != kPgmFile) {
+        // The SDK saves the frame it has just converted.
+        if (!Nodrix_SaveImage(handle, options.out.c_str(), kind)) {
+            const int code = Nodrix_GetLastError(handle);
+            std::fprintf(stderr, "nodrix: could not write %s%s%s\n", options.out.c_str(),
+                         code != 0 ? ": " : "", code != 0 ? ErrorText(code) : "");
+            return 1;
+        }
+    } else if (!WritePgm(options.out, frame.data(), width, height, stride, bits)) {
         std::fprintf(stderr, "nodrix: could not write %s\n", options.out.c_str());
         return 1;
     }

@@ -12,6 +12,7 @@ struct Options {
     int gain = 0;
     bool haveGain = false;
     double seconds = 3.0;
+    int quality = 100;  // JPEG quality of snap: 100, 70 or 20
 };
 
 // An SDK connection with a camera, released at the end.
@@ -45,5 +46,6 @@ int List(Session& session, const Options& options);
 int Info(Session& session, const Options& options);
 int Snap(Session& session, const Options& options);
 int Stream(Session& session, const Options& options);
+int Record(Session& session, const Options& options);
 
 }  // namespace nodrix_tool

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "StillKind.h"
 #include "NodrixSdk.h"
 
 namespace {
@@ -18,11 +19,16 @@ void Usage(std::FILE* out) {
                  "  list                      the cameras found\n"
                  "  info                      camera information, serial number, temperature,\n"
                  "                            exposure and gain ranges\n"
-                 "  snap --out FILE           one frame, written as a binary PGM file\n"
-                 "       [--bits 8|16] [--exposure-ms MS] [--gain VALUE]\n"
-                 "                            (default: the grey format of the settings)\n"
+                 "  snap --out FILE           one frame, written as the file's extension says:\n"
+                 "                            .pgm (binary PGM), .bmp, .png, .tif, .jpg or .raw\n"
+                 "       [--bits 8|16] [--exposure-ms MS] [--gain VALUE] [--quality 100|70|20]\n"
+                 "                            (default: the grey format of the settings;\n"
+                 "                            JPEG quality 100)\n"
                  "  stream [--seconds N]      a preview for N seconds (default 3): frames\n"
                  "                            received and the measured frame rate\n"
+                 "  record --out FILE.avi     an AVI file of the preview for N seconds\n"
+                 "       [--seconds N] [--bits 8|16] [--exposure-ms MS]\n"
+                 "                            (default 3 s, the grey format of the settings)\n"
                  "  help                      this text\n"
                  "\n"
                  "With no camera attached the tool uses the emulated camera\n"
@@ -57,6 +63,8 @@ bool ParseOptions(int argc, char** argv, nodrix_tool::Options* options) {
         } else if (name == "--gain") {
             options->gain = static_cast<int>(number);
             options->haveGain = true;
+        } else if (name == "--quality") {
+            options->quality = static_cast<int>(number);
         } else if (name == "--seconds") {
             options->seconds = number;
         } else {
@@ -84,6 +92,7 @@ int main(int argc, char** argv) {
     if (command == "info") run = nodrix_tool::Info;
     if (command == "snap") run = nodrix_tool::Snap;
     if (command == "stream") run = nodrix_tool::Stream;
+    if (command == "record") run = nodrix_tool::Record;
     if (run == nullptr) {
         std::fprintf(stderr, "nodrix: unknown command '%s'\n\n", command.c_str());
         Usage(stderr);
@@ -91,6 +100,17 @@ int main(int argc, char** argv) {
     }
     if (command == "snap" && options.out.empty()) {
         std::fprintf(stderr, "nodrix: snap needs --out FILE\n");
+        return 2;
+    }
+    if (command == "snap" && nodrix_tool::StillKindFor(options.out, options.quality) ==
+                                 nodrix_tool::kUnknownFile) {
+        std::fprintf(stderr,
+                     "nodrix: snap writes .pgm, .bmp, .png, .tif, .jpg (quality 100, 70 or 20) "
+                     "or .raw files\n");
+        return 2;
+    }
+    if (command == "record" && options.out.empty()) {
+        std::fprintf(stderr, "nodrix: record needs --out FILE.avi\n");
         return 2;
     }
     if (options.bits != 0 && options.bits != 8 && options.bits != 16) {

@@ -12,6 +12,7 @@
 #include "connection/pipeline/ToneSteps.h"
 #include "core/CNodrixU3T2Base.h"
 #include "imaging/ConversionKernels.h"
+#include "settings/LiveDialogs.h"
 
 namespace nodrix::pipeline {
 
@@ -46,6 +47,7 @@ void RunAutoExposure(PipelineContext& c, CDibImage& raw) {
         core.SetGain(gain);
         camera.globalGain = camera.redGain = camera.green1Gain = camera.green2Gain =
             camera.blueGain = gain;
+        if (c.dialogs != nullptr) c.dialogs->GainCorrected(gain);
         return;
     }
     const int exposure = CorrectedExposure(core.GetExposureTenths(), factor,
@@ -57,6 +59,7 @@ void RunAutoExposure(PipelineContext& c, CDibImage& raw) {
         const double seconds = core.GetExposureSeconds(&ok);
         if (ok) camera.exposureSeconds = seconds;
     }
+    if (c.dialogs != nullptr) c.dialogs->ExposureCorrected(exposure);
 }
 
 // --- Mask and dot filters ----------------------------------------------------
@@ -123,6 +126,7 @@ void MeasureWhiteBalance(PipelineContext& c, CDibImage& raw, imaging::DemosaicPa
     if (p.whiteBalanceWord1 != 0 && p.whiteBalanceWord2 != 0) {
         p.autoWhiteBalance = p.whiteBalanceWord1 = p.whiteBalanceWord2 = 0;
     }
+    if (c.dialogs != nullptr) c.dialogs->ImageParametersMeasured();
 }
 
 // Demosaics raw into colour with the interior kernel, then the border.
@@ -156,6 +160,7 @@ void RunGreyCorrection(PipelineContext& c, CDibImage& raw) {
             std::copy(std::begin(params.gains), std::end(params.gains), p.greyGain);
             std::copy(std::begin(params.offsets), std::end(params.offsets), p.greyOffset);
             --p.autoGreyGain;
+            if (c.dialogs != nullptr) c.dialogs->ImageParametersMeasured();
         }
         const std::array<int, 4> gains{params.gains[0], params.gains[1], params.gains[2],
                                        params.gains[3]};

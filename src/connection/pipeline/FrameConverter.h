@@ -15,6 +15,9 @@
 namespace nodrix {
 class CNodrixU3T2Base;
 }
+namespace nodrix::settings {
+class LiveDialogs;
+}
 
 namespace nodrix::pipeline {
 
@@ -53,6 +56,8 @@ struct PipelineContext {
     const imaging::ProcessorFeatures* features = nullptr;  // null: the plain kernels
     CNodrixU3T2Base* core = nullptr;  // null: no automatic exposure, no hardware flips
     platform::RecursiveLock* maskLock = nullptr;
+    // Open dialogs told of the automatic stages' changes; may be null.
+    settings::LiveDialogs* dialogs = nullptr;
 };
 
 // The raw frame buffer of a colour mode: raw16 for modes 1, 4, 5.
