@@ -111,10 +111,12 @@ SimdLevel DetectSimdLevel() {
     if (!(r.ecx & (1u << 9))) return SimdLevel::Sse2;
     if (!(r.ecx & (1u << 19))) return SimdLevel::Ssse3;
     // AVX2 needs the processor's bit and an operating system that saves the
-    // 256-bit registers.
+    // 256-bit registers. Every processor with AVX2 also has the fused
+    // multiply-add (ECX 12), which some of the level's runs use.
     const bool osxsave = (r.ecx & (1u << 27)) != 0;
     const bool avx = (r.ecx & (1u << 28)) != 0;
-    if (!osxsave || !avx || MaxLeaf(0) < 7) return SimdLevel::Sse41;
+    const bool fma = (r.ecx & (1u << 12)) != 0;
+    if (!osxsave || !avx || !fma || MaxLeaf(0) < 7) return SimdLevel::Sse41;
     if ((ReadXcr0() & 0x6) != 0x6) return SimdLevel::Sse41;
     const std::uint64_t xcr0 = ReadXcr0();
     Cpuid(7, 0, r);

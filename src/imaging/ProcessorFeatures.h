@@ -35,7 +35,8 @@ struct ProcessorFeatures {
 ProcessorFeatures DetectProcessorFeatures();
 
 // Instruction-set levels of the vectorised kernels, in rising order.
-// Avx512 means AVX-512 F, BW, VL and VBMI (byte permutes).
+// Avx2 includes the fused multiply-add; Avx512 means AVX-512 F, BW, VL and
+// VBMI (byte permutes).
 enum class SimdLevel { None = 0, Sse2 = 1, Ssse3 = 2, Sse41 = 3, Avx2 = 4, Avx512 = 5 };
 
 // The highest level this processor and operating system support.

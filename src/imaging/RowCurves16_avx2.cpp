@@ -1,36 +1,13 @@
-// The 16-bit curve runs of RowKernels.h for processors with AVX2: eight
-// samples widened to 32-bit lanes at a time, the results packed back with
-// unsigned saturation (which is the limit to 0..65535).
+// The 16-bit curve runs of RowKernels.h for processors with AVX2.
 
 #include <immintrin.h>
 
+#include "imaging/RowCurves16Avx2Run.h"
 #include "imaging/RowKernels.h"
 
 namespace nodrix::imaging::rows {
 
 namespace {
-
-inline __m256i Widen(const std::uint8_t* p) {
-    return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-}
-
-// eight maps eight samples in 32-bit lanes to eight results, any of which
-// may lie outside 0..65535 as long as it fits in 32 bits.
-template <typename Eight>
-int Run(const std::uint8_t* src, std::uint8_t* dst, int count, bool keepFourth, Eight eight) {
-    // The fourth 16-bit sample of every 64-bit pixel.
-    const __m256i fourth = _mm256_set1_epi64x(static_cast<long long>(0xFFFF000000000000ull));
-    int done = 0;
-    for (; done + 16 <= count; done += 16) {
-        const __m256i a = eight(Widen(src + 2 * done));
-        const __m256i b = eight(Widen(src + 2 * done + 16));
-        __m256i r = _mm256_permute4x64_epi64(_mm256_packus_epi32(a, b), 0xD8);
-        __m256i* out = reinterpret_cast<__m256i*>(dst + 2 * done);
-        if (keepFourth) r = _mm256_blendv_epi8(r, _mm256_loadu_si256(out), fourth);
-        _mm256_storeu_si256(out, r);
-    }
-    return done;
-}
 
 int Scale16(const Curve16& curve, const std::uint8_t* src, std::uint8_t* dst, int count,
             bool keepFourth) {
@@ -72,6 +49,7 @@ void SetAvx2Curves16(RowSet& rows) {
     rows.scale16 = Scale16;
     rows.line16 = Line16;
     rows.lookup16 = Lookup16;
+    SetFmaCurves16(rows);
 }
 
 }  // namespace nodrix::imaging::rows

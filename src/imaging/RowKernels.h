@@ -115,6 +115,8 @@ struct RowSet {
 RowSet Avx2Rows();
 // The 16-bit curve runs of each level.
 void SetAvx2Curves16(RowSet& rows);
+// The runs of the AVX2 level that fuse a multiply and an add.
+void SetFmaCurves16(RowSet& rows);
 void SetAvx512Curves16(RowSet& rows);
 // The sharpening rows.
 void SetAvx2SharpenRows(RowSet& rows);

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "imaging/CDibImage.h"
+#include "imaging/ProcessorFeatures.h"
+#include "imaging/RowKernels.h"
 #include "imaging/ToneKernels.h"
 #include "tests/imaging/ImageFixtures.h"
 
@@ -317,6 +319,20 @@ TEST(ToneCurves, SixteenBitRunsMatchTheirTables) {
                               fourth[static_cast<std::size_t>(r * colour.Width() + c)]);
                 }
         }
+    }
+}
+
+// From the AVX2 level on, every contrast line whose products fit the 32-bit
+// lanes is computed in single precision (one float slope, or two fused);
+// none is left to the slower double-precision product.
+TEST(ToneCurves, ContrastLinesStayInSinglePrecision) {
+    if (ActiveSimdLevel() < SimdLevel::Avx2) GTEST_SKIP() << "no single-precision runs";
+    const rows::RowSet& vector = rows::ActiveRows();
+    for (int value = -127; value <= 127; ++value) {
+        if (value * 256 >= 32513) continue;
+        const ComputedCurve16* line = ContrastLine16(value);
+        ASSERT_NE(line, nullptr) << value;
+        EXPECT_TRUE(line->run == vector.scale16 || line->run == vector.split16) << value;
     }
 }
 
