@@ -1,6 +1,7 @@
 // The DLL's export table as a program that loads it sees it: a 32-bit i386
-// DLL exporting exactly the documented functions under plain names, aliases
-// sharing one body, and importing nothing but Windows system DLLs.
+// DLL (a PE32+ x86-64 one in the 64-bit test build) exporting exactly the
+// documented functions under plain names, aliases sharing one body, and
+// importing nothing but Windows system DLLs.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -21,6 +22,7 @@ namespace {
 
 constexpr char kDllName[] = "NodrixSdk_T520_USB3.dll";
 constexpr uint16_t kMachineI386 = 0x014C;
+constexpr uint16_t kMachineAmd64 = 0x8664;
 constexpr uint16_t kFileExecutable = 0x0002;
 constexpr uint16_t kFile32BitMachine = 0x0100;
 constexpr uint16_t kFileDll = 0x2000;
@@ -93,12 +95,18 @@ std::string* ExportTable::path_ = nullptr;
 PeImage* ExportTable::image_ = nullptr;
 std::string* ExportTable::error_ = nullptr;
 
-TEST_F(ExportTable, IsA32BitDllForI386) {
+TEST_F(ExportTable, IsADllForTheBuildsMachine) {
+#ifdef _WIN64
+    EXPECT_EQ(image_->machine, kMachineAmd64);
+    EXPECT_EQ(image_->optionalMagic, 0x020B);
+    EXPECT_FALSE(image_->characteristics & kFile32BitMachine);
+#else
     EXPECT_EQ(image_->machine, kMachineI386);
     EXPECT_EQ(image_->optionalMagic, 0x010B);
+    EXPECT_TRUE(image_->characteristics & kFile32BitMachine);
+#endif
     EXPECT_TRUE(image_->characteristics & kFileDll);
     EXPECT_TRUE(image_->characteristics & kFileExecutable);
-    EXPECT_TRUE(image_->characteristics & kFile32BitMachine);
     EXPECT_EQ(image_->exportDllName, kDllName);
 }
 

@@ -15,6 +15,11 @@ constexpr size_t kDelayDescriptorSize = 32;
 constexpr uint16_t kPe32Magic = 0x010B;
 constexpr size_t kPe32DataDirectoryOffset = 96;
 constexpr size_t kPe32RvaCountOffset = 92;
+// PE32+ (64-bit images): the image base and the stack and heap sizes are
+// 8 bytes wide and there is no base of data, so the tail moves by 16.
+constexpr uint16_t kPe32PlusMagic = 0x020B;
+constexpr size_t kPe32PlusDataDirectoryOffset = 112;
+constexpr size_t kPe32PlusRvaCountOffset = 108;
 constexpr uint32_t kExportDirectory = 0;
 constexpr uint32_t kImportDirectory = 1;
 constexpr uint32_t kDelayImportDirectory = 13;
@@ -88,19 +93,22 @@ public:
         image_.characteristics = in_.U16(fileHeader + 18);
         const size_t optional = fileHeader + kFileHeaderSize;
         image_.optionalMagic = in_.U16(optional);
-        if (image_.optionalMagic != kPe32Magic) {
-            return Fail("not a PE32 optional header");
+        if (image_.optionalMagic != kPe32Magic && image_.optionalMagic != kPe32PlusMagic) {
+            return Fail("not a PE32 or PE32+ optional header");
         }
-        const uint32_t rvaCount = in_.U32(optional + kPe32RvaCountOffset);
+        const bool plus = image_.optionalMagic == kPe32PlusMagic;
+        const size_t directories = plus ? kPe32PlusDataDirectoryOffset : kPe32DataDirectoryOffset;
+        const uint32_t rvaCount =
+            in_.U32(optional + (plus ? kPe32PlusRvaCountOffset : kPe32RvaCountOffset));
         ReadSections(optional + optionalSize, sectionCount);
         if (in_.failed()) {
             return Fail("headers run past the end of the file");
         }
         auto directory = [&](uint32_t index, uint32_t& rva, uint32_t& size) {
             rva = size = 0;
-            if (index < rvaCount && kPe32DataDirectoryOffset + 8 * (index + 1) <= optionalSize) {
-                rva = in_.U32(optional + kPe32DataDirectoryOffset + 8 * index);
-                size = in_.U32(optional + kPe32DataDirectoryOffset + 8 * index + 4);
+            if (index < rvaCount && directories + 8 * (index + 1) <= optionalSize) {
+                rva = in_.U32(optional + directories + 8 * index);
+                size = in_.U32(optional + directories + 8 * index + 4);
             }
         };
         uint32_t rva = 0, size = 0;

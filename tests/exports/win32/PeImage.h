@@ -15,9 +15,9 @@ struct PeExport {
 };
 
 struct PeImage {
-    uint16_t machine = 0;          // 0x014C: i386
+    uint16_t machine = 0;          // 0x014C: i386, 0x8664: x86-64
     uint16_t characteristics = 0;  // IMAGE_FILE_* flags of the file header
-    uint16_t optionalMagic = 0;    // 0x010B: PE32
+    uint16_t optionalMagic = 0;    // 0x010B: PE32, 0x020B: PE32+
     std::string exportDllName;     // the DLL name the export directory records
     uint32_t exportFunctionCount = 0;
     std::vector<uint32_t> exportAddresses;  // the address table, by ordinal index
