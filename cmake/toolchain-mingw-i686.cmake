@@ -1,24 +1,3 @@
-# Cross-compiles the 32-bit Windows build with mingw-w64 (posix thread model,
-# so std::thread and friends are available).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles the 32-bit Windows build: the DLL as it ships.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# The Windows builds of libjpeg, libpng, libtiff, zlib and googletest that
-# scripts/bootstrap makes live in one prefix.
-if(DEFINED NODRIX_WIN32_DEPS)
-  list(APPEND CMAKE_FIND_ROOT_PATH ${NODRIX_WIN32_DEPS})
-  list(APPEND CMAKE_PREFIX_PATH ${NODRIX_WIN32_DEPS})
-endif()
-
-# Link zlib statically: the mingw root also holds an import library for
-# zlib1.dll, which the DLL must not depend on.
-set(ZLIB_USE_STATIC_LIBS ON)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain-common.cmake)
