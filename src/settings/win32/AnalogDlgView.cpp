@@ -12,6 +12,7 @@
 #include "settings/LiveDialogs.h"
 #include "settings/win32/DialogViews.h"
 #include "settings/win32/DialogWin32.h"
+#include "settings/win32/SinglePageView.h"
 #include "settings/win32/TabbedDialogFrame.h"
 
 namespace nodrix::settings::win32 {
@@ -21,25 +22,9 @@ namespace {
 // What a live update carries (wParam of kLiveUpdateMessage).
 enum LiveUpdate : WPARAM { kGainUpdate = 1, kExposureUpdate = 2 };
 
-class AnalogPageView {
+class AnalogPageView : public SinglePageView<AnalogPageView> {
 public:
-    explicit AnalogPageView(CAnalogPage& model) : model_(model) { current_ = this; }
-    ~AnalogPageView() { current_ = nullptr; }
-    AnalogPageView(const AnalogPageView&) = delete;
-    AnalogPageView& operator=(const AnalogPageView&) = delete;
-
-    HWND window = nullptr;
-
-    static INT_PTR CALLBACK Proc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-        AnalogPageView* view = current_;
-        if (view == nullptr) return FALSE;
-        switch (message) {
-            case WM_INITDIALOG: view->window = page; view->Initialise(); return TRUE;
-            case WM_HSCROLL: view->Scrolled(ScrolledTrackbar(lParam)); return TRUE;
-            case WM_COMMAND: view->Command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
-            default: return FALSE;
-        }
-    }
+    explicit AnalogPageView(CAnalogPage& model) : model_(model) {}
 
     // Shows the block's values in every control.
     void Refresh() {
@@ -183,11 +168,10 @@ private:
         }
     }
 
-    static AnalogPageView* current_;
+    friend class SinglePageView<AnalogPageView>;
     CAnalogPage& model_;
     bool quiet_ = false;
 };
-AnalogPageView* AnalogPageView::current_ = nullptr;
 
 class AnalogDlgView : public DialogListener, public TabbedDialogFrame<AnalogDlgView> {
 public:

@@ -11,6 +11,7 @@
 #include "settings/LiveDialogs.h"
 #include "settings/win32/DialogViews.h"
 #include "settings/win32/DialogWin32.h"
+#include "settings/win32/SinglePageView.h"
 #include "settings/win32/TabbedDialogFrame.h"
 
 namespace nodrix::settings::win32 {
@@ -31,28 +32,12 @@ int CheckedIndex(HWND page, const int* ids, int count) {
     return -1;
 }
 
-// The trackbar-group mechanics both pages share, and their dialog
-// procedure: a page of each kind is open at most once in the process, so the
-// procedure finds its view through one pointer per kind.
+// The trackbar-group mechanics both pages share.
 template <typename Page, typename View>
-class GroupPageView {
+class GroupPageView : public SinglePageView<View> {
 public:
-    explicit GroupPageView(Page& model) : model_(model) { current_ = static_cast<View*>(this); }
-    ~GroupPageView() { current_ = nullptr; }
-    GroupPageView(const GroupPageView&) = delete;
-    GroupPageView& operator=(const GroupPageView&) = delete;
-    HWND window = nullptr;
-
-    static INT_PTR CALLBACK Proc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-        View* view = current_;
-        if (view == nullptr) return FALSE;
-        switch (message) {
-            case WM_INITDIALOG: view->window = page; view->Initialise(); return TRUE;
-            case WM_HSCROLL: view->Scrolled(ScrolledTrackbar(lParam)); return TRUE;
-            case WM_COMMAND: view->Command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
-            default: return FALSE;
-        }
-    }
+    explicit GroupPageView(Page& model) : model_(model) {}
+    using SinglePageView<View>::window;
 
     void ShowValues() {
         const bool was = model_.initialised;
@@ -87,9 +72,6 @@ public:
 
 protected:
     Page& model_;
-
-private:
-    static inline View* current_ = nullptr;
 };
 
 class FilterPageView : public GroupPageView<CImageFilterPage, FilterPageView> {
@@ -132,7 +114,7 @@ private:
         }
     }
 
-    friend class GroupPageView<CImageFilterPage, FilterPageView>;
+    friend class SinglePageView<FilterPageView>;
 };
 
 class GrayPageView : public GroupPageView<CGrayFilterPage, GrayPageView> {
@@ -170,7 +152,7 @@ private:
         }
     }
 
-    friend class GroupPageView<CGrayFilterPage, GrayPageView>;
+    friend class SinglePageView<GrayPageView>;
 };
 
 class ImageDlgView : public DialogListener, public TabbedDialogFrame<ImageDlgView> {
