@@ -1,12 +1,21 @@
-/* The public header as a C program sees it. */
+/* The public headers as a C program sees them. The same file is compiled as
+ * C89, C11, C++98 and C++20 with every warning an error (api_header_*). */
 #include "NodrixSdk.h"
+#include "NodrixSdkEx.h"
+
+int NodrixHeaderCompiledAsC(void);
 
 int NodrixHeaderCompiledAsC(void) {
     FrameInfo frame = {0, 1280, 1024, 8, 300, 0};
-    NodrixCameraInfo info = {0};
+    NodrixCameraInfo info;
+    NodrixExFrameMetadata metadata;
     NodrixWChar name[NODRIX_ENUM_SLOTS * NODRIX_ENUM_SLOT_CHARS];
+    int (NODRIX_CALL *width)(int) = Nodrix_Width;
     (void)frame;
     (void)name;
+    (void)width;
+    metadata.size = (uint32_t)sizeof metadata;
     info.size = (int32_t)sizeof info;
-    return Nodrix_GetDllVersion() == NODRIX_DLL_VERSION && info.size == 56;
+    return Nodrix_GetDllVersion() == NODRIX_DLL_VERSION && info.size == 56 &&
+           sizeof(NodrixWChar) == 2 && metadata.size > 8;
 }
