@@ -24,6 +24,6 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "SDK of the NodrixT520 USB 3.0 camera\n The camera library (libnodrix.so.1) with its C header, CMake package\n and pkg-config file, the nodrix command-line tool, the guide and the\n examples. NODRIX_EMULATION selects an emulated camera.")
+    "The camera library (libnodrix.so.1) with its C header, CMake package\n and pkg-config file, the nodrix command-line tool, the guide and the\n examples. NODRIX_EMULATION selects an emulated camera.")
 endif()
 include(CPack)
