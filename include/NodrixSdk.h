@@ -1,4 +1,5 @@
-/*
+/**
+ * @file
  * NodrixSdk.h - public C interface of the NodrixT520 USB 3.0 camera SDK.
  *
  * Every function uses the C calling convention. A connection is named by a
