@@ -646,8 +646,9 @@ NODRIX_EXPORT(int) Nodrix_GetMirrorV(int handle);
  * @param handle connection handle from Nodrix_Initialize.
  * @param seconds from exposureSecondsMin to exposureSecondsMax of
  *        Nodrix_GetCameraInfo.
- * @return 1/0. Errors: NODRIX_ERROR_INVALID_ARGUMENT (out of range),
- *         NODRIX_ERROR_NOT_SUPPORTED (camera without exposure in seconds).
+ * @return 1/0; a value the camera refuses returns 0 without a code. Errors:
+ *         NODRIX_ERROR_NOT_SUPPORTED (camera without exposure in seconds),
+ *         NODRIX_ERROR_NO_CORE.
  */
 NODRIX_EXPORT(int) Nodrix_SetExposureTimeEx(int handle, double seconds);
 /**
@@ -1341,8 +1342,9 @@ NODRIX_EXPORT(int) Nodrix_SetAnalogDlg(int handle, NodrixHwnd parent);
  * @param fileName file to write (system code page).
  * @param format NODRIX_IMAGE_BMP, _RAW (pixels only), _JPEG_100, _JPEG_70,
  *        _JPEG_20, _PNG or _TIFF.
- * @return 1/0. Errors: NODRIX_ERROR_INVALID_ARGUMENT (format, name),
- *         NODRIX_ERROR_MEMORY (no frame yet), NODRIX_ERROR_NO_CORE.
+ * @return 1/0. Errors: NODRIX_ERROR_NO_CORE (no camera, or no frame converted
+ *         yet); a file that cannot be written, or an unknown format, returns 0
+ *         without a code.
  */
 NODRIX_EXPORT(int) Nodrix_SaveImage(int handle, const char* fileName, int format);
 /**
@@ -1354,7 +1356,9 @@ NODRIX_EXPORT(int) Nodrix_SaveImage(int handle, const char* fileName, int format
  */
 NODRIX_EXPORT(int) Nodrix_SaveImageW(int handle, const NodrixWChar* fileName, int format);
 /**
- * Reads a configuration file of register pairs and applies it.
+ * Reads a configuration file of integer pairs and keeps them in the
+ * connection, replacing those read before. An unreadable or malformed file
+ * returns 0 without a code and keeps the previous pairs.
  * @param handle connection handle from Nodrix_Initialize.
  * @param fileName file to read (system code page).
  * @return 1/0.
