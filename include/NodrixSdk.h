@@ -1391,7 +1391,8 @@ NODRIX_EXPORT(int) Nodrix_LoadMaskFileW(int handle, const NodrixWChar* fileName)
  * Saves the mask data to a file.
  * @param handle connection handle from Nodrix_Initialize.
  * @param fileName file to write (system code page).
- * @return 1/0. Errors: NODRIX_ERROR_MEMORY, NODRIX_ERROR_NO_CORE.
+ * @return 1/0. Errors: NODRIX_ERROR_MASK_FILE (the file cannot be written),
+ *         NODRIX_ERROR_MEMORY, NODRIX_ERROR_NO_CORE.
  */
 NODRIX_EXPORT(int) Nodrix_SaveMaskFile(int handle, const char* fileName);
 /**
