@@ -103,7 +103,8 @@ void Draw(platform::WindowHandle window, void* dc, int colorMode, const DrawImag
             source->Release();
             if (!source->Allocate(output.Width(), output.Height(), bits)) return;
         }
-        source->Apply(reduce, output, nullptr, 0, 0, nullptr);
+        int significantBits = output.SignificantBits();
+        source->Apply(reduce, output, nullptr, 0, 0, &significantBits);
     }
 
     int width = 0;

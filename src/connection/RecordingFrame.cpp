@@ -43,13 +43,14 @@ bool ConvertForRecording(const imaging::CDibImage& output, RecordingImages& imag
         output.Width() != frame.Width() || output.Height() != frame.Height()) {
         return false;
     }
+    int significantBits = output.SignificantBits();
     switch (output.Bits()) {
         case 8:
             ExpandGrey(output, frame, true);
             return true;
         case 16:
             if (images.grey8.Apply(imaging::ReduceGrey16ForRecording, output, nullptr, 0, 0,
-                                   nullptr) == 0) {
+                                   &significantBits) == 0) {
                 return false;
             }
             ExpandGrey(images.grey8, frame, false);
@@ -60,7 +61,7 @@ bool ConvertForRecording(const imaging::CDibImage& output, RecordingImages& imag
                    0;
         default:
             return frame.Apply(imaging::ReduceColor16ForRecording, output, nullptr, 0, 0,
-                               nullptr) != 0;
+                               &significantBits) != 0;
     }
 }
 

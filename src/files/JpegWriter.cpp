@@ -9,6 +9,7 @@
 
 #include "files/SampleBytes.h"
 #include "files/StillImageWriters.h"
+#include "imaging/SampleDepth.h"
 #include "platform/FileHandle.h"
 
 namespace nodrix::files {
@@ -25,22 +26,26 @@ void JpegFatal(j_common_ptr cinfo) {
     std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->resume, 1);
 }
 
-// One picture row as JPEG samples: the high byte of every sample, colour
-// reordered from B G R to R G B, a fourth channel dropped.
+// One picture row as JPEG samples: 16-bit samples give the top byte of
+// their significant bits, colour is reordered from B G R to R G B, a fourth
+// channel dropped.
 void JpegRow(const imaging::CDibImage& image, int row, SampleLayout layout, std::uint8_t* out) {
     const std::uint8_t* in = image.Row(row);
     const int pixelBytes = layout.channels * layout.sampleBytes;
-    const int high = layout.sampleBytes - 1;
     const int width = image.Width();
+    const int shift = imaging::TopByteShift(image.SignificantBits());
+    const auto sample = [&](const std::uint8_t* p) {
+        return layout.sampleBytes == 1 ? *p : imaging::TopByteAt(p, shift);
+    };
     if (layout.channels == 1) {
-        for (int x = 0; x < width; ++x) out[x] = in[x * pixelBytes + high];
+        for (int x = 0; x < width; ++x) out[x] = sample(in + x * pixelBytes);
         return;
     }
     for (int x = 0; x < width; ++x) {
         const std::uint8_t* px = in + x * pixelBytes;
-        out[3 * x + 0] = px[2 * layout.sampleBytes + high];
-        out[3 * x + 1] = px[1 * layout.sampleBytes + high];
-        out[3 * x + 2] = px[high];
+        out[3 * x + 0] = sample(px + 2 * layout.sampleBytes);
+        out[3 * x + 1] = sample(px + layout.sampleBytes);
+        out[3 * x + 2] = sample(px);
     }
 }
 

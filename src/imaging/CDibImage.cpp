@@ -32,6 +32,7 @@ int CDibImage::Allocate(int width, int height, int bits) {
     width_ = width;
     height_ = height;
     bits_ = bits;
+    significantBits_ = SampleBits();
     stride_ = StrideFor(width, bits);
     DibInfoHeader& h = info_.header;
     h.biSize = 40;
@@ -53,6 +54,7 @@ int CDibImage::CopyFrom(const CDibImage& other) {
     height_ = other.height_;
     stride_ = other.stride_;
     bits_ = other.bits_;
+    significantBits_ = other.significantBits_;
     if (bits_ == 8) SetGreyTable();
     return MakePixels(other.surface_.dc);
 }
@@ -64,7 +66,7 @@ void CDibImage::Release() {
     pixels_ = nullptr;
     info_ = DibInfo{};
     info_.header.biSize = 40;
-    width_ = height_ = stride_ = bits_ = 0;
+    width_ = height_ = stride_ = bits_ = significantBits_ = 0;
 }
 
 int CDibImage::MakePixels(void* reference) {

@@ -46,6 +46,17 @@ public:
     int Stride() const { return stride_; }
     int Bits() const { return bits_; }
     int BytesPerPixel() const { return bits_ / 8; }
+    // Bits of each sample that carry the picture, counted from bit 0: the
+    // whole sample (8 or 16 bits) after Allocate, fewer when the source
+    // fills only part of it (a 16-bit frame of 12-bit samples). Reductions
+    // to 8 bits take the top eight of them.
+    int SignificantBits() const { return significantBits_; }
+    // Bits beyond the sample width, or below 8, are taken as the whole
+    // sample.
+    void SetSignificantBits(int bits) {
+        significantBits_ = bits >= 8 && bits <= SampleBits() ? bits : SampleBits();
+    }
+    int SampleBits() const { return bits_ == 16 || bits_ == 48 || bits_ == 64 ? 16 : 8; }
     std::size_t SizeBytes() const { return static_cast<std::size_t>(stride_) * height_; }
 
     std::uint8_t* Pixels() { return pixels_; }
@@ -78,6 +89,7 @@ private:
     int height_ = 0;
     int stride_ = 0;
     int bits_ = 0;
+    int significantBits_ = 0;
 };
 
 }  // namespace nodrix::imaging

@@ -6,6 +6,7 @@
 
 #include "imaging/ConversionKernels.h"
 #include "imaging/RowKernels.h"
+#include "imaging/SampleDepth.h"
 
 namespace nodrix::imaging {
 
@@ -44,15 +45,6 @@ int ForEachPixel(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& r
     return 1;
 }
 
-// Bits 2-9 of a little-endian 16-bit sample.
-inline std::uint8_t Bits2To9(const std::uint8_t* p) {
-    return static_cast<std::uint8_t>((p[1] << 6) | (p[0] >> 2));
-}
-// Bits 4-11 of a little-endian 16-bit sample.
-inline std::uint8_t Bits4To11(const std::uint8_t* p) {
-    return static_cast<std::uint8_t>((p[1] << 4) | (p[0] >> 4));
-}
-
 // A loop over pixels as it is.
 struct Pixels {
     rows::PixelsFn fn;
@@ -60,12 +52,22 @@ struct Pixels {
         return fn != nullptr ? fn(s, d, width) : 0;
     }
 };
-// A loop over the samples of 48-bit pixels (three per pixel). A pixel it
-// only half did is done again by the caller.
-struct Samples48 {
+// A loop over 16-bit samples, samplesPerPixel of them per pixel (1 grey, 3
+// for 48-bit pixels). A pixel it only half did is done again by the caller.
+struct TopBytesOfSamples {
     rows::SamplesToBytes fn;
+    int shift;
+    int samplesPerPixel;
     int operator()(const std::uint8_t* s, std::uint8_t* d, int width) const {
-        return fn != nullptr ? fn(s, d, 3 * width) / 3 : 0;
+        return fn != nullptr ? fn(s, d, samplesPerPixel * width, shift) / samplesPerPixel : 0;
+    }
+};
+// A loop over 64-bit pixels to three top bytes each.
+struct TopBytesOfBgrx64 {
+    rows::Bgrx64ToBytes fn;
+    int shift;
+    int operator()(const std::uint8_t* s, std::uint8_t* d, int width) const {
+        return fn != nullptr ? fn(s, d, width, shift) : 0;
     }
 };
 // Rows of whole 24-bit pixels are copied.
@@ -80,6 +82,37 @@ void CopyColor(std::uint8_t* d, const std::uint8_t* s) {
     d[0] = s[0];
     d[1] = s[1];
     d[2] = s[2];
+}
+
+// 16-bit grey to the top byte of its significant bits.
+template <bool kReverse>
+int ReduceGrey16(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
+                 int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, int shift) {
+    return ForEachPixel<kReverse, 1, 2>(
+        dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride, srcStride,
+        [shift](std::uint8_t* d, const std::uint8_t* s) { d[0] = TopByteAt(s, shift); },
+        TopBytesOfSamples{rows::ActiveRows().topBytes, shift, 1}, 1, 2);
+}
+
+// 48/64-bit colour to 24 bits, each sample to the top byte of its
+// significant bits.
+template <bool kReverse>
+int ReduceColor16(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX,
+                  int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, int shift) {
+    auto pixel = [shift](std::uint8_t* d, const std::uint8_t* s) {
+        d[0] = TopByteAt(s, shift);
+        d[1] = TopByteAt(s + 2, shift);
+        d[2] = TopByteAt(s + 4, shift);
+    };
+    const rows::RowSet& r = rows::ActiveRows();
+    if (srcBpp == 6) {
+        return ForEachPixel<kReverse, 3, 6>(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride,
+                                            srcStride, pixel,
+                                            TopBytesOfSamples{r.topBytes, shift, 3}, 3, 6);
+    }
+    return ForEachPixel<kReverse, 3, 6>(dst, src, rect, dstX, dstY, dstBpp, srcBpp, dstStride,
+                                        srcStride, pixel, TopBytesOfBgrx64{r.bgrx64To24Top, shift},
+                                        3, 8);
 }
 
 }  // namespace
@@ -99,10 +132,8 @@ int ColorToGrey(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& re
 
 int ReduceGrey16ForDisplay(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
                            int dstX, int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride,
-                           void*) {
-    return ForEachPixel<false, 1, 2>(
-        NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) { d[0] = s[1]; },
-        Pixels{rows::ActiveRows().highByte}, 1, 2);
+                           void* param) {
+    return ReduceGrey16<false>(NODRIX_FORWARD, TopByteShiftOf(param));
 }
 
 int ReduceColorForDisplay(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
@@ -116,38 +147,20 @@ int ReduceColorForDisplay(std::uint8_t* dst, const std::uint8_t* src, const Kern
 
 int ReduceColor16ForDisplay(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
                             int dstX, int dstY, int dstBpp, int srcBpp, int dstStride,
-                            int srcStride, void*) {
-    auto pixel = [](std::uint8_t* d, const std::uint8_t* s) {
-        d[0] = Bits4To11(s);
-        d[1] = Bits4To11(s + 2);
-        d[2] = Bits4To11(s + 4);
-    };
-    const rows::RowSet& r = rows::ActiveRows();
-    if (srcBpp == 6)
-        return ForEachPixel<false, 3, 6>(NODRIX_FORWARD, pixel, Samples48{r.bits4To11}, 3, 6);
-    return ForEachPixel<false, 3, 6>(NODRIX_FORWARD, pixel, Pixels{r.bgrx64To24Bits4To11}, 3, 8);
+                            int srcStride, void* param) {
+    return ReduceColor16<false>(NODRIX_FORWARD, TopByteShiftOf(param));
 }
 
 int ReduceGrey16ForRecording(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
                              int dstX, int dstY, int dstBpp, int srcBpp, int dstStride,
-                             int srcStride, void*) {
-    return ForEachPixel<true, 1, 2>(
-        NODRIX_FORWARD, [](std::uint8_t* d, const std::uint8_t* s) { d[0] = Bits2To9(s); },
-        Pixels{rows::ActiveRows().bits2To9}, 1, 2);
+                             int srcStride, void* param) {
+    return ReduceGrey16<true>(NODRIX_FORWARD, TopByteShiftOf(param));
 }
 
 int ReduceColor16ForRecording(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,
                               int dstX, int dstY, int dstBpp, int srcBpp, int dstStride,
-                              int srcStride, void*) {
-    auto pixel = [](std::uint8_t* d, const std::uint8_t* s) {
-        d[0] = s[1];
-        d[1] = s[3];
-        d[2] = s[5];
-    };
-    const rows::RowSet& r = rows::ActiveRows();
-    if (srcBpp == 6)
-        return ForEachPixel<true, 3, 6>(NODRIX_FORWARD, pixel, Samples48{r.highByte}, 3, 6);
-    return ForEachPixel<true, 3, 6>(NODRIX_FORWARD, pixel, Pixels{r.bgrx64To24High}, 3, 8);
+                              int srcStride, void* param) {
+    return ReduceColor16<true>(NODRIX_FORWARD, TopByteShiftOf(param));
 }
 
 int ReduceColorForRecording(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect,

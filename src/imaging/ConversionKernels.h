@@ -15,8 +15,9 @@ namespace nodrix::imaging {
     int name(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, int dstX, \
              int dstY, int dstBpp, int srcBpp, int dstStride, int srcStride, void* param)
 
-// Mean sample of the source rectangle on the 0..255 scale (16-bit samples
-// give their bits 2-9); 0 when empty. No parameter.
+// Mean sample of the source rectangle on the 0..255 scale, 0 when empty.
+// 16-bit samples count with the top byte of their significant bits: the
+// parameter points to the image's significant bits (int; null: 16).
 NODRIX_PIXEL_KERNEL(MeanOfRect8);
 NODRIX_PIXEL_KERNEL(MeanOfRect16);
 
@@ -52,14 +53,18 @@ NODRIX_PIXEL_KERNEL(DemosaicBorder16);
 // grey = (59 G + 30 R + 11 B) / 100 from 24/32-bit colour into 8-bit grey.
 NODRIX_PIXEL_KERNEL(ColorToGrey);
 
-// Display reductions, row order kept: 16-bit grey -> 8-bit (high byte);
-// 24/32-bit -> 24-bit; 48/64-bit -> 24-bit (bits 4-11 of each sample).
+// The reductions of 16-bit samples take the top eight of the significant
+// bits (s >> (bits - 8), limited to 255, so nothing wraps); the parameter
+// points to the source image's significant bits (int; null: 16).
+//
+// Display reductions, row order kept: 16-bit grey -> 8-bit; 24/32-bit ->
+// 24-bit; 48/64-bit -> 24-bit.
 NODRIX_PIXEL_KERNEL(ReduceGrey16ForDisplay);
 NODRIX_PIXEL_KERNEL(ReduceColorForDisplay);
 NODRIX_PIXEL_KERNEL(ReduceColor16ForDisplay);
 
-// Recording reductions, rows reversed: 16-bit grey -> 8-bit (bits 2-9);
-// 48/64-bit -> 24-bit (high bytes); 24/32-bit -> 24-bit.
+// Recording reductions, rows reversed: 16-bit grey -> 8-bit; 48/64-bit ->
+// 24-bit; 24/32-bit -> 24-bit.
 NODRIX_PIXEL_KERNEL(ReduceGrey16ForRecording);
 NODRIX_PIXEL_KERNEL(ReduceColor16ForRecording);
 NODRIX_PIXEL_KERNEL(ReduceColorForRecording);

@@ -147,8 +147,8 @@ void AdjustPixels(const HueTables& t, int sector, int offset, const std::uint8_t
 void HighBytes(const std::uint8_t* s, std::uint8_t* colours, int count, int bpp) {
     const rows::RowSet& vector = rows::ActiveRows();
     int c = 0;
-    if (bpp == 6 && vector.highByte != nullptr) c = vector.highByte(s, colours, 3 * count) / 3;
-    if (bpp == 8 && vector.bgrx64To24High != nullptr) c = vector.bgrx64To24High(s, colours, count);
+    if (bpp == 6 && vector.topBytes != nullptr) c = vector.topBytes(s, colours, 3 * count, 8) / 3;
+    if (bpp == 8 && vector.bgrx64To24Top != nullptr) c = vector.bgrx64To24Top(s, colours, count, 8);
     for (; c < count; ++c)
         for (int k = 0; k < 3; ++k) colours[3 * c + k] = s[bpp * c + 2 * k + 1];
 }

@@ -8,8 +8,11 @@
 
 namespace nodrix::imaging::rows {
 
-// count 16-bit samples to count bytes.
-using SamplesToBytes = int (*)(const std::uint8_t* src, std::uint8_t* dst, int count);
+// count 16-bit samples to count bytes: each sample shifted right by shift
+// (0..8), limited to 255.
+using SamplesToBytes = int (*)(const std::uint8_t* src, std::uint8_t* dst, int count, int shift);
+// count pixels of four 16-bit samples to B, G, R bytes, each as SamplesToBytes.
+using Bgrx64ToBytes = int (*)(const std::uint8_t* src, std::uint8_t* dst, int count, int shift);
 // count pixels.
 using PixelsFn = int (*)(const std::uint8_t* src, std::uint8_t* dst, int count);
 // count samples multiplied by factor, truncated, limited to the sample range.
@@ -24,8 +27,9 @@ using GainOffsetFn = int (*)(const std::uint8_t* src, std::uint8_t* dst, int cou
 // Sums of the samples at even and at odd positions from the start (added to
 // sums[0] and sums[1]).
 using ParitySumFn = int (*)(const std::uint8_t* src, int count, std::uint64_t sums[2]);
-// Sum of bits 2-9 of 16-bit samples (added to sum).
-using LevelSumFn = int (*)(const std::uint8_t* src, int count, std::uint64_t& sum);
+// Sum of the 16-bit samples shifted right by shift (0..8) and limited to
+// 255 (added to sum).
+using LevelSumFn = int (*)(const std::uint8_t* src, int count, int shift, std::uint64_t& sum);
 
 // Sharpens one row, step samples per pixel (1, 3 or 4): samples
 // [2 step, count - 2 step) of out get s + strength * (s - blur) / 10
@@ -84,12 +88,9 @@ using HighBytesToSamplesFn = int (*)(const std::uint8_t* colours, std::uint8_t* 
                                      int bpp);
 
 struct RowSet {
-    SamplesToBytes highByte = nullptr;   // bits 8-15
-    SamplesToBytes bits4To11 = nullptr;  // bits 4-11
-    SamplesToBytes bits2To9 = nullptr;   // bits 2-9
-    PixelsFn bgrx32To24 = nullptr;       // drop the fourth byte
-    PixelsFn bgrx64To24Bits4To11 = nullptr;
-    PixelsFn bgrx64To24High = nullptr;
+    SamplesToBytes topBytes = nullptr;
+    PixelsFn bgrx32To24 = nullptr;  // drop the fourth byte
+    Bgrx64ToBytes bgrx64To24Top = nullptr;
     PixelsFn grey24 = nullptr;  // (59 G + 30 R + 11 B) / 100 from 24-bit pixels
     PixelsFn grey32 = nullptr;  // the same from 32-bit pixels
     ScaleFn scale8 = nullptr;   // count bytes

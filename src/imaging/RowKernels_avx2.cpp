@@ -15,31 +15,23 @@ inline void Store(std::uint8_t* p, __m256i v) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
 }
 
-// 32 samples (64 bytes) to 32 bytes; reduce maps a vector of 16-bit
-// samples to values 0..255 in 16-bit lanes.
-template <typename Reduce>
-int Samples(const std::uint8_t* src, std::uint8_t* dst, int count, Reduce reduce) {
+// 16-bit samples shifted right by the count in by, limited to 255: the
+// limit comes before the pack, which would take a word above 32767 as
+// negative.
+inline __m256i TopOf(__m256i samples, __m128i by) {
+    return _mm256_min_epu16(_mm256_srl_epi16(samples, by), _mm256_set1_epi16(0xFF));
+}
+
+// 32 samples (64 bytes) to 32 bytes.
+int TopBytes(const std::uint8_t* src, std::uint8_t* dst, int count, int shift) {
+    const __m128i by = _mm_cvtsi32_si128(shift);
     int done = 0;
     for (; done + 32 <= count; done += 32) {
-        const __m256i a = reduce(Load(src + 2 * done));
-        const __m256i b = reduce(Load(src + 2 * done + 32));
+        const __m256i a = TopOf(Load(src + 2 * done), by);
+        const __m256i b = TopOf(Load(src + 2 * done + 32), by);
         Store(dst + done, _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8));
     }
     return done;
-}
-
-int HighByte(const std::uint8_t* src, std::uint8_t* dst, int count) {
-    return Samples(src, dst, count, [](__m256i v) { return _mm256_srli_epi16(v, 8); });
-}
-int Bits4To11(const std::uint8_t* src, std::uint8_t* dst, int count) {
-    return Samples(src, dst, count, [](__m256i v) {
-        return _mm256_and_si256(_mm256_srli_epi16(v, 4), _mm256_set1_epi16(0xFF));
-    });
-}
-int Bits2To9(const std::uint8_t* src, std::uint8_t* dst, int count) {
-    return Samples(src, dst, count, [](__m256i v) {
-        return _mm256_and_si256(_mm256_srli_epi16(v, 2), _mm256_set1_epi16(0xFF));
-    });
 }
 
 // Eight (B, G, R, x) pixels to 24 bytes.
@@ -58,24 +50,15 @@ int Bgrx32To24(const std::uint8_t* src, std::uint8_t* dst, int count) {
     return done;
 }
 
-template <typename Reduce>
-int Bgrx64To24(const std::uint8_t* src, std::uint8_t* dst, int count, Reduce reduce) {
+int Bgrx64To24Top(const std::uint8_t* src, std::uint8_t* dst, int count, int shift) {
+    const __m128i by = _mm_cvtsi32_si128(shift);
     int done = 0;
     for (; done + 8 <= count; done += 8) {
-        const __m256i a = reduce(Load(src + 8 * done));
-        const __m256i b = reduce(Load(src + 8 * done + 32));
+        const __m256i a = TopOf(Load(src + 8 * done), by);
+        const __m256i b = TopOf(Load(src + 8 * done + 32), by);
         Store24(dst + 3 * done, _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8));
     }
     return done;
-}
-
-int Bgrx64To24Bits4To11(const std::uint8_t* src, std::uint8_t* dst, int count) {
-    return Bgrx64To24(src, dst, count, [](__m256i v) {
-        return _mm256_and_si256(_mm256_srli_epi16(v, 4), _mm256_set1_epi16(0xFF));
-    });
-}
-int Bgrx64To24High(const std::uint8_t* src, std::uint8_t* dst, int count) {
-    return Bgrx64To24(src, dst, count, [](__m256i v) { return _mm256_srli_epi16(v, 8); });
 }
 
 // Eight (B, G, R, x) pixels to eight 32-bit weighted sums 11 B + 59 G + 30 R.
@@ -238,13 +221,13 @@ int ParitySum16(const std::uint8_t* src, int count, std::uint64_t sums[2]) {
     return done;
 }
 
-int LevelSum16(const std::uint8_t* src, int count, std::uint64_t& sum) {
+int LevelSum16(const std::uint8_t* src, int count, int shift, std::uint64_t& sum) {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i low = _mm256_set1_epi16(0x00FF);
+    const __m128i by = _mm_cvtsi32_si128(shift);
     __m256i acc = zero;
     int done = 0;
     for (; done + 16 <= count; done += 16) {
-        const __m256i level = _mm256_and_si256(_mm256_srli_epi16(Load(src + 2 * done), 2), low);
+        const __m256i level = TopOf(Load(src + 2 * done), by);
         acc = _mm256_add_epi64(acc, _mm256_sad_epu8(level, zero));
     }
     sum += Total(acc);
@@ -255,12 +238,9 @@ int LevelSum16(const std::uint8_t* src, int count, std::uint64_t& sum) {
 
 RowSet Avx2Rows() {
     RowSet s;
-    s.highByte = HighByte;
-    s.bits4To11 = Bits4To11;
-    s.bits2To9 = Bits2To9;
+    s.topBytes = TopBytes;
     s.bgrx32To24 = Bgrx32To24;
-    s.bgrx64To24Bits4To11 = Bgrx64To24Bits4To11;
-    s.bgrx64To24High = Bgrx64To24High;
+    s.bgrx64To24Top = Bgrx64To24Top;
     s.grey24 = Grey24;
     s.grey32 = Grey32;
     s.scale8 = Scale8;

@@ -4,22 +4,20 @@
 
 #include "imaging/ConversionKernels.h"
 #include "imaging/RowKernels.h"
+#include "imaging/SampleDepth.h"
 
 namespace nodrix::imaging {
 
 namespace {
 
-inline std::uint32_t Level16(const std::uint8_t* p) {
-    // Bits 2-9 of the little-endian sample.
-    return ((static_cast<std::uint32_t>(p[1]) << 6) | (p[0] >> 2)) & 0xFFu;
-}
-
 inline std::uint32_t Sample16(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8);
 }
 
+// shift: of 16-bit samples to the 0..255 scale.
 template <bool kWide>
-int MeanOfRect(const std::uint8_t* src, const KernelRect& rect, int srcBpp, int srcStride) {
+int MeanOfRect(const std::uint8_t* src, const KernelRect& rect, int srcBpp, int srcStride,
+               int shift) {
     if (rect.Empty() || srcBpp < (kWide ? 2 : 1)) return 0;
     std::uint64_t sum = 0;
     for (int r = rect.top; r < rect.bottom; ++r) {
@@ -28,7 +26,7 @@ int MeanOfRect(const std::uint8_t* src, const KernelRect& rect, int srcBpp, int 
         int c = 0;
         if (srcBpp == (kWide ? 2 : 1)) {
             const rows::RowSet& fast = rows::ActiveRows();
-            if (kWide && fast.levelSum16 != nullptr) c = fast.levelSum16(p, rect.Width(), sum);
+            if (kWide && fast.levelSum16 != nullptr) c = fast.levelSum16(p, rect.Width(), shift, sum);
             if (!kWide && fast.paritySum8 != nullptr) {
                 std::uint64_t sums[2] = {0, 0};
                 c = fast.paritySum8(p, rect.Width(), sums);
@@ -36,7 +34,7 @@ int MeanOfRect(const std::uint8_t* src, const KernelRect& rect, int srcBpp, int 
             }
         }
         for (p += static_cast<std::ptrdiff_t>(c) * srcBpp; c < rect.Width(); ++c, p += srcBpp)
-            sum += kWide ? Level16(p) : *p;
+            sum += kWide ? TopByteAt(p, shift) : *p;
     }
     const std::uint64_t count = static_cast<std::uint64_t>(rect.Width()) * rect.Height();
     return static_cast<int>(sum / count);
@@ -110,12 +108,12 @@ int WhiteBalanceStats(const std::uint8_t* src, const KernelRect& rect, int srcBp
 
 int MeanOfRect8(std::uint8_t*, const std::uint8_t* src, const KernelRect& rect, int, int, int,
                 int srcBpp, int, int srcStride, void*) {
-    return MeanOfRect<false>(src, rect, srcBpp, srcStride);
+    return MeanOfRect<false>(src, rect, srcBpp, srcStride, 0);
 }
 
 int MeanOfRect16(std::uint8_t*, const std::uint8_t* src, const KernelRect& rect, int, int, int,
-                 int srcBpp, int, int srcStride, void*) {
-    return MeanOfRect<true>(src, rect, srcBpp, srcStride);
+                 int srcBpp, int, int srcStride, void* param) {
+    return MeanOfRect<true>(src, rect, srcBpp, srcStride, TopByteShiftOf(param));
 }
 
 int GreyBalanceStats8(std::uint8_t*, const std::uint8_t* src, const KernelRect& rect, int, int, int,

@@ -28,6 +28,27 @@ TEST(CDibImage, AllocateFillsHeaderStrideAndGreyTable) {
     for (std::size_t i = 0; i < img.SizeBytes(); ++i) ASSERT_EQ(img.Pixels()[i], 0);
 }
 
+// Whole samples after Allocate; a 16-bit image may record fewer significant
+// bits (8..16), which CopyFrom carries over.
+TEST(CDibImage, SignificantBitsOfTheSamples) {
+    struct Case {
+        int bits, whole, asked, kept;
+    };
+    for (const Case& c :
+         {Case{8, 8, 12, 8}, Case{16, 16, 12, 12}, Case{16, 16, 7, 16}, Case{16, 16, 17, 16},
+          Case{24, 8, 8, 8}, Case{48, 16, 12, 12}, Case{64, 16, 8, 8}}) {
+        CDibImage img, copy;
+        ASSERT_EQ(img.Allocate(4, 2, c.bits), 1);
+        EXPECT_EQ(img.SignificantBits(), c.whole) << c.bits;
+        img.SetSignificantBits(c.asked);
+        EXPECT_EQ(img.SignificantBits(), c.kept) << c.bits << " " << c.asked;
+        ASSERT_EQ(copy.CopyFrom(img), 1);
+        EXPECT_EQ(copy.SignificantBits(), c.kept);
+        ASSERT_EQ(img.Allocate(4, 2, c.bits), 1);
+        EXPECT_EQ(img.SignificantBits(), c.whole);
+    }
+}
+
 TEST(CDibImage, StrideRoundsRowBytesUpToFour) {
     EXPECT_EQ(CDibImage::StrideFor(1, 8), 4);
     EXPECT_EQ(CDibImage::StrideFor(4, 8), 4);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <utility>
 
 #include "imaging/CDibImage.h"
 #include "imaging/ConversionKernels.h"
@@ -83,11 +85,17 @@ TEST(Statistics, MeanOfRect) {
     for (int r = 0; r < 10; ++r)
         for (int c = 0; c < 10; ++c) {
             img.Row(r)[c] = static_cast<std::uint8_t>(r * 10 + c);
-            SetSample16(wide, r, c, 0x1234);
+            SetSample16(wide, r, c, 0x0ABC);
         }
     KernelRect rect{2, 3, 5, 5};  // rows 3-4, columns 2-4: mean of 32..34, 42..44
     EXPECT_EQ(img.Apply(MeanOfRect8, img, &rect, 0, 0, nullptr), 38);
-    EXPECT_EQ(wide.Apply(MeanOfRect16, wide, &rect, 0, 0, nullptr), 0x8D);
+    // 16-bit samples by their significant bits: the top eight, saturated.
+    EXPECT_EQ(wide.Apply(MeanOfRect16, wide, &rect, 0, 0, nullptr), 0x0A);
+    for (const auto& [bits, mean] :
+         {std::pair{16, 0x0A}, std::pair{12, 0xAB}, std::pair{10, 255}}) {
+        int significant = bits;
+        EXPECT_EQ(wide.Apply(MeanOfRect16, wide, &rect, 0, 0, &significant), mean) << bits;
+    }
     KernelRect empty{4, 4, 4, 8};
     EXPECT_EQ(MeanOfRect8(nullptr, img.Pixels(), empty, 0, 0, 1, 1, 12, 12, nullptr), 0);
     EXPECT_EQ(MeanOfRect16(nullptr, wide.Pixels(), empty, 0, 0, 2, 2, 20, 20, nullptr), 0);
@@ -192,34 +200,39 @@ TEST(ColorToGrey, EveryGreenAndRedFollowTheFormula) {
     }
 }
 
+// Samples 0x0ABC, 0x1234 and 0xFEDC reduced with 16, 12 and 10 significant
+// bits: the top eight of them, never wrapped.
 TEST(Reductions, DisplayAndRecording) {
+    struct Case {
+        int bits;
+        std::uint8_t expected[3];
+    };
+    const Case cases[] = {
+        {16, {0x0A, 0x12, 0xFE}}, {12, {0xAB, 0xFF, 0xFF}}, {10, {0xFF, 0xFF, 0xFF}}};
+    const int samples[3] = {0x0ABC, 0x1234, 0xFEDC};
     CDibImage g16, g8, c64, c24;
     ASSERT_EQ(g16.Allocate(3, 2, 16), 1);
     ASSERT_EQ(g8.Allocate(3, 2, 8), 1);
-    SetSample16(g16, 0, 0, 0x1234);
-    SetSample16(g16, 1, 0, 0xFFFF);
-    ASSERT_EQ(g8.Apply(ReduceGrey16ForDisplay, g16, nullptr, 0, 0, nullptr), 1);
-    EXPECT_EQ(g8.Row(0)[0], 0x12);
-    EXPECT_EQ(g8.Row(1)[0], 0xFF);
-    ASSERT_EQ(g8.Apply(ReduceGrey16ForRecording, g16, nullptr, 0, 0, nullptr), 1);
-    EXPECT_EQ(g8.Row(1)[0], 0x8D);  // rows reversed
-    EXPECT_EQ(g8.Row(0)[0], 0xFF);
-
-    for (int bits : {48, 64}) {
-        ASSERT_EQ(c64.Allocate(2, 2, bits), 1);
-        ASSERT_EQ(c24.Allocate(2, 2, 24), 1);
-        SetSample16(c64, 0, 1, 0x0ABC, 0);
-        SetSample16(c64, 0, 1, 0x1234, 1);
-        SetSample16(c64, 0, 1, 0xFEDC, 2);
-        ASSERT_EQ(c24.Apply(ReduceColor16ForDisplay, c64, nullptr, 0, 0, nullptr), 1);
-        EXPECT_EQ(c24.Row(0)[3], 0xAB);
-        EXPECT_EQ(c24.Row(0)[4], 0x23);
-        EXPECT_EQ(c24.Row(0)[5], 0xED);
-        ASSERT_EQ(c24.Apply(ReduceColor16ForRecording, c64, nullptr, 0, 0, nullptr), 1);
-        EXPECT_EQ(c24.Row(1)[3], 0x0A);
-        EXPECT_EQ(c24.Row(1)[4], 0x12);
-        EXPECT_EQ(c24.Row(1)[5], 0xFE);
+    for (int c = 0; c < 3; ++c) SetSample16(g16, 0, c, samples[c]);
+    for (const Case& k : cases) {
+        int bits = k.bits;
+        ASSERT_EQ(g8.Apply(ReduceGrey16ForDisplay, g16, nullptr, 0, 0, &bits), 1);
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(g8.Row(0)[c], k.expected[c]) << bits;
+        ASSERT_EQ(g8.Apply(ReduceGrey16ForRecording, g16, nullptr, 0, 0, &bits), 1);
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(g8.Row(1)[c], k.expected[c]) << bits;  // reversed
+        for (int pixelBits : {48, 64}) {
+            ASSERT_EQ(c64.Allocate(2, 2, pixelBits), 1);
+            ASSERT_EQ(c24.Allocate(2, 2, 24), 1);
+            for (int i = 0; i < 3; ++i) SetSample16(c64, 0, 1, samples[i], i);
+            ASSERT_EQ(c24.Apply(ReduceColor16ForDisplay, c64, nullptr, 0, 0, &bits), 1);
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(c24.Row(0)[3 + i], k.expected[i]) << bits;
+            ASSERT_EQ(c24.Apply(ReduceColor16ForRecording, c64, nullptr, 0, 0, &bits), 1);
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(c24.Row(1)[3 + i], k.expected[i]) << bits;
+        }
     }
+    // No parameter: full 16-bit samples.
+    ASSERT_EQ(g8.Apply(ReduceGrey16ForDisplay, g16, nullptr, 0, 0, nullptr), 1);
+    EXPECT_EQ(g8.Row(0)[1], 0x12);
     CDibImage c32;
     ASSERT_EQ(c32.Allocate(2, 2, 32), 1);
     std::uint8_t* p = c32.Row(0) + 4;
@@ -277,12 +290,16 @@ TEST(ScaleNearest, TurnsRowsOverAndPicksNearest) {
 }
 
 // Every reduction on random images of sizes that run both the vectorised
-// loops and their scalar tails, against the formulas pixel by pixel.
+// loops and their scalar tails, against the formulas pixel by pixel, with
+// 16, 12 and 8 significant bits of the 16-bit samples.
 TEST(Reductions, RandomImagesFollowTheFormulas) {
     std::mt19937 rng(77);
     std::uniform_int_distribution<int> size(1, 150);
+    const int depths[] = {16, 12, 8};
     for (int iteration = 0; iteration < 25; ++iteration) {
         const int w = size(rng), h = size(rng) / 10 + 1;
+        int bits = depths[iteration % 3];
+        const int shift = bits - 8;
         CDibImage g16, c24, c32, c48, c64, out8, out24, out24b;
         ASSERT_EQ(g16.Allocate(w, h, 16), 1);
         ASSERT_EQ(c24.Allocate(w, h, 24), 1);
@@ -291,16 +308,18 @@ TEST(Reductions, RandomImagesFollowTheFormulas) {
         ASSERT_EQ(c64.Allocate(w, h, 64), 1);
         ASSERT_EQ(out8.Allocate(w, h, 8), 1);
         ASSERT_EQ(out24.Allocate(w, h, 24), 1);
-        for (CDibImage* img : {&g16, &c24, &c32, &c48, &c64}) FillRandom(*img, rng, 255);
-        auto s16 = [](const CDibImage& img, int r, int c, int k) { return Sample16(img, r, c, k); };
+        for (CDibImage* img : {&c24, &c32, &c48, &c64}) FillRandom(*img, rng, 255);
+        FillRandom(g16, rng, 65535);
+        auto top = [shift](const CDibImage& img, int r, int c, int k) {
+            return std::min(Sample16(img, r, c, k) >> shift, 255);
+        };
 
-        ASSERT_EQ(out8.Apply(ReduceGrey16ForDisplay, g16, nullptr, 0, 0, nullptr), 1);
+        ASSERT_EQ(out8.Apply(ReduceGrey16ForDisplay, g16, nullptr, 0, 0, &bits), 1);
         for (int r = 0; r < h; ++r)
-            for (int c = 0; c < w; ++c) ASSERT_EQ(out8.Row(r)[c], s16(g16, r, c, 0) >> 8);
-        ASSERT_EQ(out8.Apply(ReduceGrey16ForRecording, g16, nullptr, 0, 0, nullptr), 1);
+            for (int c = 0; c < w; ++c) ASSERT_EQ(out8.Row(r)[c], top(g16, r, c, 0));
+        ASSERT_EQ(out8.Apply(ReduceGrey16ForRecording, g16, nullptr, 0, 0, &bits), 1);
         for (int r = 0; r < h; ++r)
-            for (int c = 0; c < w; ++c)
-                ASSERT_EQ(out8.Row(h - 1 - r)[c], (s16(g16, r, c, 0) >> 2) & 0xFF);
+            for (int c = 0; c < w; ++c) ASSERT_EQ(out8.Row(h - 1 - r)[c], top(g16, r, c, 0));
         for (const CDibImage* src : {&c24, &c32}) {
             const int bpp = src->BytesPerPixel();
             ASSERT_EQ(out8.Apply(ColorToGrey, *src, nullptr, 0, 0, nullptr), 1);
@@ -318,16 +337,16 @@ TEST(Reductions, RandomImagesFollowTheFormulas) {
                         ASSERT_EQ(out24.Row(h - 1 - r)[3 * c + k], src->Row(r)[bpp * c + k]);
         }
         for (const CDibImage* src : {&c48, &c64}) {
-            ASSERT_EQ(out24.Apply(ReduceColor16ForDisplay, *src, nullptr, 0, 0, nullptr), 1);
+            ASSERT_EQ(out24.Apply(ReduceColor16ForDisplay, *src, nullptr, 0, 0, &bits), 1);
             for (int r = 0; r < h; ++r)
                 for (int c = 0; c < w; ++c)
                     for (int k = 0; k < 3; ++k)
-                        ASSERT_EQ(out24.Row(r)[3 * c + k], (s16(*src, r, c, k) >> 4) & 0xFF);
-            ASSERT_EQ(out24.Apply(ReduceColor16ForRecording, *src, nullptr, 0, 0, nullptr), 1);
+                        ASSERT_EQ(out24.Row(r)[3 * c + k], top(*src, r, c, k));
+            ASSERT_EQ(out24.Apply(ReduceColor16ForRecording, *src, nullptr, 0, 0, &bits), 1);
             for (int r = 0; r < h; ++r)
                 for (int c = 0; c < w; ++c)
                     for (int k = 0; k < 3; ++k)
-                        ASSERT_EQ(out24.Row(h - 1 - r)[3 * c + k], s16(*src, r, c, k) >> 8);
+                        ASSERT_EQ(out24.Row(h - 1 - r)[3 * c + k], top(*src, r, c, k));
         }
     }
 }
@@ -379,14 +398,15 @@ TEST(Statistics, RandomImagesFollowTheSums) {
         FillRandom(img, rng, wide ? 65535 : 255);
         std::uint64_t total = 0, sum[2][2] = {}, count[2][2] = {};
         const int m = mode(rng);
+        int bits = iteration % 4 == 1 ? 12 : 16;
         for (int r = 0; r < h; ++r)
             for (int c = 0; c < w; ++c) {
                 const int v = wide ? Sample16(img, r, c) : img.Row(r)[c];
-                total += wide ? ((v >> 2) & 0xFF) : v;
+                total += wide ? std::min(v >> (bits - 8), 255) : v;
                 sum[(r + (m & 1)) & 1][(c + (m >> 1)) & 1] += v;
                 ++count[(r + (m & 1)) & 1][(c + (m >> 1)) & 1];
             }
-        EXPECT_EQ(img.Apply(wide ? MeanOfRect16 : MeanOfRect8, img, nullptr, 0, 0, nullptr),
+        EXPECT_EQ(img.Apply(wide ? MeanOfRect16 : MeanOfRect8, img, nullptr, 0, 0, &bits),
                   static_cast<int>(total / (static_cast<std::uint64_t>(w) * h)));
         DemosaicParams p{m, 0, 0, 0};
         ASSERT_EQ(

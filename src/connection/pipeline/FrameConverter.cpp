@@ -34,9 +34,11 @@ void RunAutoExposure(PipelineContext& c, CDibImage& raw) {
         raw.Bits() == 16 ? imaging::MeanOfRect16 : imaging::MeanOfRect8;
     std::array<int, kExposureWindowCount> means{};
     const auto windows = ExposureWindows(raw.Width(), raw.Height());
+    int significantBits = raw.SignificantBits();
     for (int i = 0; i < kExposureWindowCount; ++i) {
         // The mean kernel writes nothing; the frame stands in as destination.
-        means[i] = raw.Apply(mean, raw, &windows[i], windows[i].left, windows[i].top, nullptr);
+        means[i] =
+            raw.Apply(mean, raw, &windows[i], windows[i].left, windows[i].top, &significantBits);
     }
     const double factor = ExposureFactor(means);
     if (ExposureFactorIsNeutral(factor)) return;
@@ -78,6 +80,8 @@ void RunMaskFilters(PipelineContext& c, CDibImage& raw) {
             if (sixteen) {
                 ApplyFlatField16(raw, *dark, *white, c.geometry.horizontalStart,
                                  c.geometry.verticalStart, border);
+                // The correction scales the samples to the full 16 bits.
+                raw.SetSignificantBits(16);
             } else {
                 ApplyFlatField8(raw, *dark, *white, c.geometry.horizontalStart,
                                 c.geometry.verticalStart, border);
@@ -133,6 +137,7 @@ void MeasureWhiteBalance(PipelineContext& c, CDibImage& raw, imaging::DemosaicPa
 void Demosaic(PipelineContext& c, CDibImage& raw, CDibImage& colour) {
     imaging::DemosaicParams params = DemosaicParamsOf(c);
     MeasureWhiteBalance(c, raw, params);
+    colour.SetSignificantBits(raw.SignificantBits());
     if (raw.Bits() == 16) {
         colour.Apply(imaging::DemosaicInterior16, raw, nullptr, 0, 0, &params);
         colour.Apply(imaging::DemosaicBorder16, raw, nullptr, 0, 0, &params);
@@ -154,7 +159,9 @@ void RunGreyCorrection(PipelineContext& c, CDibImage& raw) {
         params.bayerMode = p.bayerMode;
         std::copy(std::begin(p.greyGain), std::end(p.greyGain), params.gains);
         std::copy(std::begin(p.greyOffset), std::end(p.greyOffset), params.offsets);
-        params.depth = c.colorMode == 1 ? 12 : 8;
+        // Limited to the samples' significant range: 12 bits as the camera
+        // sends them, 16 once the flat field has scaled them.
+        params.depth = c.colorMode == 1 ? raw.SignificantBits() : 8;
         if (p.autoGreyGain != 0) {
             if (raw.Bits() == 8) raw.Apply(imaging::GreyBalanceStats8, raw, nullptr, 0, 0, &params);
             std::copy(std::begin(params.gains), std::end(params.gains), p.greyGain);
@@ -201,6 +208,7 @@ void ConvertFrame(PipelineContext& c) {
     if (c.imageParams == nullptr || c.cameraParams == nullptr) return;
     CDibImage* raw = RawImageOf(c.images, c.colorMode);
     if (!Usable(raw)) return;
+    raw->SetSignificantBits(raw->Bits() == 16 ? c.cameraSampleBits16 : 8);
 
     RunAutoExposure(c, *raw);
     RunMaskFilters(c, *raw);

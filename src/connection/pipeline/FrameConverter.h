@@ -42,6 +42,9 @@ struct PipelineImages {
     imaging::CDibImage* mark16 = nullptr;
 };
 
+// This camera's 16-bit frames carry 12-bit samples (0..4095).
+constexpr int kCameraSampleBits16 = 12;
+
 // Everything one conversion needs from the connection. The parameter blocks
 // are written back by the automatic stages (exposure, white balance, grey
 // gains).
@@ -51,6 +54,9 @@ struct PipelineContext {
     CameraParameters* cameraParams = nullptr;
     CaptureGeometry geometry;
     int colorMode = 0;  // 0..5: 8, 16, 24, 32, 48, 64 bits
+    // Significant bits of the camera's 16-bit samples; the pipeline records
+    // in the output image what its steps make of them.
+    int cameraSampleBits16 = kCameraSampleBits16;
     bool maskFilter = false;
     bool dotFilter = false;
     const imaging::ProcessorFeatures* features = nullptr;  // null: the plain kernels

@@ -54,6 +54,8 @@ void ApplyToneSteps(PipelineContext& c, imaging::CDibImage& output) {
         params.sampleBits = 16;
         output.Apply(mode <= 3 ? imaging::HueSaturationColor8 : imaging::HueSaturationColor16,
                      output, nullptr, 0, 0, &params);
+        // The 16-bit variant writes its 8-bit results as the high bytes.
+        if (mode >= 4) output.SetSignificantBits(16);
     }
     if (p.gamma != 100) Adjust(output, kGamma, mode, p.gamma);
     if (p.contrast != 0) Adjust(output, kContrast, mode, p.contrast);
