@@ -41,11 +41,14 @@ int CNodrix::Initialize(platform::WindowHandle recipient) {
     }
     if (!AllocateMaskPlanes()) return 0;
 
-    LoadCaptureGeometry();
+    const bool firstStart = LoadCaptureGeometry();
     SetUpCore();
     LoadImageGroups(0);
     LoadCameraGroup(CameraIndex());
     LoadConnectionValues();
+    // The wait time a first start stores is for the starts that follow;
+    // the connection that stored it keeps the one it was made with.
+    if (firstStart) waitTimeMs_ = kDefaultWaitTimeMs;
     return 1;
 }
 

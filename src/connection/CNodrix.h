@@ -56,6 +56,9 @@ inline constexpr int kErrorStackDepth = 20;
 // Wait for a single frame, in milliseconds.
 inline constexpr int kDefaultFrameTimeoutMs = 3000;
 inline constexpr int kDefaultWaitTimeMs = 10;
+// The wait time a first start stores for the camera: the preview worker's
+// pause per frame, short enough to keep up with the camera at full rate.
+inline constexpr int kFirstStartWaitTimeMs = 1;
 
 class CNodrix {
 public:
@@ -182,7 +185,9 @@ private:
     void ApplyCameraParameters();
     // The filter, grey and camera groups of the selected camera, and the
     // connection values, from and to the settings store.
-    void LoadCaptureGeometry();
+    // True when this was the first start: the store held no settings and
+    // their defaults have been created.
+    bool LoadCaptureGeometry();
     void LoadImageGroups(int cameraIndex);
     void LoadCameraGroup(int cameraIndex);
     void SaveGroups(int cameraIndex);

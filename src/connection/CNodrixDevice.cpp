@@ -39,6 +39,9 @@ int CNodrix::SetDeviceNumber(int index) {
         LoadCameraGroup(camera);
         LoadImageGroups(camera);
         ApplyCameraParameters();
+        // A connection that opened no camera at initialisation kept a colour
+        // mode this camera may not produce.
+        CorrectColorMode();
         deviceNumber_ = index;
         return 1;
     }

@@ -34,8 +34,9 @@ int CNodrix::Record(const char* fileName, int durationMs, int showWindow) {
     ReapRecorder();
 
     // An acquisition that already runs keeps its window, callback and
-    // buffer, and keeps running when the recording cannot start: only what
-    // this call started is closed again.
+    // buffer, and keeps running when the file cannot be made: only what
+    // this call started is closed again. A mode that refuses the preview
+    // (capture, trigger) is closed.
     const bool wasIdle = mode_.load() == kIdle;
     const auto fail = [&](int code) {
         if (wasIdle) Close();
@@ -55,8 +56,11 @@ int CNodrix::Record(const char* fileName, int durationMs, int showWindow) {
         // A preview that runs already sized its display for no window.
         if (!hadWindow && !wasIdle) SizeDisplayToWindow();
     }
-    // Capture and trigger mode refuse (error 1) and go on.
-    if (!StartPreview()) return fail(NODRIX_ERROR_TEXT);
+    // Capture and trigger mode refuse (error 1) and end here.
+    if (!StartPreview()) {
+        Close();
+        return PushError(NODRIX_ERROR_TEXT), 0;
+    }
     // A preview whose camera was lost stays in its mode without a worker:
     // no frame would ever come.
     if (runFlag_.load() == 0) return fail(NODRIX_ERROR_TEXT);

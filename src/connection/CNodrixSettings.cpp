@@ -3,9 +3,11 @@
 // groups of the selected camera, the size presets and the configuration
 // file.
 #include "connection/CNodrix.h"
+#include "platform/SettingsStore.h"
 #include "settings/ConfigFile.h"
 #include "settings/ConnectionSettings.h"
 #include "settings/ParameterGroups.h"
+#include "settings/SettingsKeys.h"
 
 namespace nodrix {
 
@@ -21,10 +23,12 @@ settings::OutputFormats FormatsOf(CNodrixU3T2Base* core) {
 }
 }  // namespace
 
-void CNodrix::LoadCaptureGeometry() {
+bool CNodrix::LoadCaptureGeometry() {
+    const bool firstStart = !platform::SettingsKeyExists(settings::kRootKey);
     settings::ConnectionValues defaults;
-    defaults.waitTime = kDefaultWaitTimeMs;
+    defaults.waitTime = kFirstStartWaitTimeMs;
     settings::LoadCaptureGeometry(deviceNumber_, geometry_, FormatsOf(core_.get()), defaults);
+    return firstStart;
 }
 
 void CNodrix::LoadImageGroups(int cameraIndex) {

@@ -10,6 +10,7 @@
 
 #include "NodrixSdk.h"
 #include "api/MessageProbe.h"
+#include "settings/SdkSettingsSandbox.h"
 
 namespace {
 
@@ -48,6 +49,11 @@ protected:
 };
 
 TEST_F(Exports, FreshConnectionDefaults) {
+    // No saved settings: the connection is the first start.
+    ASSERT_EQ(Nodrix_Release(handle_), 1);
+    nodrix::test::ResetSdkSettings();
+    handle_ = Nodrix_Initialize(0);
+    ASSERT_NE(handle_, 0);
     EXPECT_EQ(Nodrix_GetLastError(handle_), 0);
     EXPECT_EQ(Nodrix_Width(handle_), 1280);
     EXPECT_EQ(Nodrix_Height(handle_), 1024);
@@ -77,9 +83,10 @@ TEST_F(Exports, TwoConnectionsHaveDistinctHandlesAndOutliveEachOther) {
     EXPECT_NE(first, handle_);
     EXPECT_EQ(Nodrix_Release(first), 1);
     EXPECT_EQ(Nodrix_Width(second), 1280);
+    const int waitTime = Nodrix_GetWaitTime(handle_);
     EXPECT_EQ(Nodrix_SetWaitTime(second, 33), 1);
     EXPECT_EQ(Nodrix_GetWaitTime(second), 33);
-    EXPECT_EQ(Nodrix_GetWaitTime(handle_), 10);
+    EXPECT_EQ(Nodrix_GetWaitTime(handle_), waitTime);
     EXPECT_EQ(Nodrix_Release(second), 1);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "NodrixSdk.h"
 #include "core/EmulatedCameraFixture.h"
@@ -128,6 +129,13 @@ TEST_F(Selection, TwoCamerasAreListedAndChosenByNumber) {
     EXPECT_EQ(LastError(), 12);
 
     EXPECT_EQ(Nodrix_SetDeviceNumber(handle_, 1), 1);
+    EXPECT_EQ(LastError(), 0);
+    // The camera opened later gets a grey mode, as one opened at
+    // initialisation does, and a snapshot fits a grey buffer.
+    const int bits = Nodrix_GetColorMode(handle_);
+    EXPECT_TRUE(bits == 8 || bits == 16) << bits;
+    std::vector<unsigned char> frame(static_cast<std::size_t>(1280) * 1024 * (bits == 8 ? 1 : 2));
+    EXPECT_EQ(Nodrix_SnapShot(handle_, frame.data(), static_cast<int>(frame.size()), 1), 1);
     EXPECT_EQ(LastError(), 0);
     EXPECT_EQ(Nodrix_SetDeviceNumber(handle_, 5), 0);
     EXPECT_EQ(LastError(), 2);

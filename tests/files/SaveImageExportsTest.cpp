@@ -10,6 +10,7 @@
 #include "acquisition/AcquisitionFixture.h"
 #include "files/ImageDecoders.h"
 #include "files/TempFolder.h"
+#include "parameters/RampChecks.h"
 
 namespace nodrix::test {
 namespace {
@@ -53,6 +54,18 @@ protected:
 
     int Save(const std::string& name, int kind) {
         return Nodrix_SaveImage(handle_, name.c_str(), kind);
+    }
+
+    // Mean difference of a grey JPEG from expected(x, y).
+    template <typename Expected>
+    double JpegError(const std::string& name, Expected expected) {
+        const auto jpeg = DecodeJpeg(name);
+        EXPECT_TRUE(jpeg.ok && jpeg.width == kWidth && jpeg.height == kHeight);
+        if (!jpeg.ok || jpeg.width != kWidth || jpeg.height != kHeight) return 255.0;
+        double error = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) error += std::abs(jpeg.At(x, y, 0) - expected(x, y));
+        return error / (kWidth * kHeight);
     }
 
     TempFolder folder_;
@@ -140,17 +153,34 @@ TEST_F(SaveImageExports, EveryKindHoldsTheSnapshotInBothGreyModes) {
             EXPECT_TRUE(jpeg.progressive);
             if (kind != NODRIX_IMAGE_JPEG_100) continue;
             // The ramp has a few sharp wraps; on average quality 100 is close.
-            double error = 0;
-            for (int y = 0; y < kHeight; ++y) {
-                for (int x = 0; x < kWidth; ++x) {
-                    const int want = bits == 8 ? sample(x, y) : sample(x, y) >> 8;
-                    error += std::abs(jpeg.At(x, y, 0) - want);
-                }
-            }
-            EXPECT_LT(error / (kWidth * kHeight), 3.0);
+            // The camera's 12-bit samples give their top eight bits.
+            EXPECT_LT(JpegError(name,
+                                [&](int x, int y) {
+                                    return bits == 8 ? sample(x, y) : sample(x, y) >> 4;
+                                }),
+                      3.0);
         }
         EXPECT_EQ(Nodrix_GetLastError(handle_), 0);
     }
+}
+
+// After the flat field (neutral masks) the samples two or more pixels
+// inside the frame are scaled to 16 bits, the border keeps its 12-bit
+// samples; a JPEG takes the top byte of 16 bits throughout.
+TEST_F(SaveImageExports, SixteenBitJpegAfterTheFlatFieldTakesTheTopByteOfSixteenBits) {
+    ASSERT_TRUE(SetBits(16));
+    ASSERT_EQ(Nodrix_SetFilterValue(handle_, NODRIX_FILTER_MASK_FILTER, 1), 1);
+    const Bytes frame = Snap(16);
+    const auto inside = [](int x, int y) {
+        return x >= 2 && x < kWidth - 2 && y >= 2 && y < kHeight - 2;
+    };
+    ASSERT_TRUE(MatchesTransformedRamp(frame, 16, kWidth, kHeight, [&](int ramp, int x, int y) {
+        return inside(x, y) ? ramp * 16 : ramp;
+    }));
+    const std::string name = folder_.File("flat.jpg");
+    ASSERT_EQ(Save(name, NODRIX_IMAGE_JPEG_100), 1);
+    EXPECT_LT(JpegError(name, [&](int x, int y) { return SampleAt(frame, 16, kWidth, x, y) >> 8; }),
+              3.0);
 }
 
 TEST_F(SaveImageExports, UnknownKindsWriteNothingAndLeaveNoError) {

@@ -7,6 +7,7 @@
 
 #include "NodrixSdk.h"
 #include "core/EmulatedCameraFixture.h"
+#include "parameters/RampChecks.h"
 #include "platform/PreviewSurface.h"
 #include "platform/Time.h"
 #include "preview/TestWindows.h"
@@ -38,15 +39,26 @@ protected:
         test::PumpWindowMessages();
     }
     // The frame the connection converted last, top row first, as the
-    // window shows it: 8-bit grey (the high byte of 16-bit samples).
-    std::vector<std::uint8_t> LastFrame() {
+    // window shows it: 8-bit grey, 16-bit samples by the top eight of their
+    // significant bits. The frame is checked against the camera's ramp:
+    // 12-bit samples, or after the flat field (neutral masks) scaled to 16
+    // bits two or more pixels inside the frame.
+    std::vector<std::uint8_t> LastFrame(bool flatField = false) {
         const int bits = Nodrix_GetColorMode(handle_);
         EXPECT_TRUE(bits == 8 || bits == 16) << bits;
         const int bytes = bits / 8;
         std::vector<std::uint8_t> frame(static_cast<std::size_t>(1280) * 1024 * bytes);
         EXPECT_EQ(Nodrix_GetImage(handle_, frame.data(), static_cast<int>(frame.size()), 1), 1);
+        EXPECT_TRUE(test::MatchesTransformedRamp(frame, bits, 1280, 1024, [&](int ramp, int x, int y) {
+            const bool inside = x >= 2 && x < 1278 && y >= 2 && y < 1022;
+            return bits == 16 && flatField && inside ? ramp * 16 : ramp;
+        }));
+        const int shift = bits == 8 ? 0 : flatField ? 8 : 4;
         std::vector<std::uint8_t> shown(static_cast<std::size_t>(1280) * 1024);
-        for (std::size_t i = 0; i < shown.size(); ++i) shown[i] = frame[i * bytes + bytes - 1];
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            const int sample = bytes == 1 ? frame[i] : frame[2 * i] | (frame[2 * i + 1] << 8);
+            shown[i] = static_cast<std::uint8_t>(sample >> shift);
+        }
         return shown;
     }
 
@@ -99,7 +111,13 @@ TEST_F(PreviewExports, ChildWindowShowsTheFrameScaledToItsSize) {
     EXPECT_EQ(Nodrix_Close(handle_), 1);
 }
 
-TEST_F(PreviewExports, DefaultWindowIsTopLevelWithTheCaptureSizeShowingTheFrame) {
+// With and without the flat field.
+class PreviewExportsDefaultWindow : public PreviewExports,
+                                    public ::testing::WithParamInterface<bool> {};
+
+TEST_P(PreviewExportsDefaultWindow, IsTopLevelWithTheCaptureSizeShowingTheFrame) {
+    const bool flatField = GetParam();
+    ASSERT_EQ(Nodrix_SetFilterValue(handle_, NODRIX_FILTER_MASK_FILTER, flatField ? 1 : 0), 1);
     ASSERT_EQ(Nodrix_Preview(handle_), 1);
     const platform::WindowHandle window = surface::FindPreviewWindow(0);
     ASSERT_NE(window, 0u);
@@ -116,7 +134,7 @@ TEST_F(PreviewExports, DefaultWindowIsTopLevelWithTheCaptureSizeShowingTheFrame)
     EXPECT_EQ(where.y, y < 0 ? 0 : y);
 
     ASSERT_NO_FATAL_FAILURE(RunPreviewBriefly());
-    const std::vector<std::uint8_t> frame = LastFrame();
+    const std::vector<std::uint8_t> frame = LastFrame(flatField);
     std::vector<std::uint32_t> pixels;
     int width = 0;
     int height = 0;
@@ -131,6 +149,9 @@ TEST_F(PreviewExports, DefaultWindowIsTopLevelWithTheCaptureSizeShowingTheFrame)
     EXPECT_EQ(Nodrix_Close(handle_), 1);
     EXPECT_EQ(surface::FindPreviewWindow(0), 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(FlatField, PreviewExportsDefaultWindow, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "On" : "Off"; });
 
 TEST_F(PreviewExports, NoParentAndZeroPlacementRunsWithoutWindow) {
     ASSERT_EQ(Nodrix_SetPreviewWindow(handle_, 0, 0, 0, 0, 0), 1);

@@ -13,12 +13,19 @@ namespace {
 // Generous: a loaded machine may convert slowly.
 constexpr std::uint32_t kEndTimeoutMs = 60000;
 
-class RecordBits : public RecordingTest, public ::testing::WithParamInterface<int> {};
+struct RecordFormat {
+    int bits;
+    bool flatField;
+};
+
+class RecordBits : public RecordingTest, public ::testing::WithParamInterface<RecordFormat> {};
 
 TEST_P(RecordBits, FramesAreTheRampBottomRowFirstAndThePreviewGoesOn) {
-    const int bits = GetParam();
+    const int bits = GetParam().bits;
+    const bool flatField = GetParam().flatField;
     if (bits != bits_ && !SetBits(bits)) GTEST_SKIP() << "no " << bits << "-bit output";
     bits_ = bits;
+    ASSERT_EQ(Nodrix_SetFilterValue(handle_, NODRIX_FILTER_MASK_FILTER, flatField ? 1 : 0), 1);
     const std::string file = folder_.File("ramp.avi");
     ASSERT_EQ(Nodrix_Record(handle_, file.c_str(), 150, 0), 1)
         << "error " << Nodrix_GetLastError(handle_);
@@ -31,7 +38,7 @@ TEST_P(RecordBits, FramesAreTheRampBottomRowFirstAndThePreviewGoesOn) {
     EXPECT_EQ(avi.height, static_cast<std::uint32_t>(kWindowHeight));
     EXPECT_EQ(avi.formatHeight, kWindowHeight);
     EXPECT_EQ(avi.bitCount, 24);
-    EXPECT_TRUE(FramesMatchRamp(avi, bits, kWindowY, kWindowHeight));
+    EXPECT_TRUE(FramesMatchRamp(avi, bits, kWindowY, kWindowHeight, flatField));
     // Both durations come from one measured rate r: 10^8 / r and 10^9 / r.
     ASSERT_GT(avi.microSecPerFrame, 0u);
     EXPECT_GE(avi.scale, 10 * avi.microSecPerFrame);
@@ -43,8 +50,13 @@ TEST_P(RecordBits, FramesAreTheRampBottomRowFirstAndThePreviewGoesOn) {
     EXPECT_EQ(Nodrix_StopPreview(handle_), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(GreyFormats, RecordBits, ::testing::Values(8, 16),
-                         [](const auto& info) { return "Bits" + std::to_string(info.param); });
+INSTANTIATE_TEST_SUITE_P(GreyFormats, RecordBits,
+                         ::testing::Values(RecordFormat{8, false}, RecordFormat{16, false},
+                                           RecordFormat{16, true}),
+                         [](const auto& info) {
+                             return "Bits" + std::to_string(info.param.bits) +
+                                    (info.param.flatField ? "FlatField" : "");
+                         });
 
 TEST_F(RecordingTest, DurationZeroEndsWithTheNextFrame) {
     const std::string file = folder_.File("zero.avi");
@@ -131,15 +143,15 @@ TEST_F(RecordingTest, RefusedStartsLeaveNoFileAndNoAcquisition) {
     EXPECT_EQ(Nodrix_Record(handle_, nowhere.c_str(), 100, 0), 0);
     EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_TEXT);
     EXPECT_EQ(Nodrix_Capture(handle_), 1);
-    // Not in capture mode either: the preview cannot start, and capture mode
-    // goes on (a preview start is still refused).
+    // Not in capture mode either: the preview cannot start, the recording
+    // is refused and capture mode ends, so a preview can start afterwards.
     EXPECT_EQ(Nodrix_Record(handle_, file.c_str(), 100, 0), 0);
     EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_TEXT);
     EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_NO_CORE);
     EXPECT_EQ(Nodrix_GetLastError(handle_), 0);
-    EXPECT_EQ(Nodrix_StartPreview(handle_), 0);
-    EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_NO_CORE);
     EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(Nodrix_StartPreview(handle_), 1);
+    EXPECT_EQ(Nodrix_StopPreview(handle_), 1);
 }
 
 TEST_F(RecordingTest, RunningCallbackPreviewKeepsDeliveringThroughARecording) {

@@ -65,13 +65,18 @@ bool RecordingTest::PreviewRuns() {
     return false;
 }
 
-::testing::AssertionResult FramesMatchRamp(const ParsedAvi& avi, int bits, int y, int height) {
+::testing::AssertionResult FramesMatchRamp(const ParsedAvi& avi, int bits, int y, int height,
+                                           bool flatField) {
     const int width = 1280;
     const int stride = StrideOf(width, 24);
-    // The byte the recorder keeps of the camera's sample at (x, imageY).
+    // The byte the recorder keeps of the camera's sample at (x, imageY): the
+    // top eight of its 12 bits; after the flat field, of the 16 bits of the
+    // scaled sample (16 s >> 8) inside and of the unscaled one on the border.
     const auto expected = [&](int x, int imageY, int n) -> int {
         if (bits == 8) return (x + imageY + n) & 0xFF;
-        return (((4 * x + imageY + n) & 0x0FFF) >> 2) & 0xFF;
+        const int ramp = (4 * x + imageY + n) & 0x0FFF;
+        const bool border = x < 2 || x >= width - 2 || imageY < y + 2 || imageY >= y + height - 2;
+        return flatField && border ? ramp >> 8 : ramp >> 4;
     };
     const int frameNumbers = bits == 8 ? 256 : 4096;
     for (std::size_t f = 0; f < avi.frames.size(); ++f) {
@@ -80,7 +85,7 @@ bool RecordingTest::PreviewRuns() {
             return ::testing::AssertionFailure() << "frame " << f << " size " << avi.frames[f].size;
         }
         // The frame number: the one that explains the first pixels of every
-        // row (16-bit samples lose their low two bits, so one row is not
+        // row (16-bit samples lose their low four bits, so one row is not
         // enough).
         int n = -1;
         for (int candidate = 0; candidate < frameNumbers && n < 0; ++candidate) {

@@ -35,7 +35,10 @@ protected:
 
 // Checks every recorded frame against the ramp of the capture window
 // (1280 wide, rows y .. y + height - 1) reduced from the camera's bits to 8,
-// each frame with its own frame number; rows run from the bottom up.
-::testing::AssertionResult FramesMatchRamp(const ParsedAvi& avi, int bits, int y, int height);
+// each frame with its own frame number; rows run from the bottom up. With
+// flatField, 16-bit frames went through the neutral flat field: samples
+// two or more pixels inside the frame scaled to 16 bits, the border not.
+::testing::AssertionResult FramesMatchRamp(const ParsedAvi& avi, int bits, int y, int height,
+                                           bool flatField = false);
 
 }  // namespace nodrix::test

@@ -2,6 +2,8 @@
 // bottom-up frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "connection/RecordingFrame.h"
 
 namespace nodrix::test {
@@ -35,24 +37,34 @@ void Fill(CDibImage& image) {
     }
 }
 
-// What the frame must hold for channel c of pixel (x, y).
-std::uint8_t Expected(int x, int y, int c, int bits) {
-    switch (bits) {
-        case 8: return static_cast<std::uint8_t>(Sample(x, y, 0, bits));
-        case 16: return static_cast<std::uint8_t>(Sample(x, y, 0, bits) >> 2);  // bits 2-9
+// An output image of bits per pixel whose samples carry significant bits.
+struct Format {
+    int bits;
+    int significant;
+};
+
+// What the frame must hold for channel c of pixel (x, y): 16-bit samples
+// give the top eight of their significant bits, saturated.
+std::uint8_t Expected(int x, int y, int c, Format f) {
+    switch (f.bits) {
+        case 8: return static_cast<std::uint8_t>(Sample(x, y, 0, f.bits));
         case 24:
-        case 32: return static_cast<std::uint8_t>(Sample(x, y, c, bits));
-        default: return static_cast<std::uint8_t>(Sample(x, y, c, bits) >> 8);  // high byte
+        case 32: return static_cast<std::uint8_t>(Sample(x, y, c, f.bits));
+        default: {
+            const std::uint32_t s = Sample(x, y, f.bits == 16 ? 0 : c, f.bits);
+            return static_cast<std::uint8_t>(std::min<std::uint32_t>(s >> (f.significant - 8), 255));
+        }
     }
 }
 
-class RecordingFrame : public ::testing::TestWithParam<int> {};
+class RecordingFrame : public ::testing::TestWithParam<Format> {};
 
 TEST_P(RecordingFrame, BottomRowComesFirstInBgr) {
-    const int bits = GetParam();
+    const int bits = GetParam().bits;
     CDibImage output;
     ASSERT_EQ(output.Allocate(kWidth, kHeight, bits), 1);
     Fill(output);
+    output.SetSignificantBits(GetParam().significant);
     RecordingImages images;
     ASSERT_TRUE(images.Allocate(kWidth, kHeight, bits));
     ASSERT_TRUE(ConvertForRecording(output, images));
@@ -62,14 +74,17 @@ TEST_P(RecordingFrame, BottomRowComesFirstInBgr) {
         const int y = kHeight - 1 - row;
         for (int x = 0; x < kWidth; ++x) {
             for (int c = 0; c < 3; ++c) {
-                EXPECT_EQ(frame.Row(row)[3 * x + c], Expected(x, y, c, bits))
+                EXPECT_EQ(frame.Row(row)[3 * x + c], Expected(x, y, c, GetParam()))
                     << "frame row " << row << " x " << x << " channel " << c;
             }
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryColourMode, RecordingFrame, ::testing::Values(8, 16, 24, 32, 48, 64));
+INSTANTIATE_TEST_SUITE_P(EveryColourMode, RecordingFrame,
+                         ::testing::Values(Format{8, 8}, Format{16, 16}, Format{16, 12},
+                                           Format{24, 8}, Format{32, 8}, Format{48, 16},
+                                           Format{48, 12}, Format{64, 16}));
 
 TEST(RecordingFrameFormat, OutputThatChangedFormatIsRefused) {
     RecordingImages images;

@@ -62,7 +62,7 @@ TEST_F(Settings, FirstStartCreatesTheDefaultKeys) {
     for (int i = 0; i < 7; ++i) EXPECT_EQ(ReadInt(size0, names[i]), expected[i]) << names[i];
     EXPECT_EQ(ReadInt(kCamera0, "Size"), 0);
     EXPECT_EQ(ReadInt(kCamera0, "SubSample"), 0);
-    EXPECT_EQ(ReadInt(kCamera0, "WaitTime"), 10);
+    EXPECT_EQ(ReadInt(kCamera0, "WaitTime"), 1);
     EXPECT_EQ(ReadInt(kCamera0, "Clock"), 0);
     EXPECT_EQ(ReadInt(kCamera0, "Color"), 2);
     // Only the device's own camera key is made.
@@ -73,6 +73,10 @@ TEST_F(Settings, FirstStartCreatesTheDefaultKeys) {
     EXPECT_EQ(Nodrix_GetSubSample(h), 0);
     EXPECT_EQ(Nodrix_GetLastError(h), 0);
     EXPECT_EQ(Nodrix_Release(h), 1);
+    // A later start reads what the first one stored.
+    const int again = Nodrix_Initialize(0);
+    EXPECT_EQ(Nodrix_GetWaitTime(again), 1);
+    EXPECT_EQ(Nodrix_Release(again), 1);
 }
 
 TEST_F(Settings, MissingGroupsGiveTheirDefaults) {
