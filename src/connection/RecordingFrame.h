@@ -19,8 +19,8 @@ struct RecordingImages {
 };
 
 // Converts the output image into images.frame24: grey expands to equal B, G
-// and R; 16-bit grey keeps bits 2-9 of each sample; 32-bit colour drops its
-// fourth byte; 48- and 64-bit colour keep the high byte of each sample.
+// and R; 16-bit samples (grey, 48- and 64-bit colour) keep the top eight of
+// their significant bits; 32-bit colour drops its fourth byte.
 // False when the output image no longer has the format the images were made
 // for.
 bool ConvertForRecording(const imaging::CDibImage& output, RecordingImages& images);
