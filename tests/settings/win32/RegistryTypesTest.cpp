@@ -54,7 +54,7 @@ TEST(RegistryTypes, FirstStartWritesTheCameraKey) {
                            &size),
               ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(value, 10u);
+    EXPECT_EQ(value, 1u);
     size = sizeof value;
     EXPECT_EQ(RegGetValueA(HKEY_CURRENT_USER,
                            "Software\\Velmor\\NodrixT520U3T2Sdk\\Camera_00\\Size_00", "EH",
