@@ -262,6 +262,32 @@ TEST(FrameConverter, MaskAndDotFiltersRunUnderTheMaskLock) {
     EXPECT_EQ(view.At(30, 30), 1000);
 }
 
+// The output records the significant bits of its samples: 12 as the camera
+// sends them, 16 after the flat field; the grey correction is limited to
+// that range, so a flat-fielded frame is not cut at 4095.
+TEST(FrameConverter, SixteenBitOutputRecordsItsSignificantBits) {
+    struct Case {
+        int colorMode;
+        bool maskFilter;
+        int bits;
+        int corrected;  // sample (0,1) of a uniform 3000 after gain 130 there
+    };
+    for (const Case& c : {Case{1, false, 12, 3000 * 130 / 128}, Case{1, true, 16, 48000 * 130 / 128},
+                          Case{4, false, 12, -1}, Case{4, true, 16, -1}}) {
+        Fixture f(c.colorMode, 64, 64);  // a window off the full size: no border
+        auto view = ViewOf<std::uint16_t>(f.Raw());
+        std::fill_n(view.samples, view.Count(), 3000);
+        f.context.maskFilter = c.maskFilter;
+        f.image.greyMode = 1;
+        f.image.bayerMode = 0;
+        std::fill(std::begin(f.image.greyOffset), std::end(f.image.greyOffset), 0);
+        f.image.greyGain[0] = 130;  // position (0,1)
+        f.Convert();
+        EXPECT_EQ(f.Output().SignificantBits(), c.bits) << c.colorMode << " " << c.maskFilter;
+        if (c.corrected >= 0) EXPECT_EQ(view.At(0, 1), c.corrected) << c.maskFilter;
+    }
+}
+
 TEST(FrameConverter, SoftwareMirrorWithoutACore) {
     Fixture f(0, 8, 6);
     FillRamp8(f.Raw());
