@@ -284,7 +284,9 @@ TEST(FrameConverter, SixteenBitOutputRecordsItsSignificantBits) {
         f.image.greyGain[0] = 130;  // position (0,1)
         f.Convert();
         EXPECT_EQ(f.Output().SignificantBits(), c.bits) << c.colorMode << " " << c.maskFilter;
-        if (c.corrected >= 0) EXPECT_EQ(view.At(0, 1), c.corrected) << c.maskFilter;
+        if (c.corrected >= 0) {
+            EXPECT_EQ(view.At(0, 1), c.corrected) << c.maskFilter;
+        }
     }
 }
 
