@@ -484,7 +484,8 @@ NODRIX_EXPORT(int) Nodrix_StopPreview(int handle);
  * @param showWindow nonzero: show the preview window while recording.
  * @return 1/0. Errors: NODRIX_ERROR_INVALID_ARGUMENT (empty name),
  *         NODRIX_ERROR_WINDOW, NODRIX_ERROR_TEXT (preview or file could not
- *         start), NODRIX_ERROR_THREAD.
+ *         start; in capture or trigger mode the preview is refused and that
+ *         mode ends), NODRIX_ERROR_THREAD.
  */
 NODRIX_EXPORT(int) Nodrix_Record(int handle, const char* fileName, int durationMs, int showWindow);
 /**
@@ -500,7 +501,8 @@ Nodrix_RecordW(int handle, const NodrixWChar* fileName, int durationMs, int show
 /**
  * Sets the preview worker's pause per cycle.
  * @param handle connection handle from Nodrix_Initialize.
- * @param milliseconds 0 or more (default 10).
+ * @param milliseconds 0 or more (10 for a new connection; the first start
+ *        stores 1 for the camera, which later starts load).
  * @return 1; 0 for a negative value (nothing recorded).
  */
 NODRIX_EXPORT(int) Nodrix_SetWaitTime(int handle, int milliseconds);
@@ -1336,6 +1338,9 @@ NODRIX_EXPORT(int) Nodrix_SetAnalogDlg(int handle, NodrixHwnd parent);
 
 /**
  * Writes the most recently converted frame to a file in the output format.
+ * JPEG files of 16-bit output hold the top eight significant bits of each
+ * sample (the camera's 12-bit samples shifted right by 4; after the flat
+ * field, by 8); PNG, TIFF and raw files keep the samples exactly.
  * 16-bit BMP files hold the raw 16-bit samples, which ordinary viewers show
  * as colour: for a viewable BMP use 8-bit output (Nodrix_SetColorMode 8).
  * @param handle connection handle from Nodrix_Initialize.
