@@ -1,0 +1,217 @@
+// Frames through the public C API as an application sees them: a callback
+// preview of the full sensor with a buffer, from the emulated camera paced
+// at the USB 3.0 link rate (the sensor's line length chosen so that the
+// camera sends about 380 MB/s), with the wait time at 1 ms.
+//
+// Reported per bit depth:
+// - sent_fps, delivered_fps and delivered_pct: frames the camera sends (from
+//   its frame period) and frames the application is told about;
+// - sdk_memcpys: processor time of the whole process per delivered frame,
+//   less what the emulated camera spends generating the frames it sent, as a
+//   multiple of one streaming memcpy of a frame measured in the same run;
+// - emulator_memcpys: the emulated camera's cost of one frame, likewise.
+//
+// The machine may be shared: run with --benchmark_repetitions and read the
+// medians.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "NodrixSdk.h"
+#include "api/MessageProbe.h"
+#include "emulator/TestPattern.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <time.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr double kLinkBytesPerSecond = 380e6;
+constexpr double kPixelClockHz = 37037000.0;
+constexpr int kWidth = 1280;
+constexpr int kHeight = 1024;
+constexpr std::uint32_t kPayloadPiece = 0x80000;
+constexpr double kRunSeconds = 3.0;
+
+// The emulated camera and a settings file of this process alone, before the
+// library looks at either.
+const bool kEnvironment = [] {
+#ifdef _WIN32
+    // A private Wine prefix keeps the registry settings apart.
+    return _putenv("NODRIX_EMULATION=1") == 0;
+#else
+    const std::string settings =
+        "/tmp/nodrix-bench-delivery-settings." + std::to_string(getpid());
+    return setenv("NODRIX_EMULATION", "1", 1) == 0 &&
+           setenv("NODRIX_SETTINGS_FILE", settings.c_str(), 1) == 0 &&
+           setenv("NODRIX_OBJECT_NAMESPACE", ("bench" + std::to_string(getpid())).c_str(), 1) == 0;
+#endif
+}();
+
+double ProcessCpuSeconds() {
+#ifdef _WIN32
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(kernel) + ticks(user)) * 1e-7;
+#else
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+#endif
+}
+
+double WallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Processor seconds of one call of body, over enough calls to be measurable.
+template <typename Body>
+double CpuPerCall(Body body) {
+    body();  // warm
+    int calls = 0;
+    const double start = ProcessCpuSeconds();
+    double spent = 0;
+    do {
+        body();
+        ++calls;
+        spent = ProcessCpuSeconds() - start;
+    } while (spent < 0.3 || calls < 10);
+    return spent / calls;
+}
+
+double MemcpySeconds(std::size_t bytes) {
+    std::vector<std::uint8_t> a(bytes, 1), b(bytes, 2);
+    return CpuPerCall([&] {
+        std::memcpy(b.data(), a.data(), bytes);
+        benchmark::DoNotOptimize(b.data());
+    });
+}
+
+// What the emulated camera spends on one frame's pixels, read in the pieces
+// the transport asks for.
+double EmulatorFrameSeconds(int bits) {
+    nodrix::emulator::FrameSnapshot frame;
+    frame.width = kWidth;
+    frame.height = kHeight;
+    frame.windowHeight = kHeight;
+    frame.bytesPerSample = bits / 8;
+    std::vector<std::uint8_t> out(frame.PayloadBytes());
+    return CpuPerCall([&] {
+        ++frame.frameNumber;
+        for (std::uint64_t done = 0; done < out.size(); done += kPayloadPiece) {
+            const auto piece =
+                static_cast<std::uint32_t>(std::min<std::uint64_t>(kPayloadPiece, out.size() - done));
+            nodrix::emulator::GeneratePayload(frame, done, out.data() + done, piece);
+        }
+        benchmark::DoNotOptimize(out.data());
+    });
+}
+
+// A little-endian sensor register of count bytes; 0 if it cannot be read.
+int ReadSensorBytes(int handle, int address, int count) {
+    int value = 0;
+    for (int i = count - 1; i >= 0; --i) {
+        int ok = 0;
+        int byte = 0;
+        for (int attempt = 0; attempt < 5 && !ok; ++attempt) {
+            byte = Nodrix_ReadRegister(handle, address + i, &ok);
+        }
+        if (!ok) return 0;
+        value = (value << 8) | (byte & 0xFF);
+    }
+    return value;
+}
+
+void BM_CallbackPreviewAtLinkRate(benchmark::State& state) {
+    const int bits = static_cast<int>(state.range(0));
+    const std::size_t frameBytes = std::size_t{kWidth} * kHeight * (bits / 8);
+    const double memcpy = MemcpySeconds(frameBytes);
+    const double emulator = EmulatorFrameSeconds(bits);
+
+    auto probe = nodrix::test::MakeMessageProbe();
+    const int handle = Nodrix_Initialize(probe->Window());
+    if (!kEnvironment || handle == 0 || Nodrix_SetPreviewWindow(handle, 0, 0, 0, 0, 0) != 1 ||
+        Nodrix_SetColorMode(handle, bits) != 1 || Nodrix_SetWaitTime(handle, 1) != 1) {
+        state.SkipWithError("the emulated camera did not open");
+        if (handle != 0) Nodrix_Release(handle);
+        return;
+    }
+    std::vector<std::uint8_t> buffer(frameBytes);
+    double sentFps = 0, deliveredFps = 0, sdkMemcpys = 0;
+    for (auto _ : state) {
+        if (Nodrix_CallBackPreview(handle, probe->Window(), buffer.data(),
+                                   static_cast<int>(buffer.size()), 1) != 1) {
+            state.SkipWithError("the preview did not start");
+            break;
+        }
+        // The sensor restarts with its power-on timing: pace it to the link
+        // once the preview runs.
+        const int frameLength = ReadSensorBytes(handle, 5, 4);
+        const int lineLength = static_cast<int>(
+            frameBytes * kPixelClockHz / kLinkBytesPerSecond / (frameLength > 0 ? frameLength : 1) +
+            0.5);
+        Nodrix_WriteRegister(handle, 9, lineLength & 0xFF);
+        Nodrix_WriteRegister(handle, 10, (lineLength >> 8) & 0xFF);
+        for (const double settle = WallSeconds() + 0.5; WallSeconds() < settle;) probe->Next(50);
+        // The period as the sensor runs it now.
+        const double period =
+            static_cast<double>(ReadSensorBytes(handle, 5, 4)) * ReadSensorBytes(handle, 9, 2) /
+            kPixelClockHz;
+        if (frameLength == 0 || period <= 0) {
+            Nodrix_StopPreview(handle);
+            state.SkipWithError("the sensor's timing could not be read");
+            break;
+        }
+
+        std::int64_t delivered = 0;
+        const double cpuStart = ProcessCpuSeconds();
+        const double wallStart = WallSeconds();
+        double wall = 0;
+        while ((wall = WallSeconds() - wallStart) < kRunSeconds) {
+            auto message = probe->Next(100);
+            if (message && message->message == NODRIX_WM_FRAME && message->wParam != 0) {
+                ++delivered;
+            }
+        }
+        const double cpu = ProcessCpuSeconds() - cpuStart;
+        Nodrix_StopPreview(handle);
+
+        const double sent = wall / period;
+        sentFps = sent / wall;
+        deliveredFps = static_cast<double>(delivered) / wall;
+        if (delivered > 0) sdkMemcpys = (cpu - sent * emulator) / static_cast<double>(delivered) / memcpy;
+    }
+    Nodrix_Release(handle);
+    state.counters["sent_fps"] = sentFps;
+    state.counters["delivered_fps"] = deliveredFps;
+    state.counters["delivered_pct"] = sentFps > 0 ? 100.0 * deliveredFps / sentFps : 0;
+    state.counters["sdk_memcpys"] = sdkMemcpys;
+    state.counters["emulator_memcpys"] = emulator / memcpy;
+    state.counters["memcpy_us"] = memcpy * 1e6;
+}
+
+BENCHMARK(BM_CallbackPreviewAtLinkRate)
+    ->ArgName("bits")
+    ->Arg(8)
+    ->Arg(16)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
