@@ -50,8 +50,7 @@ const bool kEnvironment = [] {
     // A private Wine prefix keeps the registry settings apart.
     return _putenv("NODRIX_EMULATION=1") == 0;
 #else
-    const std::string settings =
-        "/tmp/nodrix-bench-delivery-settings." + std::to_string(getpid());
+    const std::string settings = "/tmp/nodrix-bench-delivery-settings." + std::to_string(getpid());
     return setenv("NODRIX_EMULATION", "1", 1) == 0 &&
            setenv("NODRIX_SETTINGS_FILE", settings.c_str(), 1) == 0 &&
            setenv("NODRIX_OBJECT_NAMESPACE", ("bench" + std::to_string(getpid())).c_str(), 1) == 0;
@@ -113,8 +112,8 @@ double EmulatorFrameSeconds(int bits) {
     return CpuPerCall([&] {
         ++frame.frameNumber;
         for (std::uint64_t done = 0; done < out.size(); done += kPayloadPiece) {
-            const auto piece =
-                static_cast<std::uint32_t>(std::min<std::uint64_t>(kPayloadPiece, out.size() - done));
+            const auto piece = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(kPayloadPiece, out.size() - done));
             nodrix::emulator::GeneratePayload(frame, done, out.data() + done, piece);
         }
         benchmark::DoNotOptimize(out.data());
@@ -161,16 +160,15 @@ void BM_CallbackPreviewAtLinkRate(benchmark::State& state) {
         // The sensor restarts with its power-on timing: pace it to the link
         // once the preview runs.
         const int frameLength = ReadSensorBytes(handle, 5, 4);
-        const int lineLength = static_cast<int>(
-            frameBytes * kPixelClockHz / kLinkBytesPerSecond / (frameLength > 0 ? frameLength : 1) +
-            0.5);
+        const int lineLength = static_cast<int>(frameBytes * kPixelClockHz / kLinkBytesPerSecond /
+                                                    (frameLength > 0 ? frameLength : 1) +
+                                                0.5);
         Nodrix_WriteRegister(handle, 9, lineLength & 0xFF);
         Nodrix_WriteRegister(handle, 10, (lineLength >> 8) & 0xFF);
         for (const double settle = WallSeconds() + 0.5; WallSeconds() < settle;) probe->Next(50);
         // The period as the sensor runs it now.
-        const double period =
-            static_cast<double>(ReadSensorBytes(handle, 5, 4)) * ReadSensorBytes(handle, 9, 2) /
-            kPixelClockHz;
+        const double period = static_cast<double>(ReadSensorBytes(handle, 5, 4)) *
+                              ReadSensorBytes(handle, 9, 2) / kPixelClockHz;
         if (frameLength == 0 || period <= 0) {
             Nodrix_StopPreview(handle);
             state.SkipWithError("the sensor's timing could not be read");
@@ -193,7 +191,8 @@ void BM_CallbackPreviewAtLinkRate(benchmark::State& state) {
         const double sent = wall / period;
         sentFps = sent / wall;
         deliveredFps = static_cast<double>(delivered) / wall;
-        if (delivered > 0) sdkMemcpys = (cpu - sent * emulator) / static_cast<double>(delivered) / memcpy;
+        if (delivered > 0)
+            sdkMemcpys = (cpu - sent * emulator) / static_cast<double>(delivered) / memcpy;
     }
     Nodrix_Release(handle);
     state.counters["sent_fps"] = sentFps;

@@ -301,6 +301,10 @@ protected:
     void FinishThread();
     void ThreadBody();
     bool WholeFrame(const transport::FrameDescriptor& descriptor) const;
+    // Reads the payload whose header is in descriptor into buffer; whether
+    // a whole frame arrived.
+    bool ReadPayloadInto(transport::FrameDescriptor& descriptor, std::uint8_t* buffer,
+                         std::size_t capacity, std::uint32_t timeoutMs);
     // Creates the sensor driver of the product identifier; none for a
     // product this library has no driver for.
     void CreateSensorDriver();
@@ -311,7 +315,6 @@ protected:
 private:
     std::unique_ptr<CNodrixCy3> transport_;
     std::array<std::uint8_t, 64> firmwareInfo_{};
-    std::unique_ptr<std::uint8_t[]> transferBuffer_;
     std::uint32_t transferCapacity_ = 0;
     std::atomic<int> acquisitionMode_{kModeContinuous};
     int productId_ = -1;

@@ -2,6 +2,7 @@
 // its modes, recovery from failed reads, the single capture, and the
 // operations through which the connection takes frames.
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -39,6 +40,15 @@ constexpr std::uint32_t kThreadJoinMs = 3000;
 // from an earlier one; it counts as a failed read.
 bool CNodrixU3T2Base::WholeFrame(const transport::FrameDescriptor& descriptor) const {
     return descriptor.PayloadSize() >= frameSize_;
+}
+
+bool CNodrixU3T2Base::ReadPayloadInto(transport::FrameDescriptor& descriptor, std::uint8_t* buffer,
+                                      std::size_t capacity, std::uint32_t timeoutMs) {
+    descriptor.buffer = buffer;
+    descriptor.capacity = static_cast<std::uint32_t>(capacity);
+    const bool ok = transport_->ReadFrameData(descriptor, timeoutMs) != 0 && WholeFrame(descriptor);
+    descriptor.buffer = nullptr;  // the buffer is the ring's again
+    return ok;
 }
 
 // --- Events ------------------------------------------------------------------
@@ -86,7 +96,6 @@ void CNodrixU3T2Base::SignalEndEvent() const {
 // --- Buffers -----------------------------------------------------------------
 
 void CNodrixU3T2Base::FreeBuffers() {
-    transferBuffer_.reset();
     transferCapacity_ = 0;
     ring_.Free();
     frameSize_ = 0;
@@ -94,7 +103,6 @@ void CNodrixU3T2Base::FreeBuffers() {
 }
 
 int CNodrixU3T2Base::PrepareBuffers() {
-    transferBuffer_.reset();
     transferCapacity_ = 0;
     if (!sensor_) {
         return 0;
@@ -108,16 +116,14 @@ int CNodrixU3T2Base::PrepareBuffers() {
         return 0;
     }
 
-    transferBuffer_.reset(new (std::nothrow) std::uint8_t[capacity]);
-    if (!transferBuffer_) {
-        return 0;
-    }
-    transferCapacity_ = static_cast<std::uint32_t>(capacity);
+    // The ring's buffers are the transfer buffers: each frame is read
+    // straight into the buffer that then holds it.
     geometry_ = core::FrameGeometry{width, height, bytesPerPixel};
     frameSize_ = static_cast<std::uint32_t>(geometry_.FrameBytes());
     if (!ring_.Allocate(capacity)) {
         return 0;
     }
+    transferCapacity_ = static_cast<std::uint32_t>(capacity);
 
     WriteFpgaRegister(kFpgaImageWidthLow, width & 0xFF);
     WriteFpgaRegister(kFpgaImageWidthHigh, (width >> 8) & 0xFF);
@@ -298,13 +304,11 @@ void CNodrixU3T2Base::FinishThread() {
 }
 
 int CNodrixU3T2Base::AcquisitionLoop() {
-    if (!transport_ || !transferBuffer_) {
+    if (!transport_ || !ring_.Ready()) {
         FinishThread();
         return 0;
     }
     transport::FrameDescriptor descriptor{};
-    descriptor.buffer = transferBuffer_.get();
-    descriptor.capacity = transferCapacity_;
     streamFailed_.store(false);
     if (!transport_->EnsureDataHandle()) {
         // The device is gone: say so to the waiting connection rather than
@@ -341,13 +345,16 @@ int CNodrixU3T2Base::AcquisitionLoop() {
             if (mode != kModeTriggered) {
                 lastFrameNumber_.store(descriptor.frameNumber);
             }
-            ok = transport_->ReadFrameData(descriptor, static_cast<std::uint32_t>(timeoutMs)) != 0 &&
-                 WholeFrame(descriptor);
+            ok = ring_.FillNext(
+                [&](std::uint8_t* buffer, std::size_t capacity) {
+                    return ReadPayloadInto(descriptor, buffer, capacity,
+                                           static_cast<std::uint32_t>(timeoutMs));
+                },
+                descriptor.frameNumber);
         }
         if (ok) {
             streamFailed_.store(false);
             failures = 0;
-            ring_.StoreNext(transferBuffer_.get(), frameSize_);
             SignalFrameEvent();
             if (mode == kModeSingle) {
                 break;
@@ -401,21 +408,21 @@ int CNodrixU3T2Base::CaptureOne() {
     if (buffersNeedSetup_) {
         PrepareBuffers();
     }
-    if (!transferBuffer_) {
+    if (!ring_.Ready()) {
         return 2;
     }
     transport::FrameDescriptor descriptor{};
-    descriptor.buffer = transferBuffer_.get();
-    descriptor.capacity = transferCapacity_;
 
     streamFailed_.store(false);
     const std::uint32_t start = platform::TickCount();
     if (transport_->EnsureDataHandle()) {
         for (int attempt = 1;; ++attempt) {
             if (transport_->ReadStatusBlock(descriptor) &&
-                transport_->ReadFrameData(descriptor, kCaptureTimeoutMs) &&
-                WholeFrame(descriptor)) {
-                ring_.StoreFirst(transferBuffer_.get(), frameSize_);
+                ring_.FillFirst(
+                    [&](std::uint8_t* buffer, std::size_t capacity) {
+                        return ReadPayloadInto(descriptor, buffer, capacity, kCaptureTimeoutMs);
+                    },
+                    descriptor.frameNumber)) {
                 break;
             }
             if (platform::TickCount() - start >= kCaptureGiveUpMs || attempt >= kCaptureAttempts) {
@@ -486,9 +493,9 @@ int CNodrixU3T2Base::ReadFrame(std::uint8_t* buffer, int, int, int, int bottomUp
     // copy stays new for the next WaitFrame.
     const std::uint64_t stored = ring_.Stored();
     const int orientationCode = sensor_ ? sensor_->Description().orientationCode : 1;
-    ring_.CopyOut(core::FrameRing::NewestSlotAfter(stored), buffer, geometry_,
-                  core::OrientationFor(orientationCode, bottomUp != 0));
-    ring_.MarkTaken(stored);
+    const std::uint64_t taken = ring_.CopyOutNewest(
+        buffer, geometry_, core::OrientationFor(orientationCode, bottomUp != 0));
+    ring_.MarkTaken(std::max(stored, taken));
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "core/FrameRing.h"
 
+#include <chrono>
 #include <cstring>
 #include <new>
 
@@ -41,26 +42,45 @@ bool FrameRing::Ready() const {
 }
 
 bool FrameRing::StoreNext(const std::uint8_t* src, std::size_t bytes) {
-    const std::uint64_t stored = Stored();
-    const std::uint32_t slot = static_cast<std::uint32_t>(stored % kSlots);
-    {
-        platform::LockGuard guard(locks_[slot]);
-        if (!buffers_[slot] || bytes > capacity_) {
-            return false;
-        }
-        std::memcpy(buffers_[slot].get(), src, bytes);
-    }
-    stored_.store(stored + 1, std::memory_order_release);
-    return true;
+    return FillNext(
+        [&](std::uint8_t* buffer, std::size_t capacity) {
+            if (bytes > capacity) return false;
+            std::memcpy(buffer, src, bytes);
+            return true;
+        },
+        0);
 }
 
-bool FrameRing::StoreFirst(const std::uint8_t* src, std::size_t bytes) {
-    platform::LockGuard guard(locks_[0]);
-    if (!buffers_[0] || bytes > capacity_) {
-        return false;
+std::uint64_t FrameRing::NowUs() {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
+FrameRing::SlotInfo FrameRing::Info(std::uint32_t slot) const {
+    if (slot >= kSlots) return {};
+    platform::LockGuard guard(locks_[slot]);
+    return infos_[slot];
+}
+
+std::uint64_t FrameRing::CopyOutNewest(std::uint8_t* dst, const FrameGeometry& geometry,
+                                       FrameOrientation orientation) {
+    if (dst == nullptr) return 0;
+    // A reader held up for three frames may find its buffer refilled, or
+    // emptied by a failed read; it then takes the newest frame again. Each
+    // retry follows a completed fill, so a few suffice.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::uint64_t stored = Stored();
+        if (stored == 0) return 0;
+        const std::uint32_t slot = NewestSlotAfter(stored);
+        platform::LockGuard guard(locks_[slot]);
+        if (!buffers_[slot] || geometry.FrameBytes() > capacity_) return 0;
+        const std::uint64_t sequence = infos_[slot].sequence;
+        if (sequence == 0 || (sequence - 1) % kSlots != slot) continue;
+        CopyFrameOriented(dst, buffers_[slot].get(), geometry, orientation);
+        return sequence;
     }
-    std::memcpy(buffers_[0].get(), src, bytes);
-    return true;
+    return 0;
 }
 
 bool FrameRing::CopyOut(std::uint32_t slot, std::uint8_t* dst, const FrameGeometry& geometry,

@@ -1,11 +1,13 @@
 #pragma once
 // The ring of four frame buffers between the acquisition thread and the
-// connection. The thread fills the buffer at the write index and advances
-// it; the connection copies out the newest completed buffer (write index - 1)
-// while the next one fills. Each buffer has its own lock, held for the copy
-// in and the copy out, so that a reader slower than three frames never sees
-// a buffer half overwritten: the writer waits for it instead.
-
+// connection. The thread reads each frame straight into the buffer at the
+// write index and advances it; the connection copies out the newest
+// completed buffer (write index - 1) while the next one fills. Each buffer
+// has its own lock, held for the fill and for the copy out, so that a reader
+// slower than three frames never sees a buffer half overwritten: the writer
+// waits for it instead. Each buffer also records which frame it holds, so
+// that a reader who reaches a buffer after a failed fill takes nothing from
+// it.
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -32,12 +34,42 @@ public:
     std::size_t Capacity() const { return capacity_; }
     bool Ready() const;
 
+    // What a filled buffer holds besides the pixels.
+    struct SlotInfo {
+        std::uint64_t sequence = 0;     // 1 + the count of frames stored before it; 0: none
+        std::uint32_t frameNumber = 0;  // from the frame's header
+        std::uint64_t completedUs = 0;  // monotonic time when the payload was complete
+    };
+
+    // Fills the buffer at the write index in place: read(buffer, capacity)
+    // returns whether a whole frame arrived. On success the buffer is
+    // published (the write index advances); on failure it holds no frame.
+    // Called by the acquisition thread.
+    template <typename Read>
+    bool FillNext(Read&& read, std::uint32_t frameNumber) {
+        const std::uint64_t stored = Stored();
+        const std::uint32_t slot = static_cast<std::uint32_t>(stored % kSlots);
+        if (!FillSlot(slot, read, stored + 1, frameNumber)) return false;
+        stored_.store(stored + 1, std::memory_order_release);
+        return true;
+    }
+    // Likewise buffer 0, without touching the indices (the synchronous
+    // single capture).
+    template <typename Read>
+    bool FillFirst(Read&& read, std::uint32_t frameNumber) {
+        return FillSlot(0, read, Stored() + 1, frameNumber);
+    }
+
     // Copies bytes from src into the buffer at the write index and advances
-    // the index (after 3 comes 0). Called by the acquisition thread.
+    // the index (after 3 comes 0).
     bool StoreNext(const std::uint8_t* src, std::size_t bytes);
-    // Copies bytes from src into buffer 0 without touching the indices (the
-    // synchronous single capture).
-    bool StoreFirst(const std::uint8_t* src, std::size_t bytes);
+
+    // Copies the newest completed frame out to dst with the orientation and
+    // returns the frame count it stands for (0 when there is none); a buffer
+    // refilled under the reader is passed over for the then newest one.
+    std::uint64_t CopyOutNewest(std::uint8_t* dst, const FrameGeometry& geometry,
+                                FrameOrientation orientation);
+    SlotInfo Info(std::uint32_t slot) const;
 
     // Copies buffer slot out to dst with the orientation; geometry.FrameBytes()
     // must not exceed the capacity.
@@ -61,8 +93,21 @@ public:
     bool HasUntakenFrame() const { return Stored() != taken_.load(std::memory_order_acquire); }
 
 private:
+    template <typename Read>
+    bool FillSlot(std::uint32_t slot, Read& read, std::uint64_t sequence,
+                  std::uint32_t frameNumber) {
+        platform::LockGuard guard(locks_[slot]);
+        if (!buffers_[slot]) return false;
+        infos_[slot] = SlotInfo{};
+        if (!read(buffers_[slot].get(), capacity_)) return false;
+        infos_[slot] = SlotInfo{sequence, frameNumber, NowUs()};
+        return true;
+    }
+    static std::uint64_t NowUs();
+
     std::array<std::unique_ptr<std::uint8_t[]>, kSlots> buffers_;
-    std::array<platform::RecursiveLock, kSlots> locks_;
+    std::array<SlotInfo, kSlots> infos_{};
+    mutable std::array<platform::RecursiveLock, kSlots> locks_;
     std::size_t capacity_ = 0;
     std::atomic<std::uint64_t> stored_{0};
     std::atomic<std::uint64_t> taken_{0};

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <numeric>
+#include <thread>
 #include <vector>
 
 #include "core/BufferCapacity.h"
@@ -109,6 +111,48 @@ TEST(FrameRing, RefusesFramesLargerThanItsBuffers) {
     EXPECT_FALSE(ring.CopyOut(0, nullptr, FrameGeometry{4, 1, 1}, {}));
     ring.Free();
     EXPECT_FALSE(ring.Ready());
+}
+
+// Frames are read straight into the ring while the reader copies out: what
+// it gets is always one whole frame, never a mix of two nor a frame whose
+// read failed halfway (value kBroken).
+TEST(FrameRing, AFrameCopiedOutWhileTheNextIsReadIsWhole) {
+    constexpr std::size_t kBytes = 4096;
+    constexpr std::uint8_t kBroken = 0xEE;
+    FrameRing ring;
+    ASSERT_TRUE(ring.Allocate(kBytes));
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int frame = 1; frame <= 3000; ++frame) {
+            const bool fails = frame % 3 == 0;
+            const auto value = static_cast<std::uint8_t>(fails ? kBroken : 1 + frame % 200);
+            ring.FillNext(
+                [&](std::uint8_t* buffer, std::size_t) {
+                    // In pieces, as the bulk reads arrive.
+                    for (std::size_t at = 0; at < kBytes; at += kBytes / 4) {
+                        std::fill_n(buffer + at, fails && at > 0 ? 0 : kBytes / 4, value);
+                        std::this_thread::yield();
+                    }
+                    return !fails;
+                },
+                static_cast<std::uint32_t>(frame));
+        }
+        done = true;
+    });
+    const FrameGeometry g{kBytes, 1, 1};
+    std::vector<std::uint8_t> out(kBytes);
+    int copied = 0;
+    bool whole = true;
+    while (!done.load() && whole) {
+        if (ring.CopyOutNewest(out.data(), g, {}) == 0) continue;
+        ++copied;
+        whole = out[0] != kBroken &&
+                std::count(out.begin(), out.end(), out[0]) == static_cast<long>(kBytes);
+    }
+    writer.join();
+    EXPECT_TRUE(whole) << "frame " << copied << " starts with " << int{out[0]};
+    EXPECT_GT(copied, 0);
+    EXPECT_EQ(ring.Info(ring.NewestSlot()).frameNumber, 2999u);
 }
 
 }  // namespace
