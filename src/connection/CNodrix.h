@@ -25,6 +25,10 @@
 
 namespace nodrix {
 
+namespace pipeline {
+struct PipelineContext;
+}
+
 // The image buffers, in the connection's order.
 enum ImageSlot : int {
     kRaw8 = 0,  // 8-bit raw frame; output of colour mode 0
@@ -175,6 +179,9 @@ public:
     // colour modes 1, 4, 5, else raw8) into the output image of the colour
     // mode. The caller holds the frame lock.
     void Convert();
+    // Whether Convert would leave the frame as it came (a grey colour mode
+    // with no pipeline step enabled).
+    bool ConvertsNothing();
 
 private:
     // Initialisation steps.
@@ -221,6 +228,13 @@ private:
     // ReadFrame into the raw image, rows spread to its stride; the core's
     // result (0 on success).
     int ReadRawFrame();
+    // A frame that needs no conversion goes from the camera core straight
+    // into the application's buffer; the raw image is filled from the frame
+    // the core keeps only when something reads it (RawImage, OutputImage).
+    bool CanDeliverStraight(const void* buffer, int size);
+    int DeliverStraight(void* buffer, int rowOrder);
+    void FillPendingRawFrame() const;
+    pipeline::PipelineContext PipelineContextOf();
     void StopUnlessCapturing();
     int StartWorker();
     void WorkerMain();
@@ -317,6 +331,8 @@ private:
     int waitTimeMs_ = kDefaultWaitTimeMs;
     int clock_ = 0;
     std::atomic<int> frameReady_{0};
+    // The raw image (kRaw8 or kRaw16) whose frame is still in the core, or -1.
+    mutable int pendingRawSlot_ = -1;
     int frameRate10_ = 0;
     int frameCount_ = 0;
     std::uint32_t rateWindowStart_ = 0;

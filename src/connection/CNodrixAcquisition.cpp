@@ -15,13 +15,47 @@ constexpr int kTriggerFrameTimeoutMs = 6000;
 }  // namespace
 
 imaging::CDibImage& CNodrix::RawImage() const {
+    FillPendingRawFrame();
     const bool sixteen = colorMode_ == 1 || colorMode_ == 4 || colorMode_ == 5;
     return *images_[sixteen ? kRaw16 : kRaw8];
 }
 
 imaging::CDibImage& CNodrix::OutputImage() const {
+    FillPendingRawFrame();
     static constexpr ImageSlot kOutput[6] = {kRaw8, kRaw16, kRgb24, kRgb32, kRgb48, kRgb64};
     return *images_[kOutput[colorMode_]];
+}
+
+void CNodrix::FillPendingRawFrame() const {
+    if (pendingRawSlot_ < 0) return;
+    imaging::CDibImage& raw = *images_[pendingRawSlot_];
+    pendingRawSlot_ = -1;
+    // The raw image was shaped for that frame when it was delivered; a
+    // reshaped image has no frame to take.
+    if (!raw.Empty() && core_->FrameSize() == raw.SizeBytes()) {
+        core_->CopyKeptFrame(raw.Pixels());
+    }
+}
+
+bool CNodrix::CanDeliverStraight(const void* buffer, int size) {
+    if (colorMode_ != 0 && colorMode_ != 1) return false;
+    if (buffer == nullptr || size <= 0 || previewWindow_ != 0 || Recording()) return false;
+    // Rows without padding, so that the application's buffer takes the
+    // core's rows as they are, and a buffer large enough for all of them.
+    const imaging::CDibImage& raw = *images_[colorMode_ == 1 ? kRaw16 : kRaw8];
+    if (raw.Empty() || raw.Stride() != raw.Width() * raw.BytesPerPixel() ||
+        core_->FrameSize() != raw.SizeBytes() ||
+        static_cast<std::size_t>(size) < raw.SizeBytes()) {
+        return false;
+    }
+    return ConvertsNothing();
+}
+
+int CNodrix::DeliverStraight(void* buffer, int rowOrder) {
+    pendingRawSlot_ = -1;
+    const int result = core_->ReadFrameKept(static_cast<std::uint8_t*>(buffer), rowOrder == 0);
+    if (result == 0) pendingRawSlot_ = colorMode_ == 1 ? kRaw16 : kRaw8;
+    return result;
 }
 
 void CNodrix::PostFrameMessage(std::uintptr_t wParam, std::intptr_t lParam) {
@@ -62,6 +96,7 @@ int CNodrix::Prepare() {
         // A worker of another connection state never runs here, but a
         // GetImage of the application may.
         platform::LockGuard guard(frameLock_);
+        FillPendingRawFrame();  // before the core's buffers are reshaped
         bool sized = true;
         const auto size = [&](ImageSlot slot, int bits) {
             imaging::CDibImage& image = *images_[slot];
@@ -111,6 +146,7 @@ int CNodrix::Prepare() {
 }
 
 int CNodrix::ReadRawFrame() {
+    pendingRawSlot_ = -1;  // replaced by the frame read now
     imaging::CDibImage& raw = RawImage();
     const int packed = raw.Width() * raw.BytesPerPixel();
     // The core copies a whole frame without knowing the buffer's size.
@@ -153,13 +189,15 @@ int CNodrix::SnapShot(void* buffer, int size, int rowOrder) {
         StopUnlessCapturing();
         return PushError(NODRIX_ERROR_FRAME), 0;
     }
-    if (ReadRawFrame() != 0) {
+    const bool straight = CanDeliverStraight(buffer, size);
+    if ((straight ? DeliverStraight(buffer, rowOrder) : ReadRawFrame()) != 0) {
         PostFrameMessage(0, NODRIX_ERROR_FRAME);
         StopUnlessCapturing();
         return PushError(NODRIX_ERROR_FRAME), 0;
     }
-    Convert();
-    if (buffer != nullptr && size != 0 && !CopyOut(OutputImage(), rowOrder, buffer, size)) {
+    if (!straight) Convert();
+    if (!straight && buffer != nullptr && size != 0 &&
+        !CopyOut(OutputImage(), rowOrder, buffer, size)) {
         StopUnlessCapturing();
         return PushError(NODRIX_ERROR_MEMORY), 0;
     }

@@ -6,6 +6,13 @@
 namespace nodrix {
 
 void CNodrix::Convert() {
+    pipeline::PipelineContext context = PipelineContextOf();
+    pipeline::ConvertFrame(context);
+}
+
+bool CNodrix::ConvertsNothing() { return pipeline::ConvertsNothing(PipelineContextOf()); }
+
+pipeline::PipelineContext CNodrix::PipelineContextOf() {
     pipeline::PipelineContext context;
     pipeline::PipelineImages& im = context.images;
     im.raw8 = images_[kRaw8].get();
@@ -35,7 +42,7 @@ void CNodrix::Convert() {
     context.core = core_.get();
     context.maskLock = &maskLock_;
     context.dialogs = &liveDialogs_;
-    pipeline::ConvertFrame(context);
+    return context;
 }
 
 }  // namespace nodrix

@@ -63,13 +63,17 @@ void CNodrix::UpdateFrameRate() {
 
 bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
     platform::LockGuard frame(frameLock_);
-    const int read = ReadRawFrame();
+    // A frame that the pipeline would leave as it is goes straight from the
+    // camera core into the application's buffer: one copy.
+    const bool straight = CanDeliverStraight(appBuffer_, appBufferSize_);
+    const int read = straight ? DeliverStraight(appBuffer_, rowOrder_) : ReadRawFrame();
     if (checkRead && read != 0) {
         PushError(NODRIX_ERROR_FRAME);
         PostFrameMessage(0, NODRIX_ERROR_FRAME);
         return false;
     }
-    const imaging::CDibImage& raw = RawImage();
+    const imaging::CDibImage& raw =
+        *images_[colorMode_ == 1 || colorMode_ == 4 || colorMode_ == 5 ? kRaw16 : kRaw8];
     Update(frameInfo_.reserved, 0);
     Update(frameInfo_.width, static_cast<std::int32_t>(raw.Width()));
     Update(frameInfo_.height, static_cast<std::int32_t>(raw.Height()));
@@ -81,9 +85,15 @@ bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
     }
     Update(frameInfo_.frameRate10, static_cast<std::int32_t>(rate10));
 
-    Convert();
+    if (!straight) Convert();
     frameReady_ = 1;
     newFrame_ = 1;
+    if (straight) {
+        if (mode_.load() == kTriggering) {
+            PostFrameMessage(reinterpret_cast<std::uintptr_t>(&frameInfo_), 0);
+        }
+        return true;
+    }
     if (mode_.load() == kTriggering) {
         if (appBuffer_ != nullptr && appBufferSize_ != 0 &&
             !CopyOut(OutputImage(), rowOrder_, appBuffer_, appBufferSize_)) {

@@ -272,6 +272,14 @@ public:
     int FrameTimeoutMs() const { return frameTimeoutMs_.load(); }
     std::uint32_t FrameSize() const { return frameSize_; }
     std::uint32_t TransferCapacity() const { return transferCapacity_; }
+    // ReadFrame (bottom-up flag set) with the rows in reverse order once more
+    // when lastRowFirst, and the frame kept: CopyKeptFrame copies the same
+    // frame again later, as ReadFrame would have, however many frames came
+    // since. Returns 0 like ReadFrame, -1 without a frame.
+    int ReadFrameKept(std::uint8_t* buffer, bool lastRowFirst);
+    // The frame of the last ReadFrameKept into buffer (frame-size bytes, as
+    // ReadFrame with the bottom-up flag set); false when it is gone.
+    bool CopyKeptFrame(std::uint8_t* buffer);
     int BitDepthMode() const { return bitDepthMode_; }
     int AcquisitionModeNow() const { return acquisitionMode_.load(); }
     bool BuffersNeedSetup() const { return buffersNeedSetup_; }

@@ -499,6 +499,24 @@ int CNodrixU3T2Base::ReadFrame(std::uint8_t* buffer, int, int, int, int bottomUp
     return 0;
 }
 
+int CNodrixU3T2Base::ReadFrameKept(std::uint8_t* buffer, bool lastRowFirst) {
+    if (buffer == nullptr || frameSize_ == 0) {
+        return -1;
+    }
+    const std::uint64_t stored = ring_.Stored();
+    const int orientationCode = sensor_ ? sensor_->Description().orientationCode : 1;
+    core::FrameOrientation orientation = core::OrientationFor(orientationCode, true);
+    orientation.reverseRows = orientation.reverseRows != lastRowFirst;
+    const std::uint64_t taken = ring_.CopyOutNewest(buffer, geometry_, orientation, true);
+    ring_.MarkTaken(std::max(stored, taken));
+    return taken != 0 ? 0 : -1;
+}
+
+bool CNodrixU3T2Base::CopyKeptFrame(std::uint8_t* buffer) {
+    const int orientationCode = sensor_ ? sensor_->Description().orientationCode : 1;
+    return ring_.CopyOutKept(buffer, geometry_, core::OrientationFor(orientationCode, true));
+}
+
 int CNodrixU3T2Base::ReadFrameDirect(std::uint8_t* buffer, int, int, int, int bottomUp) {
     if (buffer == nullptr) {
         return -2;

@@ -3,14 +3,17 @@
 #include <chrono>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace nodrix::core {
 
 FrameRing::FrameRing() = default;
 
 bool FrameRing::Allocate(std::size_t capacity) {
+    kept_.store(0);
     for (std::uint32_t i = 0; i < kSlots; ++i) {
         platform::LockGuard guard(locks_[i]);
+        infos_[i] = SlotInfo{};
         buffers_[i].reset();
         buffers_[i].reset(new (std::nothrow) std::uint8_t[capacity]);
         if (!buffers_[i]) {
@@ -20,14 +23,30 @@ bool FrameRing::Allocate(std::size_t capacity) {
         // whatever the allocator left.
         std::memset(buffers_[i].get(), 0, capacity);
     }
+    {
+        platform::LockGuard guard(asideLock_);
+        asideInfo_ = SlotInfo{};
+        asideBuffer_.reset();
+        asideBuffer_.reset(new (std::nothrow) std::uint8_t[capacity]);
+        if (!asideBuffer_) {
+            return false;
+        }
+    }
     capacity_ = capacity;
     return true;
 }
 
 void FrameRing::Free() {
+    kept_.store(0);
     for (std::uint32_t i = 0; i < kSlots; ++i) {
         platform::LockGuard guard(locks_[i]);
+        infos_[i] = SlotInfo{};
         buffers_[i].reset();
+    }
+    {
+        platform::LockGuard guard(asideLock_);
+        asideInfo_ = SlotInfo{};
+        asideBuffer_.reset();
     }
     capacity_ = 0;
 }
@@ -63,12 +82,21 @@ FrameRing::SlotInfo FrameRing::Info(std::uint32_t slot) const {
     return infos_[slot];
 }
 
+void FrameRing::SetAsideIfKept(std::uint32_t slot) {
+    const std::uint64_t kept = kept_.load();
+    if (kept == 0 || infos_[slot].sequence != kept) return;
+    platform::LockGuard guard(asideLock_);
+    if (!asideBuffer_) return;
+    std::swap(buffers_[slot], asideBuffer_);
+    std::swap(infos_[slot], asideInfo_);
+}
+
 std::uint64_t FrameRing::CopyOutNewest(std::uint8_t* dst, const FrameGeometry& geometry,
-                                       FrameOrientation orientation) {
+                                       FrameOrientation orientation, bool keep) {
     if (dst == nullptr) return 0;
-    // A reader held up for three frames may find its buffer refilled, or
-    // emptied by a failed read; it then takes the newest frame again. Each
-    // retry follows a completed fill, so a few suffice.
+    // A reader held up for three frames may find its buffer emptied by a
+    // failed read; it then takes the newest frame again. Each retry follows
+    // a completed fill, so a few suffice.
     for (int attempt = 0; attempt < 8; ++attempt) {
         const std::uint64_t stored = Stored();
         if (stored == 0) return 0;
@@ -76,11 +104,29 @@ std::uint64_t FrameRing::CopyOutNewest(std::uint8_t* dst, const FrameGeometry& g
         platform::LockGuard guard(locks_[slot]);
         if (!buffers_[slot] || geometry.FrameBytes() > capacity_) return 0;
         const std::uint64_t sequence = infos_[slot].sequence;
-        if (sequence == 0 || (sequence - 1) % kSlots != slot) continue;
+        if (sequence == 0) continue;
         CopyFrameOriented(dst, buffers_[slot].get(), geometry, orientation);
+        if (keep) kept_.store(sequence);
         return sequence;
     }
     return 0;
+}
+
+bool FrameRing::CopyOutKept(std::uint8_t* dst, const FrameGeometry& geometry,
+                            FrameOrientation orientation) {
+    const std::uint64_t kept = kept_.load();
+    if (dst == nullptr || kept == 0 || geometry.FrameBytes() > capacity_) return false;
+    for (std::uint32_t slot = 0; slot < kSlots; ++slot) {
+        platform::LockGuard guard(locks_[slot]);
+        if (buffers_[slot] && infos_[slot].sequence == kept) {
+            CopyFrameOriented(dst, buffers_[slot].get(), geometry, orientation);
+            return true;
+        }
+    }
+    platform::LockGuard guard(asideLock_);
+    if (!asideBuffer_ || asideInfo_.sequence != kept) return false;
+    CopyFrameOriented(dst, asideBuffer_.get(), geometry, orientation);
+    return true;
 }
 
 bool FrameRing::CopyOut(std::uint32_t slot, std::uint8_t* dst, const FrameGeometry& geometry,

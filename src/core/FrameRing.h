@@ -57,7 +57,9 @@ public:
     // single capture).
     template <typename Read>
     bool FillFirst(Read&& read, std::uint32_t frameNumber) {
-        return FillSlot(0, read, Stored() + 1, frameNumber);
+        // Numbered apart from the ring's frames, so that no two frames share
+        // a sequence.
+        return FillSlot(0, read, kSingleCapture | ++singleCaptures_, frameNumber);
     }
 
     // Copies bytes from src into the buffer at the write index and advances
@@ -66,9 +68,14 @@ public:
 
     // Copies the newest completed frame out to dst with the orientation and
     // returns the frame count it stands for (0 when there is none); a buffer
-    // refilled under the reader is passed over for the then newest one.
+    // emptied under the reader by a failed read is passed over for the then
+    // newest one. With keep, that frame stays available to CopyOutKept until
+    // the next kept one: the writer moves it aside rather than overwrite it.
     std::uint64_t CopyOutNewest(std::uint8_t* dst, const FrameGeometry& geometry,
-                                FrameOrientation orientation);
+                                FrameOrientation orientation, bool keep = false);
+    // Copies the kept frame out again; false when there is none.
+    bool CopyOutKept(std::uint8_t* dst, const FrameGeometry& geometry,
+                     FrameOrientation orientation);
     SlotInfo Info(std::uint32_t slot) const;
 
     // Copies buffer slot out to dst with the orientation; geometry.FrameBytes()
@@ -98,12 +105,15 @@ private:
                   std::uint32_t frameNumber) {
         platform::LockGuard guard(locks_[slot]);
         if (!buffers_[slot]) return false;
+        SetAsideIfKept(slot);
         infos_[slot] = SlotInfo{};
         if (!read(buffers_[slot].get(), capacity_)) return false;
         infos_[slot] = SlotInfo{sequence, frameNumber, NowUs()};
         return true;
     }
     static std::uint64_t NowUs();
+    // Called with the slot's lock held.
+    void SetAsideIfKept(std::uint32_t slot);
 
     std::array<std::unique_ptr<std::uint8_t[]>, kSlots> buffers_;
     std::array<SlotInfo, kSlots> infos_{};
@@ -111,6 +121,14 @@ private:
     std::size_t capacity_ = 0;
     std::atomic<std::uint64_t> stored_{0};
     std::atomic<std::uint64_t> taken_{0};
+    // The kept frame once its slot was needed again: a fifth buffer that
+    // trades places with the slot.
+    std::atomic<std::uint64_t> kept_{0};
+    static constexpr std::uint64_t kSingleCapture = std::uint64_t{1} << 63;
+    std::uint64_t singleCaptures_ = 0;
+    std::unique_ptr<std::uint8_t[]> asideBuffer_;
+    SlotInfo asideInfo_{};
+    mutable platform::RecursiveLock asideLock_;  // taken after a slot's lock, never before
 };
 
 }  // namespace nodrix::core

@@ -37,6 +37,22 @@ TEST_F(AcquisitionTest, CallBackPreviewPostsFrameInfoWithTheNewestFrame) {
     EXPECT_EQ(Nodrix_GetLastError(handle_), 0);
 }
 
+// The frame went straight into the application's buffer; the connection
+// still gives out that frame afterwards, though the camera sent more since.
+TEST_F(AcquisitionTest, GetImageAfterPreviewGivesTheFrameLastDelivered) {
+    std::vector<std::uint8_t> delivered(frameBytes_);
+    ASSERT_EQ(Nodrix_CallBackPreview(handle_, probe_->Window(), delivered.data(), frameBytes_, 0),
+              1);
+    for (int frames = 0; frames < 5; ++frames) {
+        ASSERT_TRUE(NextMessage(NODRIX_WM_FRAME, 5000).has_value()) << "frame " << frames;
+    }
+    ASSERT_EQ(Nodrix_StopPreview(handle_), 1);
+    EXPECT_TRUE(MatchesRamp(delivered.data(), bits_, 0, 0, 1280, 1024, false));
+    std::vector<std::uint8_t> image(frameBytes_);
+    ASSERT_EQ(Nodrix_GetImage(handle_, image.data(), frameBytes_, 0), 1);
+    EXPECT_TRUE(image == delivered);
+}
+
 TEST_F(AcquisitionTest, CallBackPreviewWithoutBufferPostsAddressZero) {
     ASSERT_EQ(Nodrix_CallBackPreview(handle_, probe_->Window(), nullptr, 0, 0), 1);
     auto message = NextMessage(NODRIX_WM_FRAME, 5000);

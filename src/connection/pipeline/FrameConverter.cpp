@@ -226,4 +226,28 @@ void ConvertFrame(PipelineContext& c) {
     ApplyToneSteps(c, *output);
 }
 
+bool ConvertsNothing(const PipelineContext& c) {
+    if (c.imageParams == nullptr || c.cameraParams == nullptr) return true;
+    if (c.colorMode != 0 && c.colorMode != 1) return false;
+    const ImageParameters& p = *c.imageParams;
+    const CameraParameters& camera = *c.cameraParams;
+    if ((camera.autoIris == 1 || camera.autoIris == 2) && c.core != nullptr) return false;
+    if (c.maskFilter || c.dotFilter) return false;
+    if (p.greyMode == 1) {
+        if (p.autoGreyGain != 0) return false;
+        const std::array<int, 4> gains{p.greyGain[0], p.greyGain[1], p.greyGain[2], p.greyGain[3]};
+        const std::array<int, 4> offsets{p.greyOffset[0], p.greyOffset[1], p.greyOffset[2],
+                                         p.greyOffset[3]};
+        if (!GreyCorrectionIsNeutral(gains, offsets)) return false;
+    } else if (p.greyMode == 2 && c.colorMode == 0) {
+        return false;
+    }
+    const bool hardwareMirrorH = c.core != nullptr && c.core->HasMirrorH() != 0;
+    const bool hardwareMirrorV = c.core != nullptr && c.core->HasMirrorV() != 0;
+    const MirrorPlan mirror = PlanSoftwareMirror(camera.mirrorH != 0, camera.mirrorV != 0,
+                                                 hardwareMirrorH, hardwareMirrorV);
+    if (mirror.reverseColumns || mirror.reverseRows) return false;
+    return p.gamma == 100 && p.contrast == 0 && p.sharpness == 0 && p.brightness == 0;
+}
+
 }  // namespace nodrix::pipeline

@@ -74,4 +74,9 @@ imaging::CDibImage* OutputImageOf(const PipelineImages& images, int colorMode);
 // Runs the pipeline once on the raw frame of the context's colour mode.
 void ConvertFrame(PipelineContext& context);
 
+// Whether ConvertFrame would leave a grey frame exactly as it came: a grey
+// colour mode with no step enabled. Such a frame may go to the application
+// without passing through the raw image.
+bool ConvertsNothing(const PipelineContext& context);
+
 }  // namespace nodrix::pipeline
