@@ -47,6 +47,7 @@ void Keep(const std::vector<std::uint8_t>& bytes) { gSink = gSink ^ bytes[bytes.
 
 constexpr double kLinkBytesPerSecond = 380e6;
 constexpr double kPixelClockHz = 37037000.0;
+constexpr int kPowerOnLineLength = 1344;
 constexpr int kWidth = 1280;
 constexpr int kHeight = 1024;
 constexpr std::uint32_t kPayloadPiece = 0x80000;
@@ -145,13 +146,21 @@ int ReadSensorBytes(int handle, int address, int count) {
     for (int i = count - 1; i >= 0; --i) {
         int ok = 0;
         int byte = 0;
-        for (int attempt = 0; attempt < 5 && !ok; ++attempt) {
+        for (int attempt = 0; attempt < 20 && !ok; ++attempt) {
             byte = Nodrix_ReadRegister(handle, address + i, &ok);
         }
         if (!ok) return 0;
         value = (value << 8) | (byte & 0xFF);
     }
     return value;
+}
+
+// The camera keeps its registers for the life of the process: the next
+// measurement starts from the power-on line length, so that the exposure
+// the preview sets up comes out the same.
+void RestoreLineLength(int handle) {
+    Nodrix_WriteRegister(handle, 9, kPowerOnLineLength & 0xFF);
+    Nodrix_WriteRegister(handle, 10, kPowerOnLineLength >> 8);
 }
 
 struct DeliveryFigures {
@@ -199,6 +208,7 @@ DeliveryFigures MeasureDelivery(int bits) {
     const double period = static_cast<double>(ReadSensorBytes(handle, 5, 4)) *
                           ReadSensorBytes(handle, 9, 2) / kPixelClockHz;
     if (frameLength == 0 || period <= 0) {
+        RestoreLineLength(handle);
         Nodrix_Release(handle);
         figures.error = "the sensor's timing could not be read";
         return figures;
@@ -215,6 +225,7 @@ DeliveryFigures MeasureDelivery(int bits) {
         }
     }
     const double cpu = ProcessCpuSeconds() - cpuStart;
+    RestoreLineLength(handle);
     Nodrix_StopPreview(handle);
     Nodrix_Release(handle);
 
