@@ -1,7 +1,7 @@
 #pragma once
 // The operating system's own driver port: the kernel driver on Windows;
-// natively a port that finds no device (the emulated camera or a test's
-// port stands in).
+// natively the cameras on the USB bus through libusb (a build without
+// libusb has a port that finds no device).
 
 #include "platform/DriverPort.h"
 

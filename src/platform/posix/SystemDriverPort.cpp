@@ -1,10 +1,14 @@
 #include "platform/SystemDriverPort.h"
 
+#if NODRIX_HAVE_LIBUSB
+#include "platform/posix/usb/UsbDriverPort.h"
+#endif
+
 namespace nodrix::platform::detail {
 namespace {
 
-// No kernel driver of the camera exists natively: the scan finds nothing
-// and every request fails as with an unplugged camera.
+// A build without libusb reaches no camera: the scan finds nothing and
+// every request fails as with an unplugged camera.
 class NoDevicePort final : public DriverPort {
 public:
     DeviceInfoSet GetClassDevices(const Guid&) override { return kInvalidDeviceInfoSet; }
@@ -37,8 +41,14 @@ public:
 }  // namespace
 
 DriverPort& SystemDriverPort() {
-    static NoDevicePort port;
-    return port;
+#if NODRIX_HAVE_LIBUSB
+    // Lives as long as the process: transport objects of any thread may
+    // still hold handles of it while static objects are destroyed.
+    static usb::UsbDriverPort* port = new usb::UsbDriverPort();
+    if (port->Available()) return *port;
+#endif
+    static NoDevicePort none;
+    return none;
 }
 
 }  // namespace nodrix::platform::detail

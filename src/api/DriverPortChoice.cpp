@@ -1,3 +1,7 @@
+// Which driver the transport talks to is decided here, where the library is
+// put together: the platform layer offers the operating system's driver and
+// knows nothing of the emulated camera.
+
 #include <atomic>
 
 #include "emulator/EmulatorEnvironment.h"
@@ -17,6 +21,8 @@ DriverPort& ActiveDriverPort() {
     return detail::SystemDriverPort();
 }
 
-void InstallDriverPort(DriverPort* port) { g_installed.store(port, std::memory_order_release); }
+void InstallDriverPort(DriverPort* port) {
+    g_installed.store(port, std::memory_order_release);
+}
 
 }  // namespace nodrix::platform
