@@ -40,9 +40,8 @@ public:
     platform::DeviceInfoSet GetClassDevices(const platform::Guid& interfaceClass) override;
     bool EnumDeviceInterface(platform::DeviceInfoSet set, const platform::Guid& interfaceClass,
                              std::uint32_t memberIndex) override;
-    bool GetDeviceInterfaceDetail(platform::DeviceInfoSet set,
-                                  const platform::Guid& interfaceClass, std::uint32_t memberIndex,
-                                  void* detail, std::uint32_t detailSize,
+    bool GetDeviceInterfaceDetail(platform::DeviceInfoSet set, const platform::Guid& interfaceClass,
+                                  std::uint32_t memberIndex, void* detail, std::uint32_t detailSize,
                                   std::uint32_t* requiredSize) override;
     void DestroyDeviceInfoList(platform::DeviceInfoSet set) override;
     platform::DriverHandle Open(const char* path, bool overlapped) override;
@@ -101,6 +100,32 @@ public:
 
     std::vector<LoggedRequest> Requests() const;
     void ClearRequests();
+
+    // ---- The cameras as a USB host sees them, below the driver's requests ----
+    // What tests put under a real USB stack: the descriptors, the vendor
+    // control transfers on endpoint 0 and the bulk endpoints. None of these
+    // blocks; a bulk transfer that has nothing to move yet is Pending and is
+    // asked again.
+    enum class UsbOutcome { Done, Pending, Stall, NoDevice };
+    std::uint16_t UsbVendorId() const { return config_.vendorId; }
+    std::uint16_t UsbProductId(int camera) const;
+    // Device descriptor followed by the configuration with its interface and
+    // endpoints, as the system's device file holds them.
+    std::vector<std::uint8_t> UsbDescriptors(int camera) const;
+    // Bus speed in Mbit/s, as the system reports it.
+    std::uint32_t UsbSpeedMbps() const;
+    // A control transfer; data holds length bytes (out: sent; in: the answer).
+    UsbOutcome UsbControl(int camera, std::uint8_t requestType, std::uint8_t request,
+                          std::uint16_t value, std::uint16_t index, std::uint8_t* data,
+                          std::uint16_t length, std::uint32_t& moved);
+    UsbOutcome UsbBulk(int camera, std::uint8_t endpoint, std::uint8_t* buffer,
+                       std::uint32_t capacity, std::uint32_t& moved);
+    // Clearing a halt on the frame endpoint drops what waits there; a device
+    // reset forgets the stream.
+    void UsbClearHalt(int camera, std::uint8_t endpoint);
+    void UsbReset(int camera);
+    // Milliseconds until a pending bulk transfer could make progress (capped).
+    std::uint32_t UsbIdleMs(std::uint32_t cap);
 
 private:
     friend class EmulatedPendingIo;
