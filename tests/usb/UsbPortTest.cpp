@@ -1,0 +1,83 @@
+// The libusb port on its own: the scan, device paths, opening and the
+// driver's control request, on one and two emulated cameras.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/EmulatedCameraFixture.h"
+#include "platform/posix/usb/UsbDriverPort.h"
+#include "transport/DevicePath.h"
+#include "transport/InterfaceClass.h"
+#include "transport/TransferRecord.h"
+#include "usb/UsbTestbed.h"
+
+namespace nodrix::testing {
+namespace {
+
+using platform::kInvalidDriverHandle;
+
+std::vector<std::string> Scan(platform::DriverPort& port) {
+    std::vector<std::string> paths;
+    const auto set = port.GetClassDevices(transport::kCameraInterfaceClass);
+    for (std::uint32_t i = 0; port.EnumDeviceInterface(set, transport::kCameraInterfaceClass, i);
+         ++i) {
+        std::vector<std::uint8_t> detail(1000);
+        std::uint32_t required = 0;
+        EXPECT_TRUE(port.GetDeviceInterfaceDetail(set, transport::kCameraInterfaceClass, i,
+                                                  detail.data(), 1000, &required));
+        paths.emplace_back(reinterpret_cast<const char*>(detail.data() + 4));
+    }
+    port.DestroyDeviceInfoList(set);
+    return paths;
+}
+
+class UsbPortTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!UsbTestbed::Available()) GTEST_SKIP() << "needs umockdev's preload library";
+    }
+};
+
+TEST_F(UsbPortTest, ScanFindsEachCameraWithItsIdentifiersInThePath) {
+    emulator::EmulatedDriver driver(CamerasOf({0x33B0, 0x32C0}));
+    UsbTestbed bed(driver);
+    platform::usb::UsbDriverPort port;
+    const std::vector<std::string> paths = Scan(port);
+    ASSERT_EQ(paths.size(), 2u);
+    std::vector<std::uint16_t> products;
+    for (const std::string& path : paths) {
+        EXPECT_EQ(transport::HexFieldAt(path.c_str(), transport::kPathVendorPosition),
+                  driver.UsbVendorId());
+        products.push_back(transport::HexFieldAt(path.c_str(), transport::kPathProductPosition));
+        EXPECT_NE(path.find("#bus001-port"), std::string::npos) << path;
+    }
+    EXPECT_NE(std::find(products.begin(), products.end(), 0x33B0), products.end());
+    EXPECT_NE(std::find(products.begin(), products.end(), 0x32C0), products.end());
+}
+
+TEST_F(UsbPortTest, ControlRequestReadsTheFirmwareBlockWithTheRecordCounted) {
+    emulator::EmulatedDriver driver(CamerasOf({0x33B0}));
+    UsbTestbed bed(driver);
+    platform::usb::UsbDriverPort port;
+    const std::vector<std::string> paths = Scan(port);
+    ASSERT_EQ(paths.size(), 1u);
+    const auto handle = port.Open(paths[0].c_str(), false);
+    ASSERT_NE(handle, kInvalidDriverHandle);
+    std::uint8_t request[transport::kControlRequestSize];
+    ASSERT_TRUE(transport::BuildControlRequest({0xC0, 0xB0, 0, 0}, nullptr, 0, request));
+    std::uint32_t returned = 0;
+    ASSERT_TRUE(port.IoControl(handle, 0x220020, request, sizeof request, request, sizeof request,
+                               &returned));
+    EXPECT_EQ(returned, transport::kTransferRecordSize + 64);
+    EXPECT_EQ(std::memcmp(request + transport::kTransferRecordSize, "NodrixT520", 10), 0);
+    std::uint8_t speed[4] = {};
+    ASSERT_TRUE(port.IoControl(handle, 0x22004C, speed, 4, speed, 4, &returned));
+    EXPECT_EQ(speed[0], 4);
+    port.Close(handle);
+}
+
+}  // namespace
+}  // namespace nodrix::testing
