@@ -13,6 +13,13 @@
 #include "emulator/RequestLog.h"
 #include "platform/DriverPort.h"
 #include "platform/Time.h"
+#if NODRIX_TEST_USB
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/posix/usb/UsbDriverPort.h"
+#include "usb/UsbTestbed.h"
+#endif
 
 namespace nodrix::testing {
 
@@ -29,18 +36,43 @@ inline emulator::EmulatorConfig CamerasOf(std::vector<std::uint16_t> products,
     return config;
 }
 
-// Installs the emulated driver for the lifetime of the object.
+// Installs the emulated driver for the lifetime of the object. With
+// NODRIX_TEST_DRIVER=usb in a program built for it and run with umockdev's
+// preload library, the same cameras sit on a mocked USB bus instead and the
+// library reaches them through its libusb port: one suite, two drivers.
 class InstalledEmulator {
 public:
     explicit InstalledEmulator(const emulator::EmulatorConfig& config)
         : driver_(std::make_unique<emulator::EmulatedDriver>(config)) {
+#if NODRIX_TEST_USB
+        const char* choice = std::getenv("NODRIX_TEST_DRIVER");
+        if (choice != nullptr && std::strcmp(choice, "usb") == 0 && UsbTestbed::Available()) {
+            bed_ = std::make_unique<UsbTestbed>(*driver_);
+            usbPort_ = std::make_unique<platform::usb::UsbDriverPort>();
+            platform::InstallDriverPort(usbPort_.get());
+            return;
+        }
+#endif
         platform::InstallDriverPort(driver_.get());
     }
     ~InstalledEmulator() { platform::InstallDriverPort(nullptr); }
     emulator::EmulatedDriver& Driver() { return *driver_; }
+    // Whether the library reaches the cameras over the mocked USB bus.
+    bool OnUsb() const {
+#if NODRIX_TEST_USB
+        return usbPort_ != nullptr;
+#else
+        return false;
+#endif
+    }
 
 private:
     std::unique_ptr<emulator::EmulatedDriver> driver_;
+#if NODRIX_TEST_USB
+    // Destroyed before the driver: the port lets go of its devices first.
+    std::unique_ptr<UsbTestbed> bed_;
+    std::unique_ptr<platform::usb::UsbDriverPort> usbPort_;
+#endif
 };
 
 // Restores real time when a test that ran time faster ends.

@@ -56,6 +56,33 @@ TEST_F(UsbPortTest, ScanFindsEachCameraWithItsIdentifiersInThePath) {
     }
     EXPECT_NE(std::find(products.begin(), products.end(), 0x33B0), products.end());
     EXPECT_NE(std::find(products.begin(), products.end(), 0x32C0), products.end());
+    EXPECT_NE(paths[0], paths[1]);
+}
+
+// The second information block starts with the camera's serial number.
+std::string SerialThrough(platform::DriverPort& port, const std::string& path) {
+    const auto handle = port.Open(path.c_str(), false);
+    if (handle == kInvalidDriverHandle) return "(no handle)";
+    std::uint8_t request[transport::kControlRequestSize];
+    transport::BuildControlRequest({0xC0, 0xB1, 0, 0}, nullptr, 0, request);
+    std::uint32_t returned = 0;
+    const bool ok = port.IoControl(handle, 0x220020, request, sizeof request, request,
+                                   sizeof request, &returned);
+    port.Close(handle);
+    if (!ok) return "(failed)";
+    return std::string(reinterpret_cast<const char*>(request + transport::kTransferRecordSize), 9);
+}
+
+TEST_F(UsbPortTest, EachPathReachesItsOwnCamera) {
+    emulator::EmulatedDriver driver(CamerasOf({0x33B0, 0x33B0}));
+    UsbTestbed bed(driver);
+    platform::usb::UsbDriverPort port;
+    const std::vector<std::string> paths = Scan(port);
+    ASSERT_EQ(paths.size(), 2u);
+    const std::string first = SerialThrough(port, paths[0]);
+    const std::string second = SerialThrough(port, paths[1]);
+    EXPECT_NE(first, second) << paths[0] << " " << paths[1];
+    EXPECT_EQ(SerialThrough(port, paths[0]), first);
 }
 
 TEST_F(UsbPortTest, ControlRequestReadsTheFirmwareBlockWithTheRecordCounted) {

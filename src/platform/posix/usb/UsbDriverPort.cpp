@@ -99,11 +99,19 @@ std::vector<UsbDriverPort::Found> UsbDriverPort::FindCameras() {
         std::uint8_t ports[8];
         const int depth = libusb_get_port_numbers(device, ports, sizeof ports);
         const std::vector<std::uint8_t> chain(ports, ports + std::max(depth, 0));
-        found.push_back(Found{MakeUsbDevicePath(descriptor.idVendor, descriptor.idProduct,
-                                                libusb_get_bus_number(device), chain),
-                              libusb_ref_device(device), interfaceNumber});
+        const std::uint8_t bus = libusb_get_bus_number(device);
+        std::vector<std::uint8_t> place{bus};
+        place.insert(place.end(), chain.begin(), chain.end());
+        found.push_back(
+            Found{MakeUsbDevicePath(descriptor.idVendor, descriptor.idProduct, bus, chain),
+                  libusb_ref_device(device), interfaceNumber, std::move(place)});
     }
     if (list != nullptr) libusb_free_device_list(list, 1);
+    // libusb lists devices in no particular order; cameras are numbered in
+    // scan order, so the scan walks the bus topology: the same sockets give
+    // the same numbers on every run.
+    std::sort(found.begin(), found.end(),
+              [](const Found& a, const Found& b) { return a.place < b.place; });
     return found;
 }
 

@@ -77,6 +77,7 @@ private:
         std::string path;
         libusb_device* device = nullptr;  // referenced
         int interfaceNumber = 0;
+        std::vector<std::uint8_t> place;  // bus, then the hub ports
     };
 
     // A transfer submitted to libusb and not yet completed; io is null once
