@@ -154,6 +154,22 @@ TEST_F(AcquisitionTest, UnpluggedCameraEndsThePreviewUntilStopped) {
     EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_NOT_PRESENT);
 }
 
+TEST_F(AcquisitionTest, RepluggedCameraIsFoundByTheNextConnection) {
+    ASSERT_TRUE(Driver().Unplug(0));
+    EXPECT_EQ(Nodrix_StartPreview(handle_), 0);
+    EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_NOT_PRESENT);
+    ASSERT_TRUE(Driver().Replug(0));
+    Nodrix_Release(handle_);
+    handle_ = Nodrix_Initialize(probe_->Window());
+    ASSERT_NE(handle_, 0);
+    const int bits = Nodrix_GetColorMode(handle_);
+    const int bytes = StrideOf(1280, bits) * 1024;
+    std::vector<std::uint8_t> frame(static_cast<std::size_t>(bytes));
+    ASSERT_EQ(Nodrix_SnapShot(handle_, frame.data(), bytes, 1), 1)
+        << "error " << Nodrix_GetLastError(handle_);
+    EXPECT_TRUE(MatchesRamp(frame.data(), bits, 0, 0, 1280, 1024, true));
+}
+
 // At the sensor's pace the measured rate follows the camera.
 class PacedAcquisitionTest : public AcquisitionTest {
 protected:
