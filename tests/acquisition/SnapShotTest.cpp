@@ -52,6 +52,21 @@ INSTANTIATE_TEST_SUITE_P(Windows, SnapShot,
                                     std::to_string(c.width) + "x" + std::to_string(c.height);
                          });
 
+TEST_F(AcquisitionTest, PayloadTimeOutIsRecoveredByTheNextSnapshot) {
+    // The first payload never comes: its read times out and is aborted.
+    emulator::FaultConfig faults;
+    faults.delayPayloadReads = 1;
+    faults.delayMs = 600000;
+    Driver().SetFaults(0, faults);
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(frameBytes_));
+    const int first = Nodrix_SnapShot(handle_, buffer.data(), frameBytes_, 1);
+    const int error = Nodrix_GetLastError(handle_);
+    Driver().SetFaults(0, emulator::FaultConfig{});
+    ASSERT_EQ(Nodrix_SnapShot(handle_, buffer.data(), frameBytes_, 1), 1)
+        << "first " << first << " error " << error << ", then " << Nodrix_GetLastError(handle_);
+    EXPECT_TRUE(MatchesRamp(buffer.data(), bits_, 0, 0, 1280, 1024, true));
+}
+
 TEST_F(AcquisitionTest, NullBufferLeavesTheFrameForGetImage) {
     ASSERT_EQ(Nodrix_SnapShot(handle_, nullptr, 0, 1), 1);
     const int size = frameBytes_;
