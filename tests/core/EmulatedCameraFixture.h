@@ -57,14 +57,6 @@ public:
     }
     ~InstalledEmulator() { platform::InstallDriverPort(nullptr); }
     emulator::EmulatedDriver& Driver() { return *driver_; }
-    // Whether the library reaches the cameras over the mocked USB bus.
-    bool OnUsb() const {
-#if NODRIX_TEST_USB
-        return usbPort_ != nullptr;
-#else
-        return false;
-#endif
-    }
 
 private:
     std::unique_ptr<emulator::EmulatedDriver> driver_;
