@@ -55,8 +55,12 @@ public:
 #endif
         platform::InstallDriverPort(driver_.get());
     }
-    ~InstalledEmulator() { platform::InstallDriverPort(nullptr); }
-    emulator::EmulatedDriver& Driver() { return *driver_; }
+    ~InstalledEmulator() {
+        platform::InstallDriverPort(nullptr);
+    }
+    emulator::EmulatedDriver& Driver() {
+        return *driver_;
+    }
 
 private:
     std::unique_ptr<emulator::EmulatedDriver> driver_;
