@@ -257,7 +257,7 @@ void UsbDriverPort::StopEventThreadWhenIdle() {
     if (!events_.joinable()) return;
     {
         std::lock_guard<std::mutex> state(mutex_);
-        if (!handles_.empty() || !flights_.empty()) return;
+        if (!handles_.empty() || !flights_.empty() || pendingControls_ > 0) return;
     }
     eventsRun_.store(false);
     libusb_interrupt_event_handler(context_);

@@ -105,7 +105,14 @@ private:
     std::uint32_t StartBulkLocked(const std::shared_ptr<Device>& device, std::uint32_t code,
                                   std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                                   std::uint32_t outSize, UsbPendingIo& io);
+    // Carries out one control transfer and waits for it. It goes through the
+    // event thread like every other transfer: libusb's own synchronous calls
+    // race with a second thread that handles its events.
+    int RunControlTransfer(Device& device, std::uint8_t requestType, std::uint8_t request,
+                           std::uint16_t value, std::uint16_t index, std::uint8_t* data,
+                           std::uint16_t length, unsigned timeoutMs);
     static void LIBUSB_CALL TransferDone(libusb_transfer* transfer);
+    static void LIBUSB_CALL ControlDone(libusb_transfer* transfer);
     void Finish(libusb_transfer* transfer);
     void Orphan(UsbPendingIo& io);
 
@@ -117,6 +124,7 @@ private:
     std::map<DriverHandle, std::shared_ptr<Device>> handles_;
     DriverHandle nextHandle_ = 0x50000000;
     std::map<libusb_transfer*, Flight> flights_;
+    int pendingControls_ = 0;  // control transfers being waited for
     // Serialises opening, so that two opens of one camera share its handle.
     std::mutex openMutex_;
     // Starts and stops the event thread; taken before mutex_, never by it.

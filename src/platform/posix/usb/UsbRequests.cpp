@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/posix/usb/UsbDriverPort.h"
 #include "platform/posix/usb/UsbPendingIo.h"
@@ -94,6 +95,75 @@ std::uint32_t SpeedCode(libusb_device_handle* handle) {
 }  // namespace
 
 // ---- Requests completed at once ---------------------------------------------
+
+namespace {
+
+// A control transfer the caller waits for; guarded by the port's mutex.
+struct ControlWait {
+    UsbDriverPort* port = nullptr;
+    bool done = false;
+    libusb_transfer_status status = LIBUSB_TRANSFER_ERROR;
+    int actual = 0;
+};
+
+}  // namespace
+
+void LIBUSB_CALL UsbDriverPort::ControlDone(libusb_transfer* transfer) {
+    auto* wait = static_cast<ControlWait*>(transfer->user_data);
+    std::lock_guard<std::mutex> guard(wait->port->mutex_);
+    wait->status = transfer->status;
+    wait->actual = transfer->actual_length;
+    wait->done = true;
+    wait->port->completed_.notify_all();
+}
+
+int UsbDriverPort::RunControlTransfer(Device& device, std::uint8_t requestType,
+                                      std::uint8_t request, std::uint16_t value,
+                                      std::uint16_t index, std::uint8_t* data, std::uint16_t length,
+                                      unsigned timeoutMs) {
+    // The setup packet heads the transfer's buffer.
+    std::vector<std::uint8_t> buffer(LIBUSB_CONTROL_SETUP_SIZE + length);
+    libusb_fill_control_setup(buffer.data(), requestType, request, value, index, length);
+    const bool in = (requestType & LIBUSB_ENDPOINT_IN) != 0;
+    if (!in && length > 0) std::memcpy(buffer.data() + LIBUSB_CONTROL_SETUP_SIZE, data, length);
+    libusb_transfer* transfer = libusb_alloc_transfer(0);
+    if (transfer == nullptr) return LIBUSB_ERROR_NO_MEM;
+    ControlWait wait;
+    wait.port = this;
+    libusb_fill_control_transfer(transfer, device.handle, buffer.data(),
+                                 &UsbDriverPort::ControlDone, &wait, timeoutMs);
+    EnsureEventThread();
+    int result = libusb_submit_transfer(transfer);
+    if (result == LIBUSB_SUCCESS) {
+        // libusb's own time-out ends the transfer; an unplug ends it too.
+        std::unique_lock<std::mutex> lock(mutex_);
+        ++pendingControls_;
+        completed_.wait(lock, [&] { return wait.done; });
+        --pendingControls_;
+        switch (wait.status) {
+            case LIBUSB_TRANSFER_COMPLETED:
+                result = wait.actual;
+                break;
+            case LIBUSB_TRANSFER_STALL:
+                result = LIBUSB_ERROR_PIPE;
+                break;
+            case LIBUSB_TRANSFER_NO_DEVICE:
+                result = LIBUSB_ERROR_NO_DEVICE;
+                break;
+            case LIBUSB_TRANSFER_TIMED_OUT:
+                result = LIBUSB_ERROR_TIMEOUT;
+                break;
+            default:
+                result = LIBUSB_ERROR_IO;
+                break;
+        }
+    }
+    libusb_free_transfer(transfer);
+    if (result > 0 && in)
+        std::memcpy(data, buffer.data() + LIBUSB_CONTROL_SETUP_SIZE,
+                    static_cast<std::size_t>(result));
+    return result;
+}
 
 bool UsbDriverPort::ControlTransfer(Device& device, std::uint8_t* in, std::uint32_t inSize,
                                     std::uint8_t* out, std::uint32_t outSize,
