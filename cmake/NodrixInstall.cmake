@@ -8,6 +8,7 @@
 #   bin/nodrix[.exe]                                        the tool
 #   lib/cmake/NodrixSdk/                                    find_package(NodrixSdk)
 #   lib/pkgconfig/nodrix.pc                                 pkg-config nodrix
+#   lib/udev/rules.d/70-nodrix-t520.rules                   natively: camera access
 #   share/doc/NodrixSdk/                                    guide, examples
 include(CMakePackageConfigHelpers)
 
@@ -55,6 +56,13 @@ endif()
 configure_file(cmake/nodrix.pc.in ${PROJECT_BINARY_DIR}/nodrix.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/nodrix.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The device rules that let users open the camera's USB device file.
+if(NOT WIN32)
+  set(NODRIX_UDEV_RULES_DIR "lib/udev/rules.d" CACHE STRING
+      "Where the udev rules are installed (relative to the install prefix)")
+  install(FILES packaging/linux/70-nodrix-t520.rules DESTINATION ${NODRIX_UDEV_RULES_DIR})
+endif()
 
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR} PATTERN Doxyfile EXCLUDE)
