@@ -4,6 +4,7 @@
 
 #include "connection/CNodrix.h"
 #include "connection/CaptureWindowCheck.h"
+#include "connection/pipeline/FrameConverter.h"
 #include "imaging/ConversionKernels.h"
 
 namespace nodrix {
@@ -34,6 +35,9 @@ void CNodrix::FillPendingRawFrame() const {
     // reshaped image has no frame to take.
     if (!raw.Empty() && core_->FrameSize() == raw.SizeBytes()) {
         core_->CopyKeptFrame(raw.Pixels());
+        // What the pipeline would have recorded for a frame it left as it
+        // came: the camera's own sample depth.
+        raw.SetSignificantBits(raw.Bits() == 16 ? pipeline::kCameraSampleBits16 : 8);
     }
 }
 
