@@ -1,0 +1,63 @@
+"""One connection handle of the library, with the checks every call needs."""
+
+from __future__ import annotations
+
+import ctypes
+from typing import Any
+
+from . import errors
+from ._library import Library
+
+
+class Connection:
+    """A handle of ``Nodrix_Initialize`` and the library it belongs to."""
+
+    def __init__(self, lib: Library, handle: int) -> None:
+        self.lib = lib
+        self.handle = handle
+
+    def error_text(self, code: int) -> str:
+        """The library's description of an error code."""
+        if self.lib.NodrixEx_ErrorText is not None:
+            text = self.lib.NodrixEx_ErrorText(code)
+            if text:
+                return text.decode("ascii", "replace")
+        return errors.fallback_text(code)
+
+    def pop_error(self) -> int:
+        """Empties the connection's error stack and returns the newest nonzero
+        code on it (0 when there was none).
+
+        Successful calls may leave 0 records on the stack; they carry no
+        failure and are passed over.
+        """
+        newest = 0
+        for _ in range(1024):  # the stack is bounded; so is this loop
+            code = self.lib.Nodrix_GetLastError(self.handle)
+            if code == 0:
+                break
+            if newest == 0:
+                newest = code
+        return newest
+
+    def failure(self, operation: str, code: int | None = None) -> errors.NodrixError:
+        """The exception for a failed call, with the code the library recorded
+        (or ``code`` when the failure was found before calling)."""
+        if code is None:
+            code = self.pop_error()
+        return errors.error_for(code, self.error_text(code), operation)
+
+    def call(self, name: str, *arguments: Any) -> int:
+        """Calls a 1/0 function and raises on 0."""
+        if not getattr(self.lib, name)(self.handle, *arguments):
+            raise self.failure(name)
+        return 1
+
+    def get(self, name: str, *arguments: Any) -> int:
+        """Calls a getter with an ``int *ok`` last argument and raises when ok
+        is 0."""
+        ok = ctypes.c_int(0)
+        value = getattr(self.lib, name)(self.handle, *arguments, ctypes.byref(ok))
+        if not ok.value:
+            raise self.failure(name)
+        return value
