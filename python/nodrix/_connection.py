@@ -15,6 +15,19 @@ class Connection:
     def __init__(self, lib: Library, handle: int) -> None:
         self.lib = lib
         self.handle = handle
+        self.closed = False
+
+    def check_open(self) -> None:
+        """Raises NotPresentError once the handle was released."""
+        if self.closed:
+            raise errors.NotPresentError("the camera is closed", code=2,
+                                         text=self.error_text(2), operation="camera")
+
+    def refusal(self, operation: str, message: str,
+                cls: type[errors.NodrixError] = errors.InvalidArgumentError) -> errors.NodrixError:
+        """The exception for an argument refused before calling, with the
+        library's text for its code."""
+        return cls(message, code=cls.code, text=self.error_text(cls.code), operation=operation)
 
     def error_text(self, code: int) -> str:
         """The library's description of an error code."""
@@ -49,6 +62,7 @@ class Connection:
 
     def call(self, name: str, *arguments: Any) -> int:
         """Calls a 1/0 function and raises on 0."""
+        self.check_open()
         if not getattr(self.lib, name)(self.handle, *arguments):
             raise self.failure(name)
         return 1
@@ -56,6 +70,7 @@ class Connection:
     def get(self, name: str, *arguments: Any) -> int:
         """Calls a getter with an ``int *ok`` last argument and raises when ok
         is 0."""
+        self.check_open()
         ok = ctypes.c_int(0)
         value = getattr(self.lib, name)(self.handle, *arguments, ctypes.byref(ok))
         if not ok.value:

@@ -168,8 +168,8 @@ class Camera:
 
     def _select(self, index: int) -> None:
         if index < 0:
-            raise errors.InvalidArgumentError(f"camera index {index} is negative", code=9,
-                                              operation="Nodrix_SetDeviceNumber")
+            raise self._connection.refusal("Nodrix_SetDeviceNumber",
+                                           f"camera index {index} is negative")
         self._connection.call("Nodrix_SetDeviceNumber", index)
         self.index = index
 
@@ -187,8 +187,7 @@ class Camera:
         return not self._finalizer.alive
 
     def _check_open(self) -> None:
-        if not self._finalizer.alive:
-            raise errors.NotPresentError("the camera is closed", operation="camera")
+        self._connection.check_open()
 
     def close(self) -> None:
         """Stops a running stream and releases the connection. A second call
@@ -197,6 +196,7 @@ class Camera:
             stream = self._stream() if self._stream is not None else None
             if stream is not None:
                 stream.close()
+            self._connection.closed = True
             self._finalizer()
 
     def __enter__(self) -> "Camera":
@@ -238,6 +238,7 @@ class Camera:
     @property
     def temperature(self) -> float:
         """Sensor temperature in degrees Celsius."""
+        self._check_open()
         ok = ctypes.c_int(0)
         value = self._connection.lib.Nodrix_GetTemperatureEx(self._connection.handle,
                                                              ctypes.byref(ok))
@@ -252,6 +253,7 @@ class Camera:
     def bits(self) -> int:
         """Bits per pixel of the images: 8 or 16 (grey), 24, 32, 48 or 64
         (colour)."""
+        self._check_open()
         value = self._connection.lib.Nodrix_GetColorMode(self._connection.handle)
         if value < 0:
             raise self._connection.failure("Nodrix_GetColorMode")
@@ -260,9 +262,8 @@ class Camera:
     @bits.setter
     def bits(self, value: int) -> None:
         if value not in _FORMATS:
-            raise errors.InvalidArgumentError(
-                f"bits must be one of {sorted(_FORMATS)}, not {value}", code=9,
-                operation="Nodrix_SetColorMode")
+            raise self._connection.refusal("Nodrix_SetColorMode",
+                                           f"bits must be one of {sorted(_FORMATS)}, not {value}")
         self._connection.call("Nodrix_SetColorMode", value)
 
     @property
@@ -299,8 +300,19 @@ class Camera:
     @capture_window.setter
     def capture_window(self, window: Union[CaptureWindow, tuple[int, ...]]) -> None:
         w = CaptureWindow(*window)
-        self._connection.call("Nodrix_SetCaptureWindowEx", w.horizontal_total, w.x, w.width,
-                              w.vertical_total, w.y, w.height)
+        before = self.capture_window
+        try:
+            self._connection.call("Nodrix_SetCaptureWindowEx", w.horizontal_total, w.x,
+                                  w.width, w.vertical_total, w.y, w.height)
+        except errors.NodrixError:
+            # The library keeps a window it refused; a refused assignment
+            # leaves the camera as it was.
+            if self.capture_window != before:
+                self._connection.lib.Nodrix_SetCaptureWindowEx(
+                    self._connection.handle, before.horizontal_total, before.x, before.width,
+                    before.vertical_total, before.y, before.height)
+                self._connection.pop_error()
+            raise
 
     @property
     def mirror_horizontal(self) -> bool:
@@ -327,6 +339,7 @@ class Camera:
     @property
     def exposure(self) -> float:
         """Exposure time in seconds."""
+        self._check_open()
         ok = ctypes.c_int(0)
         value = self._connection.lib.Nodrix_GetExposureTimeEx(self._connection.handle,
                                                               ctypes.byref(ok))
@@ -342,6 +355,7 @@ class Camera:
     def wait_time(self) -> float:
         """Pause of the preview worker per cycle, in seconds (millisecond
         resolution)."""
+        self._check_open()
         value = self._connection.lib.Nodrix_GetWaitTime(self._connection.handle)
         if value < 0:
             raise self._connection.failure("Nodrix_GetWaitTime")
@@ -352,8 +366,8 @@ class Camera:
         milliseconds = round(seconds * 1000.0)
         if milliseconds < 0:
             # The library refuses a negative pause without recording why.
-            raise errors.InvalidArgumentError(f"wait_time must not be negative, not {seconds}",
-                                              code=9, operation="Nodrix_SetWaitTime")
+            raise self._connection.refusal("Nodrix_SetWaitTime",
+                                           f"wait_time must not be negative, not {seconds}")
         self._connection.call("Nodrix_SetWaitTime", milliseconds)
 
     @property
@@ -365,8 +379,8 @@ class Camera:
     def auto_exposure(self, mode: int) -> None:
         if mode not in (0, 1, 2):
             # Refused by the library with a notice only, nothing recorded.
-            raise errors.InvalidArgumentError(f"auto_exposure must be 0, 1 or 2, not {mode}",
-                                              code=9, operation="Nodrix_SetAutoIris")
+            raise self._connection.refusal("Nodrix_SetAutoIris",
+                                           f"auto_exposure must be 0, 1 or 2, not {mode}")
         self._connection.call("Nodrix_SetAutoIris", mode)
 
     # ---- camera and image parameters (the library's integers) -------------
@@ -452,7 +466,7 @@ class Camera:
         if out is None:
             out = allocate_image(shape, dtype, stride)
         else:
-            _check_out(out, shape, dtype, stride)
+            _check_out(self._connection, out, shape, dtype, stride)
         size = shape[0] * stride
         self._connection.call("Nodrix_SnapShot", out.ctypes.data, size, 1)
         return out
@@ -546,15 +560,14 @@ class Camera:
         if kind is None:
             suffix = Path(path).suffix.lower()
             if suffix not in _STILL_KINDS:
-                raise errors.InvalidArgumentError(
-                    f"no still image kind for the extension {suffix!r}; give kind=", code=9,
-                    operation="Nodrix_SaveImage")
+                raise self._connection.refusal(
+                    "Nodrix_SaveImage",
+                    f"no still image kind for the extension {suffix!r}; give kind=")
             code = _STILL_KINDS[suffix]
         elif kind.lower() in _NAMED_STILL_KINDS:
             code = _NAMED_STILL_KINDS[kind.lower()]
         else:
-            raise errors.InvalidArgumentError(f"unknown still image kind {kind!r}", code=9,
-                                              operation="Nodrix_SaveImage")
+            raise self._connection.refusal("Nodrix_SaveImage", f"unknown still image kind {kind!r}")
         if sys.platform == "win32":
             self._connection.call("Nodrix_SaveImageW", _utf16(path), code)
         else:
@@ -568,8 +581,7 @@ class Camera:
         its time is up or :meth:`stop` is called.
         """
         if seconds < 0:
-            raise errors.InvalidArgumentError("seconds must not be negative", code=9,
-                                              operation="Nodrix_Record")
+            raise self._connection.refusal("Nodrix_Record", "seconds must not be negative")
         milliseconds = round(seconds * 1000.0)
         if sys.platform == "win32":
             self._connection.call("Nodrix_RecordW", _utf16(path), milliseconds, 0)
@@ -656,20 +668,21 @@ def allocate_image(shape: tuple[int, ...], dtype: np.dtype[Any], stride: int) ->
     return np.ndarray(shape, dtype, buffer=storage, strides=strides)
 
 
-def _check_out(out: np.ndarray, shape: tuple[int, ...], dtype: np.dtype[Any],
-               stride: int) -> None:
+def _check_out(connection: Connection, out: np.ndarray, shape: tuple[int, ...],
+               dtype: np.dtype[Any], stride: int) -> None:
     if not isinstance(out, np.ndarray):
         raise TypeError("out must be a numpy array")
     if out.shape != shape or out.dtype != dtype:
-        raise errors.InvalidArgumentError(
-            f"out must have shape {shape} and dtype {dtype}, not {out.shape} and {out.dtype}",
-            code=9, operation="Nodrix_SnapShot")
+        raise connection.refusal(
+            "Nodrix_SnapShot",
+            f"out must have shape {shape} and dtype {dtype}, not {out.shape} and {out.dtype}")
     item = dtype.itemsize
     expected = (stride, item) if len(shape) == 2 else (stride, shape[2] * item, item)
     if out.strides != expected or not out.flags.writeable:
-        raise errors.InvalidArgumentError(
+        raise connection.refusal(
+            "Nodrix_SnapShot",
             f"out must be writeable with strides {expected} (Camera.empty() makes one), "
-            f"not {out.strides}", code=9, operation="Nodrix_SnapShot")
+            f"not {out.strides}")
     # Rows are written with their padding: the memory must reach that far.
     start = out.ctypes.data
     need = shape[0] * stride
@@ -679,9 +692,9 @@ def _check_out(out: np.ndarray, shape: tuple[int, ...], dtype: np.dtype[Any],
         if low <= start and start + need <= high:
             return
         array = array.base
-    raise errors.InvalidArgumentError(
-        "out's rows are padded but its memory ends with the last pixel; use Camera.empty()",
-        code=9, operation="Nodrix_SnapShot")
+    raise connection.refusal(
+        "Nodrix_SnapShot",
+        "out's rows are padded but its memory ends with the last pixel; use Camera.empty()")
 
 
 def _avi_finished(path: PathLike) -> bool:
