@@ -1,0 +1,89 @@
+"""Streams through the library's frame callback, metadata and statistics."""
+
+from __future__ import annotations
+
+import threading
+
+import numpy as np
+import pytest
+from conftest import needs_extension, ramp
+
+import nodrix
+
+pytestmark = needs_extension
+
+
+def consecutive(numbers: list[int]) -> bool:
+    return all((b - a) & 0xFFFFFFFF == 1 for a, b in zip(numbers, numbers[1:]))
+
+
+@pytest.mark.parametrize("bits", [8, 16])
+def test_stream_yields_count_frames_with_consecutive_numbers(camera, bits):
+    camera.bits = bits
+    camera.reset_statistics()
+    numbers, lost = [], 0
+    with camera.stream(count=200, timeout=10.0) as stream:
+        for frame in stream:
+            if not numbers:
+                np.testing.assert_array_equal(frame.array, ramp(bits, frame.number))
+            numbers.append(frame.number)
+            lost += frame.lost_before
+    assert len(numbers) == 200
+    assert consecutive(numbers)
+    assert lost == 0
+    statistics = camera.statistics
+    assert statistics.delivered >= 200
+    assert statistics.lost == 0
+
+
+def test_stream_consumed_from_a_second_thread(camera):
+    numbers: list[int] = []
+    failures: list[BaseException] = []
+    stream = camera.stream(count=50, timeout=10.0)
+
+    def consume() -> None:
+        try:
+            numbers.extend(frame.number for frame in stream)
+        except BaseException as error:  # noqa: BLE001 - reported below
+            failures.append(error)
+
+    worker = threading.Thread(target=consume)
+    worker.start()
+    worker.join(60)
+    assert not worker.is_alive() and not failures
+    assert len(numbers) == 50 and consecutive(numbers)
+
+
+def test_close_from_another_thread_ends_an_endless_stream(camera):
+    stream = camera.stream(timeout=10.0)
+    next(stream)
+    closer = threading.Timer(0.2, stream.close)
+    closer.start()
+    remaining = sum(1 for _ in stream)
+    closer.join()
+    assert stream.closed and remaining >= 0
+    camera.snap()  # the preview is stopped: snapshots work again
+
+
+def test_trigger_mode_delivers_triggered_frames(camera):
+    with camera.trigger(count=3, timeout=10.0) as stream:
+        frames = [frame.metadata for frame in stream]
+    assert len(frames) == 3
+    assert all(m.width == 1280 and m.height == 1024 for m in frames)
+
+
+def test_metadata_and_statistics_of_a_snapshot(camera):
+    camera.reset_statistics()
+    image = camera.snap()
+    metadata = camera.metadata
+    assert (metadata.width, metadata.height, metadata.bits) == (1280, 1024, 8)
+    np.testing.assert_array_equal(image, ramp(8, metadata.number))
+    assert camera.statistics.delivered == 1
+    camera.reset_statistics()
+    assert camera.statistics.delivered == 0
+
+
+def test_error_text_is_the_library_s(camera):
+    with pytest.raises(nodrix.InvalidArgumentError) as raised:
+        camera.gain = 10**6
+    assert raised.value.text == nodrix.load().NodrixEx_ErrorText(9).decode()
