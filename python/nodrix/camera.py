@@ -138,7 +138,7 @@ def _filter_property(code: int, kind: type, doc: str) -> property:
 
 
 class Camera:
-    """An open camera.
+    """An open camera, made by :func:`nodrix.open`.
 
     A context manager: leaving the ``with`` block (also by an exception)
     releases the connection, and so does garbage collection of a camera
@@ -160,6 +160,7 @@ class Camera:
     """
 
     def __init__(self, lib: Library) -> None:
+        """Opens a connection with no camera selected; use :func:`nodrix.open`."""
         self._connection = _initialize(lib)
         self._finalizer = weakref.finalize(self, _release, lib, self._connection.handle)
         self._stream: Optional[weakref.ref[Stream]] = None
