@@ -252,8 +252,9 @@ class Camera:
 
     @property
     def bits(self) -> int:
-        """Bits per pixel of the images: 8 or 16 (grey), 24, 32, 48 or 64
-        (colour)."""
+        """Bits per pixel of the images: 8 or 16 (grey); 24, 32, 48 or 64 are
+        the colour formats (``(height, width, channels)`` arrays), which a
+        camera without colour output refuses to be set to."""
         self._check_open()
         value = self._connection.lib.Nodrix_GetColorMode(self._connection.handle)
         if value < 0:

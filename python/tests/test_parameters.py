@@ -29,6 +29,7 @@ REFUSALS = [
     ("gain", 10**6, nodrix.InvalidArgumentError),
     ("brightness", 256, nodrix.InvalidArgumentError),
     ("bits", 12, nodrix.InvalidArgumentError),
+    ("bits", 24, nodrix.InvalidArgumentError),  # no colour output on this camera
     ("capture_window", (0, 900, 1280, 300), nodrix.CaptureWindowError),
     ("capture_window", (8, 0, 1272, 1024), nodrix.InvalidArgumentError),
     ("wait_time", -0.5, nodrix.InvalidArgumentError),

@@ -56,3 +56,4 @@ def test_snap_refuses_an_unfit_out(camera, make_out):
     with pytest.raises(nodrix.InvalidArgumentError) as raised:
         camera.snap(out=make_out())
     assert raised.value.code == 9
+
