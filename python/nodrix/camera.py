@@ -20,6 +20,7 @@ from ._records import CameraInfoRecord, FrameMetadataRecord, StreamStatisticsRec
 from .values import CameraEntry, CameraInfo, CaptureWindow, FrameMetadata, StreamStatistics
 
 if TYPE_CHECKING:
+    from .registers import Registers
     from .stream import Stream
 
 PathLike = Union[str, "os.PathLike[str]"]
@@ -654,10 +655,6 @@ class Camera:
     @io_port.setter
     def io_port(self, value: int) -> None:
         self._connection.call("Nodrix_SetIOPort", value & 0xFF)
-
-
-if TYPE_CHECKING:
-    from .registers import Registers
 
 
 def allocate_image(shape: tuple[int, ...], dtype: np.dtype[Any], stride: int) -> np.ndarray:

@@ -13,7 +13,7 @@ from __future__ import annotations
 import ctypes
 import queue
 import weakref
-from typing import TYPE_CHECKING, Any, NamedTuple, Optional, Union
+from typing import TYPE_CHECKING, Any, NamedTuple, Optional
 
 import numpy as np
 

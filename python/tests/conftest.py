@@ -50,11 +50,6 @@ def camera():
                 setattr(cam, name, value)
 
 
-@pytest.fixture
-def private_dir(tmp_path):
-    return tmp_path
-
-
 def ramp(bits: int, n: int, x: int = 0, y: int = 0, width: int = 1280,
          height: int = 1024) -> np.ndarray:
     """The emulator's test pattern of frame n in a window at (x, y)."""
