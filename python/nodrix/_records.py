@@ -83,5 +83,7 @@ class FrameRecord(ctypes.Structure):
 
 
 # void callback(int handle, const NodrixExFrame *frame, void *user), with
-# the C calling convention on every platform.
-FrameCallback = ctypes.CFUNCTYPE(None, ctypes.c_int, ctypes.POINTER(FrameRecord), ctypes.c_void_p)
+# the C calling convention on every platform. The record arrives as its
+# address: the callback copies it whole instead of reading it field by field
+# through a new ctypes object per frame.
+FrameCallback = ctypes.CFUNCTYPE(None, ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)

@@ -19,12 +19,16 @@ import numpy as np
 
 from . import errors
 from ._connection import Connection
-from ._records import FrameCallback, FrameRecord
+from ._records import FrameCallback, FrameMetadataRecord, FrameRecord
 from .camera import allocate_image, metadata_from
 from .values import FrameMetadata
 
 if TYPE_CHECKING:
     from .camera import Camera
+
+_FRAME_BYTES = ctypes.sizeof(FrameRecord)
+_METADATA_OFFSET = FrameRecord.metadata.offset
+_METADATA_BYTES = ctypes.sizeof(FrameMetadataRecord)
 
 
 class Frame(NamedTuple):
@@ -50,6 +54,12 @@ class _Delivery:
 
     def __init__(self, arrays: list[np.ndarray], stride: int, bits: int) -> None:
         self.addresses = [a.ctypes.data for a in arrays]
+        # Each array's metadata, copied beside its pixels.
+        self.records = [FrameMetadataRecord() for _ in arrays]
+        self.record_addresses = [ctypes.addressof(r) for r in self.records]
+        # The callback's copy of the library's frame record.
+        self.frame = FrameRecord()
+        self.frame_address = ctypes.addressof(self.frame)
         self.height = arrays[0].shape[0]
         self.width = arrays[0].shape[1]
         self.bits = bits
@@ -61,14 +71,15 @@ class _Delivery:
             self.free.put(slot)
         self.closing = False
 
-    def on_frame(self, handle: int, frame: Any, user: Any) -> None:
-        # Runs on the library's worker thread. An exception must not escape
-        # into C: it is handed to the consumer instead.
+    def on_frame(self, handle: int, address: int, user: Any) -> None:
+        # Runs on the library's worker thread: a copy and a queue put. An
+        # exception must not escape into C; it is handed to the consumer.
         try:
             if self.closing:
                 return
-            f: FrameRecord = frame.contents
-            if (f.width, f.height, f.bitsPerPixel) != (self.width, self.height, self.bits):
+            f = self.frame
+            ctypes.memmove(self.frame_address, address, _FRAME_BYTES)
+            if f.width != self.width or f.height != self.height or f.bitsPerPixel != self.bits:
                 self.ready.put(errors.FrameError(
                     f"a frame of {f.width} x {f.height} at {f.bitsPerPixel} bits arrived in a "
                     f"stream of {self.width} x {self.height} at {self.bits}", code=8,
@@ -87,7 +98,9 @@ class _Delivery:
                     source = row if f.topRowFirst else self.height - 1 - row
                     ctypes.memmove(target + row * self.stride, f.pixels + source * f.stride,
                                    row_bytes)
-            self.ready.put((slot, metadata_from(f.metadata)))
+            ctypes.memmove(self.record_addresses[slot], self.frame_address + _METADATA_OFFSET,
+                           _METADATA_BYTES)
+            self.ready.put(slot)
         except BaseException as error:  # noqa: BLE001 - reported to the consumer
             self.ready.put(error)
 
@@ -179,7 +192,8 @@ class Stream:
         if isinstance(item, BaseException):
             self.close()
             raise item
-        slot, metadata = item
+        slot = item
+        metadata = metadata_from(delivery.records[slot])
         self._held = slot
         self.taken += 1
         if self._count is not None and self.taken >= self._count:
