@@ -1,15 +1,19 @@
 #!/usr/bin/env python3
 """Frames per second and CPU time per frame of the Python package's stream()
 against a C program receiving the same frames through the same frame
-callback, on the emulated camera at full speed.
+callback, on the emulated camera.
 
     python3 bench/bench_python_stream.py [--library build/linux-release/src/libnodrix.so]
-                                         [--frames 1000] [--bits 8]
+                                         [--frames 200] [--bits 8] [--pace sensor max]
 
-Both sides take the same number of full frames in one process of their own
+Both sides take the same number of full frames in a process of their own
 and copy each into a pool of arrays (the C program with memcpy); CPU time is
-the process's user and system time, the library's threads included. The
-result line gives the ratio Python / C of the CPU time per frame.
+the process's user and system time, the library's threads included. At the
+sensor's pace both take every frame, so the CPU time per frame compares the
+two ways of receiving it; at full speed the frame rate shows how fast each
+takes frames (the library reads faster than it delivers, and counts the
+rest as overwritten, so the CPU time there is mostly reading). Each pace
+ends with the ratios Python / C.
 """
 
 from __future__ import annotations
@@ -107,10 +111,10 @@ print(json.dumps({"frames": got, "wall": wall, "cpu": cpu, "lost": lost}))
 """
 
 
-def environment(library: Path, scratch: Path, name: str) -> dict[str, str]:
+def environment(library: Path, scratch: Path, name: str, pace: str) -> dict[str, str]:
     env = dict(os.environ)
     env.update(
-        NODRIX_EMULATION="cameras=1;pace=max",
+        NODRIX_EMULATION=f"cameras=1;pace={pace}",
         NODRIX_SETTINGS_FILE=str(scratch / f"{name}.reg"),
         NODRIX_OBJECT_NAMESPACE=f"nodrixbench{os.getpid()}{name}",
         NODRIX_LIBRARY=str(library),
@@ -128,7 +132,7 @@ def run(command: list[str], env: dict[str, str]) -> dict[str, float]:
 
 def report(name: str, result: dict[str, float]) -> None:
     frames = result["frames"]
-    print(f"{name:>7}: {frames:5d} frames, {frames / result['wall']:8.1f} frames/s, "
+    print(f"  {name:>7}: {frames:5d} frames, {frames / result['wall']:8.1f} frames/s, "
           f"{result['cpu'] / frames * 1e6:8.1f} us CPU per frame")
 
 
@@ -136,7 +140,9 @@ def main() -> None:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--library", type=Path, default=Path(os.environ.get(
         "NODRIX_LIBRARY", ROOT / "build/linux-release/src/libnodrix.so")))
-    parser.add_argument("--frames", type=int, default=1000)
+    parser.add_argument("--frames", type=int, default=200)
+    parser.add_argument("--pace", nargs="+", default=["sensor", "max"],
+                        choices=("sensor", "max"))
     parser.add_argument("--bits", type=int, default=8, choices=(8, 16))
     parser.add_argument("--cc", default=os.environ.get("CC", "cc"))
     options = parser.parse_args()
@@ -154,16 +160,18 @@ def main() -> None:
             raise SystemExit(f"the C side could not be built against {library} (a release "
                              f"build with the extension API is needed):\n{built.stderr}")
         arguments = [str(options.frames), str(options.bits)]
-        c = run([str(program)] + arguments, environment(library, scratch, "c"))
-        python = run([sys.executable, "-c", PYTHON_PROGRAM] + arguments,
-                     environment(library, scratch, "python"))
-    print(f"{library}, {options.bits} bits per pixel, emulated camera at full speed")
-    report("C", c)
-    report("Python", python)
-    ratio = (python["cpu"] / python["frames"]) / (c["cpu"] / c["frames"])
-    rate = (python["frames"] / python["wall"]) / (c["frames"] / c["wall"])
-    print(f"Python / C: {ratio:.2f}x CPU per frame, {rate:.2f}x frames per second, "
-          f"{python['lost']} frames lost by the Python stream")
+        print(f"{library}, {options.bits} bits per pixel, emulated camera")
+        for pace in options.pace:
+            c = run([str(program)] + arguments, environment(library, scratch, "c", pace))
+            python = run([sys.executable, "-c", PYTHON_PROGRAM] + arguments,
+                         environment(library, scratch, "python", pace))
+            print(f"pace {pace}:")
+            report("C", c)
+            report("Python", python)
+            ratio = (python["cpu"] / python["frames"]) / (c["cpu"] / c["frames"])
+            rate = (python["frames"] / python["wall"]) / (c["frames"] / c["wall"])
+            print(f"  Python / C: {ratio:.2f}x CPU per frame, {rate:.2f}x frames per second "
+                  f"({python['lost']} frames lost meanwhile on the Python side)")
 
 
 if __name__ == "__main__":
