@@ -529,6 +529,13 @@ class Camera:
         from .stream import Stream
 
         self._extension("NodrixEx_SetFrameCallback")
+        running = self._stream() if self._stream is not None else None
+        if running is not None and not running.closed:
+            # One frame callback per connection: a second stream would take
+            # the first one's frames.
+            raise self._connection.refusal(
+                "NodrixEx_SetFrameCallback", "a stream is already running on this camera",
+                errors.NoCoreError)
         shape, dtype, stride = self._layout()
         stream = Stream(self, self._connection, mode, shape, dtype, stride, count, timeout, pool)
         self._stream = weakref.ref(stream)

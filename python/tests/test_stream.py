@@ -69,6 +69,15 @@ def test_close_from_another_thread_ends_an_endless_stream(camera):
     camera.snap()  # the preview is stopped: snapshots work again
 
 
+def test_one_stream_at_a_time(camera):
+    with camera.stream(timeout=10.0) as stream:
+        next(stream)
+        with pytest.raises(nodrix.NoCoreError):
+            camera.stream()
+        with pytest.raises(nodrix.NoCoreError):
+            camera.snap()
+
+
 def test_trigger_mode_delivers_triggered_frames(camera):
     with camera.trigger(count=3, timeout=10.0) as stream:
         frames = [frame.metadata for frame in stream]
