@@ -1,51 +1,55 @@
 #pragma once
-// The tool's commands over an open SDK connection.
+// The tool's commands over an open SDK connection, and what they share.
 
 #include <string>
+#include <vector>
+
+#include "Session.h"
 
 namespace nodrix_tool {
 
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitSizeLimit = 3;   // a recording stopped at the file-size limit
+inline constexpr int kExitInterrupted = 130;  // Ctrl-C
+
 struct Options {
+    std::string command;
+    std::vector<std::string> args;  // positional arguments after the command
     std::string out;
-    int bits = 0;  // 8 or 16; 0: the grey format the settings chose
-    double exposureMs = -1.0;  // negative: leave the exposure as it is
-    int gain = 0;
-    bool haveGain = false;
+    std::string device;      // --device: index, name or serial number
+    std::string mask;        // --mask: a mask file for snap, stream and record
+    int bits = 0;            // 8 or 16; 0: chosen by the output kind
     double seconds = 3.0;
-    int quality = 100;  // JPEG quality of snap: 100, 70 or 20
+    int quality = 100;       // JPEG quality: 100, 70 or 20
+    bool json = false;
+    bool save = false;
+    bool noEmulation = false;
+    bool confirmWrite = false;
+    bool help = false;
 };
 
-// An SDK connection with a camera, released at the end.
-class Session {
-public:
-    static constexpr int kOpened = -1;
-
-    Session() = default;
-    ~Session();
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-    // Opens a connection and makes sure a camera is there. With no camera
-    // and no emulation asked for, says so and runs the command again on the
-    // emulated camera. Returns kOpened, or the exit status to end with.
-    int Open(int argc, char** argv);
-    int Handle() const { return handle_; }
-    int Cameras() const { return cameras_; }
-
-private:
-    int handle_ = 0;
-    int cameras_ = 0;
-};
-
-// Reports a failed call with the SDK's newest error code and returns the
-// exit status 1.
+// Reports a failed call with the SDK's newest error code; returns kExitFailed.
 int Fail(const Session& session, const char* what);
 
-using Command = int (*)(Session& session, const Options& options);
+using CommandFunction = int (*)(Session& session, const Options& options);
 int List(Session& session, const Options& options);
 int Info(Session& session, const Options& options);
+int Get(Session& session, const Options& options);
+int Set(Session& session, const Options& options);
+int Regs(Session& session, const Options& options);
+int Eeprom(Session& session, const Options& options);
 int Snap(Session& session, const Options& options);
 int Stream(Session& session, const Options& options);
 int Record(Session& session, const Options& options);
+int Mask(Session& session, const Options& options);
+int Config(Session& session, const Options& options);
+int Dialog(Session& session, const Options& options);
+
+// Applies the NAME=VALUE arguments of a capturing command (snap, stream,
+// record) and its --mask file; false after saying what was wrong.
+bool ApplyCaptureSettings(Session& session, const Options& options);
 
 }  // namespace nodrix_tool

@@ -1,10 +1,14 @@
 #include "ErrorText.h"
 
+#include "ExtensionApi.h"
 #include "NodrixSdk.h"
 
 namespace nodrix_tool {
 
 const char* ErrorText(int code) {
+    if (Extension().errorText != nullptr && code != NODRIX_ERROR_NONE) {
+        return Extension().errorText(code);
+    }
     switch (code) {
         case NODRIX_ERROR_NONE: return "no error code was recorded";
         case NODRIX_ERROR_NO_CORE: return "no camera, or not allowed in the current acquisition mode";

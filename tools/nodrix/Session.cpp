@@ -1,3 +1,5 @@
+#include "Session.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,58 +13,114 @@
 namespace nodrix_tool {
 namespace {
 
-bool EmulationAsked() {
+// NODRIX_EMULATION: unset or empty (not said), "0" (real driver only), or a
+// configuration of the emulated cameras.
+enum class Emulation { kUnset, kRefused, kAsked };
+
+Emulation EmulationSetting(const Options& options) {
     const char* value = std::getenv("NODRIX_EMULATION");
-    return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
+    if (options.noEmulation) return Emulation::kRefused;
+    if (value == nullptr || value[0] == '\0') return Emulation::kUnset;
+    return std::strcmp(value, "0") == 0 ? Emulation::kRefused : Emulation::kAsked;
 }
 
-int CountCameras(int handle) {
-    std::vector<char> names(NODRIX_ENUM_SLOTS * NODRIX_ENUM_SLOT_CHARS);
-    const int count = Nodrix_EnumDevice(handle, names.data());
-    return count < 0 ? 0 : count;
+std::string SerialOf(int handle) {
+    char serial[64] = {};
+    return Nodrix_ReadSerialNumberA(handle, serial, sizeof serial) ? serial : "";
 }
 
 }  // namespace
 
-Session::~Session() {
-    if (handle_ != 0) Nodrix_Release(handle_);
+std::vector<std::string> CameraNames(int handle) {
+    std::vector<char> names(NODRIX_ENUM_SLOTS * NODRIX_ENUM_SLOT_CHARS);
+    const int count = Nodrix_EnumDevice(handle, names.data());
+    std::vector<std::string> result;
+    for (int i = 0; i < count && i < NODRIX_ENUM_SLOTS; ++i) {
+        result.emplace_back(names.data() + i * NODRIX_ENUM_SLOT_CHARS);
+    }
+    return result;
 }
 
-int Session::Open(int argc, char** argv) {
+Session::~Session() {
+    if (handle_ == 0) return;
+    if (!keep_) {
+        for (auto it = restores_.rbegin(); it != restores_.rend(); ++it) (*it)();
+    }
+    Nodrix_Release(handle_);
+}
+
+int Session::Open(const Options& options, int argc, char** argv) {
+    const Emulation emulation = EmulationSetting(options);
+    if (emulation == Emulation::kRefused) {
+        // The library reads the variable itself: "0" selects the real driver.
+#ifdef _WIN32
+        _putenv("NODRIX_EMULATION=0");
+#else
+        setenv("NODRIX_EMULATION", "0", 1);
+#endif
+    }
     handle_ = Nodrix_Initialize(0);
     if (handle_ == 0) {
         std::fprintf(stderr, "nodrix: the SDK could not open a connection\n");
-        return 1;
+        return kExitFailed;
     }
-    cameras_ = CountCameras(handle_);
-    if (cameras_ == 0 && !EmulationAsked()) {
+    cameras_ = static_cast<int>(CameraNames(handle_).size());
+    emulated_ = emulation == Emulation::kAsked;
+    if (cameras_ == 0 && emulation == Emulation::kUnset && !CameraDriverInstalled()) {
         Nodrix_Release(handle_);
         handle_ = 0;
-        std::printf("No camera attached: using the emulated camera (NODRIX_EMULATION=1).\n");
-        std::fflush(stdout);
         const int status = RerunWithEmulation(argc, argv);
         if (status < 0) {
             std::fprintf(stderr, "nodrix: could not run on the emulated camera\n");
-            return 1;
+            return kExitFailed;
         }
         return status;
     }
-    if (cameras_ == 0) {
-        std::fprintf(stderr, "nodrix: no camera found (NODRIX_EMULATION=%s)\n",
+    if (emulated_) {
+        std::fprintf(stderr, "nodrix: using the emulated camera (NODRIX_EMULATION=%s)\n",
                      std::getenv("NODRIX_EMULATION"));
-        return 1;
     }
-    // With several cameras none is opened yet: take the first.
-    if (cameras_ > 1 && !Nodrix_SetDeviceNumber(handle_, 0)) {
-        return Fail(*this, "opening the first camera");
+    if (cameras_ == 0) {
+        std::fprintf(stderr, "nodrix: no camera found%s\n",
+                     emulation == Emulation::kRefused ? " (emulation refused)" : "");
+        return kExitFailed;
     }
+    if (options.command == "list") return kOpened;
+    return SelectDevice(options.device);
+}
+
+int Session::SelectDevice(const std::string& wanted) {
+    const std::vector<std::string> names = CameraNames(handle_);
+    int index = wanted.empty() ? 0 : -1;
+    char* end = nullptr;
+    const long number = wanted.empty() ? 0 : std::strtol(wanted.c_str(), &end, 10);
+    if (!wanted.empty() && end != nullptr && *end == '\0') index = static_cast<int>(number);
+    for (int i = 0; index < 0 && i < static_cast<int>(names.size()); ++i) {
+        if (names[i] == wanted) index = i;
+    }
+    // A serial number is read from the camera itself, so each is opened in turn.
+    for (int i = 0; index < 0 && i < static_cast<int>(names.size()); ++i) {
+        if (Nodrix_SetDeviceNumber(handle_, i) && SerialOf(handle_) == wanted) index = i;
+    }
+    if (index < 0 || index >= static_cast<int>(names.size())) {
+        std::fprintf(stderr, "nodrix: no camera '%s'; the cameras are:\n", wanted.c_str());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            std::fprintf(stderr, "  %zu: %s\n", i, names[i].c_str());
+        }
+        return kExitFailed;
+    }
+    // A single camera is opened by the connection itself.
+    if ((cameras_ > 1 || !wanted.empty()) && !Nodrix_SetDeviceNumber(handle_, index)) {
+        return Fail(*this, "opening the camera");
+    }
+    device_ = index;
     return kOpened;
 }
 
 int Fail(const Session& session, const char* what) {
     const int code = session.Handle() != 0 ? Nodrix_GetLastError(session.Handle()) : 0;
     std::fprintf(stderr, "nodrix: %s failed: error %d (%s)\n", what, code, ErrorText(code));
-    return 1;
+    return kExitFailed;
 }
 
 }  // namespace nodrix_tool

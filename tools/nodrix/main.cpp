@@ -1,76 +1,108 @@
 // nodrix: the command-line tool over the SDK's exported functions.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
-#include <vector>
 
-#include "Commands.h"
-#include "StillKind.h"
+#include "CommandTable.h"
 #include "NodrixSdk.h"
+#include "StillKind.h"
 
 namespace {
 
-void Usage(std::FILE* out) {
-    std::fprintf(out,
-                 "usage: nodrix COMMAND [OPTIONS]\n"
-                 "\n"
-                 "commands:\n"
-                 "  list                      the cameras found\n"
-                 "  info                      camera information, serial number, temperature,\n"
-                 "                            exposure and gain ranges\n"
-                 "  snap --out FILE           one frame, written as the file's extension says:\n"
-                 "                            .pgm (binary PGM), .bmp, .png, .tif, .jpg or .raw\n"
-                 "       [--bits 8|16] [--exposure-ms MS] [--gain VALUE] [--quality 100|70|20]\n"
-                 "                            (default: the grey format of the settings;\n"
-                 "                            JPEG quality 100)\n"
-                 "  stream [--seconds N]      a preview for N seconds (default 3): frames\n"
-                 "                            received and the measured frame rate\n"
-                 "  record --out FILE.avi     an AVI file of the preview for N seconds\n"
-                 "       [--seconds N] [--bits 8|16] [--exposure-ms MS]\n"
-                 "                            (default 3 s, the grey format of the settings)\n"
-                 "  help                      this text\n"
-                 "\n"
-                 "With no camera attached the tool uses the emulated camera\n"
-                 "(NODRIX_EMULATION=1); set NODRIX_EMULATION to choose its cameras.\n"
-                 "SDK version %d.\n",
-                 Nodrix_GetDllVersion());
+using nodrix_tool::CommandSpec;
+using nodrix_tool::kExitUsage;
+using nodrix_tool::Options;
+
+constexpr const char* kToolVersion = "2.0";
+
+bool TakesValue(const std::string& name) {
+    return name == "--out" || name == "--device" || name == "--mask" || name == "--bits" ||
+           name == "--seconds" || name == "--quality" || name == "--exposure-ms" ||
+           name == "--gain";
 }
 
-// Reads "--name value" pairs; false on an unknown option or a missing value.
-bool ParseOptions(int argc, char** argv, nodrix_tool::Options* options) {
+bool IsCommonOption(const std::string& name) {
+    return name == "--device" || name == "--save" || name == "--no-emulation" ||
+           name == "--help" || name == "-h";
+}
+
+bool ParseNumber(const std::string& name, const std::string& text, double* value) {
+    char* end = nullptr;
+    *value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0') {
+        std::fprintf(stderr, "nodrix: %s needs a number, not '%s'\n", name.c_str(), text.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool Store(const std::string& name, const std::string& value, Options* options) {
+    double number = 0.0;
+    if (name == "--out") options->out = value;
+    if (name == "--device") options->device = value;
+    if (name == "--mask") options->mask = value;
+    if (name == "--exposure-ms") options->args.push_back("exposure-ms=" + value);
+    if (name == "--gain") options->args.push_back("gain=" + value);
+    if (name != "--bits" && name != "--seconds" && name != "--quality") return true;
+    if (!ParseNumber(name, value, &number)) return false;
+    if (name == "--bits") options->bits = static_cast<int>(number);
+    if (name == "--seconds") options->seconds = number;
+    if (name == "--quality") options->quality = static_cast<int>(number);
+    return true;
+}
+
+// Reads the arguments after the command; false after saying what is wrong.
+bool ParseArguments(int argc, char** argv, const CommandSpec& command, Options* options) {
     for (int i = 2; i < argc; ++i) {
-        const std::string name = argv[i];
-        if (i + 1 >= argc) {
-            std::fprintf(stderr, "nodrix: option %s needs a value\n", name.c_str());
-            return false;
-        }
-        const char* value = argv[++i];
-        char* end = nullptr;
-        if (name == "--out") {
-            options->out = value;
+        const std::string arg = argv[i];
+        if (arg.size() < 2 || arg[0] != '-' || (arg[1] >= '0' && arg[1] <= '9')) {
+            options->args.push_back(arg);
             continue;
         }
-        const double number = std::strtod(value, &end);
-        if (end == value || *end != '\0') {
-            std::fprintf(stderr, "nodrix: %s is not a number: %s\n", name.c_str(), value);
+        if (!IsCommonOption(arg) && !nodrix_tool::CommandTakesOption(command, arg)) {
+            std::fprintf(stderr, "nodrix: %s does not take %s (see nodrix %s --help)\n",
+                         command.name, arg.c_str(), command.name);
             return false;
         }
-        if (name == "--bits") {
-            options->bits = static_cast<int>(number);
-        } else if (name == "--exposure-ms") {
-            options->exposureMs = number;
-        } else if (name == "--gain") {
-            options->gain = static_cast<int>(number);
-            options->haveGain = true;
-        } else if (name == "--quality") {
-            options->quality = static_cast<int>(number);
-        } else if (name == "--seconds") {
-            options->seconds = number;
-        } else {
-            std::fprintf(stderr, "nodrix: unknown option %s\n", name.c_str());
+        if (arg == "--help" || arg == "-h") options->help = true;
+        if (arg == "--json") options->json = true;
+        if (arg == "--save") options->save = true;
+        if (arg == "--no-emulation") options->noEmulation = true;
+        if (arg == "--confirm-write") options->confirmWrite = true;
+        if (!TakesValue(arg)) continue;
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "nodrix: %s needs a value\n", arg.c_str());
             return false;
         }
+        if (!Store(arg, argv[++i], options)) return false;
+    }
+    return true;
+}
+
+bool Validate(const Options& options) {
+    const auto refuse = [](const char* message) {
+        std::fprintf(stderr, "nodrix: %s\n", message);
+        return false;
+    };
+    const std::string& c = options.command;
+    if ((c == "snap" || c == "record") && options.out.empty()) {
+        return refuse(c == "snap" ? "snap needs --out FILE" : "record needs --out FILE.avi");
+    }
+    if (c == "snap" &&
+        nodrix_tool::StillKindFor(options.out, options.quality) == nodrix_tool::kUnknownFile) {
+        return refuse("snap writes .pgm, .png, .tif, .raw, .jpg (--quality 100, 70 or 20) or .bmp");
+    }
+    if (c == "record") {
+        const std::size_t dot = options.out.find_last_of('.');
+        std::string ext = dot == std::string::npos ? "" : options.out.substr(dot);
+        for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        if (ext != ".avi") return refuse("record writes AVI files only: --out FILE.avi");
+    }
+    if (options.bits != 0 && options.bits != 8 && options.bits != 16) {
+        return refuse("--bits must be 8 or 16");
+    }
+    if (!(options.seconds > 0 && options.seconds < 86400.0 * 24)) {
+        return refuse("--seconds must be positive (and below 24 days)");
     }
     return true;
 }
@@ -78,52 +110,47 @@ bool ParseOptions(int argc, char** argv, nodrix_tool::Options* options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0 ||
-        std::strcmp(argv[1], "-h") == 0) {
-        Usage(stdout);
-        return argc < 2 ? 2 : 0;
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--version") {
+        std::printf("nodrix %s, SDK version %d\n", kToolVersion, Nodrix_GetDllVersion());
+        return 0;
     }
-    const std::string command = argv[1];
-    nodrix_tool::Options options;
-    if (!ParseOptions(argc, argv, &options)) return 2;
-
-    nodrix_tool::Command run = nullptr;
-    if (command == "list") run = nodrix_tool::List;
-    if (command == "info") run = nodrix_tool::Info;
-    if (command == "snap") run = nodrix_tool::Snap;
-    if (command == "stream") run = nodrix_tool::Stream;
-    if (command == "record") run = nodrix_tool::Record;
-    if (run == nullptr) {
-        std::fprintf(stderr, "nodrix: unknown command '%s'\n\n", command.c_str());
-        Usage(stderr);
-        return 2;
+    if (first.empty() || first == "--help" || first == "-h") {
+        nodrix_tool::PrintOverview(first.empty() ? stderr : stdout);
+        return first.empty() ? kExitUsage : 0;
     }
-    if (command == "snap" && options.out.empty()) {
-        std::fprintf(stderr, "nodrix: snap needs --out FILE\n");
-        return 2;
+    const CommandSpec* command = nodrix_tool::FindCommand(first);
+    if (command == nullptr) {
+        std::fprintf(stderr, "nodrix: unknown command '%s'; `nodrix help` lists them\n",
+                     first.c_str());
+        return kExitUsage;
     }
-    if (command == "snap" && nodrix_tool::StillKindFor(options.out, options.quality) ==
-                                 nodrix_tool::kUnknownFile) {
-        std::fprintf(stderr,
-                     "nodrix: snap writes .pgm, .bmp, .png, .tif, .jpg (quality 100, 70 or 20) "
-                     "or .raw files\n");
-        return 2;
+    Options options;
+    options.command = first;
+    if (!ParseArguments(argc, argv, *command, &options)) return kExitUsage;
+    if (first == "help") {
+        const CommandSpec* topic =
+            options.args.empty() ? nullptr : nodrix_tool::FindCommand(options.args[0]);
+        if (!options.args.empty() && topic == nullptr) {
+            std::fprintf(stderr, "nodrix: no command '%s'\n", options.args[0].c_str());
+            return kExitUsage;
+        }
+        if (topic != nullptr) {
+            nodrix_tool::PrintCommandHelp(*topic, stdout);
+        } else {
+            nodrix_tool::PrintOverview(stdout);
+        }
+        return 0;
     }
-    if (command == "record" && options.out.empty()) {
-        std::fprintf(stderr, "nodrix: record needs --out FILE.avi\n");
-        return 2;
+    if (options.help) {
+        nodrix_tool::PrintCommandHelp(*command, stdout);
+        return 0;
     }
-    if (options.bits != 0 && options.bits != 8 && options.bits != 16) {
-        std::fprintf(stderr, "nodrix: --bits must be 8 or 16\n");
-        return 2;
-    }
-    if (options.seconds <= 0) {
-        std::fprintf(stderr, "nodrix: --seconds must be positive\n");
-        return 2;
-    }
+    if (!Validate(options)) return kExitUsage;
 
     nodrix_tool::Session session;
-    const int opened = session.Open(argc, argv);
+    const int opened = session.Open(options, argc, argv);
     if (opened != nodrix_tool::Session::kOpened) return opened;
-    return run(session, options);
+    if (options.save) session.KeepChanges();
+    return command->run(session, options);
 }

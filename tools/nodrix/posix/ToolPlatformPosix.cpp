@@ -1,7 +1,10 @@
 // Natively the library keeps its posted messages to itself, so the stream
 // runs a preview without a callback window and takes each new frame with
 // Nodrix_GetImage.
+#include <dlfcn.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <chrono>
 #include <cstdlib>
@@ -18,6 +21,30 @@ int RerunWithEmulation(int, char** argv) {
     if (setenv("NODRIX_EMULATION", "1", 1) != 0) return -1;
     execv("/proc/self/exe", argv);
     return -1;  // only reached when exec failed
+}
+
+bool CameraDriverInstalled() { return false; }
+
+namespace {
+volatile std::sig_atomic_t g_interrupted = 0;
+extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+}  // namespace
+
+void CatchInterrupt() {
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool Interrupted() { return g_interrupted != 0; }
+
+bool StdoutIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
+
+void* SdkFunction(const char* name) {
+    // The tool links the SDK library, so its exports are in the global scope.
+    return dlsym(RTLD_DEFAULT, name);
 }
 
 bool StreamFrames(int handle, double seconds, const StreamProgress& progress,
@@ -44,7 +71,7 @@ bool StreamFrames(int handle, double seconds, const StreamProgress& progress,
     for (;;) {
         const Clock::time_point now = Clock::now();
         const double elapsed = std::chrono::duration<double>(now - start).count();
-        if (elapsed >= seconds) break;
+        if (elapsed >= seconds || Interrupted()) break;
         if (now >= nextProgress) {
             progress(result->frames, elapsed);
             nextProgress = now + std::chrono::milliseconds(250);

@@ -2,7 +2,12 @@
 // queue the tool pumps: one message per frame, with the frame rate that the
 // SDK measured in its FrameInfo record.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <io.h>
 #include <process.h>
+#include <setupapi.h>
+
+#include <cstdio>
 
 #include <vector>
 
@@ -17,6 +22,41 @@ int RerunWithEmulation(int, char** argv) {
     if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return -1;
     const intptr_t status = _spawnv(_P_WAIT, path, argv);
     return status < 0 ? -1 : static_cast<int>(status);
+}
+
+bool CameraDriverInstalled() {
+    // The interface class under which the driver exposes every camera; a
+    // class with no interface ever registered means no driver.
+    static const GUID kCameraInterfaceClass = {
+        0x328184C5u, 0x93E6u, 0x49B7u, {0x94, 0xB8, 0x2A, 0xDA, 0x13, 0xAA, 0xBB, 0x39}};
+    HDEVINFO set = SetupDiGetClassDevsA(&kCameraInterfaceClass, nullptr, nullptr,
+                                        DIGCF_DEVICEINTERFACE);
+    if (set == INVALID_HANDLE_VALUE) return false;
+    SP_DEVICE_INTERFACE_DATA data = {};
+    data.cbSize = sizeof data;
+    const bool found =
+        SetupDiEnumDeviceInterfaces(set, nullptr, &kCameraInterfaceClass, 0, &data) != FALSE;
+    SetupDiDestroyDeviceInfoList(set);
+    return found;
+}
+
+namespace {
+volatile LONG g_interrupted = 0;
+BOOL WINAPI OnConsoleEvent(DWORD) {
+    InterlockedExchange(&g_interrupted, 1);
+    return TRUE;
+}
+}  // namespace
+
+void CatchInterrupt() { SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
+
+bool Interrupted() { return InterlockedCompareExchange(&g_interrupted, 0, 0) != 0; }
+
+bool StdoutIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
+
+void* SdkFunction(const char* name) {
+    HMODULE sdk = GetModuleHandleA("NodrixSdk_T520_USB3.dll");
+    return sdk != nullptr ? reinterpret_cast<void*>(GetProcAddress(sdk, name)) : nullptr;
 }
 
 bool StreamFrames(int handle, double seconds, const StreamProgress& progress,
@@ -43,7 +83,7 @@ bool StreamFrames(int handle, double seconds, const StreamProgress& progress,
     const DWORD length = static_cast<DWORD>(seconds * 1000.0);
     int rate10 = 0;
     bool lost = false;
-    while (!lost && GetTickCount() - start < length) {
+    while (!lost && !Interrupted() && GetTickCount() - start < length) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -1,0 +1,365 @@
+#include "Parameters.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "Commands.h"
+#include "NodrixSdk.h"
+#include "Session.h"
+
+namespace nodrix_tool {
+namespace {
+
+enum class Kind { kFilter, kExposureMs, kExposureS, kMirrorH, kMirrorV, kAutoIris, kBits, kWindow,
+                  kWait };
+enum class Range { kFixed, kGain, kExposure };
+
+struct Parameter {
+    ParameterInfo info;
+    Kind kind;
+    int code;  // filter code of kFilter
+    Range range;
+    double low;
+    double high;
+};
+
+constexpr double kNoLimit = 2147483647.0;
+
+const Parameter kParameters[] = {
+    {{"exposure-ms", "exposure time in milliseconds", true}, Kind::kExposureMs, 0,
+     Range::kExposure, 0, 0},
+    {{"exposure-s", "exposure time in seconds", true}, Kind::kExposureS, 0, Range::kExposure, 0,
+     0},
+    {{"gain", "analog gain", true}, Kind::kFilter, NODRIX_FILTER_GLOBAL_GAIN, Range::kGain, 0, 0},
+    {{"black-level", "sensor black level", true}, Kind::kFilter, NODRIX_FILTER_BLACK_LEVEL,
+     Range::kFixed, 0, 16383},
+    {{"gain-mode", "0 high gain, 1 low gain", true}, Kind::kFilter, NODRIX_FILTER_GAIN_MODE,
+     Range::kFixed, 0, 1},
+    {{"short-exposure", "short-exposure mode 0/1", false}, Kind::kFilter,
+     NODRIX_FILTER_SHORT_EXPOSURE, Range::kFixed, 0, 1},
+    {{"mirror-h", "horizontal mirror 0/1", true}, Kind::kMirrorH, 0, Range::kFixed, 0, 1},
+    {{"mirror-v", "vertical mirror 0/1", true}, Kind::kMirrorV, 0, Range::kFixed, 0, 1},
+    {{"auto-exposure", "0 off, 1 and 2 automatic exposure modes", true}, Kind::kAutoIris, 0,
+     Range::kFixed, 0, 2},
+    {{"bits", "output bits per pixel, 8 or 16", false}, Kind::kBits, 0, Range::kFixed, 8, 16},
+    {{"window", "capture window WIDTHxHEIGHT+X+Y", false}, Kind::kWindow, 0, Range::kFixed, 0, 0},
+    {{"wait-ms", "pause of the preview per frame, milliseconds", false}, Kind::kWait, 0,
+     Range::kFixed, 0, kNoLimit},
+    {{"brightness", "brightness", true}, Kind::kFilter, NODRIX_FILTER_BRIGHTNESS, Range::kFixed,
+     -255, 255},
+    {{"contrast", "contrast", true}, Kind::kFilter, NODRIX_FILTER_CONTRAST, Range::kFixed, -127,
+     127},
+    {{"gamma", "gamma in hundredths (100: linear)", true}, Kind::kFilter, NODRIX_FILTER_GAMMA,
+     Range::kFixed, 0, 200},
+    {{"sharpness", "sharpness", true}, Kind::kFilter, NODRIX_FILTER_SHARPNESS, Range::kFixed, 0,
+     30},
+    {{"hue", "hue in degrees", true}, Kind::kFilter, NODRIX_FILTER_HUE, Range::kFixed, -360, 360},
+    {{"saturation", "saturation", true}, Kind::kFilter, NODRIX_FILTER_SATURATION, Range::kFixed,
+     -255, 255},
+    {{"grey-mode", "grey mode 0, 1 or 2", true}, Kind::kFilter, NODRIX_FILTER_GRAY_MODE,
+     Range::kFixed, 0, 2},
+    {{"grey-gain-r", "grey gain, red site", true}, Kind::kFilter, NODRIX_FILTER_GRAY_GAIN_R,
+     Range::kFixed, 0, 255},
+    {{"grey-gain-g1", "grey gain, first green site", true}, Kind::kFilter,
+     NODRIX_FILTER_GRAY_GAIN_G1, Range::kFixed, 0, 255},
+    {{"grey-gain-g2", "grey gain, second green site", true}, Kind::kFilter,
+     NODRIX_FILTER_GRAY_GAIN_G2, Range::kFixed, 0, 255},
+    {{"grey-gain-b", "grey gain, blue site", true}, Kind::kFilter, NODRIX_FILTER_GRAY_GAIN_B,
+     Range::kFixed, 0, 255},
+    {{"grey-offset-r", "grey offset, red site", true}, Kind::kFilter,
+     NODRIX_FILTER_GRAY_OFFSET_R, Range::kFixed, -255, 255},
+    {{"grey-offset-g1", "grey offset, first green site", true}, Kind::kFilter,
+     NODRIX_FILTER_GRAY_OFFSET_G1, Range::kFixed, -255, 255},
+    {{"grey-offset-g2", "grey offset, second green site", true}, Kind::kFilter,
+     NODRIX_FILTER_GRAY_OFFSET_G2, Range::kFixed, -255, 255},
+    {{"grey-offset-b", "grey offset, blue site", true}, Kind::kFilter,
+     NODRIX_FILTER_GRAY_OFFSET_B, Range::kFixed, -255, 255},
+    {{"dot-filter", "defective-pixel filter 0/1", false}, Kind::kFilter,
+     NODRIX_FILTER_DOT_FILTER, Range::kFixed, 0, 1},
+    {{"mask-filter", "flat-field (mask) correction 0/1", false}, Kind::kFilter,
+     NODRIX_FILTER_MASK_FILTER, Range::kFixed, 0, 1},
+};
+
+const Parameter* Find(const std::string& name) {
+    for (const Parameter& p : kParameters) {
+        if (name == p.info.name) return &p;
+    }
+    std::fprintf(stderr, "nodrix: unknown parameter '%s'; the parameters are: %s\n", name.c_str(),
+                 ParameterNames().c_str());
+    return nullptr;
+}
+
+void RangeOf(int handle, const Parameter& p, double* low, double* high) {
+    *low = p.low;
+    *high = p.high;
+    if (p.range == Range::kFixed) return;
+    NodrixCameraInfo info = {};
+    info.size = NODRIX_CAMERA_INFO_FULL_SIZE;
+    if (!Nodrix_GetCameraInfo(handle, &info)) return;
+    if (p.range == Range::kGain) {
+        *low = info.gainMin;
+        *high = info.gainMax;
+    } else {
+        const double scale = p.kind == Kind::kExposureMs ? 1000.0 : 1.0;
+        *low = info.exposureSecondsMin * scale;
+        *high = info.exposureSecondsMax * scale;
+    }
+}
+
+struct Window {
+    int width, height, x, y;
+};
+
+bool ParseWindow(const std::string& text, Window* window) {
+    char tail = 0;
+    return std::sscanf(text.c_str(), "%dx%d+%d+%d%c", &window->width, &window->height,
+                       &window->x, &window->y, &tail) == 4;
+}
+
+Reading Read(int handle, const Parameter& p) {
+    Reading r;
+    int ok = 1;
+    switch (p.kind) {
+        case Kind::kFilter:
+            r.number = Nodrix_GetFilterValue(handle, p.code, &ok);
+            break;
+        case Kind::kExposureMs:
+        case Kind::kExposureS:
+            r.number = Nodrix_GetExposureTimeEx(handle, &ok);
+            if (p.kind == Kind::kExposureMs) r.number *= 1000.0;
+            break;
+        case Kind::kMirrorH:
+            r.number = Nodrix_GetMirrorH(handle);
+            break;
+        case Kind::kMirrorV:
+            r.number = Nodrix_GetMirrorV(handle);
+            break;
+        case Kind::kAutoIris:
+            r.number = Nodrix_GetAutoIris(handle, &ok);
+            break;
+        case Kind::kBits:
+            r.number = Nodrix_GetColorMode(handle);
+            ok = r.number > 0;
+            break;
+        case Kind::kWait:
+            r.number = Nodrix_GetWaitTime(handle);
+            ok = r.number >= 0;
+            break;
+        case Kind::kWindow: {
+            int x = 0, y = 0;
+            Nodrix_GetCaptureWindowEx(handle, nullptr, &x, nullptr, nullptr, &y, nullptr);
+            char text[64];
+            std::snprintf(text, sizeof text, "%dx%d+%d+%d", Nodrix_Width(handle),
+                          Nodrix_Height(handle), x, y);
+            r.isText = true;
+            r.text = text;
+            break;
+        }
+    }
+    // Reading the mirror flags leaves nothing on the error stack to tell.
+    r.ok = ok != 0;
+    return r;
+}
+
+// Writes one value; false with the SDK's error code left on its stack.
+bool Write(int handle, const Parameter& p, double value, const std::string& text) {
+    const int whole = static_cast<int>(std::lround(value));
+    switch (p.kind) {
+        case Kind::kFilter:
+            return Nodrix_SetFilterValue(handle, p.code, whole) != 0;
+        case Kind::kExposureMs:
+        case Kind::kExposureS: {
+            const double seconds = p.kind == Kind::kExposureMs ? value / 1000.0 : value;
+            // Whole tenths of a millisecond go through the integer exposure,
+            // which keeps both stored forms of the exposure consistent.
+            const double tenths = seconds * 10000.0;
+            if (std::fabs(tenths - std::round(tenths)) < 1e-6 && tenths >= 1.0) {
+                return Nodrix_SetFilterValue(handle, NODRIX_FILTER_EXPOSURE_TIME,
+                                             static_cast<int>(std::lround(tenths))) != 0;
+            }
+            return Nodrix_SetExposureTimeEx(handle, seconds) != 0;
+        }
+        case Kind::kMirrorH:
+            return Nodrix_SetMirrorH(handle, whole) != 0;
+        case Kind::kMirrorV:
+            return Nodrix_SetMirrorV(handle, whole) != 0;
+        case Kind::kAutoIris:
+            return Nodrix_SetAutoIris(handle, whole) != 0;
+        case Kind::kBits:
+            return Nodrix_SetColorMode(handle, whole) != 0;
+        case Kind::kWait:
+            return Nodrix_SetWaitTime(handle, whole) != 0;
+        case Kind::kWindow: {
+            Window w{};
+            int totalH = 0, totalV = 0;
+            Nodrix_GetCaptureWindowEx(handle, &totalH, nullptr, nullptr, &totalV, nullptr,
+                                      nullptr);
+            return ParseWindow(text, &w) &&
+                   Nodrix_SetCaptureWindowEx(handle, totalH, w.x, w.width, totalV, w.y,
+                                             w.height) != 0;
+        }
+    }
+    return false;
+}
+
+// Puts the exposure back in both stored forms. Setting the integer
+// exposure reads the seconds back as tenths / 10000; setting the seconds
+// makes the integer exposure their whole seconds times 10000. The order
+// that reproduces the stored pair is taken; a pair neither order makes
+// (the camera's first defaults) gets the same exposure, stored anew.
+void RestoreExposure(int handle, int tenths, double seconds) {
+    const bool secondsLast = static_cast<long long>(seconds) * 10000 == tenths &&
+                             seconds != tenths / 10000.0;
+    if (secondsLast) {
+        Nodrix_SetFilterValue(handle, NODRIX_FILTER_EXPOSURE_TIME, tenths);
+        Nodrix_SetExposureTimeEx(handle, seconds);
+    } else {
+        Nodrix_SetExposureTimeEx(handle, seconds);
+        Nodrix_SetFilterValue(handle, NODRIX_FILTER_EXPOSURE_TIME, tenths);
+    }
+    while (Nodrix_GetLastError(handle) != 0) {
+    }
+}
+
+// Setting the global gain sets the four colour gains as well.
+void RestoreGains(int handle, int gain, const int (&colour)[4]) {
+    Nodrix_SetFilterValue(handle, NODRIX_FILTER_GLOBAL_GAIN, gain);
+    for (int i = 0; i < 4; ++i) {
+        Nodrix_SetFilterValue(handle, NODRIX_FILTER_COLOR_GAIN_RED + i, colour[i]);
+    }
+    while (Nodrix_GetLastError(handle) != 0) {
+    }
+}
+
+void RememberPrevious(Session& session, const Parameter& p) {
+    const int handle = session.Handle();
+    if (p.kind == Kind::kExposureMs || p.kind == Kind::kExposureS) {
+        int ok = 0;
+        const int tenths = Nodrix_GetFilterValue(handle, NODRIX_FILTER_EXPOSURE_TIME, &ok);
+        const double seconds = Nodrix_GetExposureTimeEx(handle, &ok);
+        session.OnRestore([handle, tenths, seconds] { RestoreExposure(handle, tenths, seconds); });
+        return;
+    }
+    if (p.kind == Kind::kFilter && p.code == NODRIX_FILTER_GLOBAL_GAIN) {
+        int ok = 0;
+        const int gain = Nodrix_GetFilterValue(handle, NODRIX_FILTER_GLOBAL_GAIN, &ok);
+        int colour[4] = {};
+        for (int i = 0; i < 4; ++i) {
+            colour[i] = Nodrix_GetFilterValue(handle, NODRIX_FILTER_COLOR_GAIN_RED + i, &ok);
+        }
+        session.OnRestore([handle, gain, colour] { RestoreGains(handle, gain, colour); });
+        return;
+    }
+    const Reading before = Read(handle, p);
+    if (!before.ok) return;
+    const Parameter* parameter = &p;
+    session.OnRestore([handle, parameter, before] {
+        Write(handle, *parameter, before.number, before.text);
+        while (Nodrix_GetLastError(handle) != 0) {
+        }
+    });
+}
+
+}  // namespace
+
+const std::vector<ParameterInfo>& ParameterList() {
+    static const std::vector<ParameterInfo> list = [] {
+        std::vector<ParameterInfo> result;
+        for (const Parameter& p : kParameters) result.push_back(p.info);
+        return result;
+    }();
+    return list;
+}
+
+std::string ParameterNames() {
+    std::string names;
+    for (const Parameter& p : kParameters) {
+        if (!names.empty()) names += ", ";
+        names += p.info.name;
+    }
+    return names;
+}
+
+bool ReadParameter(Session& session, const std::string& name, Reading* reading) {
+    const Parameter* p = Find(name);
+    if (p == nullptr) return false;
+    *reading = Read(session.Handle(), *p);
+    return true;
+}
+
+bool ParameterRange(Session& session, const std::string& name, double* low, double* high) {
+    for (const Parameter& p : kParameters) {
+        if (name != p.info.name) continue;
+        if (p.kind == Kind::kWindow) return false;
+        RangeOf(session.Handle(), p, low, high);
+        return true;
+    }
+    return false;
+}
+
+int AssignParameter(Session& session, const std::string& assignment) {
+    const std::size_t equals = assignment.find('=');
+    if (equals == std::string::npos || equals == 0) {
+        std::fprintf(stderr, "nodrix: '%s' is not NAME=VALUE\n", assignment.c_str());
+        return kExitUsage;
+    }
+    const std::string name = assignment.substr(0, equals);
+    const std::string text = assignment.substr(equals + 1);
+    const Parameter* p = Find(name);
+    if (p == nullptr) return kExitUsage;
+    const int handle = session.Handle();
+    double value = 0.0;
+    if (p->kind == Kind::kWindow) {
+        Window w{};
+        if (!ParseWindow(text, &w)) {
+            std::fprintf(stderr, "nodrix: window=%s is not WIDTHxHEIGHT+X+Y (e.g. 640x480+0+0)\n",
+                         text.c_str());
+            return kExitUsage;
+        }
+    } else {
+        char* end = nullptr;
+        value = std::strtod(text.c_str(), &end);
+        const bool integral = p->kind == Kind::kExposureMs || p->kind == Kind::kExposureS ||
+                              value == std::floor(value);
+        if (text.empty() || *end != '\0' || !std::isfinite(value) || !integral) {
+            std::fprintf(stderr, "nodrix: %s=%s is not %s\n", name.c_str(), text.c_str(),
+                         p->kind == Kind::kExposureMs || p->kind == Kind::kExposureS
+                             ? "a number"
+                             : "a whole number");
+            return kExitUsage;
+        }
+        double low = 0.0, high = 0.0;
+        RangeOf(handle, *p, &low, &high);
+        const bool bitsOk = p->kind != Kind::kBits || value == 8 || value == 16;
+        if (value < low || value > high || !bitsOk) {
+            if (p->kind == Kind::kBits) {
+                std::fprintf(stderr, "nodrix: bits=%s: this camera gives 8 or 16 bits\n",
+                             text.c_str());
+            } else if (high >= kNoLimit) {
+                std::fprintf(stderr, "nodrix: %s=%s is out of range: %g or more\n",
+                             name.c_str(), text.c_str(), low);
+            } else {
+                std::fprintf(stderr, "nodrix: %s=%s is out of range: %g to %g\n", name.c_str(),
+                             text.c_str(), low, high);
+            }
+            return kExitUsage;
+        }
+    }
+    RememberPrevious(session, *p);
+    if (!Write(handle, *p, value, text)) {
+        const std::string what = "setting " + name;
+        return Fail(session, what.c_str());
+    }
+    return kExitOk;
+}
+
+std::string FormatReading(const Reading& reading) {
+    if (!reading.ok) return "unavailable";
+    if (reading.isText) return reading.text;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.10g", reading.number);
+    return text;
+}
+
+}  // namespace nodrix_tool
