@@ -29,7 +29,8 @@ AviState ReadAviState(const std::string& file) {
     if (state.finished) {
         state.frames = Le32(header + 48);
     } else if (state.frameBytes != 0 && state.bytes > moviData) {
-        state.frames = static_cast<std::uint32_t>((state.bytes - moviData) / (8 + state.frameBytes));
+        state.frames =
+            static_cast<std::uint32_t>((state.bytes - moviData) / (8 + state.frameBytes));
     }
     return state;
 }

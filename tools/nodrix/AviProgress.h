@@ -9,9 +9,9 @@ namespace nodrix_tool {
 
 struct AviState {
     bool readable = false;
-    bool finished = false;       // the sizes are patched: the file is complete
-    std::uint64_t bytes = 0;     // file size
-    std::uint32_t frames = 0;    // frame count of a finished file, else an estimate
+    bool finished = false;     // the sizes are patched: the file is complete
+    std::uint64_t bytes = 0;   // file size
+    std::uint32_t frames = 0;  // frame count of a finished file, else an estimate
     std::uint32_t frameBytes = 0;
     std::uint32_t microSecPerFrame = 0;
 };

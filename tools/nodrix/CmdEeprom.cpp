@@ -40,8 +40,9 @@ int Eeprom(Session& session, const Options& options) {
     const std::vector<std::string>& args = options.args;
     const bool write = !args.empty() && args[0] == "write";
     if (args.empty() || (args[0] != "read" && !write) || (write && args.size() < 2)) {
-        std::fprintf(stderr, "nodrix: eeprom needs read [ADDRESS|FIRST..LAST] or "
-                             "write ADDRESS=VALUE... --confirm-write\n");
+        std::fprintf(stderr,
+                     "nodrix: eeprom needs read [ADDRESS|FIRST..LAST] or "
+                     "write ADDRESS=VALUE... --confirm-write\n");
         return kExitUsage;
     }
     if (!write) {
@@ -59,13 +60,15 @@ int Eeprom(Session& session, const Options& options) {
     std::vector<AddressItem> items(args.size() - 1);
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (!ParseAddressItem(args[i], kLastAddress, 0xFF, &items[i - 1]) || !items[i - 1].write) {
-            if (!items[i - 1].write) std::fprintf(stderr, "nodrix: eeprom write takes ADDRESS=VALUE\n");
+            if (!items[i - 1].write)
+                std::fprintf(stderr, "nodrix: eeprom write takes ADDRESS=VALUE\n");
             return kExitUsage;
         }
     }
     if (!options.confirmWrite) {
-        std::fprintf(stderr, "nodrix: writing the EEPROM changes the camera for good (its serial "
-                             "number and calibration live there); add --confirm-write\n");
+        std::fprintf(stderr,
+                     "nodrix: writing the EEPROM changes the camera for good (its serial "
+                     "number and calibration live there); add --confirm-write\n");
         return kExitUsage;
     }
     for (const AddressItem& item : items) {

@@ -18,7 +18,8 @@ int Info(Session& session, const Options& options) {
     }
     NodrixCameraInfo info = {};
     info.size = NODRIX_CAMERA_INFO_FULL_SIZE;
-    if (!Nodrix_GetCameraInfo(handle, &info)) return Fail(session, "reading the camera information");
+    if (!Nodrix_GetCameraInfo(handle, &info))
+        return Fail(session, "reading the camera information");
     char serial[64] = {};
     if (!Nodrix_ReadSerialNumberA(handle, serial, sizeof serial)) {
         return Fail(session, "reading the serial number");

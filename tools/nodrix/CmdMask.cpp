@@ -31,8 +31,9 @@ int Mask(Session& session, const Options& options) {
         return kExitOk;
     }
     if (args.size() != 2 || args[0] != "take" || (args[1] != "dark" && args[1] != "white")) {
-        std::fprintf(stderr, "nodrix: mask needs take dark|white --out FILE [--mask FROM], "
-                             "or load FILE\n");
+        std::fprintf(stderr,
+                     "nodrix: mask needs take dark|white --out FILE [--mask FROM], "
+                     "or load FILE\n");
         return kExitUsage;
     }
     if (options.out.empty()) {

@@ -39,8 +39,8 @@ int Record(Session& session, const Options& options) {
     if (!Nodrix_Record(handle, options.out.c_str(), durationMs, 0)) {
         return Fail(session, "starting the recording");
     }
-    std::printf("recording %s for %.1f s (Ctrl-C stops and keeps the file)\n",
-                options.out.c_str(), options.seconds);
+    std::printf("recording %s for %.1f s (Ctrl-C stops and keeps the file)\n", options.out.c_str(),
+                options.seconds);
     std::fflush(stdout);
     // The duration counts from the first frame; a camera that delivers none
     // for long is given up on, and the stop finishes the file as it stands.

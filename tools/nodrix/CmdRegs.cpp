@@ -36,8 +36,9 @@ bool WriteOne(int handle, bool fpga, long address, long value) {
 int Regs(Session& session, const Options& options) {
     const std::vector<std::string>& args = options.args;
     if (args.size() < 2 || (args[0] != "fpga" && args[0] != "sensor")) {
-        std::fprintf(stderr, "nodrix: regs needs fpga|sensor and ADDRESS, FIRST..LAST or "
-                             "ADDRESS=VALUE\n");
+        std::fprintf(stderr,
+                     "nodrix: regs needs fpga|sensor and ADDRESS, FIRST..LAST or "
+                     "ADDRESS=VALUE\n");
         return kExitUsage;
     }
     const bool fpga = args[0] == "fpga";
@@ -59,7 +60,8 @@ int Regs(Session& session, const Options& options) {
         }
         for (long address = item.first; address <= item.last; ++address) {
             long value = 0;
-            if (!ReadOne(handle, fpga, address, &value)) return Fail(session, "reading the register");
+            if (!ReadOne(handle, fpga, address, &value))
+                return Fail(session, "reading the register");
             values.push_back({address, value, false});
         }
     }

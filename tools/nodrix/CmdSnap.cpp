@@ -48,8 +48,7 @@ int Snap(Session& session, const Options& options) {
         std::fprintf(stderr, "nodrix: could not write %s\n", options.out.c_str());
         return kExitFailed;
     }
-    std::printf("wrote %s: %d x %d, %d bits per pixel\n", options.out.c_str(), width, height,
-                bits);
+    std::printf("wrote %s: %d x %d, %d bits per pixel\n", options.out.c_str(), width, height, bits);
     return kExitOk;
 }
 

@@ -51,8 +51,7 @@ void PrintJson(const ExtensionStreamResult& r, bool haveStatistics, bool interru
 }
 
 void PrintText(const ExtensionStreamResult& r, bool haveStatistics) {
-    std::printf("%d frames received, %.1f frames per second\n", r.stream.frames,
-                r.stream.rateFps);
+    std::printf("%d frames received, %.1f frames per second\n", r.stream.frames, r.stream.rateFps);
     if (!haveStatistics) {
         std::printf("(this SDK library has no stream statistics)\n");
         return;
@@ -84,9 +83,8 @@ int Stream(Session& session, const Options& options) {
     const bool haveStatistics = Extension().HasStreaming();
     ExtensionStreamResult result;
     const bool started =
-        haveStatistics
-            ? StreamWithExtension(session.Handle(), options.seconds, progress, &result)
-            : StreamFrames(session.Handle(), options.seconds, progress, &result.stream);
+        haveStatistics ? StreamWithExtension(session.Handle(), options.seconds, progress, &result)
+                       : StreamFrames(session.Handle(), options.seconds, progress, &result.stream);
     line.Finish();
     if (!started) {
         std::fprintf(stderr, "nodrix: starting the preview failed: error %d (%s)\n",

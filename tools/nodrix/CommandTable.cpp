@@ -6,14 +6,16 @@
 namespace nodrix_tool {
 namespace {
 
-int NoCommand(Session&, const Options&) { return kExitOk; }
+int NoCommand(Session&, const Options&) {
+    return kExitOk;
+}
 
 const CommandSpec kCommands[] = {
     {"list", List, "[--json]", "the cameras found, with index, name and serial number", "--json",
      "nodrix list --json", true},
     {"info", Info, "[--json]",
-     "identity, serial number, temperature, and every parameter with its value and range",
-     "--json", "nodrix info --device 0", true},
+     "identity, serial number, temperature, and every parameter with its value and range", "--json",
+     "nodrix info --device 0", true},
     {"get", Get, "[NAME...] [--json]", "parameter values (all without a NAME)", "--json",
      "nodrix get exposure-ms gain", true},
     {"set", Set, "NAME=VALUE... [--save]",
@@ -28,8 +30,8 @@ const CommandSpec kCommands[] = {
      "--confirm-write", "nodrix eeprom read 0..0x3F", true},
     {"snap", Snap, "--out FILE [NAME=VALUE...] [--bits 8|16] [--quality 100|70|20] [--mask FILE]",
      "one frame into .pgm, .png, .tif, .raw (16 bits kept), .jpg or .bmp (8 bits) by extension",
-     "--out --bits --quality --mask --exposure-ms --gain", "nodrix snap --out frame.png exposure-ms=10",
-     true},
+     "--out --bits --quality --mask --exposure-ms --gain",
+     "nodrix snap --out frame.png exposure-ms=10", true},
     {"stream", Stream, "[--seconds N] [NAME=VALUE...] [--json]",
      "a preview for N seconds (default 3) or until Ctrl-C: frames, rate and frames lost by reason",
      "--seconds --json --bits --mask --exposure-ms --gain", "nodrix stream --seconds 5 --json",
@@ -37,11 +39,11 @@ const CommandSpec kCommands[] = {
     {"record", Record, "--out FILE.avi [--seconds N] [NAME=VALUE...]",
      "an AVI file of the preview for N seconds (default 3); Ctrl-C stops and keeps the file; "
      "status 3 when the file-size limit ended it",
-     "--out --seconds --bits --mask --exposure-ms --gain", "nodrix record --out run.avi --seconds 10",
-     true},
+     "--out --seconds --bits --mask --exposure-ms --gain",
+     "nodrix record --out run.avi --seconds 10", true},
     {"mask", Mask, "take dark|white --out FILE [--mask FROM] | load FILE",
-     "takes a dark or white plane of the flat-field mask into a mask file, or checks one", "--out --mask",
-     "nodrix mask take dark --out cam.mask", true},
+     "takes a dark or white plane of the flat-field mask into a mask file, or checks one",
+     "--out --mask", "nodrix mask take dark --out cam.mask", true},
     {"config", Config, "load FILE", "reads a configuration file of value pairs", "",
      "nodrix config load camera.cfg", true},
     {"dialog", Dialog, "camera|image|analog",
@@ -86,8 +88,8 @@ void PrintOverview(std::FILE* out) {
 }
 
 void PrintCommandHelp(const CommandSpec& command, std::FILE* out) {
-    std::fprintf(out, "usage: nodrix %s %s\n\n%s\n\nexample: %s\n", command.name,
-                 command.synopsis, command.summary, command.example);
+    std::fprintf(out, "usage: nodrix %s %s\n\n%s\n\nexample: %s\n", command.name, command.synopsis,
+                 command.summary, command.example);
     if (CommandTakesOption(command, "--exposure-ms")) {
         std::fprintf(out,
                      "\nNAME=VALUE sets a parameter for this run (--exposure-ms MS and --gain G "

@@ -14,7 +14,7 @@ struct CommandSpec {
     CommandFunction run;
     const char* synopsis;  // after "nodrix NAME"
     const char* summary;
-    const char* options;   // the options it takes besides the common ones, space separated
+    const char* options;  // the options it takes besides the common ones, space separated
     const char* example;
     bool needsCamera;
 };

@@ -12,18 +12,18 @@ namespace nodrix_tool {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitSizeLimit = 3;   // a recording stopped at the file-size limit
+inline constexpr int kExitSizeLimit = 3;      // a recording stopped at the file-size limit
 inline constexpr int kExitInterrupted = 130;  // Ctrl-C
 
 struct Options {
     std::string command;
     std::vector<std::string> args;  // positional arguments after the command
     std::string out;
-    std::string device;      // --device: index, name or serial number
-    std::string mask;        // --mask: a mask file for snap, stream and record
-    int bits = 0;            // 8 or 16; 0: chosen by the output kind
+    std::string device;  // --device: index, name or serial number
+    std::string mask;    // --mask: a mask file for snap, stream and record
+    int bits = 0;        // 8 or 16; 0: chosen by the output kind
     double seconds = 3.0;
-    int quality = 100;       // JPEG quality: 100, 70 or 20
+    int quality = 100;  // JPEG quality: 100, 70 or 20
     bool json = false;
     bool save = false;
     bool noEmulation = false;

@@ -88,6 +88,8 @@ JsonWriter& JsonWriter::Null(const char* key) {
     return *this;
 }
 
-void JsonWriter::Print() const { std::printf("%s\n", text_.c_str()); }
+void JsonWriter::Print() const {
+    std::printf("%s\n", text_.c_str());
+}
 
 }  // namespace nodrix_tool

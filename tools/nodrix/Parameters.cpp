@@ -11,8 +11,17 @@
 namespace nodrix_tool {
 namespace {
 
-enum class Kind { kFilter, kExposureMs, kExposureS, kMirrorH, kMirrorV, kAutoIris, kBits, kWindow,
-                  kWait };
+enum class Kind {
+    kFilter,
+    kExposureMs,
+    kExposureS,
+    kMirrorH,
+    kMirrorV,
+    kAutoIris,
+    kBits,
+    kWindow,
+    kWait
+};
 enum class Range { kFixed, kGain, kExposure };
 
 struct Parameter {
@@ -27,58 +36,145 @@ struct Parameter {
 constexpr double kNoLimit = 2147483647.0;
 
 const Parameter kParameters[] = {
-    {{"exposure-ms", "exposure time in milliseconds", true}, Kind::kExposureMs, 0,
-     Range::kExposure, 0, 0},
-    {{"exposure-s", "exposure time in seconds", true}, Kind::kExposureS, 0, Range::kExposure, 0,
+    {{"exposure-ms", "exposure time in milliseconds", true},
+     Kind::kExposureMs,
+     0,
+     Range::kExposure,
+     0,
      0},
+    {{"exposure-s", "exposure time in seconds", true}, Kind::kExposureS, 0, Range::kExposure, 0, 0},
     {{"gain", "analog gain", true}, Kind::kFilter, NODRIX_FILTER_GLOBAL_GAIN, Range::kGain, 0, 0},
-    {{"black-level", "sensor black level", true}, Kind::kFilter, NODRIX_FILTER_BLACK_LEVEL,
-     Range::kFixed, 0, 16383},
-    {{"gain-mode", "0 high gain, 1 low gain", true}, Kind::kFilter, NODRIX_FILTER_GAIN_MODE,
-     Range::kFixed, 0, 1},
-    {{"short-exposure", "short-exposure mode 0/1", false}, Kind::kFilter,
-     NODRIX_FILTER_SHORT_EXPOSURE, Range::kFixed, 0, 1},
+    {{"black-level", "sensor black level", true},
+     Kind::kFilter,
+     NODRIX_FILTER_BLACK_LEVEL,
+     Range::kFixed,
+     0,
+     16383},
+    {{"gain-mode", "0 high gain, 1 low gain", true},
+     Kind::kFilter,
+     NODRIX_FILTER_GAIN_MODE,
+     Range::kFixed,
+     0,
+     1},
+    {{"short-exposure", "short-exposure mode 0/1", false},
+     Kind::kFilter,
+     NODRIX_FILTER_SHORT_EXPOSURE,
+     Range::kFixed,
+     0,
+     1},
     {{"mirror-h", "horizontal mirror 0/1", true}, Kind::kMirrorH, 0, Range::kFixed, 0, 1},
     {{"mirror-v", "vertical mirror 0/1", true}, Kind::kMirrorV, 0, Range::kFixed, 0, 1},
-    {{"auto-exposure", "0 off, 1 and 2 automatic exposure modes", true}, Kind::kAutoIris, 0,
-     Range::kFixed, 0, 2},
+    {{"auto-exposure", "0 off, 1 and 2 automatic exposure modes", true},
+     Kind::kAutoIris,
+     0,
+     Range::kFixed,
+     0,
+     2},
     {{"bits", "output bits per pixel, 8 or 16", false}, Kind::kBits, 0, Range::kFixed, 8, 16},
     {{"window", "capture window WIDTHxHEIGHT+X+Y", false}, Kind::kWindow, 0, Range::kFixed, 0, 0},
-    {{"wait-ms", "pause of the preview per frame, milliseconds", false}, Kind::kWait, 0,
-     Range::kFixed, 0, kNoLimit},
-    {{"brightness", "brightness", true}, Kind::kFilter, NODRIX_FILTER_BRIGHTNESS, Range::kFixed,
-     -255, 255},
-    {{"contrast", "contrast", true}, Kind::kFilter, NODRIX_FILTER_CONTRAST, Range::kFixed, -127,
+    {{"wait-ms", "pause of the preview per frame, milliseconds", false},
+     Kind::kWait,
+     0,
+     Range::kFixed,
+     0,
+     kNoLimit},
+    {{"brightness", "brightness", true},
+     Kind::kFilter,
+     NODRIX_FILTER_BRIGHTNESS,
+     Range::kFixed,
+     -255,
+     255},
+    {{"contrast", "contrast", true},
+     Kind::kFilter,
+     NODRIX_FILTER_CONTRAST,
+     Range::kFixed,
+     -127,
      127},
-    {{"gamma", "gamma in hundredths (100: linear)", true}, Kind::kFilter, NODRIX_FILTER_GAMMA,
-     Range::kFixed, 0, 200},
-    {{"sharpness", "sharpness", true}, Kind::kFilter, NODRIX_FILTER_SHARPNESS, Range::kFixed, 0,
+    {{"gamma", "gamma in hundredths (100: linear)", true},
+     Kind::kFilter,
+     NODRIX_FILTER_GAMMA,
+     Range::kFixed,
+     0,
+     200},
+    {{"sharpness", "sharpness", true},
+     Kind::kFilter,
+     NODRIX_FILTER_SHARPNESS,
+     Range::kFixed,
+     0,
      30},
     {{"hue", "hue in degrees", true}, Kind::kFilter, NODRIX_FILTER_HUE, Range::kFixed, -360, 360},
-    {{"saturation", "saturation", true}, Kind::kFilter, NODRIX_FILTER_SATURATION, Range::kFixed,
-     -255, 255},
-    {{"grey-mode", "grey mode 0, 1 or 2", true}, Kind::kFilter, NODRIX_FILTER_GRAY_MODE,
-     Range::kFixed, 0, 2},
-    {{"grey-gain-r", "grey gain, red site", true}, Kind::kFilter, NODRIX_FILTER_GRAY_GAIN_R,
-     Range::kFixed, 0, 255},
-    {{"grey-gain-g1", "grey gain, first green site", true}, Kind::kFilter,
-     NODRIX_FILTER_GRAY_GAIN_G1, Range::kFixed, 0, 255},
-    {{"grey-gain-g2", "grey gain, second green site", true}, Kind::kFilter,
-     NODRIX_FILTER_GRAY_GAIN_G2, Range::kFixed, 0, 255},
-    {{"grey-gain-b", "grey gain, blue site", true}, Kind::kFilter, NODRIX_FILTER_GRAY_GAIN_B,
-     Range::kFixed, 0, 255},
-    {{"grey-offset-r", "grey offset, red site", true}, Kind::kFilter,
-     NODRIX_FILTER_GRAY_OFFSET_R, Range::kFixed, -255, 255},
-    {{"grey-offset-g1", "grey offset, first green site", true}, Kind::kFilter,
-     NODRIX_FILTER_GRAY_OFFSET_G1, Range::kFixed, -255, 255},
-    {{"grey-offset-g2", "grey offset, second green site", true}, Kind::kFilter,
-     NODRIX_FILTER_GRAY_OFFSET_G2, Range::kFixed, -255, 255},
-    {{"grey-offset-b", "grey offset, blue site", true}, Kind::kFilter,
-     NODRIX_FILTER_GRAY_OFFSET_B, Range::kFixed, -255, 255},
-    {{"dot-filter", "defective-pixel filter 0/1", false}, Kind::kFilter,
-     NODRIX_FILTER_DOT_FILTER, Range::kFixed, 0, 1},
-    {{"mask-filter", "flat-field (mask) correction 0/1", false}, Kind::kFilter,
-     NODRIX_FILTER_MASK_FILTER, Range::kFixed, 0, 1},
+    {{"saturation", "saturation", true},
+     Kind::kFilter,
+     NODRIX_FILTER_SATURATION,
+     Range::kFixed,
+     -255,
+     255},
+    {{"grey-mode", "grey mode 0, 1 or 2", true},
+     Kind::kFilter,
+     NODRIX_FILTER_GRAY_MODE,
+     Range::kFixed,
+     0,
+     2},
+    {{"grey-gain-r", "grey gain, red site", true},
+     Kind::kFilter,
+     NODRIX_FILTER_GRAY_GAIN_R,
+     Range::kFixed,
+     0,
+     255},
+    {{"grey-gain-g1", "grey gain, first green site", true},
+     Kind::kFilter,
+     NODRIX_FILTER_GRAY_GAIN_G1,
+     Range::kFixed,
+     0,
+     255},
+    {{"grey-gain-g2", "grey gain, second green site", true},
+     Kind::kFilter,
+     NODRIX_FILTER_GRAY_GAIN_G2,
+     Range::kFixed,
+     0,
+     255},
+    {{"grey-gain-b", "grey gain, blue site", true},
+     Kind::kFilter,
+     NODRIX_FILTER_GRAY_GAIN_B,
+     Range::kFixed,
+     0,
+     255},
+    {{"grey-offset-r", "grey offset, red site", true},
+     Kind::kFilter,
+     NODRIX_FILTER_GRAY_OFFSET_R,
+     Range::kFixed,
+     -255,
+     255},
+    {{"grey-offset-g1", "grey offset, first green site", true},
+     Kind::kFilter,
+     NODRIX_FILTER_GRAY_OFFSET_G1,
+     Range::kFixed,
+     -255,
+     255},
+    {{"grey-offset-g2", "grey offset, second green site", true},
+     Kind::kFilter,
+     NODRIX_FILTER_GRAY_OFFSET_G2,
+     Range::kFixed,
+     -255,
+     255},
+    {{"grey-offset-b", "grey offset, blue site", true},
+     Kind::kFilter,
+     NODRIX_FILTER_GRAY_OFFSET_B,
+     Range::kFixed,
+     -255,
+     255},
+    {{"dot-filter", "defective-pixel filter 0/1", false},
+     Kind::kFilter,
+     NODRIX_FILTER_DOT_FILTER,
+     Range::kFixed,
+     0,
+     1},
+    {{"mask-filter", "flat-field (mask) correction 0/1", false},
+     Kind::kFilter,
+     NODRIX_FILTER_MASK_FILTER,
+     Range::kFixed,
+     0,
+     1},
 };
 
 const Parameter* Find(const std::string& name) {
@@ -113,8 +209,8 @@ struct Window {
 
 bool ParseWindow(const std::string& text, Window* window) {
     char tail = 0;
-    return std::sscanf(text.c_str(), "%dx%d+%d+%d%c", &window->width, &window->height,
-                       &window->x, &window->y, &tail) == 4;
+    return std::sscanf(text.c_str(), "%dx%d+%d+%d%c", &window->width, &window->height, &window->x,
+                       &window->y, &tail) == 4;
 }
 
 Reading Read(int handle, const Parameter& p) {
@@ -193,11 +289,9 @@ bool Write(int handle, const Parameter& p, double value, const std::string& text
         case Kind::kWindow: {
             Window w{};
             int totalH = 0, totalV = 0;
-            Nodrix_GetCaptureWindowEx(handle, &totalH, nullptr, nullptr, &totalV, nullptr,
-                                      nullptr);
-            return ParseWindow(text, &w) &&
-                   Nodrix_SetCaptureWindowEx(handle, totalH, w.x, w.width, totalV, w.y,
-                                             w.height) != 0;
+            Nodrix_GetCaptureWindowEx(handle, &totalH, nullptr, nullptr, &totalV, nullptr, nullptr);
+            return ParseWindow(text, &w) && Nodrix_SetCaptureWindowEx(handle, totalH, w.x, w.width,
+                                                                      totalV, w.y, w.height) != 0;
         }
     }
     return false;
@@ -209,8 +303,8 @@ bool Write(int handle, const Parameter& p, double value, const std::string& text
 // that reproduces the stored pair is taken; a pair neither order makes
 // (the camera's first defaults) gets the same exposure, stored anew.
 void RestoreExposure(int handle, int tenths, double seconds) {
-    const bool secondsLast = static_cast<long long>(seconds) * 10000 == tenths &&
-                             seconds != tenths / 10000.0;
+    const bool secondsLast =
+        static_cast<long long>(seconds) * 10000 == tenths && seconds != tenths / 10000.0;
     if (secondsLast) {
         Nodrix_SetFilterValue(handle, NODRIX_FILTER_EXPOSURE_TIME, tenths);
         Nodrix_SetExposureTimeEx(handle, seconds);
@@ -337,8 +431,8 @@ int AssignParameter(Session& session, const std::string& assignment) {
                 std::fprintf(stderr, "nodrix: bits=%s: this camera gives 8 or 16 bits\n",
                              text.c_str());
             } else if (high >= kNoLimit) {
-                std::fprintf(stderr, "nodrix: %s=%s is out of range: %g or more\n",
-                             name.c_str(), text.c_str(), low);
+                std::fprintf(stderr, "nodrix: %s=%s is out of range: %g or more\n", name.c_str(),
+                             text.c_str(), low);
             } else {
                 std::fprintf(stderr, "nodrix: %s=%s is out of range: %g to %g\n", name.c_str(),
                              text.c_str(), low, high);

@@ -40,7 +40,6 @@ using StreamProgress = std::function<void(int frames, double seconds)>;
 // Runs a preview on the open connection for the given time (or until
 // Ctrl-C) and counts the frames it delivers. Returns false when the preview
 // could not start (the SDK's error code is then in result->error).
-bool StreamFrames(int handle, double seconds, const StreamProgress& progress,
-                  StreamResult* result);
+bool StreamFrames(int handle, double seconds, const StreamProgress& progress, StreamResult* result);
 
 }  // namespace nodrix_tool

@@ -22,8 +22,8 @@ bool TakesValue(const std::string& name) {
 }
 
 bool IsCommonOption(const std::string& name) {
-    return name == "--device" || name == "--save" || name == "--no-emulation" ||
-           name == "--help" || name == "-h";
+    return name == "--device" || name == "--save" || name == "--no-emulation" || name == "--help" ||
+           name == "-h";
 }
 
 bool ParseNumber(const std::string& name, const std::string& text, double* value) {

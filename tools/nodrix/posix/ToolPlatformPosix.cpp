@@ -4,9 +4,8 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <csignal>
-
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -23,11 +22,15 @@ int RerunWithEmulation(int, char** argv) {
     return -1;  // only reached when exec failed
 }
 
-bool CameraDriverInstalled() { return false; }
+bool CameraDriverInstalled() {
+    return false;
+}
 
 namespace {
 volatile std::sig_atomic_t g_interrupted = 0;
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+extern "C" void OnInterrupt(int) {
+    g_interrupted = 1;
+}
 }  // namespace
 
 void CatchInterrupt() {
@@ -38,9 +41,13 @@ void CatchInterrupt() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-bool Interrupted() { return g_interrupted != 0; }
+bool Interrupted() {
+    return g_interrupted != 0;
+}
 
-bool StdoutIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
+bool StdoutIsTerminal() {
+    return isatty(STDOUT_FILENO) != 0;
+}
 
 void* SdkFunction(const char* name) {
     // The tool links the SDK library, so its exports are in the global scope.

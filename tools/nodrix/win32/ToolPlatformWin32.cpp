@@ -8,7 +8,6 @@
 #include <setupapi.h>
 
 #include <cstdio>
-
 #include <vector>
 
 #include "NodrixSdk.h"
@@ -29,8 +28,8 @@ bool CameraDriverInstalled() {
     // class with no interface ever registered means no driver.
     static const GUID kCameraInterfaceClass = {
         0x328184C5u, 0x93E6u, 0x49B7u, {0x94, 0xB8, 0x2A, 0xDA, 0x13, 0xAA, 0xBB, 0x39}};
-    HDEVINFO set = SetupDiGetClassDevsA(&kCameraInterfaceClass, nullptr, nullptr,
-                                        DIGCF_DEVICEINTERFACE);
+    HDEVINFO set =
+        SetupDiGetClassDevsA(&kCameraInterfaceClass, nullptr, nullptr, DIGCF_DEVICEINTERFACE);
     if (set == INVALID_HANDLE_VALUE) return false;
     SP_DEVICE_INTERFACE_DATA data = {};
     data.cbSize = sizeof data;
@@ -48,11 +47,17 @@ BOOL WINAPI OnConsoleEvent(DWORD) {
 }
 }  // namespace
 
-void CatchInterrupt() { SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
+void CatchInterrupt() {
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
 
-bool Interrupted() { return InterlockedCompareExchange(&g_interrupted, 0, 0) != 0; }
+bool Interrupted() {
+    return InterlockedCompareExchange(&g_interrupted, 0, 0) != 0;
+}
 
-bool StdoutIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
+bool StdoutIsTerminal() {
+    return _isatty(_fileno(stdout)) != 0;
+}
 
 void* SdkFunction(const char* name) {
     HMODULE sdk = GetModuleHandleA("NodrixSdk_T520_USB3.dll");
