@@ -1,6 +1,7 @@
-// Natively the library keeps its posted messages to itself, so the stream
-// runs a preview without a callback window and takes each new frame with
-// Nodrix_GetImage.
+// The tool natively: signals, no camera driver, and a stream without the
+// extension API. The library keeps its posted messages to itself here, so
+// that stream runs a preview without a callback window and takes each new
+// frame with Nodrix_GetImage.
 #include <dlfcn.h>
 #include <unistd.h>
 

@@ -1,11 +1,13 @@
-// On Windows the stream is a callback preview to a message-only window whose
-// queue the tool pumps: one message per frame, with the frame rate that the
-// SDK measured in its FrameInfo record.
+// The tool on Windows: console control events, the driver's interface
+// class, and a stream without the extension API as a callback preview to a
+// message-only window whose queue the tool pumps (one message per frame,
+// with the frame rate that the SDK measured in its FrameInfo record).
 #include <windows.h>
-// After windows.h, which it needs.
+// setupapi.h needs windows.h before it.
+#include <setupapi.h>
+
 #include <io.h>
 #include <process.h>
-#include <setupapi.h>
 
 #include <cstdio>
 #include <vector>
