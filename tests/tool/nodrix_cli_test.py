@@ -137,7 +137,7 @@ def check_json(tool):
     check(regs["kind"] == "fpga" and [r["address"] for r in regs["registers"]] == [16, 17]
           and regs["registers"][0]["value"] == 5, f"regs: {regs}")
     stream = document(["stream", "--seconds", "1", "--json"])
-    check(stream["frames"] > 0 and stream["interrupted"] is False and "statistics" in stream,
+    check(stream["frames"] > 0 and stream["seconds"] > 0 and stream["interrupted"] is False and "statistics" in stream,
           f"stream: {stream}")
     if stream["statistics"] is not None:
         check(stream["statistics"]["delivered"] > 0, f"stream statistics: {stream}")

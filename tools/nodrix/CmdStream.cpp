@@ -29,6 +29,7 @@ void PrintJson(const ExtensionStreamResult& r, bool haveStatistics, bool interru
     JsonWriter json;
     json.BeginObject()
         .Number("frames", r.stream.frames)
+        .Number("seconds", r.stream.seconds)
         .Number("rate_fps", r.stream.rateFps)
         .Number("error", r.stream.error)
         .Bool("interrupted", interrupted);

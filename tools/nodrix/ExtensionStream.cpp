@@ -54,6 +54,7 @@ bool StreamWithExtension(int handle, double seconds, const StreamProgress& progr
     api.setFrameCallback(handle, nullptr, nullptr);
     elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     result->stream.frames = counter.frames.load();
+    result->stream.seconds = elapsed;
     progress(result->stream.frames, elapsed);
     result->statistics.size = sizeof result->statistics;
     api.getStreamStatistics(handle, &result->statistics);

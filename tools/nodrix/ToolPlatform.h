@@ -29,6 +29,7 @@ void* SdkFunction(const char* name);
 
 struct StreamResult {
     int frames = 0;        // frames received
+    double seconds = 0.0;  // how long the stream ran
     double rateFps = 0.0;  // measured frame rate
     int error = 0;         // error code that ended the stream early, or 0
 };

@@ -101,7 +101,8 @@ bool StreamFrames(int handle, double seconds, const StreamProgress& progress,
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     Nodrix_StopPreview(handle);
-    progress(result->frames, std::chrono::duration<double>(Clock::now() - start).count());
+    result->seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    progress(result->frames, result->seconds);
     if (result->frames > 1) {
         const double span = std::chrono::duration<double>(lastFrame - firstFrame).count();
         if (span > 0) result->rateFps = (result->frames - 1) / span;

@@ -4,10 +4,9 @@
 // with the frame rate that the SDK measured in its FrameInfo record).
 #include <windows.h>
 // setupapi.h needs windows.h before it.
-#include <setupapi.h>
-
 #include <io.h>
 #include <process.h>
+#include <setupapi.h>
 
 #include <cstdio>
 #include <vector>
@@ -120,6 +119,7 @@ bool StreamFrames(int handle, double seconds, const StreamProgress& progress,
     // The SDK's own measurement covers whole seconds; a stream shorter
     // than that falls back to the count.
     const double elapsed = (GetTickCount() - start) / 1000.0;
+    result->seconds = elapsed;
     result->rateFps = rate10 > 0 ? rate10 / 10.0 : (elapsed > 0 ? result->frames / elapsed : 0);
     return true;
 }
