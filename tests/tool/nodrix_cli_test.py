@@ -48,6 +48,7 @@ TABLE = [
     (["snap", "--quality", "50", "--out", "{d}/x.jpg"], EMU, 2, ["quality 100, 70 or 20"], False),
     (["snap", "--out", "{d}/s.jpg"], EMU, 0, ["8 bits per pixel"], True),
     (["snap", "--out", "{d}/s.bmp"], EMU, 0, ["8 bits per pixel"], False),
+    (["snap", "--out", "{d}/with space.jpg"], NO_EMU, 0, ["with space.jpg"], True),
     (["snap", "--out", "{d}/s.png", "--bits", "16"], EMU, 0, ["16 bits per pixel"], False),
     (["snap", "--out", "{d}/s.pgm", "--exposure-ms", "5", "gain=4"], EMU, 0, ["s.pgm"], False),
     (["snap", "--out", "{d}/s.tif", "--bits", "12"], EMU, 2, ["--bits must be 8 or 16"], False),
@@ -137,8 +138,8 @@ def check_json(tool):
     check(regs["kind"] == "fpga" and [r["address"] for r in regs["registers"]] == [16, 17]
           and regs["registers"][0]["value"] == 5, f"regs: {regs}")
     stream = document(["stream", "--seconds", "1", "--json"])
-    check(stream["frames"] > 0 and stream["seconds"] > 0 and stream["interrupted"] is False and "statistics" in stream,
-          f"stream: {stream}")
+    check(stream["frames"] > 0 and stream["seconds"] > 0 and stream["interrupted"] is False
+          and "statistics" in stream, f"stream: {stream}")
     if stream["statistics"] is not None:
         check(stream["statistics"]["delivered"] > 0, f"stream statistics: {stream}")
 
@@ -207,6 +208,17 @@ def check_interrupted_record(tool):
         check(probe.returncode == 0 and int(probe.stdout.strip()) == total, probe.stderr)
 
 
+def check_interrupted_stream(tool):
+    process = subprocess.Popen(tool.command + ["stream", "--seconds", "60", "--json"],
+                               env=tool.environment(EMU), stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, text=True)
+    time.sleep(3)
+    process.send_signal(signal.SIGINT)
+    out, err = process.communicate(timeout=120)
+    check(process.returncode == 130, f"status {process.returncode}: {err}")
+    check(json.loads(out)["interrupted"] is True, out)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tool", required=True)
@@ -217,7 +229,7 @@ def main():
         tool = Tool(options.tool, options.runner, folder)
         failures = run_table(tool, options.windows)
         checks = [] if options.windows else [check_json, check_settings_untouched,
-                                             check_interrupted_record]
+                                             check_interrupted_record, check_interrupted_stream]
         for step in checks:
             try:
                 step(tool)

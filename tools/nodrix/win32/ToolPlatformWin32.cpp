@@ -9,6 +9,7 @@
 #include <setupapi.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "NodrixSdk.h"
@@ -16,11 +17,41 @@
 
 namespace nodrix_tool {
 
-int RerunWithEmulation(int, char** argv) {
+namespace {
+
+// _spawnv joins the arguments with spaces: each is quoted the way the C
+// runtime splits a command line again (backslashes double before a quote).
+std::string Quoted(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+    std::string out = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(2 * backslashes, '\\');
+    return out + "\"";
+}
+
+}  // namespace
+
+int RerunWithEmulation(int argc, char** argv) {
     if (!SetEnvironmentVariableA("NODRIX_EMULATION", "1")) return -1;
     char path[MAX_PATH];
     if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return -1;
-    const intptr_t status = _spawnv(_P_WAIT, path, argv);
+    std::vector<std::string> quoted(argv, argv + argc);
+    std::vector<const char*> arguments;
+    for (std::string& argument : quoted) {
+        argument = Quoted(argument);
+        arguments.push_back(argument.c_str());
+    }
+    arguments.push_back(nullptr);
+    const intptr_t status = _spawnv(_P_WAIT, path, arguments.data());
     return status < 0 ? -1 : static_cast<int>(status);
 }
 
