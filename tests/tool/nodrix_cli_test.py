@@ -233,7 +233,8 @@ def main():
         for step in checks:
             try:
                 step(tool)
-            except (AssertionError, ValueError, KeyError) as problem:
+            except (AssertionError, ValueError, KeyError, OSError,
+                    subprocess.TimeoutExpired) as problem:
                 failures.append(f"{step.__name__}: {problem}")
     for failure in failures:
         print("FAILED:", failure, file=sys.stderr)

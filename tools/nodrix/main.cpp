@@ -151,6 +151,8 @@ int main(int argc, char** argv) {
     nodrix_tool::Session session;
     const int opened = session.Open(options, argc, argv);
     if (opened != nodrix_tool::Session::kOpened) return opened;
-    if (options.save) session.KeepChanges();
-    return command->run(session, options);
+    const int status = command->run(session, options);
+    // A command that failed half-way keeps nothing, --save or not.
+    if (options.save && status == nodrix_tool::kExitOk) session.KeepChanges();
+    return status;
 }
