@@ -77,13 +77,8 @@ int Info(Session& session, const Options& options) {
     for (const ParameterInfo& p : ParameterList()) {
         Reading r;
         ReadParameter(session, p.name, &r);
-        double low = 0, high = 0;
-        char range[64] = "";
-        if (ParameterRange(session, p.name, &low, &high)) {
-            std::snprintf(range, sizeof range, high >= 2147483647.0 ? "%g or more" : "%g to %g",
-                          low, high);
-        }
-        std::printf("%-16s %-14s %s\n", p.name, FormatReading(r).c_str(), range);
+        std::printf("%-16s %-14s %s\n", p.name, FormatReading(r).c_str(),
+                    ParameterRangeText(session, p.name).c_str());
     }
     // Reads that failed leave their codes behind; they are reported above.
     while (Nodrix_GetLastError(handle) != 0) {

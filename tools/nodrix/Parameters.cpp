@@ -29,6 +29,17 @@ void RangeOf(int handle, const Parameter& p, double* low, double* high) {
     }
 }
 
+std::string RangeText(const Parameter& p, double low, double high) {
+    char text[64];
+    if (p.kind == Kind::kBits) return "8 or 16";
+    if (high >= kNoLimit) {
+        std::snprintf(text, sizeof text, "%g or more", low);
+    } else {
+        std::snprintf(text, sizeof text, "%g to %g", low, high);
+    }
+    return text;
+}
+
 struct Window {
     int width, height, x, y;
 };
@@ -210,6 +221,13 @@ bool ReadParameter(Session& session, const std::string& name, Reading* reading) 
     return true;
 }
 
+std::string ParameterRangeText(Session& session, const std::string& name) {
+    double low = 0.0, high = 0.0;
+    const Parameter* p = FindParameter(name);
+    if (p == nullptr || !ParameterRange(session, name, &low, &high)) return "";
+    return RangeText(*p, low, high);
+}
+
 bool ParameterRange(Session& session, const std::string& name, double* low, double* high) {
     for (const Parameter* p = ParametersBegin(); p != ParametersEnd(); ++p) {
         if (name != p->info.name) continue;
@@ -242,29 +260,20 @@ int AssignParameter(Session& session, const std::string& assignment) {
     } else {
         char* end = nullptr;
         value = std::strtod(text.c_str(), &end);
-        const bool integral = p->kind == Kind::kExposureMs || p->kind == Kind::kExposureS ||
-                              value == std::floor(value);
-        if (text.empty() || *end != '\0' || !std::isfinite(value) || !integral) {
-            std::fprintf(stderr, "nodrix: %s=%s is not %s\n", name.c_str(), text.c_str(),
-                         p->kind == Kind::kExposureMs || p->kind == Kind::kExposureS
-                             ? "a number"
-                             : "a whole number");
-            return kExitUsage;
-        }
+        const bool exposure = p->kind == Kind::kExposureMs || p->kind == Kind::kExposureS;
+        const bool integral = exposure || value == std::floor(value);
         double low = 0.0, high = 0.0;
         RangeOf(handle, *p, &low, &high);
+        const std::string range = RangeText(*p, low, high);
+        if (text.empty() || *end != '\0' || !std::isfinite(value) || !integral) {
+            std::fprintf(stderr, "nodrix: %s=%s is not %s (%s)\n", name.c_str(), text.c_str(),
+                         exposure ? "a number" : "a whole number", range.c_str());
+            return kExitUsage;
+        }
         const bool bitsOk = p->kind != Kind::kBits || value == 8 || value == 16;
         if (value < low || value > high || !bitsOk) {
-            if (p->kind == Kind::kBits) {
-                std::fprintf(stderr, "nodrix: bits=%s: this camera gives 8 or 16 bits\n",
-                             text.c_str());
-            } else if (high >= kNoLimit) {
-                std::fprintf(stderr, "nodrix: %s=%s is out of range: %g or more\n", name.c_str(),
-                             text.c_str(), low);
-            } else {
-                std::fprintf(stderr, "nodrix: %s=%s is out of range: %g to %g\n", name.c_str(),
-                             text.c_str(), low, high);
-            }
+            std::fprintf(stderr, "nodrix: %s=%s is out of range: %s\n", name.c_str(), text.c_str(),
+                         range.c_str());
             return kExitUsage;
         }
     }

@@ -40,6 +40,10 @@ int AssignParameter(Session& session, const std::string& assignment);
 // parameter has none.
 bool ParameterRange(Session& session, const std::string& name, double* low, double* high);
 
+// The range as messages and `info` give it ("2 to 62", "8 or 16"); empty
+// for a parameter without one.
+std::string ParameterRangeText(Session& session, const std::string& name);
+
 // The reading as the text `get` prints.
 std::string FormatReading(const Reading& reading);
 
