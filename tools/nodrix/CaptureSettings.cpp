@@ -8,22 +8,20 @@
 
 namespace nodrix_tool {
 
-bool ApplyCaptureSettings(Session& session, const Options& options) {
+int ApplyCaptureSettings(Session& session, const Options& options) {
     for (const std::string& assignment : options.args) {
-        if (AssignParameter(session, assignment) != kExitOk) return false;
+        if (const int status = AssignParameter(session, assignment)) return status;
     }
     if (options.bits != 0 && !Nodrix_SetColorMode(session.Handle(), options.bits)) {
-        Fail(session, "selecting the output bits");
-        return false;
+        return Fail(session, "selecting the output bits");
     }
     if (!options.mask.empty()) {
         if (!Nodrix_LoadMaskFile(session.Handle(), options.mask.c_str())) {
-            Fail(session, ("loading the mask " + options.mask).c_str());
-            return false;
+            return Fail(session, ("loading the mask " + options.mask).c_str());
         }
         Nodrix_SetMaskFilter(session.Handle(), 1);
     }
-    return true;
+    return kExitOk;
 }
 
 }  // namespace nodrix_tool

@@ -33,7 +33,7 @@ void ShowProgress(ProgressLine& line, const AviState& state, double elapsed, dou
 
 int Record(Session& session, const Options& options) {
     const int handle = session.Handle();
-    if (!ApplyCaptureSettings(session, options)) return kExitFailed;
+    if (const int status = ApplyCaptureSettings(session, options)) return status;
     const int durationMs = static_cast<int>(options.seconds * 1000.0);
     CatchInterrupt();
     if (!Nodrix_Record(handle, options.out.c_str(), durationMs, 0)) {

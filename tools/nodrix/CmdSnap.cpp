@@ -22,7 +22,7 @@ bool EightBitOnly(int kind) {
 int Snap(Session& session, const Options& options) {
     const int handle = session.Handle();
     const int kind = StillKindFor(options.out, options.quality);
-    if (!ApplyCaptureSettings(session, options)) return kExitFailed;
+    if (const int status = ApplyCaptureSettings(session, options)) return status;
     int bits = options.bits;
     if (bits == 0) bits = !EightBitOnly(kind) && Nodrix_GetColorMode(handle) == 16 ? 16 : 8;
     if (Nodrix_GetColorMode(handle) != bits && !Nodrix_SetColorMode(handle, bits)) {

@@ -72,7 +72,7 @@ void PrintText(const ExtensionStreamResult& r, bool haveStatistics) {
 }  // namespace
 
 int Stream(Session& session, const Options& options) {
-    if (!ApplyCaptureSettings(session, options)) return kExitFailed;
+    if (const int status = ApplyCaptureSettings(session, options)) return status;
     CatchInterrupt();
     ProgressLine line;
     const auto progress = [&line, &options](int frames, double seconds) {

@@ -49,7 +49,8 @@ int Config(Session& session, const Options& options);
 int Dialog(Session& session, const Options& options);
 
 // Applies the NAME=VALUE arguments of a capturing command (snap, stream,
-// record) and its --mask file; false after saying what was wrong.
-bool ApplyCaptureSettings(Session& session, const Options& options);
+// record), its --bits and its --mask file; returns an exit status, 0 when
+// all applied.
+int ApplyCaptureSettings(Session& session, const Options& options);
 
 }  // namespace nodrix_tool
