@@ -32,6 +32,8 @@ TABLE = [
      True),
     (["info", "--device", "T520EMU00"], EMU, 0, ["NodrixT520_01"], False),
     (["info", "--device", "NodrixT520_01"], EMU, 0, ["T520EMU00"], False),
+    (["info", "--device", "T520EMU01"], {"NODRIX_EMULATION": "2"}, 0,
+     ["NodrixT520_02 (device 1)"], False),
     (["info", "--device", "4"], EMU, 1, ["no camera '4'", "0: NodrixT520_01"], False),
     (["get", "gain"], EMU, 0, ["2"], False),
     (["get", "shutter"], EMU, 2, ["unknown parameter 'shutter'", "exposure-ms, exposure-s"],
