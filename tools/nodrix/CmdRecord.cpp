@@ -6,10 +6,10 @@
 
 #include "AviProgress.h"
 #include "Commands.h"
+#include "Console.h"
 #include "ErrorText.h"
 #include "NodrixSdk.h"
 #include "Progress.h"
-#include "ToolPlatform.h"
 
 namespace nodrix_tool {
 namespace {

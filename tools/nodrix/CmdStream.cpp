@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Commands.h"
+#include "Console.h"
 #include "ErrorText.h"
 #include "ExtensionApi.h"
 #include "ExtensionStream.h"

@@ -1,6 +1,6 @@
 #include "ExtensionApi.h"
 
-#include "ToolPlatform.h"
+#include "ToolProcess.h"
 
 namespace nodrix_tool {
 namespace {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "Console.h"
 #include "ExtensionApi.h"
 
 namespace nodrix_tool {

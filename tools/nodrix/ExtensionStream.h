@@ -3,7 +3,7 @@
 // callback, losses by reason from the stream statistics.
 
 #include "NodrixSdkEx.h"
-#include "ToolPlatform.h"
+#include "PreviewStream.h"
 
 namespace nodrix_tool {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "ToolPlatform.h"
+#include "Console.h"
 
 namespace nodrix_tool {
 

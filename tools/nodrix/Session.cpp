@@ -8,7 +8,7 @@
 #include "Commands.h"
 #include "ErrorText.h"
 #include "NodrixSdk.h"
-#include "ToolPlatform.h"
+#include "ToolProcess.h"
 
 namespace nodrix_tool {
 namespace {

@@ -1,59 +1,16 @@
-// The tool natively: signals, no camera driver, and a stream without the
-// extension API. The library keeps its posted messages to itself here, so
-// that stream runs a preview without a callback window and takes each new
-// frame with Nodrix_GetImage.
-#include <dlfcn.h>
-#include <unistd.h>
-
+// Natively the library keeps its posted messages to itself, so the stream
+// runs a preview without a callback window and takes each new frame with
+// Nodrix_GetImage.
 #include <chrono>
-#include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
 
+#include "Console.h"
 #include "NodrixSdk.h"
-#include "ToolPlatform.h"
+#include "PreviewStream.h"
 
 namespace nodrix_tool {
-
-int RerunWithEmulation(int, char** argv) {
-    if (setenv("NODRIX_EMULATION", "1", 1) != 0) return -1;
-    execv("/proc/self/exe", argv);
-    return -1;  // only reached when exec failed
-}
-
-bool CameraDriverInstalled() {
-    return false;
-}
-
-namespace {
-volatile std::sig_atomic_t g_interrupted = 0;
-extern "C" void OnInterrupt(int) {
-    g_interrupted = 1;
-}
-}  // namespace
-
-void CatchInterrupt() {
-    struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-bool Interrupted() {
-    return g_interrupted != 0;
-}
-
-bool StdoutIsTerminal() {
-    return isatty(STDOUT_FILENO) != 0;
-}
-
-void* SdkFunction(const char* name) {
-    // The tool links the SDK library, so its exports are in the global scope.
-    return dlsym(RTLD_DEFAULT, name);
-}
 
 bool StreamFrames(int handle, double seconds, const StreamProgress& progress,
                   StreamResult* result) {

@@ -1,0 +1,25 @@
+#pragma once
+// A stream without the extension API: natively a preview polled with
+// Nodrix_GetImage, on Windows a callback preview to a message-only window.
+
+#include <functional>
+
+namespace nodrix_tool {
+
+struct StreamResult {
+    int frames = 0;        // frames received
+    double seconds = 0.0;  // how long the stream ran
+    double rateFps = 0.0;  // measured frame rate
+    int error = 0;         // error code that ended the stream early, or 0
+};
+
+// Called about four times a second with the frames so far and the seconds
+// elapsed.
+using StreamProgress = std::function<void(int frames, double seconds)>;
+
+// Runs a preview on the open connection for the given time (or until
+// Ctrl-C) and counts the frames it delivers. Returns false when the preview
+// could not start (the SDK's error code is then in result->error).
+bool StreamFrames(int handle, double seconds, const StreamProgress& progress, StreamResult* result);
+
+}  // namespace nodrix_tool

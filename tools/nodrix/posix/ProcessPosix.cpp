@@ -1,0 +1,27 @@
+// Natively no kernel driver of the camera exists, and the tool runs itself
+// again by replacing its process image.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "ToolProcess.h"
+
+namespace nodrix_tool {
+
+int RerunWithEmulation(int, char** argv) {
+    if (setenv("NODRIX_EMULATION", "1", 1) != 0) return -1;
+    execv("/proc/self/exe", argv);
+    return -1;  // only reached when exec failed
+}
+
+bool CameraDriverInstalled() {
+    return false;
+}
+
+void* SdkFunction(const char* name) {
+    // The tool links the SDK library, so its exports are in the global scope.
+    return dlsym(RTLD_DEFAULT, name);
+}
+
+}  // namespace nodrix_tool
