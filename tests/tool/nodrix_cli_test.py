@@ -51,6 +51,7 @@ TABLE = [
     (["snap", "--quality", "50", "--out", "{d}/x.jpg"], EMU, 2, ["quality 100, 70 or 20"], False),
     (["snap", "--out", "{d}/s.jpg"], EMU, 0, ["8 bits per pixel"], True),
     (["snap", "--out", "{d}/s.bmp"], EMU, 0, ["8 bits per pixel"], False),
+    (["snap", "--out", "{d}/w.tif", "window=1280x512+0+256"], EMU, 0, ["1280 x 512"], False),
     (["snap", "--out", "{d}/with space.jpg"], NO_EMU, 0, ["with space.jpg"], True),
     (["snap", "--out", "{d}/s.png", "--bits", "16"], EMU, 0, ["16 bits per pixel"], False),
     (["snap", "--out", "{d}/s.pgm", "--exposure-ms", "5", "gain=4"], EMU, 0, ["s.pgm"], False),

@@ -32,7 +32,7 @@ const Parameter kParameters[] = {
      Kind::kAutoIris, 0, Range::kFixed, 0, 2},
     {{"bits", "output bits per pixel, 8 or 16", false},
      Kind::kBits, 0, Range::kFixed, 8, 16},
-    {{"window", "capture window WIDTHxHEIGHT+X+Y", false},
+    {{"window", "capture window WIDTHxHEIGHT[+X+Y]", false},
      Kind::kWindow, 0, Range::kFixed, 0, 0},
     {{"wait-ms", "pause of the preview per frame, milliseconds", false},
      Kind::kWait, 0, Range::kFixed, 0, kNoLimit},

@@ -44,10 +44,13 @@ struct Window {
     int width, height, x, y;
 };
 
+// "WIDTHxHEIGHT+X+Y", or "WIDTHxHEIGHT" at the top left.
 bool ParseWindow(const std::string& text, Window* window) {
     char tail = 0;
-    return std::sscanf(text.c_str(), "%dx%d+%d+%d%c", &window->width, &window->height, &window->x,
-                       &window->y, &tail) == 4;
+    window->x = window->y = 0;
+    const int read = std::sscanf(text.c_str(), "%dx%d+%d+%d%c", &window->width, &window->height,
+                                 &window->x, &window->y, &tail);
+    return read == 4 || (read == 2 && text.find('+') == std::string::npos);
 }
 
 Reading Read(int handle, const Parameter& p) {
@@ -253,7 +256,8 @@ int AssignParameter(Session& session, const std::string& assignment) {
     if (p->kind == Kind::kWindow) {
         Window w{};
         if (!ParseWindow(text, &w)) {
-            std::fprintf(stderr, "nodrix: window=%s is not WIDTHxHEIGHT+X+Y (e.g. 640x480+0+0)\n",
+            std::fprintf(stderr,
+                         "nodrix: window=%s is not WIDTHxHEIGHT[+X+Y] (e.g. 1280x512+0+256)\n",
                          text.c_str());
             return kExitUsage;
         }
