@@ -82,7 +82,9 @@ int Session::Open(const Options& options, int argc, char** argv) {
     }
     if (cameras_ == 0) {
         std::fprintf(stderr, "nodrix: no camera found%s\n",
-                     emulation == Emulation::kRefused ? " (emulation refused)" : "");
+                     emulation == Emulation::kRefused
+                         ? " (emulation refused)"
+                         : "; NODRIX_EMULATION=1 selects the emulated camera");
         return kExitFailed;
     }
     if (options.command == "list") return kOpened;

@@ -9,8 +9,8 @@ namespace nodrix_tool {
 // returns its exit status, or -1 when it could not be run.
 int RerunWithEmulation(int argc, char** argv);
 
-// Whether the camera's kernel driver is installed on this system (natively
-// there is none).
+// Whether this system has a way to the camera: its kernel driver on
+// Windows, the library's USB port natively.
 bool CameraDriverInstalled();
 
 // An exported function of the SDK library looked up by name, or nullptr

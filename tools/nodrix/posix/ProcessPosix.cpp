@@ -1,5 +1,6 @@
-// Natively no kernel driver of the camera exists, and the tool runs itself
-// again by replacing its process image.
+// Natively the camera is reached through the library's USB port when it
+// was built with it, and the tool runs itself again by replacing its
+// process image.
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -16,7 +17,9 @@ int RerunWithEmulation(int, char** argv) {
 }
 
 bool CameraDriverInstalled() {
-    return false;
+    // The library reaches cameras natively when it was built with its USB
+    // port; without it only the emulated camera is there.
+    return NODRIX_TOOL_REAL_CAMERAS != 0;
 }
 
 void* SdkFunction(const char* name) {
