@@ -110,6 +110,9 @@ void EmulatedCamera::QueueHeader(std::uint64_t capturedUs) {
     using namespace fpga_reg;
     FrameSnapshot& f = frame_;
     f.pattern = pattern_;
+    // Frames dropped inside the camera use up their numbers all the same.
+    nextFrameNumber_ += faults_.droppedFrames;
+    faults_.droppedFrames = 0;
     f.frameNumber = nextFrameNumber_++;
     f.width = fpga_[kWidthLow] | (fpga_[kWidthHigh] << 8);
     f.height = fpga_[kHeightLow] | (fpga_[kHeightHigh] << 8);

@@ -150,6 +150,7 @@ bool ApplyPair(const std::string& key, const std::string& value, EmulatorConfig&
         {"delay_header", &f.delayHeaderReads},
         {"delay_payload", &f.delayPayloadReads},
         {"delay_ms", &f.delayMs},
+        {"drop_frames", &f.droppedFrames},
         {"nak_bus", &f.nakBusTransfers},
     };
     for (const NumberKey& k : numbers) {

@@ -25,6 +25,10 @@ struct FaultConfig {
     std::uint32_t delayHeaderReads = 0;
     std::uint32_t delayPayloadReads = 0;
     std::uint32_t delayMs = 5000;
+    // The next N frames are exposed but never sent (as when the camera's
+    // frame memory overflows): the frame after them carries a number N
+    // higher than the one before.
+    std::uint32_t droppedFrames = 0;
     std::uint32_t nakBusTransfers = 0;
     std::uint8_t nakBusAddress = 0;  // 0: any bus device
     bool fpgaNeverReady = false;

@@ -16,7 +16,15 @@ int NODRIX_CALL Nodrix_Initialize(NodrixHwnd recipient) {
     return handle;
 }
 
-int NODRIX_CALL Nodrix_Release(int handle) { return SdkChain().Release(handle); }
+int NODRIX_CALL Nodrix_Release(int handle) {
+    // The release waits for the connection's worker, which cannot end while
+    // it runs the frame callback that asks for the release.
+    if (CNodrix* c = api::FindConnection(handle); c != nullptr && c->InOwnFrameCallback()) {
+        c->PushError(NODRIX_ERROR_NO_CORE);
+        return 0;
+    }
+    return SdkChain().Release(handle);
+}
 
 int NODRIX_CALL Nodrix_Close(int handle) {
     CNodrix* c = api::FindConnection(handle);

@@ -103,6 +103,7 @@ int CNodrix::CameraIndex() const {
 }
 
 int CNodrix::Close() {
+    if (InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     // The worker stops before the window it draws into goes away.
     if (core_) StopPreview();
     DestroyPreviewWindow();
@@ -112,7 +113,7 @@ int CNodrix::Close() {
 }
 
 int CNodrix::StopPreview() {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     runFlag_ = 0;
     workerStop_.Set();

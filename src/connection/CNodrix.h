@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "NodrixSdk.h"
+#include "NodrixSdkEx.h"
 #include "connection/ConnectionBlocks.h"
 #include "connection/CoreLink.h"
 #include "connection/DeviceNotification.h"
+#include "connection/stream/FrameCallbackSlot.h"
 #include "files/CAviWriter.h"
 #include "imaging/CDibImage.h"
 #include "imaging/ProcessorFeatures.h"
@@ -109,6 +111,18 @@ public:
     int Record(const char* fileName, int durationMs, int showWindow);
     int SetWaitTime(int milliseconds);
     int GetWaitTime() const { return waitTimeMs_; }
+
+    // --- Frame metadata, stream statistics, frame callback (CNodrixStream.cpp)
+    // Each record's first word is its size: filled up to it, then set to the
+    // bytes filled.
+    int GetFrameMetadata(NodrixExFrameMetadata* metadata);
+    int GetStreamStatistics(NodrixExStreamStatistics* statistics);
+    int ResetStreamStatistics();
+    int SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user);
+    // Whether the calling thread runs this connection's frame callback:
+    // starting or stopping an acquisition from there would wait for the
+    // call it is made from, so those calls fail with error 1 instead.
+    bool InOwnFrameCallback() const { return frameCallback_.CallingThreadIsInCallback(); }
 
     // --- Preview window and capture geometry ---------------------------------
     int SetPreviewWindow(platform::WindowHandle parent, int x, int y, int width, int height);
@@ -243,6 +257,21 @@ private:
     // One frame cycle of a worker, under the frame lock; false when the
     // frame was dropped.
     bool DeliverFrame(int rate10, bool checkRead);
+    // The frame just read: its metadata, then whether it reached the
+    // application (delivered) or not (the buffer was too small). A straight
+    // frame went into the application's buffer without the output image.
+    // Under the frame lock.
+    void StampConvertedFrame(bool straight);
+    void RecordDelivery(bool straight);
+    // CopyOut into the application's buffer when one is set; a refused copy
+    // is counted as a frame lost to a buffer too small.
+    bool CopyToApplicationBuffer();
+    // Hands the delivered frame to the frame callback; outside the frame
+    // lock, on the worker thread.
+    void InvokeFrameCallback();
+    // Where the delivered frame's pixels are for the callback: the output
+    // image, or the application's buffer of a straight frame.
+    void RememberDeliveredView(bool straight);
     void UpdateFrameRate();
     void PostFrameMessage(std::uintptr_t wParam, std::intptr_t lParam);
     // Creates the preview window when one is wanted; false (error 4 pushed)
@@ -324,6 +353,17 @@ private:
     int appBufferSize_ = 0;
     int rowOrder_ = 0;
     FrameInfo frameInfo_ = {};
+    // Metadata of the frame in the output image (under the frame lock), and
+    // of the frame last delivered (under the metadata lock).
+    NodrixExFrameMetadata outputMetadata_ = {};
+    mutable platform::RecursiveLock metadataLock_;
+    NodrixExFrameMetadata deliveredMetadata_ = {};
+    bool anyDelivered_ = false;
+    std::uint64_t lostAtLastDelivery_ = 0;
+    stream::FrameCallbackSlot frameCallback_;
+    // The delivered frame as the callback sees it; written under the frame
+    // lock by the thread that delivers and then calls back.
+    NodrixExFrame deliveredView_ = {};
 
     std::atomic<int> mode_{kIdle};
     int colorMode_ = 0;

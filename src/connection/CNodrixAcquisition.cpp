@@ -171,7 +171,7 @@ void CNodrix::StopUnlessCapturing() {
 }
 
 int CNodrix::Capture() {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     const int mode = mode_.load();
     if (mode == kPreviewing || mode == kTriggering) return PushError(NODRIX_ERROR_NO_CORE), 0;
@@ -182,7 +182,7 @@ int CNodrix::Capture() {
 }
 
 int CNodrix::SnapShot(void* buffer, int size, int rowOrder) {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     const int mode = mode_.load();
     if (mode == kPreviewing || mode == kTriggering) return PushError(NODRIX_ERROR_NO_CORE), 0;
@@ -200,18 +200,21 @@ int CNodrix::SnapShot(void* buffer, int size, int rowOrder) {
         return PushError(NODRIX_ERROR_FRAME), 0;
     }
     if (!straight) Convert();
+    StampConvertedFrame(straight);
     if (!straight && buffer != nullptr && size != 0 &&
         !CopyOut(OutputImage(), rowOrder, buffer, size)) {
+        core_->Statistics().BufferTooSmall();
         StopUnlessCapturing();
         return PushError(NODRIX_ERROR_MEMORY), 0;
     }
+    RecordDelivery(straight);
     StopUnlessCapturing();
     frameReady_ = 1;
     return 1;
 }
 
 int CNodrix::StartPreview() {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     const int mode = mode_.load();
     if (mode == kPreviewing) return 1;
@@ -241,7 +244,7 @@ int CNodrix::StartPreviewWithWindow() {
 int CNodrix::Preview() { return CallBackPreview(0, nullptr, 0, 0); }
 
 int CNodrix::CallBackPreview(platform::WindowHandle window, void* buffer, int size, int rowOrder) {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     {
         // A running worker picks the new values up with its next frame.
@@ -255,7 +258,7 @@ int CNodrix::CallBackPreview(platform::WindowHandle window, void* buffer, int si
 }
 
 int CNodrix::Trigger(platform::WindowHandle window, void* buffer, int size, int rowOrder) {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     // One worker per connection: a running trigger mode is not restarted.
     if (mode_.load() != kIdle) return PushError(NODRIX_ERROR_NO_CORE), 0;
@@ -289,7 +292,15 @@ int CNodrix::GetImage(void* buffer, int size, int rowOrder) {
     if (output.Empty()) return PushError(NODRIX_ERROR_MEMORY), 0;
     if (buffer == nullptr) return PushError(NODRIX_ERROR_MEMORY), 0;
     // CopyOut has recorded a buffer that is too small.
-    return CopyOut(output, rowOrder, buffer, size);
+    if (!CopyOut(output, rowOrder, buffer, size)) return 0;
+    // The frame of the output image once more; it was counted when the
+    // worker or the snapshot delivered it.
+    platform::LockGuard guard(metadataLock_);
+    if (outputMetadata_.size != 0) {
+        deliveredMetadata_ = outputMetadata_;
+        anyDelivered_ = true;
+    }
+    return 1;
 }
 
 

@@ -86,28 +86,26 @@ bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
     Update(frameInfo_.frameRate10, static_cast<std::int32_t>(rate10));
 
     if (!straight) Convert();
+    StampConvertedFrame(straight);
     frameReady_ = 1;
     newFrame_ = 1;
     if (straight) {
+        RecordDelivery(true);
         if (mode_.load() == kTriggering) {
             PostFrameMessage(reinterpret_cast<std::uintptr_t>(&frameInfo_), 0);
         }
         return true;
     }
     if (mode_.load() == kTriggering) {
-        if (appBuffer_ != nullptr && appBufferSize_ != 0 &&
-            !CopyOut(OutputImage(), rowOrder_, appBuffer_, appBufferSize_)) {
-            return false;
-        }
+        if (!CopyToApplicationBuffer()) return false;
+        RecordDelivery(false);
         PostFrameMessage(reinterpret_cast<std::uintptr_t>(&frameInfo_), 0);
         Draw();
         return true;
     }
     Draw();
-    if (appBuffer_ != nullptr && appBufferSize_ != 0 &&
-        !CopyOut(OutputImage(), rowOrder_, appBuffer_, appBufferSize_)) {
-        return false;
-    }
+    if (!CopyToApplicationBuffer()) return false;
+    RecordDelivery(false);
     // Posted after the lock is released in the loop; the window is read
     // here, under the lock that guards it.
     return true;
@@ -129,6 +127,7 @@ void CNodrix::PreviewLoop() {
         }
         if (result != kWaitNewFrame) continue;
         if (!DeliverFrame(-1, true)) continue;
+        InvokeFrameCallback();
         platform::WindowHandle window = 0;
         {
             platform::LockGuard frame(frameLock_);
@@ -159,7 +158,7 @@ void CNodrix::TriggerLoop() {
         const int result = core_->WaitFrame(kTriggerFrameWaitMs);
         if (runFlag_.load() == 0) break;
         if (result != kWaitNewFrame) continue;
-        DeliverFrame(0, false);
+        if (DeliverFrame(0, false)) InvokeFrameCallback();
     }
 }
 

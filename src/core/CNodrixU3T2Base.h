@@ -17,6 +17,7 @@
 
 #include "core/FrameCopy.h"
 #include "core/FrameRing.h"
+#include "core/StreamStatistics.h"
 #include "platform/DriverPort.h"
 #include "platform/RecursiveLock.h"
 
@@ -290,6 +291,12 @@ public:
     int FirmwareVersion() const;
     CSensorBase* Sensor() const { return sensor_.get(); }
     CNodrixCy3* Transport() const { return transport_.get(); }
+    // The counts of the frame stream, shared with the connection that hands
+    // the frames out.
+    core::StreamStatistics& Statistics() { return statistics_; }
+    // What the ring recorded of the frame the last ReadFrame or
+    // ReadFrameKept copied out (its number and completion time).
+    core::FrameRing::SlotInfo LastReadInfo() const { return lastReadInfo_; }
 
 protected:
     // The FPGA register that pulses the stream reset, by the driver's model
@@ -318,6 +325,15 @@ protected:
     void CreateSensorDriver();
     void DestroySensorDriver();
     void FreeBuffers();
+    // Counts the frames in the ring that no one took as overwritten and
+    // marks them taken.
+    void DiscardUntakenFrames();
+    // A reader took the frame `taken` (0: none) when `stored` frames were
+    // in the ring and `before` had been taken: the frames it passed over
+    // were overwritten.
+    void CountTaken(std::uint64_t before, std::uint64_t stored, std::uint64_t taken);
+    // Hands the transport's failed header tries to the statistics.
+    void CountFailedHeaders();
     core::FrameGeometry PreparedGeometry() const { return geometry_; }
 
 private:
@@ -330,6 +346,8 @@ private:
     int triggerMode_ = -1;
 
     core::FrameRing ring_;
+    core::StreamStatistics statistics_;
+    core::FrameRing::SlotInfo lastReadInfo_;  // written by the reader's thread
     core::FrameGeometry geometry_;  // of the frames the buffers were prepared for
     std::uint32_t frameSize_ = 0;
     std::atomic<bool> streamFailed_{false};

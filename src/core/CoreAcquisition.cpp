@@ -51,6 +51,24 @@ bool CNodrixU3T2Base::ReadPayloadInto(transport::FrameDescriptor& descriptor, st
     return ok;
 }
 
+void CNodrixU3T2Base::DiscardUntakenFrames() {
+    const std::uint64_t stored = ring_.Stored();
+    statistics_.Overwritten(stored - ring_.Taken());
+    ring_.MarkTaken(stored);
+}
+
+void CNodrixU3T2Base::CountTaken(std::uint64_t before, std::uint64_t stored,
+                                 std::uint64_t taken) {
+    // Only the newest frame is taken; the ones before it were never seen.
+    const std::uint64_t now = std::max(stored, taken);
+    if (now > before) statistics_.Overwritten(now - before - (taken > before ? 1 : 0));
+    ring_.MarkTaken(now);
+}
+
+void CNodrixU3T2Base::CountFailedHeaders() {
+    if (transport_) statistics_.HeadersFailed(transport_->TakeFailedHeaderReads());
+}
+
 // --- Events ------------------------------------------------------------------
 
 std::shared_ptr<platform::Event> CNodrixU3T2Base::FrameEvent() const {
@@ -223,6 +241,8 @@ int CNodrixU3T2Base::StopTransfer() {
         endEvent_.reset();
     }
     DropFrameEvent();
+    // Frames no one took go with the stream.
+    DiscardUntakenFrames();
     StopStream();
     platform::SleepMs(5);
     acquisitionMode_.store(kModeContinuous);
@@ -238,7 +258,7 @@ int CNodrixU3T2Base::SetAcquisitionMode(int mode) {
         StopTransfer();
         EnsureFrameEvent();
         if (mode == kModeTriggered) {
-            ring_.MarkAllTaken();
+            DiscardUntakenFrames();
             ReadTriggerState();
         }
     }
@@ -296,6 +316,8 @@ void CNodrixU3T2Base::FinishThread() {
     if (transport_) {
         transport_->CloseDataHandle();
     }
+    CountFailedHeaders();
+    statistics_.StreamEnded();
     SignalEndEvent();
     if (streamFailed_.load()) {
         SignalFrameEvent();
@@ -310,6 +332,8 @@ int CNodrixU3T2Base::AcquisitionLoop() {
     }
     transport::FrameDescriptor descriptor{};
     streamFailed_.store(false);
+    statistics_.StreamStarted();
+    transport_->TakeFailedHeaderReads();  // tries of an earlier run, or cut short
     if (!transport_->EnsureDataHandle()) {
         // The device is gone: say so to the waiting connection rather than
         // leave it waiting for frames that cannot come.
@@ -337,6 +361,8 @@ int CNodrixU3T2Base::AcquisitionLoop() {
         }
 
         bool ok = transport_->ReadStatusBlock(descriptor) != 0;
+        CountFailedHeaders();
+        if (ok && mode != kModeHeaderOnly) statistics_.HeaderRead(descriptor.frameNumber);
         if (ok && mode == kModeHeaderOnly) {
             lastFrameNumber_.store(descriptor.frameNumber);
             break;
@@ -347,10 +373,16 @@ int CNodrixU3T2Base::AcquisitionLoop() {
             }
             ok = ring_.FillNext(
                 [&](std::uint8_t* buffer, std::size_t capacity) {
-                    return ReadPayloadInto(descriptor, buffer, capacity,
-                                           static_cast<std::uint32_t>(timeoutMs));
+                    const bool whole = ReadPayloadInto(descriptor, buffer, capacity,
+                                                       static_cast<std::uint32_t>(timeoutMs));
+                    // Counted before the frame is published, so that no
+                    // reader delivers a frame not yet received.
+                    if (whole) statistics_.FrameCompleted();
+                    return whole;
                 },
-                descriptor.frameNumber);
+                lastFrameNumber_.load());
+            // A payload cut short by a stop is no loss of the camera's.
+            if (!ok && running_.load()) statistics_.PayloadFailed();
         }
         if (ok) {
             streamFailed_.store(false);
@@ -493,9 +525,11 @@ int CNodrixU3T2Base::ReadFrame(std::uint8_t* buffer, int, int, int, int bottomUp
     // copy stays new for the next WaitFrame.
     const std::uint64_t stored = ring_.Stored();
     const int orientationCode = sensor_ ? sensor_->Description().orientationCode : 1;
-    const std::uint64_t taken = ring_.CopyOutNewest(
-        buffer, geometry_, core::OrientationFor(orientationCode, bottomUp != 0));
-    ring_.MarkTaken(std::max(stored, taken));
+    const std::uint64_t before = ring_.Taken();
+    const std::uint64_t taken =
+        ring_.CopyOutNewest(buffer, geometry_, core::OrientationFor(orientationCode, bottomUp != 0),
+                            false, &lastReadInfo_);
+    CountTaken(before, stored, taken);
     return 0;
 }
 
@@ -507,8 +541,10 @@ int CNodrixU3T2Base::ReadFrameKept(std::uint8_t* buffer, bool lastRowFirst) {
     const int orientationCode = sensor_ ? sensor_->Description().orientationCode : 1;
     core::FrameOrientation orientation = core::OrientationFor(orientationCode, true);
     orientation.reverseRows = orientation.reverseRows != lastRowFirst;
-    const std::uint64_t taken = ring_.CopyOutNewest(buffer, geometry_, orientation, true);
-    ring_.MarkTaken(std::max(stored, taken));
+    const std::uint64_t before = ring_.Taken();
+    const std::uint64_t taken =
+        ring_.CopyOutNewest(buffer, geometry_, orientation, true, &lastReadInfo_);
+    CountTaken(before, stored, taken);
     return taken != 0 ? 0 : -1;
 }
 

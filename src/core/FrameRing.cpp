@@ -92,7 +92,8 @@ void FrameRing::SetAsideIfKept(std::uint32_t slot) {
 }
 
 std::uint64_t FrameRing::CopyOutNewest(std::uint8_t* dst, const FrameGeometry& geometry,
-                                       FrameOrientation orientation, bool keep) {
+                                       FrameOrientation orientation, bool keep,
+                                       SlotInfo* info) {
     if (dst == nullptr) return 0;
     // A reader held up for three frames may find its buffer emptied by a
     // failed read; it then takes the newest frame again. Each retry follows
@@ -107,6 +108,7 @@ std::uint64_t FrameRing::CopyOutNewest(std::uint8_t* dst, const FrameGeometry& g
         if (sequence == 0) continue;
         CopyFrameOriented(dst, buffers_[slot].get(), geometry, orientation);
         if (keep) kept_.store(sequence);
+        if (info != nullptr) *info = infos_[slot];
         return sequence;
     }
     return 0;

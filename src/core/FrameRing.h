@@ -71,8 +71,10 @@ public:
     // emptied under the reader by a failed read is passed over for the then
     // newest one. With keep, that frame stays available to CopyOutKept until
     // the next kept one: the writer moves it aside rather than overwrite it.
+    // What the frame's buffer records goes to info when given.
     std::uint64_t CopyOutNewest(std::uint8_t* dst, const FrameGeometry& geometry,
-                                FrameOrientation orientation, bool keep = false);
+                                FrameOrientation orientation, bool keep = false,
+                                SlotInfo* info = nullptr);
     // Copies the kept frame out again; false when there is none.
     bool CopyOutKept(std::uint8_t* dst, const FrameGeometry& geometry,
                      FrameOrientation orientation);
@@ -97,7 +99,8 @@ public:
     // fell exactly four frames behind from taking them for none.
     void MarkTaken(std::uint64_t stored) { taken_.store(stored, std::memory_order_release); }
     void MarkAllTaken() { MarkTaken(Stored()); }
-    bool HasUntakenFrame() const { return Stored() != taken_.load(std::memory_order_acquire); }
+    std::uint64_t Taken() const { return taken_.load(std::memory_order_acquire); }
+    bool HasUntakenFrame() const { return Stored() != Taken(); }
 
 private:
     template <typename Read>

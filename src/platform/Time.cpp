@@ -1,6 +1,7 @@
 #include "platform/Time.h"
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 
 #include "platform/SystemClock.h"
@@ -49,6 +50,12 @@ std::uint32_t TickCount() { return ReadScaled(&SpeedupState::tick, detail::Syste
 
 std::uint32_t MultimediaTime() {
     return ReadScaled(&SpeedupState::multimedia, detail::SystemMultimediaMs);
+}
+
+std::uint64_t MonotonicMicroseconds() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(now).count());
 }
 
 void SleepMs(std::uint32_t ms) { detail::SystemSleepMs(ScaledWaitMs(ms)); }

@@ -11,6 +11,9 @@ namespace nodrix::platform {
 std::uint32_t TickCount();
 // Milliseconds of the multimedia timer (timeGetTime).
 std::uint32_t MultimediaTime();
+// Microseconds of a monotonic clock in real time (not sped up), for time
+// stamps that must never run backwards or wrap.
+std::uint64_t MonotonicMicroseconds();
 // Sleeps ms milliseconds of library time.
 void SleepMs(std::uint32_t ms);
 

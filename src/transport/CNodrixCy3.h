@@ -106,6 +106,9 @@ public:
     void InterruptReads();
     void AllowReads();
     bool ReadsInterrupted() const { return readsInterrupted_.load(); }
+    // Header tries that failed or came short since the last call (a try cut
+    // short by a stop is not one): each lost the frame it carried.
+    std::uint32_t TakeFailedHeaderReads() { return failedHeaderReads_.exchange(0); }
 
     // The request buffer (64 MiB + 38 bytes) every queued and direct
     // transfer needs; the core allocates it once at start-up.
@@ -164,6 +167,7 @@ private:
     // InterruptReads aborts the pipe only when there is one.
     std::atomic<int> readsInFlight_{0};
     std::atomic<bool> readsInterrupted_{false};
+    std::atomic<std::uint32_t> failedHeaderReads_{0};
     platform::Event interruption_{platform::EventReset::Manual, false};
     // Keeps the data handle open while InterruptReads aborts on it.
     platform::RecursiveLock dataHandleLock_;

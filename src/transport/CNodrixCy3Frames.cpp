@@ -47,7 +47,9 @@ int CNodrixCy3::ReadStatusBlock(transport::FrameDescriptor& frame) {
             return 1;  // the data handle stays open for the payload
         }
         // A stop ends the exchange between tries, not after the last one.
-        if (attempt == kHeaderTries || readsInterrupted_.load()) break;
+        if (readsInterrupted_.load()) break;
+        failedHeaderReads_.fetch_add(1);
+        if (attempt == kHeaderTries) break;
         if (selfRecovering) {
             PauseBetweenTries(kSelfRecoveryWaitMs);
         } else {

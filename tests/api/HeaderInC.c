@@ -5,17 +5,29 @@
 
 int NodrixHeaderCompiledAsC(void);
 
+static void NODRIX_CALL OnFrameInC(int handle, const NodrixExFrame* frame, void* user) {
+    (void)handle;
+    (void)frame;
+    (void)user;
+}
+
 int NodrixHeaderCompiledAsC(void) {
     FrameInfo frame = {0, 1280, 1024, 8, 300, 0};
     NodrixCameraInfo info;
     NodrixExFrameMetadata metadata;
+    NodrixExStreamStatistics statistics;
+    NodrixExFrameCallback callback = OnFrameInC;
     NodrixWChar name[NODRIX_ENUM_SLOTS * NODRIX_ENUM_SLOT_CHARS];
     int (NODRIX_CALL *width)(int) = Nodrix_Width;
     (void)frame;
     (void)name;
     (void)width;
+    (void)callback;
     metadata.size = (uint32_t)sizeof metadata;
+    statistics.size = (uint32_t)sizeof statistics;
     info.size = (int32_t)sizeof info;
     return Nodrix_GetDllVersion() == NODRIX_DLL_VERSION && info.size == 56 &&
-           sizeof(NodrixWChar) == 2 && metadata.size > 8;
+           sizeof(NodrixWChar) == 2 && metadata.size == 56 && statistics.size == 88 &&
+           NodrixEx_GetApiVersion() == NODRIXEX_API_VERSION &&
+           NodrixEx_ErrorText(NODRIX_ERROR_NONE) != 0;
 }

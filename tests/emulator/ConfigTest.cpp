@@ -29,7 +29,8 @@ TEST(Config, KeyValuePairs) {
     std::string error;
     ASSERT_TRUE(ParseEmulatorConfig(
         "cameras=33B0,3020; pattern=scene;pace=max;trigger_interval_ms=40;serial=CAM;"
-        "firmware=0x1100;fail_header=2;delay_ms=900;fpga_never_ready=1;frame_start=7;bogus=1",
+        "firmware=0x1100;fail_header=2;delay_ms=900;drop_frames=3;fpga_never_ready=1;frame_start=7;"
+        "bogus=1",
         c, &error));
     ASSERT_EQ(c.cameras.size(), 2u);
     EXPECT_EQ(c.cameras[1].productId, 0x3020);
@@ -41,6 +42,7 @@ TEST(Config, KeyValuePairs) {
     EXPECT_EQ(c.firmwareVersion, 0x1100);
     EXPECT_EQ(c.faults.failHeaderReads, 2u);
     EXPECT_EQ(c.faults.delayMs, 900u);
+    EXPECT_EQ(c.faults.droppedFrames, 3u);
     EXPECT_TRUE(c.faults.fpgaNeverReady);
     EXPECT_EQ(c.frameNumberStart, 7u);
     EXPECT_NE(error.find("bogus"), std::string::npos);

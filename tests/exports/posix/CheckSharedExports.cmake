@@ -1,6 +1,7 @@
 # Checks that libnodrix.so exports exactly the functions of the .def file,
-# aliases included, and nothing else.
-#   cmake -DNM=... -DLIBRARY=... -DDEF_FILE=... -P CheckSharedExports.cmake
+# aliases included, and nothing else: the 149 Nodrix_ functions and the
+# NodrixEx_ functions that the extension header declares.
+#   cmake -DNM=... -DLIBRARY=... -DDEF_FILE=... -DEX_HEADER=... -P CheckSharedExports.cmake
 cmake_minimum_required(VERSION 3.25)
 
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
@@ -47,8 +48,21 @@ foreach(name IN LISTS exported)
     set(failed TRUE)
   endif()
 endforeach()
-if(NOT expected_count EQUAL 149)
-  message(SEND_ERROR "the .def file lists ${expected_count} exports, not 149")
+set(classic ${expected})
+list(FILTER classic INCLUDE REGEX "^Nodrix_")
+list(LENGTH classic classic_count)
+if(NOT classic_count EQUAL 149)
+  message(SEND_ERROR "the .def file lists ${classic_count} Nodrix_ exports, not 149")
+endif()
+set(extension ${expected})
+list(FILTER extension EXCLUDE REGEX "^Nodrix_")
+file(READ ${EX_HEADER} header_text)
+string(REGEX MATCHALL "NodrixEx_[A-Za-z0-9_]+\\(" declared "${header_text}")
+list(TRANSFORM declared REPLACE "\\($" "")
+list(REMOVE_DUPLICATES declared)
+list(SORT declared)
+if(NOT extension STREQUAL declared)
+  message(SEND_ERROR "the .def file's other exports (${extension}) are not the NodrixEx_ functions of the header (${declared})")
 endif()
 if(NOT failed)
   message(STATUS "libnodrix.so exports the ${expected_count} functions of the .def file")

@@ -171,4 +171,19 @@ const std::vector<ExpectedExport>& ExpectedExports() {
     return list;
 }
 
+const std::vector<ExpectedExport>& ExtensionExports() {
+    static const std::vector<ExpectedExport> list = {
+        {"NodrixEx_GetApiVersion", ""},         {"NodrixEx_ErrorText", ""},
+        {"NodrixEx_GetFrameMetadata", ""},      {"NodrixEx_GetStreamStatistics", ""},
+        {"NodrixEx_ResetStreamStatistics", ""}, {"NodrixEx_SetFrameCallback", ""},
+    };
+    return list;
+}
+
+std::vector<ExpectedExport> AllExports() {
+    std::vector<ExpectedExport> all = ExpectedExports();
+    all.insert(all.end(), ExtensionExports().begin(), ExtensionExports().end());
+    return all;
+}
+
 }  // namespace nodrix::test

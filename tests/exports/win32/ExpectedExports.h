@@ -1,6 +1,7 @@
 #pragma once
-// The 149 functions the DLL exports, and which of them are aliases of
-// another export's body.
+// The functions the DLL exports: the 149 of the classic interface, which of
+// them are aliases of another export's body, and those of the extension
+// interface.
 #include <string>
 #include <vector>
 
@@ -12,5 +13,9 @@ struct ExpectedExport {
 };
 
 const std::vector<ExpectedExport>& ExpectedExports();
+// The NodrixEx_ functions of NodrixSdkEx.h, each with a body of its own.
+const std::vector<ExpectedExport>& ExtensionExports();
+// Both lists together.
+std::vector<ExpectedExport> AllExports();
 
 }  // namespace nodrix::test

@@ -1,0 +1,49 @@
+// Exports of the extension interface: its version, error texts, frame
+// metadata, stream statistics and the frame callback.
+#include <cstddef>
+
+#include "NodrixSdkEx.h"
+#include "api/ExportPrologue.h"
+#include "connection/ErrorText.h"
+
+// The records as applications lay them out, on every architecture.
+static_assert(sizeof(NodrixExFrameMetadata) == 56, "frame metadata record");
+static_assert(offsetof(NodrixExFrameMetadata, timestampUs) == 8, "time stamp at byte 8");
+static_assert(offsetof(NodrixExFrameMetadata, lostBefore) == 48, "lost count at byte 48");
+static_assert(sizeof(NodrixExStreamStatistics) == 88, "stream statistics record");
+static_assert(offsetof(NodrixExStreamStatistics, framesReceived) == 8, "counters from byte 8");
+static_assert(offsetof(NodrixExStreamStatistics, receivedRate) == 72, "rates from byte 72");
+
+using namespace nodrix;
+
+extern "C" {
+
+int NODRIX_CALL NodrixEx_GetApiVersion(void) {
+    return NODRIXEX_API_VERSION;
+}
+
+const char* NODRIX_CALL NodrixEx_ErrorText(int code) {
+    return ErrorText(code);
+}
+
+int NODRIX_CALL NodrixEx_GetFrameMetadata(int handle, NodrixExFrameMetadata* metadata) {
+    CNodrix* c = api::FindConnection(handle);
+    return c != nullptr ? c->GetFrameMetadata(metadata) : 0;
+}
+
+int NODRIX_CALL NodrixEx_GetStreamStatistics(int handle, NodrixExStreamStatistics* statistics) {
+    CNodrix* c = api::FindConnection(handle);
+    return c != nullptr ? c->GetStreamStatistics(statistics) : 0;
+}
+
+int NODRIX_CALL NodrixEx_ResetStreamStatistics(int handle) {
+    CNodrix* c = api::FindConnection(handle);
+    return c != nullptr ? c->ResetStreamStatistics() : 0;
+}
+
+int NODRIX_CALL NodrixEx_SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user) {
+    CNodrix* c = api::FindConnection(handle);
+    return c != nullptr ? c->SetFrameCallback(handle, callback, user) : 0;
+}
+
+}  // extern "C"

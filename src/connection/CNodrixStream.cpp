@@ -1,0 +1,143 @@
+// The connection's side of the extension interface: metadata of the
+// delivered frames, the stream statistics the core counts, and the frame
+// callback run by the worker.
+#include <algorithm>
+#include <cstring>
+
+#include "connection/CNodrix.h"
+#include "connection/pipeline/FrameConverter.h"
+
+namespace nodrix {
+namespace {
+
+constexpr std::uint32_t kSmallestRecord = 8;
+
+// Copies as much of the library's record as the caller's size allows and
+// leaves the number of bytes filled in its size word.
+template <typename Record>
+void FillRecord(Record* out, Record full) {
+    const std::uint32_t bytes =
+        std::min<std::uint32_t>(out->size, static_cast<std::uint32_t>(sizeof(Record)));
+    full.size = bytes;
+    std::memcpy(out, &full, bytes);
+}
+
+template <typename Record>
+bool RecordUsable(const Record* record) {
+    return record != nullptr && record->size >= kSmallestRecord;
+}
+
+}  // namespace
+
+void CNodrix::StampConvertedFrame(bool straight) {
+    const core::FrameRing::SlotInfo stamp = core_->LastReadInfo();
+    const imaging::CDibImage& output = OutputImage();
+    NodrixExFrameMetadata m = {};
+    m.size = sizeof m;
+    m.frameNumber = stamp.frameNumber;
+    m.timestampUs = stamp.completedUs;
+    m.exposure10 = cameraParams_.exposure;
+    m.gain = cameraParams_.globalGain;
+    m.x = geometry_.horizontalStart;
+    m.y = geometry_.verticalStart;
+    m.width = output.Width();
+    m.height = output.Height();
+    m.bitsPerPixel = kColorModeBits[colorMode_];
+    // A straight frame is the camera's, untouched by the pipeline.
+    const int cameraBits = output.SampleBits() == 16 ? pipeline::kCameraSampleBits16 : 8;
+    m.significantBits = straight ? cameraBits : output.SignificantBits();
+    outputMetadata_ = m;
+}
+
+void CNodrix::RecordDelivery(bool straight) {
+    core::StreamStatistics& statistics = core_->Statistics();
+    const std::uint64_t lost = statistics.LostSinceOpen();
+    statistics.Delivered();
+    platform::LockGuard guard(metadataLock_);
+    outputMetadata_.lostBefore = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(lost - lostAtLastDelivery_, 0xFFFFFFFFu));
+    lostAtLastDelivery_ = lost;
+    deliveredMetadata_ = outputMetadata_;
+    anyDelivered_ = true;
+    RememberDeliveredView(straight);
+}
+
+void CNodrix::RememberDeliveredView(bool straight) {
+    const imaging::CDibImage& output = OutputImage();
+    NodrixExFrame& view = deliveredView_;
+    view.size = sizeof view;
+    view.width = output.Width();
+    view.height = output.Height();
+    view.bitsPerPixel = output.Bits();
+    view.stride = output.Stride();
+    view.bytes = output.SizeBytes();
+    view.metadata = deliveredMetadata_;
+    if (straight) {
+        // Its rows are unpadded, as the output image's were for it to go
+        // straight, and in the order the application asked for.
+        view.pixels = appBuffer_;
+        view.topRowFirst = rowOrder_ != 0 ? 1 : 0;
+    } else {
+        view.pixels = output.Pixels();
+        view.topRowFirst = 1;
+    }
+}
+
+bool CNodrix::CopyToApplicationBuffer() {
+    if (appBuffer_ == nullptr || appBufferSize_ == 0) return true;
+    if (CopyOut(OutputImage(), rowOrder_, appBuffer_, appBufferSize_)) return true;
+    core_->Statistics().BufferTooSmall();
+    return false;
+}
+
+void CNodrix::InvokeFrameCallback() {
+    if (!frameCallback_.Installed() || runFlag_.load() != 1) return;
+    // The pixels are rewritten only by this thread's next frame, and the
+    // images reallocated only by a preparation, which waits for this worker.
+    frameCallback_.Invoke(deliveredView_);
+}
+
+int CNodrix::GetFrameMetadata(NodrixExFrameMetadata* metadata) {
+    if (!RecordUsable(metadata)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    NodrixExFrameMetadata delivered;
+    {
+        platform::LockGuard guard(metadataLock_);
+        if (!anyDelivered_) return PushError(NODRIX_ERROR_FRAME), 0;
+        delivered = deliveredMetadata_;
+    }
+    FillRecord(metadata, delivered);
+    return 1;
+}
+
+int CNodrix::GetStreamStatistics(NodrixExStreamStatistics* statistics) {
+    if (!RecordUsable(statistics)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    const core::StreamCounts c = core_->Statistics().Counts();
+    NodrixExStreamStatistics s = {};
+    s.framesReceived = c.received;
+    s.framesDelivered = c.delivered;
+    s.lostHeader = c.lostHeader;
+    s.lostPayload = c.lostPayload;
+    s.lostGap = c.lostGap;
+    s.lostOverwritten = c.lostOverwritten;
+    s.lostBufferTooSmall = c.lostBufferTooSmall;
+    s.recoveries = c.recoveries;
+    s.receivedRate = c.receivedRate;
+    s.deliveredRate = c.deliveredRate;
+    FillRecord(statistics, s);
+    return 1;
+}
+
+int CNodrix::ResetStreamStatistics() {
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    core_->Statistics().Reset();
+    return 1;
+}
+
+int CNodrix::SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user) {
+    if (InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    frameCallback_.Set(handle, callback, user);
+    return 1;
+}
+
+}  // namespace nodrix

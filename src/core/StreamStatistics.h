@@ -1,0 +1,100 @@
+#pragma once
+// The counts of one camera's frame stream: what came in, what reached the
+// application, and why every other frame was lost. Each frame that enters
+// is counted as received once and then, unless it is still in flight, as
+// delivered or under exactly one loss reason.
+//
+// The acquisition thread reports reads and completed frames, the readers
+// of the ring report frames skipped over, the connection reports what it
+// handed out. All under one lock: a handful of increments per frame.
+
+#include <cstdint>
+
+#include "platform/RecursiveLock.h"
+
+namespace nodrix::core {
+
+struct StreamCounts {
+    std::uint64_t received = 0;
+    std::uint64_t delivered = 0;
+    std::uint64_t lostHeader = 0;
+    std::uint64_t lostPayload = 0;
+    std::uint64_t lostGap = 0;
+    std::uint64_t lostOverwritten = 0;
+    std::uint64_t lostBufferTooSmall = 0;
+    std::uint64_t recoveries = 0;
+    double receivedRate = 0.0;  // frames per second over the last second or so
+    double deliveredRate = 0.0;
+
+    std::uint64_t Lost() const {
+        return lostHeader + lostPayload + lostGap + lostOverwritten + lostBufferTooSmall;
+    }
+};
+
+// Events per second over windows of at least one second of the monotonic
+// clock; a window with no events reads as 0 once it is over. Until the
+// first window is over, the rate so far.
+class RateMeter {
+public:
+    void Count(std::uint64_t nowUs);
+    double Rate(std::uint64_t nowUs);
+    void Reset(std::uint64_t nowUs);
+
+private:
+    void Roll(std::uint64_t nowUs);
+    std::uint64_t windowStartUs_ = 0;
+    std::uint64_t events_ = 0;
+    double rate_ = 0.0;
+    bool windowCompleted_ = false;
+};
+
+class StreamStatistics {
+public:
+    // A new acquisition run: frame numbers are compared again only from its
+    // first header on, since the camera may count on while no one reads.
+    void StreamStarted();
+    // The run ended: failed header tries that no later header accounted for
+    // count as frames lost with their headers.
+    void StreamEnded();
+    // Header tries that failed, came short or timed out. A try that timed
+    // out may have lost no frame (the camera keeps it for the next try), so
+    // they are only counted once the next header's number shows how many
+    // frames went missing meanwhile.
+    void HeadersFailed(std::uint32_t count);
+    // A header arrived: the frame numbers skipped since the previous header
+    // are frames lost, with the failed header tries in between as far as
+    // they go, and in the camera or on the way (a gap) beyond them.
+    void HeaderRead(std::uint32_t frameNumber);
+    // A payload that failed, came short or timed out.
+    void PayloadFailed();
+    // A whole frame went into the ring.
+    void FrameCompleted();
+    // Frames in the ring that no one took before newer ones replaced them
+    // (or before the acquisition stopped).
+    void Overwritten(std::uint64_t count);
+    void Delivered();
+    void BufferTooSmall();
+
+    StreamCounts Counts();
+    void Reset();
+    // Frames lost since the connection opened; not cleared by Reset, so a
+    // delivery can tell how many were lost since the one before.
+    std::uint64_t LostSinceOpen();
+
+private:
+    void Lose(std::uint64_t& reason, std::uint64_t count);
+    void LoseUnreceived(std::uint64_t& reason, std::uint64_t count);
+
+    platform::RecursiveLock lock_;
+    StreamCounts counts_;
+    RateMeter receivedRate_;
+    RateMeter deliveredRate_;
+    std::uint64_t lostSinceOpen_ = 0;
+    bool haveFrameNumber_ = false;
+    std::uint32_t lastFrameNumber_ = 0;
+    // Failed header tries since the last header that arrived.
+    std::uint64_t failedHeaderTries_ = 0;
+    bool failedSinceFrame_ = false;
+};
+
+}  // namespace nodrix::core
