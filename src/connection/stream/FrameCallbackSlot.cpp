@@ -36,7 +36,12 @@ void FrameCallbackSlot::Invoke(const NodrixExFrame& frame) {
     platform::LockGuard guard(lock_);
     if (callback_ == nullptr) return;
     RunningMark mark(this);
-    callback_(handle_, &frame, user_);
+    // A C++ application's callback may throw; the worker goes on with the
+    // next frame rather than ending the process.
+    try {
+        callback_(handle_, &frame, user_);
+    } catch (...) {
+    }
 }
 
 bool FrameCallbackSlot::CallingThreadIsInCallback() const {
