@@ -1,4 +1,5 @@
-/*
+/**
+ * @file
  * NodrixSdkEx.h - extension API of the NodrixT520 USB 3.0 camera SDK.
  *
  * Functions named NodrixEx_ are exported by the same library as the
@@ -21,110 +22,119 @@
  *   Nodrix_GetLastError, and leave the out-parameters untouched as well.
  * - All functions may be called from any thread, including from inside the
  *   frame callback (see NodrixExFrameCallback for what is refused there).
- * - The header compiles as C (C89 or later) and as C++ (C++11 or later,
- *   like NodrixSdk.h, which it includes).
+ * - The header compiles as C (C89 or later) and as C++ (C++98 or later).
  */
 #ifndef NODRIX_SDK_EX_H
 #define NODRIX_SDK_EX_H
 
 #include "NodrixSdk.h"
 
-/* Version of the extension API: major << 16 | minor. A minor step only
- * adds functions or grows records at their end. */
+/** Version of the extension API: major << 16 | minor. A minor step only
+ *  adds functions or grows records at their end. */
 #define NODRIXEX_API_VERSION 0x00010000
 
 /* ---- Records ---------------------------------------------------------- */
 
-/* Metadata of one delivered frame. A frame is delivered when it reaches
- * the application: copied by Nodrix_SnapShot, converted by the preview or
+/**
+ * Metadata of one delivered frame. A frame is delivered when it reaches the
+ * application: copied by Nodrix_SnapShot, converted by the preview or
  * trigger worker (and copied into the application's buffer when one is
- * set), or handed to the frame callback. */
+ * set), or handed to the frame callback.
+ */
 typedef struct NodrixExFrameMetadata {
-    uint32_t size;            /* caller: sizeof(NodrixExFrameMetadata) */
-    uint32_t frameNumber;     /* the camera's frame number (frame header, or
-                                 the FPGA frame counter in trigger mode);
-                                 wraps after 0xFFFFFFFF */
-    uint64_t timestampUs;     /* host monotonic clock, microseconds, taken
-                                 when the frame's payload completed */
-    int32_t exposure10;       /* exposure in effect, tenths of a millisecond
-                                 (as Nodrix_GetRealExposureTime / 100) */
-    int32_t gain;             /* global gain code in effect */
-    int32_t x;                /* capture window: left column on the sensor */
-    int32_t y;                /* capture window: top row on the sensor */
-    int32_t width;            /* of the delivered image, pixels */
-    int32_t height;           /* of the delivered image, pixels */
-    int32_t bitsPerPixel;     /* of the delivered image: 8, 16, 24, ... 64 */
-    int32_t significantBits;  /* significant bits per sample: 8 in 8-bit
-                                 samples; 12 (the camera's) in 16-bit
-                                 samples, 16 once the flat field scaled them */
-    uint32_t lostBefore;      /* frames lost (any reason of the statistics)
-                                 since the previously delivered frame on this
-                                 handle; not cleared by a statistics reset */
-    uint32_t reserved;        /* 0 */
+    uint32_t size;            /**< caller: sizeof(NodrixExFrameMetadata) */
+    uint32_t frameNumber;     /**< the camera's frame number (frame header, or
+                                   the FPGA frame counter in trigger mode);
+                                   wraps after 0xFFFFFFFF */
+    uint64_t timestampUs;     /**< host monotonic clock, microseconds, taken
+                                   when the frame's payload completed */
+    int32_t exposure10;       /**< exposure in effect, tenths of a millisecond
+                                   (as Nodrix_GetRealExposureTime / 100) */
+    int32_t gain;             /**< global gain code in effect */
+    int32_t x;                /**< capture window: left column on the sensor */
+    int32_t y;                /**< capture window: top row on the sensor */
+    int32_t width;            /**< of the delivered image, pixels */
+    int32_t height;           /**< of the delivered image, pixels */
+    int32_t bitsPerPixel;     /**< of the delivered image: 8, 16, 24, ... 64 */
+    int32_t significantBits;  /**< significant bits per sample: 8 in 8-bit
+                                   samples; 12 (the camera's) in 16-bit
+                                   samples, 16 once the flat field scaled
+                                   them */
+    uint32_t lostBefore;      /**< frames lost (any reason of the statistics)
+                                   since the previously delivered frame on
+                                   this handle; not cleared by a statistics
+                                   reset */
+    uint32_t reserved;        /**< 0 */
 } NodrixExFrameMetadata;
 
-/* Stream statistics of one connection since it opened or since the last
+/**
+ * Stream statistics of one connection since it opened or since the last
  * NodrixEx_ResetStreamStatistics. Every frame that enters the library and
  * does not reach the application is counted under exactly one lost...
  * reason, so
  *
- *   framesReceived == framesDelivered + the sum of the lost... counters
- *                     + the frames in flight.
+ *     framesReceived == framesDelivered + the sum of the lost... counters
+ *                       + the frames in flight.
  *
  * Frames in flight are those completed but not yet delivered or lost: at
  * most the four ring buffers and the frame a worker is converting, plus
- * failed header tries whose cost is known only when the next header's
- * frame number arrives. Once the acquisition has stopped (Nodrix_StopPreview
+ * failed header tries whose cost is known only when the next header's frame
+ * number arrives. Once the acquisition has stopped (Nodrix_StopPreview
  * returned, or a Nodrix_SnapShot returned) nothing is in flight and the
  * equation holds exactly; a stop counts frames left untaken in the ring as
  * overwritten. Frames in flight at a reset may be counted afterwards as
- * delivered or lost without having been counted as received. */
+ * delivered or lost without having been counted as received.
+ */
 typedef struct NodrixExStreamStatistics {
-    uint32_t size;              /* caller: sizeof(NodrixExStreamStatistics) */
-    uint32_t reserved;          /* 0 */
-    uint64_t framesReceived;    /* frames the camera sent, as far as known:
-                                   completed ones and every one lost below */
-    uint64_t framesDelivered;   /* frames handed to the application */
-    uint64_t lostHeader;        /* failed, short or timed-out frame headers
-                                   that cost a frame */
-    uint64_t lostPayload;       /* failed or short payloads, time-outs */
-    uint64_t lostGap;           /* frame numbers the camera skipped (frames
-                                   it dropped, or lost on the way unseen) */
-    uint64_t lostOverwritten;   /* replaced in the ring by a newer frame, or
-                                   discarded by a stop, before anyone took
-                                   them (a slow reader or callback) */
-    uint64_t lostBufferTooSmall;/* not delivered: the application's buffer
-                                   was too small (error 5) */
-    uint64_t recoveries;        /* times the stream completed a frame again
-                                   after failed reads */
-    double receivedRate;        /* frames per second over the last second
-                                   (the time so far in the first second) */
-    double deliveredRate;       /* likewise for delivered frames */
+    uint32_t size;              /**< caller: sizeof(NodrixExStreamStatistics) */
+    uint32_t reserved;          /**< 0 */
+    uint64_t framesReceived;    /**< frames the camera sent, as far as known:
+                                     completed ones and every one lost below */
+    uint64_t framesDelivered;   /**< frames handed to the application */
+    uint64_t lostHeader;        /**< failed, short or timed-out frame headers
+                                     that cost a frame */
+    uint64_t lostPayload;       /**< failed or short payloads, time-outs */
+    uint64_t lostGap;           /**< frame numbers the camera skipped (frames
+                                     it dropped, or lost on the way unseen) */
+    uint64_t lostOverwritten;   /**< replaced in the ring by a newer frame, or
+                                     discarded by a stop, before anyone took
+                                     them (a slow reader or callback) */
+    uint64_t lostBufferTooSmall;/**< not delivered: the application's buffer
+                                     was too small (error 5) */
+    uint64_t recoveries;        /**< times the stream completed a frame again
+                                     after failed reads */
+    double receivedRate;        /**< frames per second over the last second
+                                     (the time so far in the first second) */
+    double deliveredRate;       /**< likewise for delivered frames */
 } NodrixExStreamStatistics;
 
-/* A delivered frame as the frame callback sees it: the connection's output
+/**
+ * A delivered frame as the frame callback sees it: the connection's output
  * image in the colour format of Nodrix_SetColorMode, read-only, valid only
- * for the duration of the call. */
+ * for the duration of the call.
+ */
 typedef struct NodrixExFrame {
-    uint32_t size;            /* sizeof(NodrixExFrame) of the library */
-    int32_t width;            /* pixels */
-    int32_t height;           /* pixels */
-    int32_t bitsPerPixel;     /* 8, 16, 24, 32, 48 or 64 */
-    int32_t stride;           /* bytes from one row to the next (positive) */
-    int32_t topRowFirst;      /* 1: the first row in memory is the top row of
-                                 the picture; 0: the bottom row */
-    const void *pixels;       /* first row in memory */
-    size_t bytes;             /* stride x height */
-    NodrixExFrameMetadata metadata;
+    uint32_t size;            /**< sizeof(NodrixExFrame) of the library */
+    int32_t width;            /**< pixels */
+    int32_t height;           /**< pixels */
+    int32_t bitsPerPixel;     /**< 8, 16, 24, 32, 48 or 64 */
+    int32_t stride;           /**< bytes from one row to the next (positive) */
+    int32_t topRowFirst;      /**< 1: the first row in memory is the top row
+                                   of the picture; 0: the bottom row */
+    const void *pixels;       /**< first row in memory */
+    size_t bytes;             /**< stride x height */
+    NodrixExFrameMetadata metadata; /**< of this frame */
 } NodrixExFrame;
 
-/* Called on the library's worker thread for every frame delivered in
- * preview or trigger mode (after the frame was copied into the buffer of
- * Nodrix_CallBackPreview or Nodrix_Trigger, when one is set, and before
- * the next frame is taken), on Windows and natively alike. It must not
- * block for long: frames that arrive meanwhile are counted as overwritten.
- * It is never called after Nodrix_StopPreview, Nodrix_Close or
+/**
+ * The frame callback. Called on the library's worker thread for every frame
+ * delivered in preview or trigger mode (after the frame was copied into the
+ * buffer of Nodrix_CallBackPreview or Nodrix_Trigger, when one is set, and
+ * before the next frame is taken), on Windows and natively alike. It must
+ * not block for long: frames that arrive meanwhile are counted as
+ * overwritten. It is never called after Nodrix_StopPreview, Nodrix_Close or
  * Nodrix_Release has returned.
+ *
  * A stop waits for the callback, so from inside it every call on the same
  * handle that would start or stop an acquisition or wait for the callback
  * fails with error NODRIX_ERROR_NO_CORE instead of deadlocking:
@@ -132,7 +142,12 @@ typedef struct NodrixExFrame {
  * NodrixEx_SetFrameCallback, Nodrix_Preview, Nodrix_CallBackPreview,
  * Nodrix_StartPreview, Nodrix_Capture, Nodrix_SnapShot, Nodrix_Trigger and
  * Nodrix_Record. Everything else (Nodrix_GetImage,
- * NodrixEx_GetFrameMetadata, the parameters, other handles) works. */
+ * NodrixEx_GetFrameMetadata, the parameters, other handles) works.
+ *
+ * @param handle the handle the callback was installed on.
+ * @param frame the frame and its metadata; valid for the call only.
+ * @param user the pointer given to NodrixEx_SetFrameCallback.
+ */
 typedef void(NODRIX_CALL *NodrixExFrameCallback)(int handle, const NodrixExFrame *frame,
                                                  void *user);
 
@@ -140,56 +155,71 @@ typedef void(NODRIX_CALL *NodrixExFrameCallback)(int handle, const NodrixExFrame
 extern "C" {
 #endif
 
-/* The extension API's version: NODRIXEX_API_VERSION of the library, as
- * major << 16 | minor. Compare the major part with the header's. Cannot
- * fail. */
+/**
+ * The extension API's version.
+ * @return NODRIXEX_API_VERSION of the library, major << 16 | minor; compare
+ *         its major part with the header's. Cannot fail.
+ */
 NODRIX_API int NODRIX_CALL NodrixEx_GetApiVersion(void);
 
-/* A one-line English description of an error code (NODRIX_ERROR_...,
- * as Nodrix_GetLastError returns it), without a final period or line
- * break, or "unknown error code" for a value that is none. Never NULL; the
- * text is static and never freed. Cannot fail. */
+/**
+ * A one-line English description of an error code.
+ * @param code an error code (NODRIX_ERROR_..., as Nodrix_GetLastError
+ *        returns it).
+ * @return the description, without a final period or line break, or
+ *         "unknown error code" for a value that is none. Never NULL; the
+ *         text is static and never freed. Cannot fail.
+ */
 NODRIX_API const char *NODRIX_CALL NodrixEx_ErrorText(int code);
 
-/* Metadata of the frame most recently delivered on this handle (by
+/**
+ * Metadata of the frame most recently delivered on this handle (by
  * Nodrix_SnapShot, the preview or trigger worker, or the callback), or of
  * the frame that Nodrix_GetImage copied out last if that came later.
- * handle: of Nodrix_Initialize. metadata: the caller's record, its size
- * set (see Conventions).
- * Returns 1 with the record filled; 0 for an unknown handle (nothing
- * recorded); 0 with NODRIX_ERROR_INVALID_ARGUMENT when metadata is NULL or
- * its size is below 8; 0 with NODRIX_ERROR_FRAME when no frame has been
- * delivered on this handle yet. */
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param metadata the caller's record, its size set (see Conventions).
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_INVALID_ARGUMENT (metadata NULL or its size below 8),
+ *         NODRIX_ERROR_FRAME (no frame delivered on this handle yet).
+ */
 NODRIX_API int NODRIX_CALL NodrixEx_GetFrameMetadata(int handle,
                                                      NodrixExFrameMetadata *metadata);
 
-/* Stream statistics of the connection (see NodrixExStreamStatistics).
- * handle: of Nodrix_Initialize. statistics: the caller's record, its size
- * set (see Conventions).
- * Returns 1 with the record filled; 0 for an unknown handle (nothing
- * recorded); 0 with NODRIX_ERROR_INVALID_ARGUMENT when statistics is NULL
- * or its size is below 8; 0 with NODRIX_ERROR_NO_CORE when the connection
- * has no camera core. */
+/**
+ * Stream statistics of the connection (see NodrixExStreamStatistics).
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param statistics the caller's record, its size set (see Conventions).
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_INVALID_ARGUMENT (statistics NULL or its size below
+ *         8), NODRIX_ERROR_NO_CORE (the connection has no camera core).
+ */
 NODRIX_API int NODRIX_CALL NodrixEx_GetStreamStatistics(int handle,
                                                         NodrixExStreamStatistics *statistics);
 
-/* Sets every counter and rate of the statistics to 0; the acquisition goes
+/**
+ * Sets every counter and rate of the statistics to 0; the acquisition goes
  * on undisturbed. lostBefore of the next frame's metadata still counts the
  * frames lost before the reset.
- * Returns 1; 0 for an unknown handle (nothing recorded); 0 with
- * NODRIX_ERROR_NO_CORE when the connection has no camera core. */
+ * @param handle connection handle from Nodrix_Initialize.
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_NO_CORE (the connection has no camera core).
+ */
 NODRIX_API int NODRIX_CALL NodrixEx_ResetStreamStatistics(int handle);
 
-/* Installs the frame callback (replacing any other) or, with callback
- * NULL, removes it. user is handed to every call unchanged; the library
- * never touches it. The callback may be set before or during an
- * acquisition and stays installed across acquisitions until removed or
- * the handle is released. Removing or replacing it waits for a running
- * call to return, so that afterwards the old callback is not running and
- * is never called again.
- * Returns 1; 0 for an unknown handle (nothing recorded); 0 with
- * NODRIX_ERROR_NO_CORE when called from inside this handle's own
- * callback. */
+/**
+ * Installs the frame callback (replacing any other) or removes it. It may
+ * be set before or during an acquisition and stays installed across
+ * acquisitions until removed or the handle is released. Removing or
+ * replacing it waits for a running call to return, so that afterwards the
+ * old callback is not running and is never called again.
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param callback the function to call for every delivered frame, or NULL
+ *        to remove the callback.
+ * @param user handed to every call unchanged; the library never touches it.
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_NO_CORE (called from inside this handle's own
+ *         callback).
+ */
 NODRIX_API int NODRIX_CALL NodrixEx_SetFrameCallback(int handle, NodrixExFrameCallback callback,
                                                      void *user);
 
