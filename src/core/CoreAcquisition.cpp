@@ -57,8 +57,7 @@ void CNodrixU3T2Base::DiscardUntakenFrames() {
     ring_.MarkTaken(stored);
 }
 
-void CNodrixU3T2Base::CountTaken(std::uint64_t before, std::uint64_t stored,
-                                 std::uint64_t taken) {
+void CNodrixU3T2Base::CountTaken(std::uint64_t before, std::uint64_t stored, std::uint64_t taken) {
     // Only the newest frame is taken; the ones before it were never seen.
     const std::uint64_t now = std::max(stored, taken);
     if (now > before) statistics_.Overwritten(now - before - (taken > before ? 1 : 0));

@@ -92,8 +92,7 @@ void FrameRing::SetAsideIfKept(std::uint32_t slot) {
 }
 
 std::uint64_t FrameRing::CopyOutNewest(std::uint8_t* dst, const FrameGeometry& geometry,
-                                       FrameOrientation orientation, bool keep,
-                                       SlotInfo* info) {
+                                       FrameOrientation orientation, bool keep, SlotInfo* info) {
     if (dst == nullptr) return 0;
     // A reader held up for three frames may find its buffer emptied by a
     // failed read; it then takes the newest frame again. Each retry follows
