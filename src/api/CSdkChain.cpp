@@ -1,6 +1,7 @@
 #include "api/CSdkChain.h"
 
 #include <cstdlib>
+#include <new>
 
 #include "connection/CNodrix.h"
 #include "platform/Time.h"
@@ -9,14 +10,36 @@ namespace nodrix {
 
 namespace {
 // Constructed at load and destroyed at unload; connections still registered
-// then are not shut down (their threads may already be gone).
-CSdkChain g_sdkChain;
+// then are not shut down (their threads may already be gone), so the table
+// lets go of them without destroying them.
+class LeakedAtUnload : public CSdkChain {
+public:
+    ~LeakedAtUnload() override {
+        while (Count() != 0) {
+            std::int32_t handle = 0;
+            if (!CurrentHandle(&handle)) break;
+            WithNode(handle, [](Node* node) {
+                if (node != nullptr) new std::shared_ptr<CNodrix>(std::move(node->data.connection));
+                return 0;
+            });
+            Remove(handle);
+        }
+    }
+};
+LeakedAtUnload g_sdkChain;
+
+// How long Release waits for calls still inside the connection before it
+// leaves the destruction to the last of them. Every call that waits on the
+// camera is bounded well below this.
+constexpr std::uint32_t kReleaseWaitMs = 15000;
 }  // namespace
 
-CSdkChain& SdkChain() { return g_sdkChain; }
+CSdkChain& SdkChain() {
+    return g_sdkChain;
+}
 
 std::int32_t CSdkChain::Create() {
-    CNodrix* connection = new (std::nothrow) CNodrix();
+    std::shared_ptr<CNodrix> connection(new (std::nothrow) CNodrix());
     if (connection == nullptr) return 0;
 
     platform::LockGuard guard(Lock());
@@ -25,38 +48,42 @@ std::int32_t CSdkChain::Create() {
     // handle always names exactly one connection.
     std::int32_t handle = 0;
     do {
-        const std::uint32_t sum = platform::TickCount() + static_cast<std::uint32_t>(std::rand()) +
-                                  Count();
+        const std::uint32_t sum =
+            platform::TickCount() + static_cast<std::uint32_t>(std::rand()) + Count();
         handle = static_cast<std::int32_t>(sum);
     } while (handle == 0 || Contains(handle));
 
-    if (!Add(CSDKDATA{handle, connection})) {
-        delete connection;
-        return 0;
-    }
+    if (!Add(CSDKDATA{handle, std::move(connection)})) return 0;
     return handle;
 }
 
 int CSdkChain::Release(std::int32_t handle) {
-    // Take the connection out under the lock so that a second Release (or
-    // any lookup) from another thread sees the entry as being released.
-    CNodrix* connection = WithNode(handle, [](Node* node) -> CNodrix* {
-        if (node == nullptr) return nullptr;
-        CNodrix* taken = node->data.connection;
-        node->data.connection = nullptr;
-        return taken;
-    });
-    if (connection == nullptr) return 0;
-    // The shutdown may wait for worker threads; other handles stay usable
-    // meanwhile.
-    delete connection;
-    Remove(handle);
+    std::shared_ptr<CNodrix> connection;
+    {
+        // Detached under the lock: a second Release, or any lookup, from
+        // another thread finds the handle unknown from here on.
+        platform::LockGuard guard(Lock());
+        connection = WithNode(handle, [](Node* node) {
+            return node != nullptr ? std::move(node->data.connection) : nullptr;
+        });
+        if (connection == nullptr) return 0;
+        Remove(handle);
+    }
+    // The shutdown runs on this thread when the calls in flight return in
+    // time, so that the camera is closed when Release returns; other handles
+    // stay usable meanwhile.
+    const std::uint32_t start = platform::TickCount();
+    while (connection.use_count() > 1 && platform::TickCount() - start < kReleaseWaitMs) {
+        platform::SleepMs(1);
+    }
+    connection.reset();
     return 1;
 }
 
-CNodrix* CSdkChain::Lookup(std::int32_t handle) {
-    return WithNode(handle,
-                    [](Node* node) { return node != nullptr ? node->data.connection : nullptr; });
+std::shared_ptr<CNodrix> CSdkChain::Lookup(std::int32_t handle) {
+    return WithNode(handle, [](Node* node) -> std::shared_ptr<CNodrix> {
+        return node != nullptr ? node->data.connection : nullptr;
+    });
 }
 
 }  // namespace nodrix

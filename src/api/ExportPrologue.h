@@ -3,6 +3,7 @@
 // lookup, and the conversions of window handles and UTF-16 texts.
 
 #include <cstdint>
+#include <memory>
 #include <type_traits>
 
 #include "NodrixSdk.h"
@@ -12,9 +13,44 @@
 
 namespace nodrix::api {
 
-// The connection behind the handle, or null for a handle that is unknown
-// or being released.
-inline CNodrix* FindConnection(int handle) { return SdkChain().Lookup(handle); }
+// The connection behind the handle, kept alive while the pointer lives;
+// null for a handle that is unknown or released.
+inline std::shared_ptr<CNodrix> FindConnection(int handle) {
+    return SdkChain().Lookup(handle);
+}
+
+// Runs an export's body with no C++ exception crossing the C interface: an
+// exception that escapes (an allocation failure included) becomes the
+// export's failure value, with the resources code recorded on the
+// connection when there is one.
+template <typename Result, typename Body>
+Result Guarded(Result failure, Body&& body, CNodrix* connection = nullptr) noexcept {
+    try {
+        return static_cast<Result>(body());
+    } catch (...) {
+        try {
+            if (connection != nullptr) connection->PushError(NODRIX_ERROR_THREAD);
+        } catch (...) {
+        }
+        return failure;
+    }
+}
+
+// The common shape of an export: find the connection behind the handle,
+// keep it alive for the call, and run body(connection) under the guard.
+// An unknown handle gives the failure value and records nothing.
+template <typename Result, typename Body>
+Result Call(int handle, Result failure, Body&& body) noexcept {
+    std::shared_ptr<CNodrix> connection;
+    try {
+        connection = FindConnection(handle);
+    } catch (...) {
+        return failure;
+    }
+    if (connection == nullptr) return failure;
+    return Guarded(
+        failure, [&] { return body(*connection); }, connection.get());
+}
 
 // An HWND on Windows, an integer natively.
 template <typename Window>
@@ -25,13 +61,17 @@ platform::WindowHandle WindowFrom(Window window) {
         return static_cast<platform::WindowHandle>(window);
     }
 }
-inline platform::WindowHandle ToWindow(NodrixHwnd window) { return WindowFrom(window); }
+inline platform::WindowHandle ToWindow(NodrixHwnd window) {
+    return WindowFrom(window);
+}
 
 inline const char16_t* AsUtf16(const NodrixWChar* text) {
     static_assert(sizeof(NodrixWChar) == sizeof(char16_t), "UTF-16 code units");
     return reinterpret_cast<const char16_t*>(text);
 }
-inline char16_t* AsUtf16(NodrixWChar* text) { return reinterpret_cast<char16_t*>(text); }
+inline char16_t* AsUtf16(NodrixWChar* text) {
+    return reinterpret_cast<char16_t*>(text);
+}
 
 // Narrow texts made from UTF-16 arguments live in a buffer of this size.
 inline constexpr int kNarrowBufferBytes = 1024;

@@ -6,72 +6,66 @@ using namespace nodrix;
 extern "C" {
 
 int NODRIX_CALL Nodrix_Preview(int handle) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->Preview() : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Preview(); });
 }
 
 int NODRIX_CALL Nodrix_CallBackPreview(int handle, NodrixHwnd window, void* buffer, int size,
                                        int rowOrder) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->CallBackPreview(api::ToWindow(window), buffer, size, rowOrder) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) {
+        return c.CallBackPreview(api::ToWindow(window), buffer, size, rowOrder);
+    });
 }
 
 int NODRIX_CALL Nodrix_Capture(int handle) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->Capture() : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Capture(); });
 }
 
 int NODRIX_CALL Nodrix_SnapShot(int handle, void* buffer, int size, int rowOrder) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SnapShot(buffer, size, rowOrder) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SnapShot(buffer, size, rowOrder); });
 }
 
 int NODRIX_CALL Nodrix_GetImage(int handle, void* buffer, int size, int rowOrder) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetImage(buffer, size, rowOrder) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetImage(buffer, size, rowOrder); });
 }
 
 int NODRIX_CALL Nodrix_Trigger(int handle, NodrixHwnd window, void* buffer, int size,
                                int rowOrder) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->Trigger(api::ToWindow(window), buffer, size, rowOrder) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) {
+        return c.Trigger(api::ToWindow(window), buffer, size, rowOrder);
+    });
 }
 
 int NODRIX_CALL Nodrix_StartPreview(int handle) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->StartPreview() : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.StartPreview(); });
 }
 
 int NODRIX_CALL Nodrix_StopPreview(int handle) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->StopPreview() : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.StopPreview(); });
 }
 
 int NODRIX_CALL Nodrix_Record(int handle, const char* fileName, int durationMs, int showWindow) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->Record(fileName, durationMs, showWindow) : 0;
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Record(fileName, durationMs, showWindow); });
 }
 
 int NODRIX_CALL Nodrix_RecordW(int handle, const NodrixWChar* fileName, int durationMs,
                                int showWindow) {
-    CNodrix* c = api::FindConnection(handle);
-    if (c == nullptr) return 0;
-    char buffer[api::kNarrowBufferBytes];
-    const char* narrow = nullptr;
-    if (!api::NarrowName(*c, fileName, buffer, &narrow)) return 0;
-    return Nodrix_Record(handle, narrow, durationMs, showWindow);
+    return api::Call(handle, 0, [&](CNodrix& c) -> int {
+        char buffer[api::kNarrowBufferBytes];
+        const char* narrow = nullptr;
+        if (!api::NarrowName(c, fileName, buffer, &narrow)) return 0;
+        return Nodrix_Record(handle, narrow, durationMs, showWindow);
+    });
 }
 
 int NODRIX_CALL Nodrix_SetWaitTime(int handle, int milliseconds) {
     // A negative pause is refused before the connection is looked at.
     if (milliseconds < 0) return 0;
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetWaitTime(milliseconds) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetWaitTime(milliseconds); });
 }
 
 int NODRIX_CALL Nodrix_GetWaitTime(int handle) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetWaitTime() : -1;
+    return api::Call(handle, -1, [&](CNodrix& c) { return c.GetWaitTime(); });
 }
 
 }  // extern "C"

@@ -15,33 +15,27 @@ int ChannelCode(int firstCode, int channel) {
 extern "C" {
 
 int NODRIX_CALL Nodrix_SetExposureTimeEx(int handle, double seconds) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetExposureTimeEx(seconds) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetExposureTimeEx(seconds); });
 }
 
 double NODRIX_CALL Nodrix_GetExposureTimeEx(int handle, int* ok) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetExposureTimeEx(ok) : 0.0;
+    return api::Call(handle, 0.0, [&](CNodrix& c) { return c.GetExposureTimeEx(ok); });
 }
 
 int NODRIX_CALL Nodrix_SetRealExposureTime(int handle, int microseconds) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetRealExposureTime(microseconds) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetRealExposureTime(microseconds); });
 }
 
 int NODRIX_CALL Nodrix_GetRealExposureTime(int handle, int* ok) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetRealExposureTime(ok) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetRealExposureTime(ok); });
 }
 
 int NODRIX_CALL Nodrix_SetAutoIris(int handle, int mode) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetAutoIris(mode) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetAutoIris(mode); });
 }
 
 int NODRIX_CALL Nodrix_GetAutoIris(int handle, int* ok) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetAutoIris(ok) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetAutoIris(ok); });
 }
 
 int NODRIX_CALL Nodrix_SetChannelGain(int handle, int channel, int value) {

@@ -27,23 +27,19 @@ const char* NODRIX_CALL NodrixEx_ErrorText(int code) {
 }
 
 int NODRIX_CALL NodrixEx_GetFrameMetadata(int handle, NodrixExFrameMetadata* metadata) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetFrameMetadata(metadata) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetFrameMetadata(metadata); });
 }
 
 int NODRIX_CALL NodrixEx_GetStreamStatistics(int handle, NodrixExStreamStatistics* statistics) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetStreamStatistics(statistics) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetStreamStatistics(statistics); });
 }
 
 int NODRIX_CALL NodrixEx_ResetStreamStatistics(int handle) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->ResetStreamStatistics() : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.ResetStreamStatistics(); });
 }
 
 int NODRIX_CALL NodrixEx_SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetFrameCallback(handle, callback, user) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetFrameCallback(handle, callback, user); });
 }
 
 }  // extern "C"

@@ -8,81 +8,71 @@ extern "C" {
 
 int NODRIX_CALL Nodrix_SetPreviewWindow(int handle, NodrixHwnd parent, int x, int y, int width,
                                         int height) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetPreviewWindow(api::ToWindow(parent), x, y, width, height) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) {
+        return c.SetPreviewWindow(api::ToWindow(parent), x, y, width, height);
+    });
 }
 
 int NODRIX_CALL Nodrix_SetCaptureWindow(int handle, int width, int height) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetCaptureWindow(width, height) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetCaptureWindow(width, height); });
 }
 
 int NODRIX_CALL Nodrix_SetCaptureWindowEx(int handle, int horizontalTotal, int horizontalStart,
                                           int width, int verticalTotal, int verticalStart,
                                           int height) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetCaptureWindowEx(horizontalTotal, horizontalStart, width,
-                                                verticalTotal, verticalStart, height)
-                        : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) {
+        return c.SetCaptureWindowEx(horizontalTotal, horizontalStart, width, verticalTotal,
+                                    verticalStart, height);
+    });
 }
 
 int NODRIX_CALL Nodrix_GetCaptureWindowEx(int handle, int* horizontalTotal, int* horizontalStart,
                                           int* width, int* verticalTotal, int* verticalStart,
                                           int* height) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetCaptureWindowEx(horizontalTotal, horizontalStart, width,
-                                                verticalTotal, verticalStart, height)
-                        : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) {
+        return c.GetCaptureWindowEx(horizontalTotal, horizontalStart, width, verticalTotal,
+                                    verticalStart, height);
+    });
 }
 
 int NODRIX_CALL Nodrix_Width(int handle) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->Width() : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Width(); });
 }
 
 int NODRIX_CALL Nodrix_Height(int handle) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->Height() : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Height(); });
 }
 
 int NODRIX_CALL Nodrix_SetColorMode(int handle, int bitsPerPixel) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetColorMode(bitsPerPixel) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetColorMode(bitsPerPixel); });
 }
 
 int NODRIX_CALL Nodrix_GetColorMode(int handle) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetColorMode() : -1;
+    return api::Call(handle, -1, [&](CNodrix& c) { return c.GetColorMode(); });
 }
 
 int NODRIX_CALL Nodrix_SetSubSample(int handle, int mode) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetSubSample(mode) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetSubSample(mode); });
 }
 
 int NODRIX_CALL Nodrix_GetSubSample(int handle) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetSubSample() : -1;
+    return api::Call(handle, -1, [&](CNodrix& c) { return c.GetSubSample(); });
 }
 
 int NODRIX_CALL Nodrix_SetMirrorH(int handle, int on) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetMirrorH(on) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetMirrorH(on); });
 }
 
 int NODRIX_CALL Nodrix_SetMirrorV(int handle, int on) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetMirrorV(on) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetMirrorV(on); });
 }
 
 int NODRIX_CALL Nodrix_GetMirrorH(int handle) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetMirrorH() : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetMirrorH(); });
 }
 
 int NODRIX_CALL Nodrix_GetMirrorV(int handle) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetMirrorV() : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetMirrorV(); });
 }
 
 }  // extern "C"

@@ -7,21 +7,19 @@ using namespace nodrix;
 extern "C" {
 
 int NODRIX_CALL Nodrix_SetFilterValue(int handle, int code, int value) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->SetFilterValue(code, value) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetFilterValue(code, value); });
 }
 
 int NODRIX_CALL Nodrix_GetFilterValue(int handle, int code, int* ok) {
-    CNodrix* c = api::FindConnection(handle);
-    return c != nullptr ? c->GetFilterValue(code, ok) : 0;
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetFilterValue(code, ok); });
 }
 
-#define NODRIX_NAMED_PARAMETER(Name, code)                          \
-    int NODRIX_CALL Nodrix_Set##Name(int handle, int value) {       \
-        return Nodrix_SetFilterValue(handle, code, value);          \
-    }                                                               \
-    int NODRIX_CALL Nodrix_Get##Name(int handle, int* ok) {         \
-        return Nodrix_GetFilterValue(handle, code, ok);             \
+#define NODRIX_NAMED_PARAMETER(Name, code)                    \
+    int NODRIX_CALL Nodrix_Set##Name(int handle, int value) { \
+        return Nodrix_SetFilterValue(handle, code, value);    \
+    }                                                         \
+    int NODRIX_CALL Nodrix_Get##Name(int handle, int* ok) {   \
+        return Nodrix_GetFilterValue(handle, code, ok);       \
     }
 
 NODRIX_NAMED_PARAMETER(Brightness, NODRIX_FILTER_BRIGHTNESS)

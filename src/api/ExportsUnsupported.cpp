@@ -6,15 +6,17 @@ using namespace nodrix;
 namespace {
 // Notifies the recipient window without recording a code.
 int PostNotSupported(int handle) {
-    if (CNodrix* c = api::FindConnection(handle)) c->PostError(NODRIX_ERROR_NOT_SUPPORTED);
-    return 0;
+    return api::Call(handle, 0, [](CNodrix& c) {
+        c.PostError(NODRIX_ERROR_NOT_SUPPORTED);
+        return 0;
+    });
 }
 
 int RecordNotSupported(int handle, int result) {
-    CNodrix* c = api::FindConnection(handle);
-    if (c == nullptr) return 0;
-    c->PushError(NODRIX_ERROR_NOT_SUPPORTED);
-    return result;
+    return api::Call(handle, 0, [&](CNodrix& c) -> int {
+        c.PushError(NODRIX_ERROR_NOT_SUPPORTED);
+        return result;
+    });
 }
 }  // namespace
 
@@ -22,12 +24,24 @@ extern "C" {
 
 // The DLL exports Nodrix_Fps under the names of the five functions that
 // follow; natively each is its own symbol with the same behaviour.
-int NODRIX_CALL Nodrix_Fps(int handle) { return PostNotSupported(handle); }
-int NODRIX_CALL Nodrix_GetHalfClock(int handle, int*) { return PostNotSupported(handle); }
-int NODRIX_CALL Nodrix_SetHalfClock(int handle, int) { return PostNotSupported(handle); }
-int NODRIX_CALL Nodrix_GetInternalCorrection(int handle, int*) { return PostNotSupported(handle); }
-int NODRIX_CALL Nodrix_SetInternalCorrection(int handle, int) { return PostNotSupported(handle); }
-int NODRIX_CALL Nodrix_SetCrossbar(int handle, int, int) { return PostNotSupported(handle); }
+int NODRIX_CALL Nodrix_Fps(int handle) {
+    return PostNotSupported(handle);
+}
+int NODRIX_CALL Nodrix_GetHalfClock(int handle, int*) {
+    return PostNotSupported(handle);
+}
+int NODRIX_CALL Nodrix_SetHalfClock(int handle, int) {
+    return PostNotSupported(handle);
+}
+int NODRIX_CALL Nodrix_GetInternalCorrection(int handle, int*) {
+    return PostNotSupported(handle);
+}
+int NODRIX_CALL Nodrix_SetInternalCorrection(int handle, int) {
+    return PostNotSupported(handle);
+}
+int NODRIX_CALL Nodrix_SetCrossbar(int handle, int, int) {
+    return PostNotSupported(handle);
+}
 
 // Exported under both names in the DLL.
 int NODRIX_CALL Nodrix_SendText(int handle, const char*, int) {

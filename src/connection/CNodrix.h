@@ -253,6 +253,9 @@ private:
     int StartWorker();
     void WorkerMain();
     void PreviewLoop();
+    // Ends the worker's loop on a camera that stopped answering: the lost
+    // camera code on the stack, then the frame message carrying it.
+    void ReportCameraLost();
     void TriggerLoop();
     // One frame cycle of a worker, under the frame lock; false when the
     // frame was dropped.

@@ -2,6 +2,7 @@
 // mirroring, exposure, automatic exposure mode, subsampling, wait time and
 // the capture window as stored.
 #include "connection/CNodrix.h"
+#include "connection/PreviewWindow.h"
 
 namespace nodrix {
 
@@ -116,6 +117,9 @@ int CNodrix::GetCaptureWindowEx(int* horizontalTotal, int* horizontalStart, int*
 int CNodrix::SetPreviewWindow(platform::WindowHandle parent, int x, int y, int width,
                               int height) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (width > preview_window::kMaxExtent || height > preview_window::kMaxExtent) {
+        return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    }
     previewParent_ = parent;
     placement_[0] = x;
     placement_[1] = y;

@@ -111,6 +111,14 @@ bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
     return true;
 }
 
+void CNodrix::ReportCameraLost() {
+    // Recorded before the application hears of it, so that an application
+    // reacting to the message finds the code.
+    runFlag_ = 0;
+    PushError(NODRIX_ERROR_CAMERA_LOST);
+    PostFrameMessage(0, NODRIX_ERROR_CAMERA_LOST);
+}
+
 void CNodrix::PreviewLoop() {
     while (runFlag_.load() != 0) {
         workerStop_.Wait(static_cast<std::uint32_t>(waitTimeMs_));
@@ -118,11 +126,7 @@ void CNodrix::PreviewLoop() {
         const int result = core_->WaitFrame(kPreviewFrameWaitMs);
         if (runFlag_.load() == 0) break;  // woken by the stop itself
         if (result == kWaitStreamFailed) {
-            // Recorded before the application hears of it, so that an
-            // application reacting to the message finds the code.
-            runFlag_ = 0;
-            PushError(NODRIX_ERROR_CAMERA_LOST);
-            PostFrameMessage(0, NODRIX_ERROR_CAMERA_LOST);
+            ReportCameraLost();
             break;
         }
         if (result != kWaitNewFrame) continue;
@@ -151,12 +155,20 @@ void CNodrix::TriggerLoop() {
             workerStop_.Wait(kPausePollMs);
             continue;
         }
+        bool started = false;
         {
             platform::LockGuard frame(frameLock_);
-            if (runFlag_.load() == 0 || !core_->StartTransfer(2)) break;
+            if (runFlag_.load() == 0) break;
+            started = core_->StartTransfer(2);
         }
-        const int result = core_->WaitFrame(kTriggerFrameWaitMs);
+        // A transfer that cannot start or a stream that fails means the
+        // camera is gone, reported as the preview reports it.
+        const int result = started ? core_->WaitFrame(kTriggerFrameWaitMs) : kWaitStreamFailed;
         if (runFlag_.load() == 0) break;
+        if (result == kWaitStreamFailed) {
+            ReportCameraLost();
+            break;
+        }
         if (result != kWaitNewFrame) continue;
         if (DeliverFrame(0, false)) InvokeFrameCallback();
     }

@@ -14,6 +14,11 @@ namespace nodrix::preview_window {
 
 inline constexpr std::size_t kClassNameChars = 256;
 
+// The largest width or height a preview window may be given: beyond it the
+// window's pixels could not be allocated on any supported system, so the
+// placement is refused instead of failing when preview starts.
+inline constexpr int kMaxExtent = 16384;
+
 // Registers a class named "VideoRenderer_<owner>_<time>" into className
 // (kClassNameChars; left empty when registration fails) and creates the
 // window: a child of parent at the placement, or, without a parent, a

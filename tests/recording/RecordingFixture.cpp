@@ -24,7 +24,7 @@ void RecordingTest::TearDown() {
 }
 
 bool RecordingTest::Recording() const {
-    const CNodrix* connection = api::FindConnection(handle_);
+    const auto connection = api::FindConnection(handle_);
     return connection != nullptr && connection->Recording();
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -60,10 +61,14 @@ WindowHandle Add(const std::string& className, std::shared_ptr<OffscreenWindow> 
     WindowTable& table = Table();
     std::lock_guard<std::mutex> guard(table.mutex);
     if (table.classes.count(className) == 0) return 0;
+    try {
+        window->surface.assign(static_cast<std::size_t>(window->clientWidth) * window->clientHeight,
+                               0u);  // black background
+    } catch (const std::exception&) {
+        return 0;  // no memory for a window of this size
+    }
     window->handle = table.next++;
     window->className = className;
-    window->surface.assign(static_cast<std::size_t>(window->clientWidth) * window->clientHeight,
-                           0u);  // black background
     table.windows[window->handle] = window;
     return window->handle;
 }
