@@ -229,8 +229,6 @@ private:
     void ResumeAcquisition(int mode);
     // The analog dialog starts from what the camera holds now.
     void RefreshCameraBlock();
-    // Operations whose camera side is not built in yet.
-    int NoCamera();
 
     // --- Acquisition internals (CNodrixAcquisition.cpp, CNodrixWorkers.cpp) --
     int Prepare();
@@ -253,6 +251,9 @@ private:
     int StartWorker();
     void WorkerMain();
     void PreviewLoop();
+    // Writes the camera parameter block to the sensor for an acquisition;
+    // false when the sensor did not take it.
+    bool ApplyForAcquisition();
     // Ends the worker's loop on a camera that stopped answering: the lost
     // camera code on the stack, then the frame message carrying it.
     void ReportCameraLost();

@@ -49,8 +49,11 @@ int CNodrix::SetDeviceNumber(int index) {
 }
 
 void CNodrix::ApplyCameraParameters() {
+    platform::LockGuard frame(frameLock_);
     CameraParameters& p = cameraParams_;
-    core_->SetGain(p.globalGain);
+    // A camera whose sensor does not take its settings is still selected,
+    // but the application finds why its frames may look wrong.
+    if (!core_->SetGain(p.globalGain)) PushError(NODRIX_ERROR_CAMERA_REQUEST);
     core_->SetGreen1Gain(p.green1Gain);
     core_->SetRedGain(p.redGain);
     core_->SetBlueGain(p.blueGain);

@@ -13,12 +13,6 @@ int CNodrix::PushError(int code) {
     return 1;
 }
 
-// The result of an operation that needs the camera core when none is open.
-int CNodrix::NoCamera() {
-    PushError(NODRIX_ERROR_NO_CORE);
-    return 0;
-}
-
 int CNodrix::PopError() {
     platform::LockGuard guard(errorLock_);
     const int code = errors_[0];

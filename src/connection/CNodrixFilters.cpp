@@ -62,6 +62,8 @@ int CNodrix::SetFilterValue(int code, int value) {
     // Codes are checked first, so an unknown one is always error 9.
     if (!IsSettableCode(code)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    // The worker converts with these blocks under the same lock.
+    platform::LockGuard frame(frameLock_);
     ImageParameters& p = imageParams_;
     CameraParameters& c = cameraParams_;
     const auto refuse = [this](int error) { return PushError(error), 0; };
@@ -169,6 +171,7 @@ int CNodrix::GetFilterValue(int code, int* ok) {
     // The temperature is read only through Nodrix_GetTemperatureEx.
     if (code == NODRIX_FILTER_TEMPERATURE) return fail(NODRIX_ERROR_NOT_SUPPORTED, -1);
     if (!core_) return fail(NODRIX_ERROR_NO_CORE, 0);
+    platform::LockGuard frame(frameLock_);
     const ImageParameters& p = imageParams_;
     CameraParameters& c = cameraParams_;
 

@@ -28,6 +28,7 @@ void RecordPostedMessage(const PostedMessage& message) {
     Sink& sink = TheSink();
     {
         std::lock_guard<std::mutex> guard(sink.mutex);
+        if (sink.messages.size() >= message_sink::kCapacity) sink.messages.pop_front();
         sink.messages.push_back(message);
     }
     sink.posted.notify_all();
@@ -69,6 +70,12 @@ std::vector<PostedMessage> Drain(WindowHandle window) {
     }
     sink.messages.swap(kept);
     return result;
+}
+
+std::size_t Size() {
+    Sink& sink = TheSink();
+    std::lock_guard<std::mutex> guard(sink.mutex);
+    return sink.messages.size();
 }
 
 void Clear() {

@@ -3,6 +3,7 @@
 // a process-wide sink that records each message so that tests and Linux
 // applications can read them.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -26,8 +27,14 @@ bool PostWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_
 // Whether the window exists (natively: any nonzero handle).
 bool IsWindowAlive(WindowHandle window);
 
-// The native sink (on Windows these see nothing).
+// The native sink (on Windows these see nothing). It keeps at most
+// kCapacity messages that nobody has taken: beyond that the oldest is
+// dropped, so a preview whose messages are never read does not grow it
+// without end.
 namespace message_sink {
+inline constexpr std::size_t kCapacity = 4096;
+// Messages held now, for every window.
+std::size_t Size();
 // Waits up to timeoutMs (real time) for the next message posted to window
 // and removes it from the sink.
 std::optional<PostedMessage> WaitFor(WindowHandle window, std::uint32_t timeoutMs);

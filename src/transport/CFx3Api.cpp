@@ -79,7 +79,7 @@ void CFx3Api::JoinSharedTable() {
         transport::LoadSharedTable(shared_.Data(), &table);
     }
     if (table.userCount == 0) table.Clear();
-    ++table.userCount;
+    if (table.userCount < transport::kMaxSharedUsers) ++table.userCount;
     if (hasShared_) transport::StoreSharedTable(table, shared_.Data());
 }
 

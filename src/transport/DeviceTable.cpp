@@ -48,7 +48,7 @@ platform::RecursiveLock& ProcessDeviceTableLock() {
 bool LoadSharedTable(const std::uint8_t* shared, DeviceTable* table) {
     bool intact = true;
     std::int32_t users = static_cast<std::int32_t>(GetLe32(shared + kSharedUserCountOffset));
-    if (users < 0) {
+    if (users < 0 || users > kMaxSharedUsers) {
         users = 0;
         intact = false;
     }

@@ -13,6 +13,9 @@
 namespace nodrix::transport {
 
 inline constexpr int kMaxDevices = 32;
+// More transport objects than any machine runs at once: a larger user count
+// in the shared block was written by something else and is not believed.
+inline constexpr std::int32_t kMaxSharedUsers = 0x10000;
 inline constexpr std::size_t kDevicePathSize = 260;
 inline constexpr std::size_t kDeviceEntrySize = 268;
 

@@ -124,5 +124,15 @@ TEST(SharedTableLayout, DamageIsRepairedNotReadPast) {
     EXPECT_EQ(0, table.deviceCount);
 }
 
+TEST(SharedTableLayout, ImplausibleUserCountsAreNotBelieved) {
+    for (const std::uint32_t users : {0x7FFFFFFFu, 0x10001u, 0x80000000u}) {
+        std::vector<std::uint8_t> shared(kSharedTableSize, 0);
+        PutLe32(shared.data(), users);
+        DeviceTable table;
+        EXPECT_FALSE(LoadSharedTable(shared.data(), &table)) << users;
+        EXPECT_EQ(0, table.userCount) << users;
+    }
+}
+
 }  // namespace
 }  // namespace nodrix::transport

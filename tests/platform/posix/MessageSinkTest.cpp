@@ -35,6 +35,15 @@ TEST_F(MessageSinkTest, MessagesArriveInOrderPerWindow) {
     EXPECT_EQ(other[0].message, 0x8003u);
 }
 
+TEST_F(MessageSinkTest, UnreadMessagesAreBoundedOldestDropped) {
+    const std::size_t posted = message_sink::kCapacity + 100;
+    for (std::size_t i = 0; i < posted; ++i) PostWindowMessage(0x40, 0x8002, i, 0);
+    EXPECT_EQ(message_sink::Size(), message_sink::kCapacity);
+    const auto oldest = message_sink::WaitFor(0x40, 0);
+    ASSERT_TRUE(oldest.has_value());
+    EXPECT_EQ(oldest->wParam, 100u);
+}
+
 TEST_F(MessageSinkTest, WindowZeroIsRefused) {
     EXPECT_FALSE(PostWindowMessage(0, 0x8002, 0, 0));
     EXPECT_FALSE(IsWindowAlive(0));

@@ -1,6 +1,7 @@
 #include "platform/SharedMemory.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -9,6 +10,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include "platform/posix/ShmName.h"
 
 namespace nodrix::platform {
 namespace {
@@ -92,6 +95,34 @@ TEST(SharedMemoryTest, BlockVanishesWithItsLastUser) {
     ASSERT_TRUE(fresh.OpenOrCreate(name, kSize, &existed));
     EXPECT_FALSE(existed);
     EXPECT_EQ(fresh.Data()[7], 0);
+}
+
+// The helper objects go with their last user, like the block itself.
+TEST(SharedMemoryTest, NothingIsLeftAfterTheLastUser) {
+    const UniqueName name("leftover");
+    const std::string base = detail::ShmName(name);
+    const auto exists = [](const std::string& object) {
+        const int fd = shm_open(object.c_str(), O_RDONLY, 0);
+        if (fd >= 0) close(fd);
+        return fd >= 0;
+    };
+    {
+        SharedMemory first;
+        SharedMemory second;
+        NamedMutex lockA;
+        NamedMutex lockB;
+        bool existed = false;
+        ASSERT_TRUE(first.OpenOrCreate(name, kSize, &existed));
+        ASSERT_TRUE(second.OpenOrCreate(name, kSize, &existed));
+        ASSERT_TRUE(lockA.Open(name));
+        ASSERT_TRUE(lockB.Open(name));
+        first.Close();
+        { std::lock_guard<NamedMutex> guard(lockA); }
+        EXPECT_TRUE(exists(base + ".users"));
+    }
+    for (const char* suffix : {"", ".users", ".mutex"}) {
+        EXPECT_FALSE(exists(base + suffix)) << suffix;
+    }
 }
 
 TEST(SharedMemoryTest, NamedMutexOfAKilledOwnerIsTakenOver) {
