@@ -1,0 +1,143 @@
+// Hostile arguments and camera faults through the exports: every call
+// returns within a bounded time, a failure leaves an error code, and the
+// same handle works again once the fault is gone.
+#include <climits>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "acquisition/AcquisitionFixture.h"
+#include "platform/Time.h"
+
+namespace nodrix::test {
+namespace {
+
+TEST_F(AcquisitionTest, PreviewWindowOfUnallocatableSizeIsRefused) {
+    const NodrixHwnd parent = reinterpret_cast<NodrixHwnd>(probe_->Window());
+    EXPECT_EQ(Nodrix_SetPreviewWindow(handle_, parent, 0, 0, INT_MAX, INT_MAX), 0);
+    EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_INVALID_ARGUMENT);
+    // The placement before it stays, and preview runs with it.
+    EXPECT_EQ(Nodrix_Preview(handle_), 1);
+    EXPECT_EQ(Nodrix_StopPreview(handle_), 1);
+}
+
+TEST_F(AcquisitionTest, ExposureSecondsThatAreNoExposureAreRefused) {
+    int ok = 0;
+    const double before = Nodrix_GetExposureTimeEx(handle_, &ok);
+    ASSERT_EQ(ok, 1);
+    for (const double seconds : {std::nan(""), std::numeric_limits<double>::infinity(),
+                                 -std::numeric_limits<double>::infinity(), 1e300, -1.0}) {
+        EXPECT_EQ(Nodrix_SetExposureTimeEx(handle_, seconds), 0) << seconds;
+        EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_INVALID_ARGUMENT) << seconds;
+        EXPECT_EQ(Nodrix_GetExposureTimeEx(handle_, &ok), before) << seconds;
+    }
+}
+
+TEST_F(AcquisitionTest, UnpluggedCameraEndsTriggerModeWithTheLostCameraCode) {
+    testing::TimeSpeedup faster(10);  // the transport's retries take seconds
+    ASSERT_EQ(Nodrix_Trigger(handle_, probe_->Window(), nullptr, 0, 1), 1);
+    ASSERT_TRUE(Driver().Unplug(0));
+    const auto message = NextMessage(NODRIX_WM_FRAME, 60000);
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(message->wParam, 0u);
+    EXPECT_EQ(message->lParam, NODRIX_ERROR_CAMERA_LOST);
+    EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_CAMERA_LOST);
+    EXPECT_EQ(Nodrix_StopPreview(handle_), 1);
+}
+
+// The fault matrix: each fault of the emulated camera against each
+// acquisition mode.
+struct Fault {
+    const char* name;
+    std::function<void(emulator::FaultConfig&)> set;  // null: unplug
+};
+
+const Fault kFaults[] = {
+    {"failHeaderReads", [](auto& f) { f.failHeaderReads = 3; }},
+    {"failPayloadReads", [](auto& f) { f.failPayloadReads = 3; }},
+    {"truncateHeaderReads", [](auto& f) { f.truncateHeaderReads = 3; }},
+    {"truncatePayloadReads", [](auto& f) { f.truncatePayloadReads = 3; }},
+    {"delayHeaderReads", [](auto& f) { f.delayHeaderReads = 2, f.delayMs = 2000; }},
+    {"delayPayloadReads", [](auto& f) { f.delayPayloadReads = 2, f.delayMs = 2000; }},
+    {"nakBusTransfers", [](auto& f) { f.nakBusTransfers = 1000; }},
+    {"fpgaNeverReady", [](auto& f) { f.fpgaNeverReady = true; }},
+    {"sensorNeverReady", [](auto& f) { f.sensorNeverReady = true; }},
+    {"busBusy", [](auto& f) { f.busBusy = true; }},
+    {"unplugged", nullptr},
+};
+
+class FaultMatrix : public AcquisitionTest,
+                    public ::testing::WithParamInterface<std::tuple<int, std::string>> {
+protected:
+    bool Run(const std::string& mode, std::vector<std::uint8_t>& buffer) {
+        const int size = static_cast<int>(buffer.size());
+        if (mode == "snapshot") return Nodrix_SnapShot(handle_, buffer.data(), size, 0) == 1;
+        if (mode == "capture") {
+            const bool started = Nodrix_Capture(handle_) == 1;
+            const bool got = started && Nodrix_GetImage(handle_, buffer.data(), size, 0) == 1;
+            return Nodrix_StopPreview(handle_) == 1 && got;
+        }
+        if (mode == "record") {
+            const std::string file = ::testing::TempDir() + "fault.avi";
+            const bool started = Nodrix_Record(handle_, file.c_str(), 100, 0) == 1;
+            platform::SleepMs(300);
+            const bool stopped = Nodrix_StopPreview(handle_) == 1;
+            std::remove(file.c_str());
+            return started && stopped;
+        }
+        const bool trigger = mode == "trigger";
+        const int started =
+            trigger ? Nodrix_Trigger(handle_, probe_->Window(), buffer.data(), size, 1)
+                    : Nodrix_CallBackPreview(handle_, probe_->Window(), buffer.data(), size, 1);
+        // Until the worker has read the trigger counter a trigger may go
+        // unseen: fire until a frame (or a failure) comes.
+        std::optional<ProbedMessage> message;
+        for (int attempt = 0; attempt < (trigger ? 20 : 1) && !message; ++attempt) {
+            if (trigger) Driver().Trigger(0, 1);
+            message = NextMessage(NODRIX_WM_FRAME, 3000);
+        }
+        const bool framed = message.has_value() && message->wParam != 0;
+        return Nodrix_StopPreview(handle_) == 1 && started == 1 && framed;
+    }
+};
+
+TEST_P(FaultMatrix, CallsReturnFailuresCarryACodeAndTheHandleRecovers) {
+    const Fault& fault = kFaults[std::get<0>(GetParam())];
+    const std::string mode = std::get<1>(GetParam());
+    testing::TimeSpeedup faster(10);  // retries and waits take seconds otherwise
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(frameBytes_));
+    if (fault.set) {
+        emulator::FaultConfig config;
+        fault.set(config);
+        Driver().SetFaults(0, config);
+    } else {
+        ASSERT_TRUE(Driver().Unplug(0));
+    }
+    const std::uint32_t start = platform::TickCount();
+    if (!Run(mode, buffer)) {
+        EXPECT_NE(Nodrix_GetLastError(handle_), 0) << "failed without a code";
+    }
+    EXPECT_LT(platform::TickCount() - start, 120000u * 10);
+
+    Driver().SetFaults(0, {});
+    if (!fault.set) {
+        ASSERT_TRUE(Driver().Replug(0));
+        Nodrix_SetDeviceNumber(handle_, 0);
+    }
+    while (Nodrix_GetLastError(handle_) != 0) {
+    }
+    EXPECT_TRUE(Run(mode, buffer)) << "error " << Nodrix_GetLastError(handle_);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Emulator, FaultMatrix,
+    ::testing::Combine(::testing::Range(0, static_cast<int>(std::size(kFaults))),
+                       ::testing::Values("snapshot", "capture", "preview", "trigger", "record")),
+    [](const auto& info) {
+        return std::string(kFaults[std::get<0>(info.param)].name) + "_" + std::get<1>(info.param);
+    });
+
+}  // namespace
+}  // namespace nodrix::test
