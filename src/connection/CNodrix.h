@@ -12,7 +12,6 @@
 
 #include "NodrixSdk.h"
 #include "NodrixSdkEx.h"
-#include "connection/ConnectionBlocks.h"
 #include "connection/CoreLink.h"
 #include "connection/DeviceNotification.h"
 #include "connection/stream/FrameCallbackSlot.h"
@@ -24,6 +23,7 @@
 #include "platform/Thread.h"
 #include "platform/WindowMessages.h"
 #include "settings/LiveDialogs.h"
+#include "settings/ParameterBlocks.h"
 
 namespace nodrix {
 

@@ -2,7 +2,7 @@
 // Whether a capture window fits the 1280 x 1024 sensor and its subsampling
 // mode can be delivered.
 
-#include "connection/ConnectionBlocks.h"
+#include "settings/ParameterBlocks.h"
 
 namespace nodrix {
 

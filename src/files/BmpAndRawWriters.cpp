@@ -2,15 +2,12 @@
 #include <cstdint>
 
 #include "files/CBinaryFile.h"
+#include "files/LittleEndian.h"
 #include "files/StillImageWriters.h"
 #include "platform/FileHandle.h"
-#include "transport/LittleEndian.h"
 
 namespace nodrix::files {
 namespace {
-
-using transport::PutLe16;
-using transport::PutLe32;
 
 constexpr std::uint32_t kFileHeaderBytes = 14;
 constexpr std::uint32_t kInfoHeaderBytes = 40;

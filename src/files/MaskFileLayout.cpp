@@ -2,16 +2,11 @@
 
 #include <cstring>
 
-#include "transport/LittleEndian.h"
+#include "files/LittleEndian.h"
 
 namespace nodrix::files {
 
 namespace {
-
-using transport::GetLe16;
-using transport::GetLe32;
-using transport::PutLe16;
-using transport::PutLe32;
 
 constexpr std::size_t kWidthOffset = 16;
 constexpr std::size_t kHeightOffset = 20;

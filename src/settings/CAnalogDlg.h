@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "connection/ConnectionBlocks.h"
+#include "settings/ParameterBlocks.h"
 #include "settings/TrackbarGroup.h"
 
 namespace nodrix {

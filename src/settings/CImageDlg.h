@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "connection/ConnectionBlocks.h"
 #include "settings/EditNumbers.h"
+#include "settings/ParameterBlocks.h"
 #include "settings/TrackbarGroup.h"
 
 namespace nodrix::settings {

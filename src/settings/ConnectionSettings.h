@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "connection/ConnectionBlocks.h"
+#include "settings/ParameterBlocks.h"
 
 namespace nodrix::settings {
 

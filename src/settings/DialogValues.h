@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "connection/ConnectionBlocks.h"
+#include "settings/ParameterBlocks.h"
 #include "settings/SettingsKeys.h"
 
 namespace nodrix::settings {

@@ -2,7 +2,7 @@
 // The camera group ("Gain"), the filter group ("Filter") and the grey group
 // ("Gray") of one camera.
 
-#include "connection/ConnectionBlocks.h"
+#include "settings/ParameterBlocks.h"
 
 namespace nodrix::settings {
 

@@ -7,10 +7,10 @@
 
 #include <array>
 
-#include "connection/ConnectionBlocks.h"
 #include "imaging/CDibImage.h"
 #include "imaging/ProcessorFeatures.h"
 #include "platform/RecursiveLock.h"
+#include "settings/ParameterBlocks.h"
 
 namespace nodrix {
 class CNodrixU3T2Base;

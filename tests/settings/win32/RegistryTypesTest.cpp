@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "NodrixSdk.h"
-#include "connection/ConnectionBlocks.h"
+#include "settings/ParameterBlocks.h"
 #include "settings/ParameterGroups.h"
 #include "settings/SdkSettingsSandbox.h"
 

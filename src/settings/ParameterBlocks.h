@@ -1,5 +1,6 @@
 #pragma once
-// The parameter blocks and the capture geometry a connection keeps. The
+// The parameter blocks and the capture geometry a connection keeps, plain
+// data shared by the connection and the settings that store them. The
 // blocks are contiguous runs of 32-bit words (the image dialog restores the
 // image block whole on cancel, and the settings store them word by word).
 
