@@ -102,7 +102,7 @@ typedef uint16_t NodrixWChar;
 #define NODRIX_ERROR_NONE 0             /* success record / empty stack */
 #define NODRIX_ERROR_NO_CORE 1          /* no camera, or not allowed in this mode */
 #define NODRIX_ERROR_NOT_PRESENT 2      /* camera not present or not opened */
-#define NODRIX_ERROR_THREAD 3           /* worker thread or event not created */
+#define NODRIX_ERROR_THREAD 3           /* worker thread, event or memory unavailable */
 #define NODRIX_ERROR_WINDOW 4           /* preview window / size preset missing */
 #define NODRIX_ERROR_MEMORY 5           /* image memory missing or too small */
 #define NODRIX_ERROR_CAMERA_REQUEST 6   /* the camera refused or did not answer */
@@ -233,7 +233,10 @@ typedef struct NodrixCameraInfo {
 NODRIX_EXPORT(int) Nodrix_Initialize(NodrixHwnd recipient);
 /**
  * Ends a connection: stops every acquisition, saves the camera's settings,
- * closes the camera and frees the handle, which is invalid afterwards.
+ * closes the camera and frees the handle, which is invalid afterwards. Safe
+ * while other threads are inside calls on the same handle: the handle is
+ * unknown at once, and the connection closes when the last of those calls
+ * has returned (waited for up to 15 s here, else by that call).
  * @param handle connection handle from Nodrix_Initialize.
  * @return 1, or 0 for an unknown handle.
  */
@@ -419,8 +422,9 @@ NODRIX_EXPORT(int) Nodrix_Capture(int handle);
  *        0: the bottom row first (bottom-up DIB order).
  *        With buffer NULL or size 0 nothing is copied.
  * @return 1/0. Errors: NODRIX_ERROR_NO_CORE, NODRIX_ERROR_NOT_PRESENT,
- *         NODRIX_ERROR_CAPTURE_WINDOW, NODRIX_ERROR_FRAME (time-out or transfer
- *         error), NODRIX_ERROR_MEMORY (buffer too small: pushed twice).
+ *         NODRIX_ERROR_CAPTURE_WINDOW, NODRIX_ERROR_FRAME (time-out, transfer
+ *         error, or a sensor that did not take the camera's settings),
+ *         NODRIX_ERROR_MEMORY (buffer too small: pushed twice).
  */
 NODRIX_EXPORT(int) Nodrix_SnapShot(int handle, void* buffer, int size, int rowOrder);
 /**
@@ -524,9 +528,10 @@ NODRIX_EXPORT(int) Nodrix_GetWaitTime(int handle);
  * @param parent parent window, or 0.
  * @param x left edge, pixels.
  * @param y top edge, pixels.
- * @param width pixels.
- * @param height pixels.
- * @return 1.
+ * @param width pixels, at most 16384.
+ * @param height pixels, at most 16384.
+ * @return 1/0. Errors: NODRIX_ERROR_NO_CORE, NODRIX_ERROR_INVALID_ARGUMENT
+ *         (a size no window can be made with; the placement is kept).
  */
 NODRIX_EXPORT(int)
 Nodrix_SetPreviewWindow(int handle, NodrixHwnd parent, int x, int y, int width, int height);
@@ -618,7 +623,8 @@ NODRIX_EXPORT(int) Nodrix_GetSubSample(int handle);
  * Mirrors the image left to right in the camera; the setting is saved.
  * @param handle connection handle from Nodrix_Initialize.
  * @param on nonzero: mirrored.
- * @return 1/0. Errors: NODRIX_ERROR_NO_CORE.
+ * @return 1/0. Errors: NODRIX_ERROR_NO_CORE, NODRIX_ERROR_CAMERA_REQUEST (the
+ *         sensor did not take it).
  */
 NODRIX_EXPORT(int) Nodrix_SetMirrorH(int handle, int on);
 /**
@@ -626,6 +632,7 @@ NODRIX_EXPORT(int) Nodrix_SetMirrorH(int handle, int on);
  * @param handle connection handle from Nodrix_Initialize.
  * @param on nonzero: mirrored.
  * @return 1/0; without a camera NODRIX_ERROR_NO_CORE is posted, not pushed.
+ *         Errors: NODRIX_ERROR_CAMERA_REQUEST (the sensor did not take it).
  */
 NODRIX_EXPORT(int) Nodrix_SetMirrorV(int handle, int on);
 /**
@@ -648,9 +655,10 @@ NODRIX_EXPORT(int) Nodrix_GetMirrorV(int handle);
  * @param handle connection handle from Nodrix_Initialize.
  * @param seconds from exposureSecondsMin to exposureSecondsMax of
  *        Nodrix_GetCameraInfo.
- * @return 1/0; a value the camera refuses returns 0 without a code. Errors:
- *         NODRIX_ERROR_NOT_SUPPORTED (camera without exposure in seconds),
- *         NODRIX_ERROR_NO_CORE.
+ * @return 1/0. Errors: NODRIX_ERROR_INVALID_ARGUMENT (not a finite number,
+ *         or outside the range; nothing is changed), NODRIX_ERROR_CAMERA_REQUEST
+ *         (the sensor did not take it), NODRIX_ERROR_NOT_SUPPORTED (camera
+ *         without exposure in seconds), NODRIX_ERROR_NO_CORE.
  */
 NODRIX_EXPORT(int) Nodrix_SetExposureTimeEx(int handle, double seconds);
 /**
