@@ -47,6 +47,18 @@ TEST_F(AcquisitionTest, UnpluggedCameraEndsTriggerModeWithTheLostCameraCode) {
     EXPECT_EQ(Nodrix_StopPreview(handle_), 1);
 }
 
+TEST_F(AcquisitionTest, SnapshotOnABusyRegisterBusFailsWithACode) {
+    testing::TimeSpeedup faster(10);  // the bus retries take seconds
+    emulator::FaultConfig busy;
+    busy.busBusy = true;
+    Driver().SetFaults(0, busy);
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(frameBytes_));
+    EXPECT_EQ(Nodrix_SnapShot(handle_, buffer.data(), frameBytes_, 0), 0);
+    const int code = Nodrix_GetLastError(handle_);
+    EXPECT_TRUE(code == NODRIX_ERROR_NOT_PRESENT || code == NODRIX_ERROR_FRAME) << code;
+    Driver().SetFaults(0, {});
+}
+
 // The fault matrix: each fault of the emulated camera against each
 // acquisition mode.
 struct Fault {
