@@ -104,9 +104,11 @@ protected:
             trigger ? Nodrix_Trigger(handle_, probe_->Window(), buffer.data(), size, 1)
                     : Nodrix_CallBackPreview(handle_, probe_->Window(), buffer.data(), size, 1);
         // Until the worker has read the trigger counter a trigger may go
-        // unseen: fire until a frame (or a failure) comes.
+        // unseen: fire until a frame (or a failure) comes. A mode that did
+        // not start sends nothing to wait for.
         std::optional<ProbedMessage> message;
-        for (int attempt = 0; attempt < (trigger ? 20 : 1) && !message; ++attempt) {
+        for (int attempt = 0; started == 1 && attempt < (trigger ? 20 : 1) && !message;
+             ++attempt) {
             if (trigger) Driver().Trigger(0, 1);
             message = NextMessage(NODRIX_WM_FRAME, 3000);
         }
