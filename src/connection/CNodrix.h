@@ -237,6 +237,10 @@ private:
     int CopyOut(const imaging::CDibImage& image, int rowOrder, void* buffer, int size);
     imaging::CDibImage& RawImage() const;
     imaging::CDibImage& OutputImage() const;
+    // The output image's size and format without its pixels: a frame that
+    // went straight to the application stays in the ring until read.
+    const imaging::CDibImage& OutputImageShape() const;
+    ImageSlot OutputSlot() const;
     // ReadFrame into the raw image, rows spread to its stride; the core's
     // result (0 on success).
     int ReadRawFrame();

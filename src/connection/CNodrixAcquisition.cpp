@@ -23,8 +23,16 @@ imaging::CDibImage& CNodrix::RawImage() const {
 
 imaging::CDibImage& CNodrix::OutputImage() const {
     FillPendingRawFrame();
+    return *images_[OutputSlot()];
+}
+
+const imaging::CDibImage& CNodrix::OutputImageShape() const {
+    return *images_[OutputSlot()];
+}
+
+ImageSlot CNodrix::OutputSlot() const {
     static constexpr ImageSlot kOutput[6] = {kRaw8, kRaw16, kRgb24, kRgb32, kRgb48, kRgb64};
-    return *images_[kOutput[colorMode_]];
+    return kOutput[colorMode_];
 }
 
 void CNodrix::FillPendingRawFrame() const {

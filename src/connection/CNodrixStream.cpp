@@ -31,7 +31,7 @@ bool RecordUsable(const Record* record) {
 
 void CNodrix::StampConvertedFrame(bool straight) {
     const core::FrameRing::SlotInfo stamp = core_->LastReadInfo();
-    const imaging::CDibImage& output = OutputImage();
+    const imaging::CDibImage& output = OutputImageShape();
     NodrixExFrameMetadata m = {};
     m.size = sizeof m;
     m.frameNumber = stamp.frameNumber;
@@ -63,7 +63,7 @@ void CNodrix::RecordDelivery(bool straight) {
 }
 
 void CNodrix::RememberDeliveredView(bool straight) {
-    const imaging::CDibImage& output = OutputImage();
+    const imaging::CDibImage& output = straight ? OutputImageShape() : OutputImage();
     NodrixExFrame& view = deliveredView_;
     view.size = sizeof view;
     view.width = output.Width();
