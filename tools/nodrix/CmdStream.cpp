@@ -5,7 +5,6 @@
 #include "Commands.h"
 #include "Console.h"
 #include "ErrorText.h"
-#include "ExtensionApi.h"
 #include "ExtensionStream.h"
 #include "Json.h"
 #include "Progress.h"
@@ -26,38 +25,30 @@ constexpr LossReason kLossReasons[] = {
     {"lost_buffer_too_small", &NodrixExStreamStatistics::lostBufferTooSmall},
 };
 
-void PrintJson(const ExtensionStreamResult& r, bool haveStatistics, bool interrupted) {
+void PrintJson(const StreamResult& r, bool interrupted) {
     JsonWriter json;
     json.BeginObject()
-        .Number("frames", r.stream.frames)
-        .Number("seconds", r.stream.seconds)
-        .Number("rate_fps", r.stream.rateFps)
-        .Number("error", r.stream.error)
+        .Number("frames", r.frames)
+        .Number("seconds", r.seconds)
+        .Number("rate_fps", r.rateFps)
+        .Number("error", r.error)
         .Bool("interrupted", interrupted);
-    if (haveStatistics) {
-        const NodrixExStreamStatistics& s = r.statistics;
-        json.BeginObject("statistics")
-            .Number("received", static_cast<double>(s.framesReceived))
-            .Number("delivered", static_cast<double>(s.framesDelivered));
-        for (const LossReason& reason : kLossReasons) {
-            json.Number(reason.key, static_cast<double>(s.*(reason.field)));
-        }
-        json.Number("recoveries", static_cast<double>(s.recoveries))
-            .Number("received_rate", s.receivedRate)
-            .Number("delivered_rate", s.deliveredRate)
-            .EndObject();
-    } else {
-        json.Null("statistics");
+    const NodrixExStreamStatistics& s = r.statistics;
+    json.BeginObject("statistics")
+        .Number("received", static_cast<double>(s.framesReceived))
+        .Number("delivered", static_cast<double>(s.framesDelivered));
+    for (const LossReason& reason : kLossReasons) {
+        json.Number(reason.key, static_cast<double>(s.*(reason.field)));
     }
+    json.Number("recoveries", static_cast<double>(s.recoveries))
+        .Number("received_rate", s.receivedRate)
+        .Number("delivered_rate", s.deliveredRate)
+        .EndObject();
     json.EndObject().Print();
 }
 
-void PrintText(const ExtensionStreamResult& r, bool haveStatistics) {
-    std::printf("%d frames received, %.1f frames per second\n", r.stream.frames, r.stream.rateFps);
-    if (!haveStatistics) {
-        std::printf("(this SDK library has no stream statistics)\n");
-        return;
-    }
+void PrintText(const StreamResult& r) {
+    std::printf("%d frames received, %.1f frames per second\n", r.frames, r.rateFps);
     const NodrixExStreamStatistics& s = r.statistics;
     std::printf("camera sent %llu, delivered %llu, recoveries %llu\n",
                 static_cast<unsigned long long>(s.framesReceived),
@@ -82,29 +73,26 @@ int Stream(Session& session, const Options& options) {
         std::snprintf(text, sizeof text, "  %5.1f s  %6d frames", seconds, frames);
         line.Show(text);
     };
-    const bool haveStatistics = Extension().HasStreaming();
-    ExtensionStreamResult result;
-    const bool started =
-        haveStatistics ? StreamWithExtension(session.Handle(), options.seconds, progress, &result)
-                       : StreamFrames(session.Handle(), options.seconds, progress, &result.stream);
+    StreamResult result;
+    const bool started = StreamFrames(session.Handle(), options.seconds, progress, &result);
     line.Finish();
     if (!started) {
-        std::fprintf(stderr, "nodrix: starting the preview failed: error %d (%s)\n",
-                     result.stream.error, ErrorText(result.stream.error));
+        std::fprintf(stderr, "nodrix: starting the preview failed: error %d (%s)\n", result.error,
+                     ErrorText(result.error));
         return kExitFailed;
     }
     if (options.json) {
-        PrintJson(result, haveStatistics, Interrupted());
+        PrintJson(result, Interrupted());
     } else {
-        PrintText(result, haveStatistics);
+        PrintText(result);
     }
     if (Interrupted()) return kExitInterrupted;
-    if (result.stream.error != 0) {
-        std::fprintf(stderr, "nodrix: the stream reported error %d (%s)\n", result.stream.error,
-                     ErrorText(result.stream.error));
+    if (result.error != 0) {
+        std::fprintf(stderr, "nodrix: the stream reported error %d (%s)\n", result.error,
+                     ErrorText(result.error));
         return kExitFailed;
     }
-    if (result.stream.frames == 0) {
+    if (result.frames == 0) {
         std::fprintf(stderr, "nodrix: no frame arrived\n");
         return kExitFailed;
     }

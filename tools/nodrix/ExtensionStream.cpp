@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "Console.h"
-#include "ExtensionApi.h"
 
 namespace nodrix_tool {
 namespace {
@@ -20,22 +19,21 @@ void NODRIX_CALL CountFrame(int, const NodrixExFrame*, void* user) {
 
 }  // namespace
 
-bool StreamWithExtension(int handle, double seconds, const StreamProgress& progress,
-                         ExtensionStreamResult* result) {
+bool StreamFrames(int handle, double seconds, const StreamProgress& progress,
+                  StreamResult* result) {
     using Clock = std::chrono::steady_clock;
-    const ExtensionApi& api = Extension();
-    *result = ExtensionStreamResult{};
+    *result = StreamResult{};
     Counter counter;
-    api.resetStreamStatistics(handle);
-    if (!api.setFrameCallback(handle, CountFrame, &counter)) {
-        result->stream.error = Nodrix_GetLastError(handle);
+    NodrixEx_ResetStreamStatistics(handle);
+    if (!NodrixEx_SetFrameCallback(handle, CountFrame, &counter)) {
+        result->error = Nodrix_GetLastError(handle);
         return false;
     }
     // No preview window: the stream is counted, not shown.
     Nodrix_SetPreviewWindow(handle, 0, 0, 0, 0, 0);
     if (!Nodrix_StartPreview(handle)) {
-        result->stream.error = Nodrix_GetLastError(handle);
-        api.setFrameCallback(handle, nullptr, nullptr);
+        result->error = Nodrix_GetLastError(handle);
+        NodrixEx_SetFrameCallback(handle, nullptr, nullptr);
         return false;
     }
     const Clock::time_point start = Clock::now();
@@ -46,20 +44,20 @@ bool StreamWithExtension(int handle, double seconds, const StreamProgress& progr
         elapsed = std::chrono::duration<double>(Clock::now() - start).count();
         while (const int code = Nodrix_GetLastError(handle)) {
             if (code != NODRIX_ERROR_MEMORY && code != NODRIX_ERROR_NO_CORE) {
-                result->stream.error = code;
+                result->error = code;
             }
         }
-        if (result->stream.error == NODRIX_ERROR_CAMERA_LOST) break;
+        if (result->error == NODRIX_ERROR_CAMERA_LOST) break;
     }
     Nodrix_StopPreview(handle);
-    api.setFrameCallback(handle, nullptr, nullptr);
+    NodrixEx_SetFrameCallback(handle, nullptr, nullptr);
     elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    result->stream.frames = counter.frames.load();
-    result->stream.seconds = elapsed;
-    progress(result->stream.frames, elapsed);
+    result->frames = counter.frames.load();
+    result->seconds = elapsed;
+    progress(result->frames, elapsed);
     result->statistics.size = sizeof result->statistics;
-    api.getStreamStatistics(handle, &result->statistics);
-    result->stream.rateFps = elapsed > 0 ? result->stream.frames / elapsed : 0.0;
+    NodrixEx_GetStreamStatistics(handle, &result->statistics);
+    result->rateFps = elapsed > 0 ? result->frames / elapsed : 0.0;
     return true;
 }
 

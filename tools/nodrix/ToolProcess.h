@@ -1,7 +1,6 @@
 #pragma once
 // The tool's process and the system around it: running itself again on the
-// emulated camera, whether a camera driver exists, and the SDK library's
-// optional exports.
+// emulated camera, and whether a camera driver exists.
 
 namespace nodrix_tool {
 
@@ -12,9 +11,5 @@ int RerunWithEmulation(int argc, char** argv);
 // Whether this system has a way to the camera: its kernel driver on
 // Windows, the library's USB port natively.
 bool CameraDriverInstalled();
-
-// An exported function of the SDK library looked up by name, or nullptr
-// when this library does not export it.
-void* SdkFunction(const char* name);
 
 }  // namespace nodrix_tool

@@ -1,7 +1,6 @@
 // Natively the camera is reached through the library's USB port when it
 // was built with it, and the tool runs itself again by replacing its
 // process image.
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -20,11 +19,6 @@ bool CameraDriverInstalled() {
     // The library reaches cameras natively when it was built with its USB
     // port; without it only the emulated camera is there.
     return NODRIX_TOOL_REAL_CAMERAS != 0;
-}
-
-void* SdkFunction(const char* name) {
-    // The tool links the SDK library, so its exports are in the global scope.
-    return dlsym(RTLD_DEFAULT, name);
 }
 
 }  // namespace nodrix_tool

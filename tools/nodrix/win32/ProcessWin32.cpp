@@ -67,9 +67,4 @@ bool CameraDriverInstalled() {
     return found;
 }
 
-void* SdkFunction(const char* name) {
-    HMODULE sdk = GetModuleHandleA("NodrixSdk_T520_USB3.dll");
-    return sdk != nullptr ? reinterpret_cast<void*>(GetProcAddress(sdk, name)) : nullptr;
-}
-
 }  // namespace nodrix_tool
