@@ -19,15 +19,6 @@ os.environ["NODRIX_OBJECT_NAMESPACE"] = f"nodrixpy{os.getpid()}"
 import nodrix  # noqa: E402
 
 
-def has_frame_callback() -> bool:
-    return nodrix.load().NodrixEx_SetFrameCallback is not None
-
-
-needs_extension = pytest.mark.skipif(
-    not has_frame_callback(),
-    reason="the loaded library has no NodrixEx_SetFrameCallback (extension API)")
-
-
 # What a test may change; the camera's settings outlive the connection, so
 # the fixture puts these back for the next test.
 _KEPT = ("exposure", "gain", "black_level", "brightness", "contrast", "gamma", "sharpness",

@@ -9,10 +9,6 @@ import os
 import subprocess
 import sys
 
-from conftest import needs_extension
-
-pytestmark = needs_extension
-
 SCRIPT = """
 import json, nodrix
 with nodrix.open() as camera:

@@ -6,11 +6,10 @@ import threading
 
 import numpy as np
 import pytest
-from conftest import needs_extension, ramp
+from conftest import ramp
 
 import nodrix
 
-pytestmark = needs_extension
 
 
 def gaps_are_the_lost_frames(frames: list[tuple[int, int]]) -> bool:
