@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "imaging/RowKernels.h"
@@ -25,12 +26,13 @@ struct HueTables {
     int saturation = 0;
     int lightnessValue = 0;
     bool built = false;
-    bool dark = false;        // the lightness formulas the tables hold
+    bool dark = false;  // the lightness formulas the tables hold
     int lightnessFactor = 0;
 };
 
 // Kept per thread: rebuilt only when saturation or lightness change.
 HueTables& Tables(int saturation, int lightness) {
+    static_assert(std::is_trivially_destructible_v<HueTables>, "a plain thread_local");
     thread_local HueTables t;
     if (!t.built) {
         for (int i = 0; i < 256; ++i) {
@@ -168,8 +170,8 @@ int HueSaturation(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& 
     const rows::RowSet& vector = rows::ActiveRows();
     const bool inRange = p->saturation >= -255 && p->saturation <= 255 && p->lightness >= -255 &&
                          p->lightness <= 255;
-    const bool packed = dstBpp == srcBpp && (kWide ? (dstBpp == 6 || dstBpp == 8)
-                                                   : (dstBpp == 3 || dstBpp == 4));
+    const bool packed =
+        dstBpp == srcBpp && (kWide ? (dstBpp == 6 || dstBpp == 8) : (dstBpp == 3 || dstBpp == 4));
     const bool fast = inRange && packed && vector.hueRow != nullptr &&
                       (!kWide || vector.highBytesToSamples != nullptr);
     rows::HueRowParams h;

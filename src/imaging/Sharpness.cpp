@@ -11,6 +11,7 @@
 
 #include "imaging/RowKernels.h"
 #include "imaging/ToneKernels.h"
+#include "platform/ThreadLocal.h"
 
 namespace nodrix::imaging {
 
@@ -42,13 +43,14 @@ int Sharpen(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, 
     // whose fourth sample is kept, go to the vectorised row loop; strengths
     // above 30 would leave its range.
     const rows::RowSet& vector = rows::ActiveRows();
-    const bool packed = dstBpp == srcBpp && (dstBpp == kSamples * kBytes ||
-                                             (kSamples == 3 && dstBpp == 4 * kBytes));
-    const bool haveRow = kBytes == 1 ? vector.sharpenRow8 != nullptr
-                                     : vector.sharpenRow16 != nullptr;
+    const bool packed = dstBpp == srcBpp &&
+                        (dstBpp == kSamples * kBytes || (kSamples == 3 && dstBpp == 4 * kBytes));
+    const bool haveRow =
+        kBytes == 1 ? vector.sharpenRow8 != nullptr : vector.sharpenRow16 != nullptr;
     if (packed && haveRow && c10 >= 0 && c10 <= 30) {
         using Sum = std::conditional_t<kBytes == 1, std::uint16_t, std::int32_t>;
-        thread_local std::vector<Sum> sums;
+        static platform::ThreadLocal<std::vector<Sum>> sumsOfThread;
+        std::vector<Sum>& sums = sumsOfThread.Get();
         const int step = dstBpp / kBytes;
         const int count = width * step;
         sums.resize(static_cast<std::size_t>(count));
@@ -67,7 +69,8 @@ int Sharpen(std::uint8_t* dst, const std::uint8_t* src, const KernelRect& rect, 
     }
     // Column sums of the four rows r-2..r+1, per colour sample; reused
     // between calls on this thread.
-    thread_local std::vector<std::int32_t> columns;
+    static platform::ThreadLocal<std::vector<std::int32_t>> columnsOfThread;
+    std::vector<std::int32_t>& columns = columnsOfThread.Get();
     columns.resize(static_cast<std::size_t>(width) * kSamples);
     for (int r = 2; r <= height - 3; ++r) {
         const std::uint8_t* rows[4];

@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <type_traits>
 
 #include "imaging/ToneKernels.h"
+#include "platform/ThreadLocal.h"
 
 namespace nodrix::imaging {
 
@@ -142,25 +144,27 @@ float BrightnessFactor(int v) {
 }
 
 const std::uint8_t* BrightnessTable8(int value) {
-    thread_local CachedTable<std::uint8_t, 256> table;
-    return table.Get(value, [&](std::uint8_t* t) { BuildBrightness<std::uint8_t, 255>(value, t); });
+    static platform::ThreadLocal<CachedTable<std::uint8_t, 256>> tables;
+    return tables.Get().Get(value,
+                            [&](std::uint8_t* t) { BuildBrightness<std::uint8_t, 255>(value, t); });
 }
 
 const std::uint16_t* BrightnessTable16(int value) {
-    thread_local CachedTable<std::uint16_t, 65536> table;
-    return table.Get(value,
-                     [&](std::uint16_t* t) { BuildBrightness<std::uint16_t, 65535>(value, t); });
+    static platform::ThreadLocal<CachedTable<std::uint16_t, 65536>> tables;
+    return tables.Get().Get(
+        value, [&](std::uint16_t* t) { BuildBrightness<std::uint16_t, 65535>(value, t); });
 }
 
 const std::uint8_t* ContrastTable8(int value) {
-    thread_local CachedTable<std::uint8_t, 256> table;
-    return table.Get(value, [&](std::uint8_t* t) { BuildContrast<std::uint8_t, 255>(value, t); });
+    static platform::ThreadLocal<CachedTable<std::uint8_t, 256>> tables;
+    return tables.Get().Get(value,
+                            [&](std::uint8_t* t) { BuildContrast<std::uint8_t, 255>(value, t); });
 }
 
 const std::uint16_t* ContrastTable16(int value) {
-    thread_local CachedTable<std::uint16_t, 65536> table;
-    return table.Get(value,
-                     [&](std::uint16_t* t) { BuildContrast<std::uint16_t, 65535>(value, t); });
+    static platform::ThreadLocal<CachedTable<std::uint16_t, 65536>> tables;
+    return tables.Get().Get(
+        value, [&](std::uint16_t* t) { BuildContrast<std::uint16_t, 65535>(value, t); });
 }
 
 const ComputedCurve16* ContrastLine16(int value) {
@@ -169,6 +173,7 @@ const ComputedCurve16* ContrastLine16(int value) {
         int value = 0;
         bool valid = false;
     };
+    static_assert(std::is_trivially_destructible_v<Line>, "a plain thread_local");
     thread_local Line line;
     if (!line.valid || line.value != value) {
         line.value = value;
@@ -205,7 +210,8 @@ const ComputedCurve16* ContrastLine16(int value) {
                 double cut = 2.0;
                 if (FindWholeCut(g, c.curve.table, &cut)) {
                     const double shortened = c.curve.slope * (1.0 - std::ldexp(1.0, -24) / cut);
-                    c.curve.factorLow = static_cast<float>(shortened - static_cast<double>(nearest));
+                    c.curve.factorLow =
+                        static_cast<float>(shortened - static_cast<double>(nearest));
                     if (RunGivesTable(vector.split16, c.curve, c.curve.table))
                         c.run = vector.split16;
                 }
@@ -218,13 +224,15 @@ const ComputedCurve16* ContrastLine16(int value) {
 }
 
 const std::uint8_t* GammaTable8(int value) {
-    thread_local CachedTable<std::uint8_t, 256> table;
-    return table.Get(value, [&](std::uint8_t* t) { BuildGamma<std::uint8_t, 255>(value, t); });
+    static platform::ThreadLocal<CachedTable<std::uint8_t, 256>> tables;
+    return tables.Get().Get(value,
+                            [&](std::uint8_t* t) { BuildGamma<std::uint8_t, 255>(value, t); });
 }
 
 const std::uint16_t* GammaTable16(int value) {
-    thread_local CachedTable<std::uint16_t, 65536> table;
-    return table.Get(value, [&](std::uint16_t* t) { BuildGamma<std::uint16_t, 65535>(value, t); });
+    static platform::ThreadLocal<CachedTable<std::uint16_t, 65536>> tables;
+    return tables.Get().Get(value,
+                            [&](std::uint16_t* t) { BuildGamma<std::uint16_t, 65535>(value, t); });
 }
 
 }  // namespace nodrix::imaging
