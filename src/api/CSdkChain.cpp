@@ -28,6 +28,18 @@ public:
 };
 LeakedAtUnload g_sdkChain;
 
+// The registry's deleter. The last reference can go inside the
+// connection's own frame callback (an export called from there after
+// Release stopped waiting for it); the worker thread running that callback
+// cannot join itself, so it ends and destroys the connection instead.
+void DestroyConnection(CNodrix* connection) {
+    if (connection != nullptr && connection->InOwnFrameCallback()) {
+        connection->DestroyWhenWorkerEnds();
+        return;
+    }
+    delete connection;
+}
+
 // How long Release waits for calls still inside the connection before it
 // leaves the destruction to the last of them. Every call that waits on the
 // camera is bounded well below this.
@@ -39,8 +51,9 @@ CSdkChain& SdkChain() {
 }
 
 std::int32_t CSdkChain::Create() {
-    std::shared_ptr<CNodrix> connection(new (std::nothrow) CNodrix());
-    if (connection == nullptr) return 0;
+    CNodrix* made = new (std::nothrow) CNodrix();
+    if (made == nullptr) return 0;
+    std::shared_ptr<CNodrix> connection(made, DestroyConnection);
 
     platform::LockGuard guard(Lock());
     // Tick count, pseudo-random number and entry count, in wrap-around

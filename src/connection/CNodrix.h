@@ -123,6 +123,11 @@ public:
     // starting or stopping an acquisition from there would wait for the
     // call it is made from, so those calls fail with error 1 instead.
     bool InOwnFrameCallback() const { return frameCallback_.CallingThreadIsInCallback(); }
+    // For the last reference let go inside this connection's own frame
+    // callback, where the worker running it cannot be joined: the worker
+    // stops once the callback returns and then destroys the connection as
+    // its last act (its thread detaches instead of joining itself).
+    void DestroyWhenWorkerEnds();
 
     // --- Preview window and capture geometry ---------------------------------
     int SetPreviewWindow(platform::WindowHandle parent, int x, int y, int width, int height);
@@ -339,6 +344,7 @@ private:
 
     // Worker (preview or trigger) and recording threads.
     std::atomic<int> runFlag_{0};  // 0 stop, 1 run, 2 paused
+    std::atomic<bool> destroyedByWorker_{false};
     std::unique_ptr<platform::Thread> worker_;
     std::unique_ptr<platform::Event> workerEnded_;
     // Set by a stop: ends the worker's waits between frames (the wait time,

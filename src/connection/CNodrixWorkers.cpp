@@ -47,6 +47,14 @@ void CNodrix::WorkerMain() {
         PreviewLoop();
     }
     workerEnded_->Set();
+    // Nothing touches the connection after this.
+    if (destroyedByWorker_.load()) delete this;
+}
+
+void CNodrix::DestroyWhenWorkerEnds() {
+    destroyedByWorker_ = true;
+    runFlag_ = 0;
+    workerStop_.Set();
 }
 
 void CNodrix::UpdateFrameRate() {
@@ -59,7 +67,6 @@ void CNodrix::UpdateFrameRate() {
         rateWindowStart_ = now;
     }
 }
-
 
 bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
     platform::LockGuard frame(frameLock_);
@@ -173,6 +180,5 @@ void CNodrix::TriggerLoop() {
         if (DeliverFrame(0, false)) InvokeFrameCallback();
     }
 }
-
 
 }  // namespace nodrix

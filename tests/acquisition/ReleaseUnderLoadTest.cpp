@@ -1,6 +1,7 @@
 // Several application threads on one handle, and a Release from another
 // thread while their calls are in flight: no call touches a destroyed
 // connection, every call returns, later calls find the handle unknown.
+// Also the rare last reference let go on the connection's own worker.
 // This program also runs under ThreadSanitizer.
 #include <atomic>
 #include <cstdio>
@@ -9,7 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "NodrixSdkEx.h"
 #include "acquisition/AcquisitionFixture.h"
+#include "api/CSdkChain.h"
+#include "platform/ThreadLocal.h"
 #include "platform/Time.h"
 
 namespace nodrix::test {
@@ -83,6 +87,46 @@ void HammerThenRelease(const std::vector<int>& handles, int frameBytes) {
 TEST_F(AcquisitionTest, ReleaseWhileFourThreadsCallOnTheHandle) {
     HammerThenRelease({handle_}, frameBytes_);
     handle_ = 0;
+}
+
+// The last reference to a connection let go inside its own frame callback,
+// as when Release stopped waiting for an export called from there.
+struct LastReference {
+    std::shared_ptr<CNodrix> connection;
+    std::atomic<bool> armed{false};
+    std::atomic<bool> threadEnded{false};
+};
+
+// Destroyed as the thread that made it ends.
+struct EndOfThread {
+    std::atomic<bool>* ended = nullptr;
+    ~EndOfThread() {
+        if (ended != nullptr) *ended = true;
+    }
+};
+
+void NODRIX_CALL LetGoInsideCallback(int, const NodrixExFrame*, void* user) {
+    auto* last = static_cast<LastReference*>(user);
+    if (!last->armed.exchange(false)) return;
+    static platform::ThreadLocal<EndOfThread> end;
+    end.Get().ended = &last->threadEnded;
+    last->connection.reset();
+}
+
+// The worker stops once the callback returns and destroys the connection
+// itself, without joining itself or touching it afterwards; its thread ends.
+TEST_F(AcquisitionTest, LastReferenceLetGoInsideItsOwnFrameCallback) {
+    LastReference last;
+    last.connection = SdkChain().Lookup(handle_);
+    ASSERT_NE(last.connection, nullptr);
+    ASSERT_EQ(NodrixEx_SetFrameCallback(handle_, LetGoInsideCallback, &last), 1);
+    ASSERT_EQ(Nodrix_StartPreview(handle_), 1);
+    ASSERT_TRUE(SdkChain().Remove(handle_));  // the callback's reference is the last
+    handle_ = 0;
+    last.armed = true;
+    const std::uint32_t start = platform::TickCount();
+    while (!last.threadEnded && platform::TickCount() - start < 60000) platform::SleepMs(5);
+    EXPECT_TRUE(last.threadEnded);
 }
 
 class TwoCameras : public ::testing::Test {
