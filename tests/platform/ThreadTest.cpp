@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "platform/Event.h"
+#include "platform/ThreadLocal.h"
 
 namespace nodrix::platform {
 namespace {
@@ -18,6 +19,27 @@ TEST(ThreadTest, RunsTheBodyAtEachPriorityAndJoins) {
         thread.Join();
         EXPECT_TRUE(ran.load());
         EXPECT_FALSE(thread.Running());
+    }
+}
+
+// Each thread gets its own value, destroyed as that thread ends.
+TEST(ThreadTest, PerThreadValueEndsWithItsThread) {
+    struct Counted {
+        std::atomic<int>* ends = nullptr;
+        ~Counted() {
+            if (ends != nullptr) ++*ends;
+        }
+    };
+    static ThreadLocal<Counted> value;
+    std::atomic<int> ends{0};
+    for (int n = 0; n < 2; ++n) {
+        Thread thread;
+        ASSERT_TRUE(thread.Start([&] {
+            EXPECT_EQ(value.Get().ends, nullptr);
+            value.Get().ends = &ends;
+        }));
+        thread.Join();
+        EXPECT_EQ(ends.load(), n + 1);
     }
 }
 
