@@ -7,10 +7,12 @@
 // - sent_fps, delivered_fps and delivered_pct: frames the camera sends (from
 //   its frame period) and frames the application is told about;
 // - sdk_memcpys: processor time of the whole process per delivered frame,
-//   less what the emulated camera spends generating the frames it sent, as a
-//   multiple of one streaming memcpy of a frame (between buffers that do not
-//   stay in the caches) measured in the same run;
-// - emulator_memcpys: the emulated camera's cost of one frame, likewise.
+//   less what the emulated camera spent computing its payloads meanwhile (its
+//   meter, emulator/GenerationMeter.h), as a multiple of one streaming memcpy
+//   of a frame (between buffers that do not stay in the caches) measured in
+//   the same run;
+// - emulator_memcpys: the emulated camera's cost of one frame, from the same
+//   meter, likewise.
 //
 // The machine may be shared: run with --benchmark_repetitions and read the
 // medians.
@@ -20,6 +22,7 @@
 #endif
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -30,42 +33,98 @@
 
 #include "NodrixSdk.h"
 #include "api/MessageProbe.h"
-#include "emulator/TestPattern.h"
+#include "emulator/GenerationMeter.h"
+#include "platform/SharedMemory.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/mman.h>
 #include <time.h>
 #include <unistd.h>
+
+#include "platform/posix/ShmName.h"
 #endif
 
 namespace {
 
 // Keeps the compiler from dropping a copy whose result is never read.
 volatile std::uint8_t gSink = 0;
-void Keep(const std::vector<std::uint8_t>& bytes) { gSink = gSink ^ bytes[bytes.size() / 2]; }
+void Keep(const std::vector<std::uint8_t>& bytes) {
+    gSink = gSink ^ bytes[bytes.size() / 2];
+}
 
 constexpr double kLinkBytesPerSecond = 380e6;
 constexpr double kPixelClockHz = 37037000.0;
 constexpr int kPowerOnLineLength = 1344;
 constexpr int kWidth = 1280;
 constexpr int kHeight = 1024;
-constexpr std::uint32_t kPayloadPiece = 0x80000;
 constexpr double kRunSeconds = 3.0;
 
-// The emulated camera and a settings file of this process alone, before the
-// library looks at either.
+#ifdef _WIN32
+const std::string kMeterName = "NodrixBenchMeter" + std::to_string(GetCurrentProcessId());
+#else
+const std::string kMeterName = "NodrixBenchMeter" + std::to_string(getpid());
+#endif
+
+// The emulated camera, its meter and a settings file of this process alone,
+// before the library looks at any of them.
 const bool kEnvironment = [] {
 #ifdef _WIN32
     // A private Wine prefix keeps the registry settings apart.
-    return _putenv("NODRIX_EMULATION=1") == 0;
+    return _putenv("NODRIX_EMULATION=1") == 0 &&
+           _putenv(("NODRIX_EMULATOR_METER=" + kMeterName).c_str()) == 0;
 #else
     const std::string settings = "/tmp/nodrix-bench-delivery-settings." + std::to_string(getpid());
     return setenv("NODRIX_EMULATION", "1", 1) == 0 &&
+           setenv("NODRIX_EMULATOR_METER", kMeterName.c_str(), 1) == 0 &&
            setenv("NODRIX_SETTINGS_FILE", settings.c_str(), 1) == 0 &&
            setenv("NODRIX_OBJECT_NAMESPACE", ("bench" + std::to_string(getpid())).c_str(), 1) == 0;
 #endif
 }();
+
+// The emulated camera's payload meter as this process reads it.
+class EmulatorMeter {
+public:
+    EmulatorMeter() {
+        bool existed = false;
+        block_.OpenOrCreate(kMeterName, nodrix::emulator::kMeterBlockSize, &existed);
+    }
+    ~EmulatorMeter() {
+#ifndef _WIN32
+        // The library keeps its view of the block until the process ends and
+        // would leave the names behind.
+        shm_unlink(nodrix::platform::detail::ShmName(kMeterName).c_str());
+        shm_unlink(nodrix::platform::detail::ShmName(kMeterName, ".users").c_str());
+#endif
+    }
+    EmulatorMeter(const EmulatorMeter&) = delete;
+    EmulatorMeter& operator=(const EmulatorMeter&) = delete;
+
+    bool Open() const {
+        return block_.Data() != nullptr;
+    }
+    double Seconds() const {
+        return static_cast<double>(Read(nodrix::emulator::kMeterNanosecondsOffset)) * 1e-9;
+    }
+    std::uint64_t Bytes() const {
+        return Read(nodrix::emulator::kMeterBytesOffset);
+    }
+
+private:
+    std::uint64_t Read(std::size_t offset) const {
+        return std::atomic_ref<std::uint64_t>(
+                   *reinterpret_cast<std::uint64_t*>(block_.Data() + offset))
+            .load(std::memory_order_relaxed);
+    }
+
+    nodrix::platform::SharedMemory block_;
+};
+
+EmulatorMeter& Meter() {
+    static EmulatorMeter meter;
+    return meter;
+}
 
 double ProcessCpuSeconds() {
 #ifdef _WIN32
@@ -103,7 +162,7 @@ double CpuPerCall(Body body) {
 }
 
 // Frames in flight live in more buffers than the caches hold; so do the
-// frames the reference copy and the emulated camera's cost are measured on.
+// frames the reference copy is measured on.
 constexpr int kRotatingFrames = 6;
 
 double MemcpySeconds(std::size_t bytes) {
@@ -115,28 +174,6 @@ double MemcpySeconds(std::size_t bytes) {
         std::memcpy(to[next].data(), from[next].data(), bytes);
         Keep(to[next]);
         next = (next + 1) % kRotatingFrames;
-    });
-}
-
-// What the emulated camera spends on one frame's pixels, read in the pieces
-// the transport asks for.
-double EmulatorFrameSeconds(int bits) {
-    nodrix::emulator::FrameSnapshot frame;
-    frame.width = kWidth;
-    frame.height = kHeight;
-    frame.windowHeight = kHeight;
-    frame.bytesPerSample = bits / 8;
-    std::vector<std::vector<std::uint8_t>> frames(
-        kRotatingFrames, std::vector<std::uint8_t>(frame.PayloadBytes()));
-    return CpuPerCall([&] {
-        std::vector<std::uint8_t>& out = frames[frame.frameNumber % kRotatingFrames];
-        ++frame.frameNumber;
-        for (std::uint64_t done = 0; done < out.size(); done += kPayloadPiece) {
-            const auto piece = static_cast<std::uint32_t>(
-                std::min<std::uint64_t>(kPayloadPiece, out.size() - done));
-            nodrix::emulator::GeneratePayload(frame, done, out.data() + done, piece);
-        }
-        Keep(out);
     });
 }
 
@@ -176,9 +213,11 @@ DeliveryFigures MeasureDelivery(int bits) {
     DeliveryFigures figures;
     const std::size_t frameBytes = std::size_t{kWidth} * kHeight * (bits / 8);
     const double memcpy = MemcpySeconds(frameBytes);
-    const double emulator = EmulatorFrameSeconds(bits);
-    figures.emulatorMemcpys = emulator / memcpy;
     figures.memcpyUs = memcpy * 1e6;
+    if (!Meter().Open()) {
+        figures.error = "the emulated camera's meter did not open";
+        return figures;
+    }
 
     auto probe = nodrix::test::MakeMessageProbe();
     const int handle = Nodrix_Initialize(probe->Window());
@@ -198,9 +237,9 @@ DeliveryFigures MeasureDelivery(int bits) {
     // The sensor restarts with its power-on timing: pace it to the link once
     // the preview runs.
     const int frameLength = ReadSensorBytes(handle, 5, 4);
-    const int lineLength = static_cast<int>(
-        frameBytes * kPixelClockHz / kLinkBytesPerSecond / (frameLength > 0 ? frameLength : 1) +
-        0.5);
+    const int lineLength = static_cast<int>(frameBytes * kPixelClockHz / kLinkBytesPerSecond /
+                                                (frameLength > 0 ? frameLength : 1) +
+                                            0.5);
     Nodrix_WriteRegister(handle, 9, lineLength & 0xFF);
     Nodrix_WriteRegister(handle, 10, (lineLength >> 8) & 0xFF);
     for (const double settle = WallSeconds() + 0.5; WallSeconds() < settle;) probe->Next(50);
@@ -215,6 +254,8 @@ DeliveryFigures MeasureDelivery(int bits) {
     }
 
     std::int64_t delivered = 0;
+    const double emulatorStart = Meter().Seconds();
+    const std::uint64_t bytesStart = Meter().Bytes();
     const double cpuStart = ProcessCpuSeconds();
     const double wallStart = WallSeconds();
     double wall = 0;
@@ -225,6 +266,9 @@ DeliveryFigures MeasureDelivery(int bits) {
         }
     }
     const double cpu = ProcessCpuSeconds() - cpuStart;
+    const double emulator = Meter().Seconds() - emulatorStart;
+    const double generated =
+        static_cast<double>(Meter().Bytes() - bytesStart) / static_cast<double>(frameBytes);
     RestoreLineLength(handle);
     Nodrix_StopPreview(handle);
     Nodrix_Release(handle);
@@ -233,8 +277,9 @@ DeliveryFigures MeasureDelivery(int bits) {
     figures.sentFps = sent / wall;
     figures.deliveredFps = static_cast<double>(delivered) / wall;
     if (delivered > 0) {
-        figures.sdkMemcpys = (cpu - sent * emulator) / static_cast<double>(delivered) / memcpy;
+        figures.sdkMemcpys = (cpu - emulator) / static_cast<double>(delivered) / memcpy;
     }
+    if (generated > 0) figures.emulatorMemcpys = emulator / generated / memcpy;
     return figures;
 }
 
@@ -255,8 +300,9 @@ int main(int argc, char** argv) {
             std::printf(
                 "bits:%d sent_fps=%.1f delivered_fps=%.1f delivered_pct=%.1f sdk_memcpys=%.2f "
                 "emulator_memcpys=%.2f memcpy_us=%.1f\n",
-                bits, f.sentFps, f.deliveredFps, f.sentFps > 0 ? 100 * f.deliveredFps / f.sentFps : 0,
-                f.sdkMemcpys, f.emulatorMemcpys, f.memcpyUs);
+                bits, f.sentFps, f.deliveredFps,
+                f.sentFps > 0 ? 100 * f.deliveredFps / f.sentFps : 0, f.sdkMemcpys,
+                f.emulatorMemcpys, f.memcpyUs);
             std::fflush(stdout);
         }
     }

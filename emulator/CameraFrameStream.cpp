@@ -9,6 +9,7 @@
 #include "emulator/DriverProtocol.h"
 #include "emulator/EmulatedCamera.h"
 #include "emulator/FpgaRegisters.h"
+#include "emulator/GenerationMeter.h"
 #include "emulator/LittleEndian.h"
 
 namespace nodrix::emulator {
@@ -229,7 +230,7 @@ ReadOutcome EmulatedCamera::ReadBulkIn(std::uint8_t* buffer, std::uint32_t capac
     } else {
         const std::uint64_t left = frame_.PayloadBytes() - payloadOffset_;
         n = static_cast<std::uint32_t>(std::min<std::uint64_t>(capacity, left));
-        GeneratePayload(frame_, payloadOffset_, buffer, n);
+        MeteredGeneratePayload(frame_, payloadOffset_, buffer, n);
         payloadOffset_ += n;
         if (payloadOffset_ == frame_.PayloadBytes()) endpoint_ = Endpoint::Empty;
     }
