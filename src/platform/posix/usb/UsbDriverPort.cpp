@@ -71,6 +71,7 @@ UsbDriverPort::~UsbDriverPort() {
     StopEventThreadWhenIdle();
     // Transfers that never came back keep the context: freeing it would
     // free their memory under the kernel.
+    for (libusb_transfer* transfer : spareControls_) libusb_free_transfer(transfer);
     if (context_ != nullptr && flights_.empty()) libusb_exit(context_);
 }
 

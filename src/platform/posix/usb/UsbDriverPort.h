@@ -83,6 +83,7 @@ private:
     // A transfer submitted to libusb and not yet completed; io is null once
     // its PendingIo is gone (the completion then only frees the transfer).
     struct Flight {
+        libusb_transfer* transfer = nullptr;
         UsbPendingIo* io = nullptr;
         std::shared_ptr<Device> device;
     };
@@ -111,6 +112,12 @@ private:
     int RunControlTransfer(Device& device, std::uint8_t requestType, std::uint8_t request,
                            std::uint16_t value, std::uint16_t index, std::uint8_t* data,
                            std::uint16_t length, unsigned timeoutMs);
+    // The flight of a transfer; null when it has none.
+    Flight* FlightOfLocked(const libusb_transfer* transfer);
+    // Control transfers are kept for reuse, so that the one every frame
+    // starts with allocates nothing.
+    libusb_transfer* TakeControlTransfer();
+    void GiveControlTransfer(libusb_transfer* transfer);
     static void LIBUSB_CALL TransferDone(libusb_transfer* transfer);
     static void LIBUSB_CALL ControlDone(libusb_transfer* transfer);
     void Finish(libusb_transfer* transfer);
@@ -123,7 +130,10 @@ private:
     DeviceInfoSet nextInfoSet_ = 0x5B0000;
     std::map<DriverHandle, std::shared_ptr<Device>> handles_;
     DriverHandle nextHandle_ = 0x50000000;
-    std::map<libusb_transfer*, Flight> flights_;
+    // A few at a time; erasing keeps the capacity, so a stream of reads
+    // allocates nothing here once the first ones have gone through.
+    std::vector<Flight> flights_;
+    std::vector<libusb_transfer*> spareControls_;
     int pendingControls_ = 0;  // control transfers being waited for
     // Serialises opening, so that two opens of one camera share its handle.
     std::mutex openMutex_;

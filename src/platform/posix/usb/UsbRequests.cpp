@@ -3,6 +3,7 @@
 // field, and the answer goes back in the layout and byte count it expects.
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -121,12 +122,13 @@ int UsbDriverPort::RunControlTransfer(Device& device, std::uint8_t requestType,
                                       std::uint8_t request, std::uint16_t value,
                                       std::uint16_t index, std::uint8_t* data, std::uint16_t length,
                                       unsigned timeoutMs) {
+    if (length > kMaxControlData) return LIBUSB_ERROR_INVALID_PARAM;
     // The setup packet heads the transfer's buffer.
-    std::vector<std::uint8_t> buffer(LIBUSB_CONTROL_SETUP_SIZE + length);
+    std::array<std::uint8_t, LIBUSB_CONTROL_SETUP_SIZE + kMaxControlData> buffer;
     libusb_fill_control_setup(buffer.data(), requestType, request, value, index, length);
     const bool in = (requestType & LIBUSB_ENDPOINT_IN) != 0;
     if (!in && length > 0) std::memcpy(buffer.data() + LIBUSB_CONTROL_SETUP_SIZE, data, length);
-    libusb_transfer* transfer = libusb_alloc_transfer(0);
+    libusb_transfer* transfer = TakeControlTransfer();
     if (transfer == nullptr) return LIBUSB_ERROR_NO_MEM;
     ControlWait wait;
     wait.port = this;
@@ -158,7 +160,8 @@ int UsbDriverPort::RunControlTransfer(Device& device, std::uint8_t requestType,
                 break;
         }
     }
-    libusb_free_transfer(transfer);
+    // A transfer that was not submitted, or has completed, is free for reuse.
+    GiveControlTransfer(transfer);
     if (result > 0 && in)
         std::memcpy(data, buffer.data() + LIBUSB_CONTROL_SETUP_SIZE,
                     static_cast<std::size_t>(result));
@@ -185,10 +188,9 @@ bool UsbDriverPort::ControlTransfer(Device& device, std::uint8_t* in, std::uint3
     if (out != in) std::memcpy(out, in, kRecordSize + dataLength);
     // The data stage moves the record's data bytes: what the host sends, or
     // room for the answer in the caller's buffer.
-    const int moved =
-        libusb_control_transfer(device.handle, requestType, in[kRecRequest],
-                                GetLe16(in + kRecValue), GetLe16(in + kRecIndex), out + kRecordSize,
-                                static_cast<std::uint16_t>(dataLength), timeoutMs);
+    const int moved = RunControlTransfer(
+        device, requestType, in[kRecRequest], GetLe16(in + kRecValue), GetLe16(in + kRecIndex),
+        out + kRecordSize, static_cast<std::uint16_t>(dataLength), timeoutMs);
     if (moved < 0) {
         if (moved == LIBUSB_ERROR_NO_DEVICE) device.gone.store(true);
         WriteStatus(out,
@@ -245,11 +247,35 @@ bool UsbDriverPort::ImmediateRequest(Device& device, std::uint32_t code, std::ui
 // ---- Bulk transfers ---------------------------------------------------------
 
 void UsbDriverPort::CancelEndpointLocked(const Device& device, int endpoint) {
-    for (auto& [transfer, flight] : flights_) {
+    for (Flight& flight : flights_) {
         if (flight.device.get() != &device) continue;
-        if (endpoint >= 0 && transfer->endpoint != endpoint) continue;
-        libusb_cancel_transfer(transfer);
+        if (endpoint >= 0 && flight.transfer->endpoint != endpoint) continue;
+        libusb_cancel_transfer(flight.transfer);
     }
+}
+
+UsbDriverPort::Flight* UsbDriverPort::FlightOfLocked(const libusb_transfer* transfer) {
+    for (Flight& flight : flights_) {
+        if (flight.transfer == transfer) return &flight;
+    }
+    return nullptr;
+}
+
+libusb_transfer* UsbDriverPort::TakeControlTransfer() {
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (!spareControls_.empty()) {
+            libusb_transfer* transfer = spareControls_.back();
+            spareControls_.pop_back();
+            return transfer;
+        }
+    }
+    return libusb_alloc_transfer(0);
+}
+
+void UsbDriverPort::GiveControlTransfer(libusb_transfer* transfer) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    spareControls_.push_back(transfer);
 }
 
 std::uint32_t UsbDriverPort::StartBulkLocked(const std::shared_ptr<Device>& device,
@@ -295,7 +321,7 @@ std::uint32_t UsbDriverPort::StartBulkLocked(const std::shared_ptr<Device>& devi
     io.record = in;
     io.inFlight = true;
     ++device->inFlight;
-    flights_[io.transfer] = Flight{&io, device};
+    flights_.push_back(Flight{io.transfer, &io, device});
     return kErrorIoPending;
 }
 
@@ -305,10 +331,11 @@ void LIBUSB_CALL UsbDriverPort::TransferDone(libusb_transfer* transfer) {
 
 void UsbDriverPort::Finish(libusb_transfer* transfer) {
     std::lock_guard<std::mutex> guard(mutex_);
-    auto it = flights_.find(transfer);
-    if (it == flights_.end()) return;
-    Flight flight = std::move(it->second);
-    flights_.erase(it);
+    Flight* found = FlightOfLocked(transfer);
+    if (found == nullptr) return;
+    Flight flight = std::move(*found);
+    if (found != &flights_.back()) *found = std::move(flights_.back());
+    flights_.pop_back();
     --flight.device->inFlight;
     std::uint32_t driverStatus = 0;
     std::uint32_t usbStatus = 0;
@@ -349,8 +376,7 @@ void UsbDriverPort::Finish(libusb_transfer* transfer) {
 void UsbDriverPort::Orphan(UsbPendingIo& io) {
     std::lock_guard<std::mutex> guard(mutex_);
     if (io.inFlight) {
-        auto it = flights_.find(io.transfer);
-        if (it != flights_.end()) it->second.io = nullptr;
+        if (Flight* flight = FlightOfLocked(io.transfer)) flight->io = nullptr;
         libusb_cancel_transfer(io.transfer);
         return;
     }
