@@ -12,7 +12,13 @@
 //   of a frame (between buffers that do not stay in the caches) measured in
 //   the same run;
 // - emulator_memcpys: the emulated camera's cost of one frame, from the same
-//   meter, likewise.
+//   meter, likewise; emulator_alone_memcpys: the same frame computed on its
+//   own, back to back into buffers that do not stay in the caches;
+// - paced_memcpy_us and sdk_paced_memcpys: the reference copy again, one per
+//   frame period with the thread idle in between, as the copies of a paced
+//   stream run, and the SDK's processor time per frame in those. A copy after
+//   an idle millisecond can cost twice one of a back-to-back series (caches,
+//   clocks and page-table entries have gone cold meanwhile).
 //
 // The machine may be shared: run with --benchmark_repetitions and read the
 // medians.
@@ -29,11 +35,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "NodrixSdk.h"
 #include "api/MessageProbe.h"
 #include "emulator/GenerationMeter.h"
+#include "emulator/TestPattern.h"
 #include "platform/SharedMemory.h"
 
 #ifdef _WIN32
@@ -59,7 +67,9 @@ constexpr double kPixelClockHz = 37037000.0;
 constexpr int kPowerOnLineLength = 1344;
 constexpr int kWidth = 1280;
 constexpr int kHeight = 1024;
+constexpr std::uint32_t kPayloadPiece = 0x80000;
 constexpr double kRunSeconds = 3.0;
+constexpr int kPacedCopies = 60;
 
 #ifdef _WIN32
 const std::string kMeterName = "NodrixBenchMeter" + std::to_string(GetCurrentProcessId());
@@ -177,6 +187,47 @@ double MemcpySeconds(std::size_t bytes) {
     });
 }
 
+// One copy per frame period, the thread idle in between: processor seconds
+// of one copy.
+double PacedMemcpySeconds(std::size_t bytes) {
+    std::vector<std::uint8_t> from(kRotatingFrames * bytes, 1);
+    std::vector<std::uint8_t> to(kRotatingFrames * bytes, 2);
+    const auto period =
+        std::chrono::duration<double>(static_cast<double>(bytes) / kLinkBytesPerSecond);
+    double spent = 0;
+    for (int copy = 0; copy < kPacedCopies; ++copy) {
+        const std::size_t at = (copy % kRotatingFrames) * bytes;
+        std::this_thread::sleep_for(period);
+        const double start = ProcessCpuSeconds();
+        std::memcpy(to.data() + at, from.data() + at, bytes);
+        spent += ProcessCpuSeconds() - start;
+        gSink = gSink ^ to[at + bytes / 2];
+    }
+    return spent / kPacedCopies;
+}
+
+// What the emulated camera spends on one frame's pixels on its own, read in
+// the pieces the transport asks for.
+double EmulatorFrameSeconds(int bits) {
+    nodrix::emulator::FrameSnapshot frame;
+    frame.width = kWidth;
+    frame.height = kHeight;
+    frame.windowHeight = kHeight;
+    frame.bytesPerSample = bits / 8;
+    std::vector<std::vector<std::uint8_t>> frames(kRotatingFrames,
+                                                  std::vector<std::uint8_t>(frame.PayloadBytes()));
+    return CpuPerCall([&] {
+        std::vector<std::uint8_t>& out = frames[frame.frameNumber % kRotatingFrames];
+        ++frame.frameNumber;
+        for (std::uint64_t done = 0; done < out.size(); done += kPayloadPiece) {
+            const auto piece = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(kPayloadPiece, out.size() - done));
+            nodrix::emulator::GeneratePayload(frame, done, out.data() + done, piece);
+        }
+        Keep(out);
+    });
+}
+
 // A little-endian sensor register of count bytes; 0 if it cannot be read.
 int ReadSensorBytes(int handle, int address, int count) {
     int value = 0;
@@ -206,14 +257,20 @@ struct DeliveryFigures {
     double deliveredFps = 0;
     double sdkMemcpys = 0;
     double emulatorMemcpys = 0;
+    double emulatorAloneMemcpys = 0;
     double memcpyUs = 0;
+    double sdkPacedMemcpys = 0;
+    double pacedMemcpyUs = 0;
 };
 
 DeliveryFigures MeasureDelivery(int bits) {
     DeliveryFigures figures;
     const std::size_t frameBytes = std::size_t{kWidth} * kHeight * (bits / 8);
     const double memcpy = MemcpySeconds(frameBytes);
+    const double pacedMemcpy = PacedMemcpySeconds(frameBytes);
     figures.memcpyUs = memcpy * 1e6;
+    figures.pacedMemcpyUs = pacedMemcpy * 1e6;
+    figures.emulatorAloneMemcpys = EmulatorFrameSeconds(bits) / memcpy;
     if (!Meter().Open()) {
         figures.error = "the emulated camera's meter did not open";
         return figures;
@@ -277,7 +334,9 @@ DeliveryFigures MeasureDelivery(int bits) {
     figures.sentFps = sent / wall;
     figures.deliveredFps = static_cast<double>(delivered) / wall;
     if (delivered > 0) {
-        figures.sdkMemcpys = (cpu - emulator) / static_cast<double>(delivered) / memcpy;
+        const double sdk = (cpu - emulator) / static_cast<double>(delivered);
+        figures.sdkMemcpys = sdk / memcpy;
+        if (pacedMemcpy > 0) figures.sdkPacedMemcpys = sdk / pacedMemcpy;
     }
     if (generated > 0) figures.emulatorMemcpys = emulator / generated / memcpy;
     return figures;
@@ -299,10 +358,12 @@ int main(int argc, char** argv) {
             }
             std::printf(
                 "bits:%d sent_fps=%.1f delivered_fps=%.1f delivered_pct=%.1f sdk_memcpys=%.2f "
-                "emulator_memcpys=%.2f memcpy_us=%.1f\n",
+                "emulator_memcpys=%.2f emulator_alone_memcpys=%.2f memcpy_us=%.1f "
+                "sdk_paced_memcpys=%.2f paced_memcpy_us=%.1f\n",
                 bits, f.sentFps, f.deliveredFps,
                 f.sentFps > 0 ? 100 * f.deliveredFps / f.sentFps : 0, f.sdkMemcpys,
-                f.emulatorMemcpys, f.memcpyUs);
+                f.emulatorMemcpys, f.emulatorAloneMemcpys, f.memcpyUs, f.sdkPacedMemcpys,
+                f.pacedMemcpyUs);
             std::fflush(stdout);
         }
     }
@@ -325,7 +386,10 @@ void BM_CallbackPreviewAtLinkRate(benchmark::State& state) {
     state.counters["delivered_pct"] = f.sentFps > 0 ? 100.0 * f.deliveredFps / f.sentFps : 0;
     state.counters["sdk_memcpys"] = f.sdkMemcpys;
     state.counters["emulator_memcpys"] = f.emulatorMemcpys;
+    state.counters["emulator_alone_memcpys"] = f.emulatorAloneMemcpys;
     state.counters["memcpy_us"] = f.memcpyUs;
+    state.counters["sdk_paced_memcpys"] = f.sdkPacedMemcpys;
+    state.counters["paced_memcpy_us"] = f.pacedMemcpyUs;
 }
 
 BENCHMARK(BM_CallbackPreviewAtLinkRate)
