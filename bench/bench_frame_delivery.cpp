@@ -43,6 +43,7 @@
 #include "emulator/GenerationMeter.h"
 #include "emulator/TestPattern.h"
 #include "platform/SharedMemory.h"
+#include "platform/ThreadCpuClock.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -188,7 +189,8 @@ double MemcpySeconds(std::size_t bytes) {
 }
 
 // One copy per frame period, the thread idle in between: processor seconds
-// of one copy.
+// of one copy, on the clock the emulated camera's meter uses (a process clock
+// may advance only in scheduler ticks).
 double PacedMemcpySeconds(std::size_t bytes) {
     std::vector<std::uint8_t> from(kRotatingFrames * bytes, 1);
     std::vector<std::uint8_t> to(kRotatingFrames * bytes, 2);
@@ -198,9 +200,9 @@ double PacedMemcpySeconds(std::size_t bytes) {
     for (int copy = 0; copy < kPacedCopies; ++copy) {
         const std::size_t at = (copy % kRotatingFrames) * bytes;
         std::this_thread::sleep_for(period);
-        const double start = ProcessCpuSeconds();
+        const std::uint64_t start = nodrix::platform::ThreadCpuNanoseconds();
         std::memcpy(to.data() + at, from.data() + at, bytes);
-        spent += ProcessCpuSeconds() - start;
+        spent += static_cast<double>(nodrix::platform::ThreadCpuNanoseconds() - start) * 1e-9;
         gSink = gSink ^ to[at + bytes / 2];
     }
     return spent / kPacedCopies;
