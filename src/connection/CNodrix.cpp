@@ -18,6 +18,7 @@ CNodrix::~CNodrix() {
     SaveGroups(CameraIndex());
     Close();
     if (core_) core_->Shutdown();
+    controls_.Attach(nullptr);
     core_.reset();
     for (auto& image : images_) image.reset();
     UnregisterDeviceNotifications(notification_);
@@ -27,6 +28,7 @@ CNodrix::~CNodrix() {
 int CNodrix::Initialize(platform::WindowHandle recipient) {
     processor_ = imaging::DetectProcessorFeatures();
     core_ = CreateCameraCore();
+    controls_.Attach(core_.get());
     const bool buffersMade = CreateBuffers();
     recipient_ = recipient;
 

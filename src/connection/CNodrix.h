@@ -1,7 +1,7 @@
 #pragma once
 // The camera connection behind one handle: owns the camera core, the
 // eighteen image buffers, the preview window, the worker threads, the image
-// parameters and a stack of error codes.
+// parameters, the owner of the camera parameters and a stack of error codes.
 
 #include <array>
 #include <atomic>
@@ -12,6 +12,7 @@
 
 #include "NodrixSdk.h"
 #include "NodrixSdkEx.h"
+#include "connection/CameraControls.h"
 #include "connection/CoreLink.h"
 #include "connection/DeviceNotification.h"
 #include "connection/stream/FrameCallbackSlot.h"
@@ -85,6 +86,8 @@ public:
     int PopError();
     // Only notifies the recipient window of the code; nothing is recorded.
     void PostError(int code);
+    // The setter's result, its error code (if any) recorded first.
+    int Reported(const ControlResult& control);
 
     // --- Device selection and identity --------------------------------------
     int SetDeviceNumber(int index);
@@ -184,7 +187,8 @@ public:
     imaging::CDibImage* Image(ImageSlot slot) const { return images_[slot].get(); }
     const CaptureGeometry& Geometry() const { return geometry_; }
     const ImageParameters& ImageBlock() const { return imageParams_; }
-    const CameraParameters& CameraBlock() const { return cameraParams_; }
+    CameraParameters CameraBlock() const { return controls_.Parameters(); }
+    CameraControls& Controls() { return controls_; }
     int ColorModeIndex() const { return colorMode_; }
     int DeviceNumber() const { return deviceNumber_; }
     int AcquisitionMode() const { return mode_.load(); }
@@ -207,8 +211,6 @@ private:
     bool CreateBuffers();
     bool AllocateMaskPlanes();
     void SetUpCore();
-    // Pushes the camera parameter block to a freshly opened camera.
-    void ApplyCameraParameters();
     // The filter, grey and camera groups of the selected camera, and the
     // connection values, from and to the settings store.
     // True when this was the first start: the store held no settings and
@@ -220,8 +222,6 @@ private:
     void LoadConnectionValues();
     // Colour mode corrected against the camera's output formats.
     void CorrectColorMode();
-    // The camera's defaults for the camera parameter block.
-    void SetCameraDefaults();
     int CameraIndex() const;
     // Joins the worker and recording threads after their flags were cleared.
     void JoinWorkers();
@@ -232,8 +232,6 @@ private:
     // restart afterwards.
     int SuspendAcquisition();
     void ResumeAcquisition(int mode);
-    // The analog dialog starts from what the camera holds now.
-    void RefreshCameraBlock();
 
     // --- Acquisition internals (CNodrixAcquisition.cpp, CNodrixWorkers.cpp) --
     int Prepare();
@@ -255,14 +253,13 @@ private:
     bool CanDeliverStraight(const void* buffer, int size);
     int DeliverStraight(void* buffer, int rowOrder);
     void FillPendingRawFrame() const;
-    pipeline::PipelineContext PipelineContextOf();
+    // The context refers to the camera block given, a copy taken for the
+    // one conversion.
+    pipeline::PipelineContext PipelineContextOf(const CameraParameters& camera);
     void StopUnlessCapturing();
     int StartWorker();
     void WorkerMain();
     void PreviewLoop();
-    // Writes the camera parameter block to the sensor for an acquisition;
-    // false when the sensor did not take it.
-    bool ApplyForAcquisition();
     // Ends the worker's loop on a camera that stopped answering: the lost
     // camera code on the stack, then the frame message carrying it.
     void ReportCameraLost();
@@ -323,11 +320,10 @@ private:
 
     CaptureGeometry geometry_;
     ImageParameters imageParams_;
-    CameraParameters cameraParams_;
+    CameraControls controls_;
     // The open image and analog dialogs, told of the automatic stages'
     // changes by the conversion.
     settings::LiveDialogs liveDialogs_;
-    int realExposureUs_ = 0;
 
     platform::RecursiveLock frameLock_;
     // Serialises the mode changes of the application's threads (start, stop,

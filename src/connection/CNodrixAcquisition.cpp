@@ -131,35 +131,14 @@ int CNodrix::Prepare() {
         return PushError(NODRIX_ERROR_CAPTURE_WINDOW), 0;
     }
 
-    if (!ApplyForAcquisition()) return PushError(NODRIX_ERROR_FRAME), 0;
+    // A sensor that does not take its mirrors, gain or exposure (a busy
+    // register bus, a sensor that does not answer) would deliver frames
+    // made with other settings than the application asked for.
+    if (!controls_.ApplyForAcquisition()) return PushError(NODRIX_ERROR_FRAME), 0;
     core_->Restart();
 
     SizeDisplayToWindow();
     return 1;
-}
-
-bool CNodrix::ApplyForAcquisition() {
-    // A sensor that does not take its mirrors, gain or exposure (a busy
-    // register bus, a sensor that does not answer) would deliver frames
-    // made with other settings than the application asked for.
-    platform::LockGuard frame(frameLock_);
-    const CameraParameters& p = cameraParams_;
-    if (!core_->SetMirrorV(p.mirrorV) || !core_->SetMirrorH(p.mirrorH)) return false;
-    core_->SetTriggerMode(0, 1);
-    if (!core_->SetGain(p.globalGain)) return false;
-    core_->SetGreen1Gain(p.green1Gain);
-    core_->SetRedGain(p.redGain);
-    core_->SetBlueGain(p.blueGain);
-    core_->SetGreen2Gain(p.green2Gain);
-    const int exposed = core_->HasExposureSeconds() ? core_->SetExposureSeconds(p.exposureSeconds)
-                                                    : core_->SetExposure(p.exposure);
-    if (!exposed) return false;
-    realExposureUs_ = p.exposure * 100;
-    if (core_->HasAuxMode()) core_->SetAuxMode(0);
-    core_->SetGainMode(0);
-    if (core_->HasGainMode()) core_->SetGainMode(p.gainMode);
-    if (core_->HasBlackLevel()) core_->SetBlackLevel(p.blackLevel);
-    return true;
 }
 
 int CNodrix::ReadRawFrame() {

@@ -1,18 +1,22 @@
 // The connection's side of the per-frame conversion: hands the pipeline its
-// buffers, parameter blocks and camera.
+// buffers, parameter blocks, camera and the owner of the camera parameters.
 #include "connection/CNodrix.h"
 #include "connection/pipeline/FrameConverter.h"
 
 namespace nodrix {
 
 void CNodrix::Convert() {
-    pipeline::PipelineContext context = PipelineContextOf();
+    const CameraParameters camera = controls_.Parameters();
+    pipeline::PipelineContext context = PipelineContextOf(camera);
     pipeline::ConvertFrame(context);
 }
 
-bool CNodrix::ConvertsNothing() { return pipeline::ConvertsNothing(PipelineContextOf()); }
+bool CNodrix::ConvertsNothing() {
+    const CameraParameters camera = controls_.Parameters();
+    return pipeline::ConvertsNothing(PipelineContextOf(camera));
+}
 
-pipeline::PipelineContext CNodrix::PipelineContextOf() {
+pipeline::PipelineContext CNodrix::PipelineContextOf(const CameraParameters& camera) {
     pipeline::PipelineContext context;
     pipeline::PipelineImages& im = context.images;
     im.raw8 = images_[kRaw8].get();
@@ -33,7 +37,8 @@ pipeline::PipelineContext CNodrix::PipelineContextOf() {
     im.mark8 = images_[kMark8].get();
     im.mark16 = images_[kMark16].get();
     context.imageParams = &imageParams_;
-    context.cameraParams = &cameraParams_;
+    context.cameraParams = &camera;
+    context.controls = &controls_;
     context.geometry = geometry_;
     context.colorMode = colorMode_;
     context.maskFilter = maskFilter_ != 0;

@@ -38,7 +38,9 @@ int CNodrix::SetDeviceNumber(int index) {
         const int camera = CameraIndex();
         LoadCameraGroup(camera);
         LoadImageGroups(camera);
-        ApplyCameraParameters();
+        // A camera whose sensor does not take its settings is still
+        // selected, but the application finds why its frames may look wrong.
+        if (!controls_.ApplyOnSelection()) PushError(NODRIX_ERROR_CAMERA_REQUEST);
         // A connection that opened no camera at initialisation kept a colour
         // mode this camera may not produce.
         CorrectColorMode();
@@ -46,35 +48,6 @@ int CNodrix::SetDeviceNumber(int index) {
         return 1;
     }
     return PushError(NODRIX_ERROR_NOT_PRESENT), 0;
-}
-
-void CNodrix::ApplyCameraParameters() {
-    platform::LockGuard frame(frameLock_);
-    CameraParameters& p = cameraParams_;
-    // A camera whose sensor does not take its settings is still selected,
-    // but the application finds why its frames may look wrong.
-    if (!core_->SetGain(p.globalGain)) PushError(NODRIX_ERROR_CAMERA_REQUEST);
-    core_->SetGreen1Gain(p.green1Gain);
-    core_->SetRedGain(p.redGain);
-    core_->SetBlueGain(p.blueGain);
-    core_->SetGreen2Gain(p.green2Gain);
-    if (core_->HasExposureSeconds()) {
-        core_->SetExposureSeconds(p.exposureSeconds);
-    } else {
-        core_->SetExposure(p.exposure);
-    }
-    core_->SetMirrorV(p.mirrorV);
-    core_->SetMirrorH(p.mirrorH);
-    if (core_->HasBlackLevel()) core_->SetBlackLevel(p.blackLevel);
-    if (core_->HasPeltier()) {
-        core_->SetPeltier(1);
-        p.peltier = 1;
-    }
-    if (core_->HasShortExposure()) {
-        core_->SetShortExposure(0);
-        p.shortExposure = 0;
-    }
-    if (core_->HasGainMode()) core_->SetGainMode(p.gainMode);
 }
 
 int CNodrix::EnumDevice(char* names) {

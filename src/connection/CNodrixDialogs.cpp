@@ -107,24 +107,6 @@ int CNodrix::SetImageDlg(platform::WindowHandle parent) {
     return 1;
 }
 
-void CNodrix::RefreshCameraBlock() {
-    CNodrixU3T2Base& core = *core_;
-    CameraParameters& p = cameraParams_;
-    p.globalGain = core.GetGain();
-    p.green1Gain = core.GetGreen1Gain();
-    p.redGain = core.GetRedGain();
-    p.blueGain = core.GetBlueGain();
-    p.green2Gain = core.GetGreen2Gain();
-    p.exposure = core.GetExposureTenths();
-    if (core.HasExposureSeconds()) {
-        int ok = 0;
-        const double seconds = core.GetExposureSeconds(&ok);
-        if (ok) p.exposureSeconds = seconds;
-    }
-    p.mirrorV = core.GetMirrorV();
-    p.mirrorH = core.GetMirrorH();
-}
-
 int CNodrix::SetAnalogDlg(platform::WindowHandle parent) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     settings::DialogHost* host = settings::CurrentDialogHost();
@@ -132,44 +114,19 @@ int CNodrix::SetAnalogDlg(platform::WindowHandle parent) {
     OpenDialogClaim claim(analogDialogOpen);
     if (!claim.Owned()) return PushError(NODRIX_ERROR_NO_CORE), 0;
 
-    CNodrixU3T2Base& core = *core_;
-    CameraParameters& p = cameraParams_;
-    CameraParameters saved;
+    // The dialog starts from what the camera holds now.
+    const CameraParameters saved = controls_.RefreshFromCamera();
     std::int32_t savedBayerMode = 0;
     {
         platform::LockGuard frame(frameLock_);
-        RefreshCameraBlock();
-        saved = p;
         savedBayerMode = imageParams_.bayerMode;
     }
 
-    settings::CAnalogDlg dialog(core_.get(), &cameraParams_, &imageParams_.bayerMode);
+    settings::CAnalogDlg dialog(core_.get(), &controls_, &imageParams_.bayerMode);
     const int result = host->RunAnalogDialog(parent, dialog, liveDialogs_);
     if (result != settings::kDialogOk) {
+        controls_.Restore(saved);
         platform::LockGuard frame(frameLock_);
-        core.SetGain(saved.globalGain);
-        core.SetGreen1Gain(saved.green1Gain);
-        core.SetRedGain(saved.redGain);
-        core.SetBlueGain(saved.blueGain);
-        core.SetGreen2Gain(saved.green2Gain);
-        if (core.HasExposureSeconds()) {
-            core.SetExposureSeconds(saved.exposureSeconds);
-        } else {
-            core.SetExposure(saved.exposure);
-        }
-        core.SetMirrorV(saved.mirrorV);
-        core.SetMirrorH(saved.mirrorH);
-        // The dialog also sent these to the camera; put back what it changed
-        // so that the camera and the restored block agree.
-        if (p.blackLevel != saved.blackLevel && core.HasBlackLevel()) {
-            core.SetBlackLevel(saved.blackLevel);
-        }
-        if (p.gainMode != saved.gainMode && core.HasGainMode()) core.SetGainMode(saved.gainMode);
-        if (p.shortExposure != saved.shortExposure && core.HasShortExposure()) {
-            core.SetShortExposure(saved.shortExposure);
-        }
-        if (p.peltier != saved.peltier && core.HasPeltier()) core.SetPeltier(saved.peltier);
-        p = saved;
         imageParams_.bayerMode = savedBayerMode;
     }
     if (result == settings::kDialogNotShown) return PushError(NODRIX_ERROR_WINDOW), 0;

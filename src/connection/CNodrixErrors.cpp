@@ -25,4 +25,9 @@ void CNodrix::PostError(int code) {
     if (recipient_ != 0) platform::PostWindowMessage(recipient_, NODRIX_WM_ERROR, 0, code);
 }
 
+int CNodrix::Reported(const ControlResult& control) {
+    if (control.error != ControlResult::kNoError) PushError(control.error);
+    return control.result;
+}
+
 }  // namespace nodrix

@@ -62,10 +62,12 @@ int CNodrix::SetFilterValue(int code, int value) {
     // Codes are checked first, so an unknown one is always error 9.
     if (!IsSettableCode(code)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    // The worker converts with these blocks under the same lock.
+    if (CameraControls::OwnsFilterCode(code)) {
+        return Reported(controls_.SetFilterValue(code, value));
+    }
+    // The worker converts with the image block under the same lock.
     platform::LockGuard frame(frameLock_);
     ImageParameters& p = imageParams_;
-    CameraParameters& c = cameraParams_;
     const auto refuse = [this](int error) { return PushError(error), 0; };
 
     if (const ImageField* f = FindImageField(code)) {
@@ -89,68 +91,10 @@ int CNodrix::SetFilterValue(int code, int value) {
         case NODRIX_FILTER_BAYER_GAIN_AUTO:
             p.autoWhiteBalance = value != 0 ? 1 : 0;
             return 1;
-        case NODRIX_FILTER_GLOBAL_GAIN:
-            if (!InRange(value, core_->GetGainMin(), core_->GetGainMax())) {
-                return refuse(NODRIX_ERROR_INVALID_ARGUMENT);
-            }
-            if (!core_->SetGain(value)) return refuse(NODRIX_ERROR_CAMERA_REQUEST);
-            c.globalGain = c.redGain = c.green1Gain = c.green2Gain = c.blueGain = value;
-            return 1;
-        case NODRIX_FILTER_COLOR_GAIN_RED:
-        case NODRIX_FILTER_COLOR_GAIN_GREEN1:
-        case NODRIX_FILTER_COLOR_GAIN_GREEN2:
-        case NODRIX_FILTER_COLOR_GAIN_BLUE: {
-            if (!InRange(value, core_->GetColorGainMin(), core_->GetColorGainMax())) {
-                return refuse(NODRIX_ERROR_INVALID_ARGUMENT);
-            }
-            int done = 0;
-            if (code == NODRIX_FILTER_COLOR_GAIN_RED)
-                done = core_->SetRedGain(value), c.redGain = value;
-            if (code == NODRIX_FILTER_COLOR_GAIN_GREEN1)
-                done = core_->SetGreen1Gain(value), c.green1Gain = value;
-            if (code == NODRIX_FILTER_COLOR_GAIN_GREEN2)
-                done = core_->SetGreen2Gain(value), c.green2Gain = value;
-            if (code == NODRIX_FILTER_COLOR_GAIN_BLUE)
-                done = core_->SetBlueGain(value), c.blueGain = value;
-            return done ? 1 : refuse(NODRIX_ERROR_CAMERA_REQUEST);
-        }
-        case NODRIX_FILTER_EXPOSURE_TIME: {
-            if (!InRange(value, core_->GetExposureTenthsMin(), core_->GetExposureTenthsMax())) {
-                return refuse(NODRIX_ERROR_INVALID_ARGUMENT);
-            }
-            if (!core_->SetExposure(value)) return refuse(NODRIX_ERROR_CAMERA_REQUEST);
-            c.exposure = value;
-            if (core_->HasExposureSeconds()) {
-                int ok = 0;
-                const double seconds = core_->GetExposureSeconds(&ok);
-                if (ok) c.exposureSeconds = seconds;
-            }
-            return 1;
-        }
-        case NODRIX_FILTER_PELTIER:
-            if (!core_->HasPeltier()) return refuse(NODRIX_ERROR_NOT_SUPPORTED);
-            c.peltier = value;
-            return core_->SetPeltier(value);
         case NODRIX_FILTER_DOT_FILTER:
         case NODRIX_FILTER_MASK_FILTER:
             if (!InRange(value, 0, 1)) return refuse(NODRIX_ERROR_INVALID_ARGUMENT);
             (code == NODRIX_FILTER_DOT_FILTER ? dotFilter_ : maskFilter_) = value;
-            return 1;
-        case NODRIX_FILTER_GAIN_MODE:
-            c.gainMode = value;
-            return core_->SetGainMode(value);
-        case NODRIX_FILTER_SHORT_EXPOSURE: {
-            if (!core_->HasShortExposure()) return refuse(NODRIX_ERROR_NOT_SUPPORTED);
-            const int on = value > 0 ? 1 : 0;
-            if (!core_->SetShortExposure(on)) return refuse(NODRIX_ERROR_CAMERA_REQUEST);
-            c.shortExposure = on;
-            return 1;
-        }
-        case NODRIX_FILTER_BLACK_LEVEL:
-            if (!core_->HasBlackLevel()) return refuse(NODRIX_ERROR_NOT_SUPPORTED);
-            if (!core_->SetBlackLevel(value)) return refuse(NODRIX_ERROR_CAMERA_REQUEST);
-            c.blackLevel = value;
-            PushError(NODRIX_ERROR_NONE);
             return 1;
         default:
             return refuse(NODRIX_ERROR_INVALID_ARGUMENT);
@@ -173,7 +117,6 @@ int CNodrix::GetFilterValue(int code, int* ok) {
     if (!core_) return fail(NODRIX_ERROR_NO_CORE, 0);
     platform::LockGuard frame(frameLock_);
     const ImageParameters& p = imageParams_;
-    CameraParameters& c = cameraParams_;
 
     if (const ImageField* f = FindImageField(code)) return good(p.*(f->field));
     if (IsGreyGain(code)) return good(p.greyGain[code - NODRIX_FILTER_GRAY_GAIN_R]);
@@ -215,10 +158,9 @@ int CNodrix::GetFilterValue(int code, int* ok) {
         }
         case NODRIX_FILTER_BLACK_LEVEL: {
             if (!core_->HasBlackLevel()) return fail(NODRIX_ERROR_NOT_SUPPORTED, 0);
-            int read = 0;
-            const int level = core_->GetBlackLevel(&read);
+            bool read = false;
+            const int level = controls_.ReadBlackLevel(&read);
             if (!read) return fail(NODRIX_ERROR_CAMERA_REQUEST, 0);
-            c.blackLevel = level;
             PushError(NODRIX_ERROR_NONE);
             return good(level);
         }

@@ -1,23 +1,14 @@
 // Parameters the connection keeps itself or forwards to the camera core:
 // mirroring, exposure, automatic exposure mode, subsampling, wait time and
 // the capture window as stored.
-#include <cmath>
-
 #include "connection/CNodrix.h"
 #include "connection/PreviewWindow.h"
 
 namespace nodrix {
 
-// The camera parameter block and the sensor are shared with the worker's
-// automatic stages and with Prepare; every access here holds the frame
-// lock that those hold.
-
 int CNodrix::SetMirrorH(int on) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    platform::LockGuard frame(frameLock_);
-    cameraParams_.mirrorH = on != 0;
-    if (!core_->SetMirrorH(cameraParams_.mirrorH)) return PushError(NODRIX_ERROR_CAMERA_REQUEST), 0;
-    return 1;
+    return Reported(controls_.SetMirror(true, on));
 }
 
 int CNodrix::SetMirrorV(int on) {
@@ -25,16 +16,12 @@ int CNodrix::SetMirrorV(int on) {
         PostError(NODRIX_ERROR_NO_CORE);
         return 0;
     }
-    platform::LockGuard frame(frameLock_);
-    cameraParams_.mirrorV = on != 0;
-    if (!core_->SetMirrorV(cameraParams_.mirrorV)) return PushError(NODRIX_ERROR_CAMERA_REQUEST), 0;
-    return 1;
+    return Reported(controls_.SetMirror(false, on));
 }
 
 int CNodrix::GetMirrorH() {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    platform::LockGuard frame(frameLock_);
-    return cameraParams_.mirrorH;
+    return controls_.Parameters().mirrorH;
 }
 
 int CNodrix::GetMirrorV() {
@@ -42,76 +29,42 @@ int CNodrix::GetMirrorV() {
         PostError(NODRIX_ERROR_NO_CORE);
         return 0;
     }
-    platform::LockGuard frame(frameLock_);
-    return cameraParams_.mirrorV;
+    return controls_.Parameters().mirrorV;
 }
 
 int CNodrix::SetExposureTimeEx(double seconds) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    if (!core_->HasExposureSeconds()) return PushError(NODRIX_ERROR_NOT_SUPPORTED), 0;
-    platform::LockGuard frame(frameLock_);
-    // Refused before anything is stored: a value that is not a number, or
-    // outside what the sensor can expose, cannot become whole tenths.
-    if (!std::isfinite(seconds) || seconds < core_->GetExposureSecondsMin() ||
-        seconds > core_->GetExposureSecondsMax()) {
-        return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
-    }
-    if (!core_->SetExposureSeconds(seconds)) return PushError(NODRIX_ERROR_CAMERA_REQUEST), 0;
-    cameraParams_.exposureSeconds = seconds;
-    cameraParams_.exposure = static_cast<std::int32_t>(static_cast<std::int64_t>(seconds) * 10000);
-    return 1;
+    return Reported(controls_.SetExposureTimeEx(seconds));
 }
 
 double CNodrix::GetExposureTimeEx(int* ok) {
     if (ok != nullptr) *ok = 0;
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), -1.0;
     if (!core_->HasExposureSeconds()) return PushError(NODRIX_ERROR_NOT_SUPPORTED), -1.0;
-    platform::LockGuard frame(frameLock_);
-    int good = 0;
-    const double seconds = core_->GetExposureSeconds(&good);
-    if (good) cameraParams_.exposureSeconds = seconds;
-    if (ok != nullptr) *ok = good ? 1 : 0;
-    return seconds;
+    return controls_.GetExposureTimeEx(ok);
 }
 
 int CNodrix::SetRealExposureTime(int microseconds) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    const int units = microseconds / 100;
-    platform::LockGuard frame(frameLock_);
-    if (units < core_->GetExposureTenthsMin() || units > core_->GetExposureTenthsMax()) {
-        return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
-    }
-    cameraParams_.exposure = units;
-    core_->SetExposure(units);
-    if (core_->HasExposureSeconds()) {
-        int good = 0;
-        const double seconds = core_->GetExposureSeconds(&good);
-        if (good) cameraParams_.exposureSeconds = seconds;
-    }
-    return 1;
+    return Reported(controls_.SetRealExposureTime(microseconds));
 }
 
 int CNodrix::GetRealExposureTime(int* ok) {
-    platform::LockGuard frame(frameLock_);
-    realExposureUs_ = cameraParams_.exposure * 100;
     if (ok != nullptr) *ok = 1;
-    return realExposureUs_;
+    return controls_.Parameters().exposure * 100;
 }
 
 int CNodrix::SetAutoIris(int mode) {
-    if (mode < 0 || mode > 2) {
+    if (!controls_.SetAutoIris(mode)) {
         PostError(NODRIX_ERROR_INVALID_ARGUMENT);
         return 0;
     }
-    platform::LockGuard frame(frameLock_);
-    cameraParams_.autoIris = mode;
     return 1;
 }
 
 int CNodrix::GetAutoIris(int* ok) {
     if (ok != nullptr) *ok = 1;
-    platform::LockGuard frame(frameLock_);
-    return cameraParams_.autoIris;
+    return controls_.Parameters().autoIris;
 }
 
 int CNodrix::SetSubSample(int mode) {

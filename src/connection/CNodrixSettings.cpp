@@ -37,24 +37,11 @@ void CNodrix::LoadImageGroups(int cameraIndex) {
 }
 
 void CNodrix::LoadCameraGroup(int cameraIndex) {
-    if (!settings::LoadCameraGroup(cameraIndex, cameraParams_)) SetCameraDefaults();
-}
-
-void CNodrix::SetCameraDefaults() {
-    if (!core_) return;
-    CameraParameters& p = cameraParams_;
-    p.globalGain = core_->GetGainDefault();
-    p.redGain = p.green1Gain = p.green2Gain = p.blueGain = core_->GetColorGainDefault();
-    p.exposure = core_->GetExposureTenthsDefault();
-    p.mirrorV = core_->GetMirrorVDefault();
-    p.mirrorH = core_->GetMirrorHDefault();
-    p.autoIris = 0;
-    p.gainMode = 0;
-    p.blackLevel = core_->GetBlackLevelDefault();
-    if (core_->HasExposureSeconds()) {
-        int ok = 0;
-        const double seconds = core_->GetExposureSecondsDefault(&ok);
-        if (ok) p.exposureSeconds = seconds;
+    CameraParameters stored = controls_.Parameters();
+    if (settings::LoadCameraGroup(cameraIndex, stored)) {
+        controls_.Replace(stored);
+    } else {
+        controls_.ResetToCameraDefaults();
     }
 }
 
@@ -62,7 +49,7 @@ void CNodrix::SaveGroups(int cameraIndex) {
     // A connection that never opened a camera holds no camera's settings;
     // saving its zeros would overwrite what the camera stored before.
     if (!cameraOpened_) return;
-    settings::SaveCameraGroup(cameraIndex, cameraParams_);
+    settings::SaveCameraGroup(cameraIndex, controls_.Parameters());
     settings::SaveFilterGroup(cameraIndex, imageParams_);
     settings::SaveGreyGroup(cameraIndex, imageParams_);
 }

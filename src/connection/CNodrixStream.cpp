@@ -36,8 +36,9 @@ void CNodrix::StampConvertedFrame(bool straight) {
     m.size = sizeof m;
     m.frameNumber = stamp.frameNumber;
     m.timestampUs = stamp.completedUs;
-    m.exposure10 = cameraParams_.exposure;
-    m.gain = cameraParams_.globalGain;
+    const CameraParameters camera = controls_.Parameters();
+    m.exposure10 = camera.exposure;
+    m.gain = camera.globalGain;
     m.x = geometry_.horizontalStart;
     m.y = geometry_.verticalStart;
     m.width = output.Width();

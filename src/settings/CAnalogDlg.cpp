@@ -25,8 +25,8 @@ TrackbarGroup MakeGroup(int trackbar, int upDown, int edit, int minimum, int max
 
 }  // namespace
 
-CAnalogPage::CAnalogPage(CNodrixU3T2Base* core, CameraParameters* block, bool colorPage)
-    : core_(core), block_(block), colorPage_(colorPage) {}
+CAnalogPage::CAnalogPage(CNodrixU3T2Base* core, CameraControlsPort* controls, bool colorPage)
+    : core_(core), controls_(controls), colorPage_(colorPage) {}
 
 void CAnalogPage::Initialise() {
     CNodrixU3T2Base& core = *core_;
@@ -50,7 +50,7 @@ void CAnalogPage::Initialise() {
         rangeText_ = RangeLabel(minimum, maximum);
         int ok = 0;
         const double seconds = core.GetExposureSeconds(&ok);
-        ShowSeconds(ok ? seconds : block_->exposureSeconds);
+        ShowSeconds(ok ? seconds : Block().exposureSeconds);
     }
 
     blackLevelShown_ = !colorPage_ && core.HasBlackLevel() != 0;
@@ -64,7 +64,7 @@ void CAnalogPage::Initialise() {
     if (!colorPage_ && core.HasGainMode() != 0) {
         const int mode = core.GetGainMode();
         gainModeShown_ = mode != -1;
-        if (gainModeShown_) block_->gainMode = mode;
+        if (gainModeShown_) controls_->AdoptGainMode(mode);
     }
     initialised = true;
 }
@@ -90,7 +90,7 @@ int CAnalogPage::GroupOfControl(int id) const {
 }
 
 int CAnalogPage::Value(int group) const {
-    const CameraParameters& b = *block_;
+    const CameraParameters b = Block();
     switch (group) {
         case kGlobalGain: return b.globalGain;
         case kGreen1Gain: return b.green1Gain;
@@ -103,7 +103,7 @@ int CAnalogPage::Value(int group) const {
     }
 }
 
-std::string CAnalogPage::MillisecondsText() const { return MillisecondsLabel(block_->exposure); }
+std::string CAnalogPage::MillisecondsText() const { return MillisecondsLabel(Block().exposure); }
 
 int CAnalogPage::EditGroup(int group, const std::string& text) {
     return SetGroupValue(group, ParseSignedEdit(text));
@@ -112,35 +112,21 @@ int CAnalogPage::EditGroup(int group, const std::string& text) {
 int CAnalogPage::SetGroupValue(int group, int value) {
     if (group < 0 || group >= kGroupCount) return 0;
     const int v = groups_[group].Clamp(value);
-    CNodrixU3T2Base& core = *core_;
-    CameraParameters& b = *block_;
+    CameraControlsPort& controls = *controls_;
     switch (group) {
-        case kGlobalGain: b.globalGain = v; core.SetGain(v); break;
-        case kGreen1Gain: b.green1Gain = v; core.SetGreen1Gain(v); break;
-        case kRedGain: b.redGain = v; core.SetRedGain(v); break;
-        case kBlueGain: b.blueGain = v; core.SetBlueGain(v); break;
-        case kGreen2Gain: b.green2Gain = v; core.SetGreen2Gain(v); break;
+        case kGlobalGain: controls.SetGain(GainChannel::kGlobal, v); break;
+        case kGreen1Gain: controls.SetGain(GainChannel::kGreen1, v); break;
+        case kRedGain: controls.SetGain(GainChannel::kRed, v); break;
+        case kBlueGain: controls.SetGain(GainChannel::kBlue, v); break;
+        case kGreen2Gain: controls.SetGain(GainChannel::kGreen2, v); break;
         case kExposure:
-            b.exposure = v;
-            core.SetExposure(v);
-            ReadBackExposure();
-            if (secondsShown_) ShowSeconds(b.exposureSeconds);
+            controls.SetExposureTenths(v);
+            if (secondsShown_) ShowSeconds(Block().exposureSeconds);
             break;
-        case kBlackLevel: b.blackLevel = v; core.SetBlackLevel(v); break;
+        case kBlackLevel: controls.SetBlackLevel(v); break;
         default: break;
     }
     return v;
-}
-
-void CAnalogPage::ReadBackExposure() {
-    CNodrixU3T2Base& core = *core_;
-    int ok = 0;
-    const int tenths = core.GetExposureTenths(&ok);
-    if (ok) block_->exposure = tenths;
-    if (core.HasExposureSeconds()) {
-        const double seconds = core.GetExposureSeconds(&ok);
-        if (ok) block_->exposureSeconds = seconds;
-    }
 }
 
 void CAnalogPage::ShowSeconds(double seconds) {
@@ -159,16 +145,7 @@ void CAnalogPage::EditSeconds(const std::string& text) {
     if (units_.empty()) return;
     const double seconds = SecondsFrom(ParseDecimalEdit(text), units_[unitSelection_]);
     secondsText_ = text;
-    CNodrixU3T2Base& core = *core_;
-    if (core.SetExposureSeconds(seconds)) {
-        block_->exposureSeconds = seconds;
-        int ok = 0;
-        const int tenths = core.GetExposureTenths(&ok);
-        if (ok) block_->exposure = tenths;
-    } else {
-        // The camera kept its exposure: the block keeps what it reads back.
-        ReadBackExposure();
-    }
+    controls_->SetExposureSeconds(seconds);
 }
 
 void CAnalogPage::SelectUnit(int entry) {
@@ -176,79 +153,34 @@ void CAnalogPage::SelectUnit(int entry) {
     unitSelection_ = entry;
     int ok = 0;
     double seconds = core_->GetExposureSeconds(&ok);
-    if (!ok) seconds = block_->exposureSeconds;
+    if (!ok) seconds = Block().exposureSeconds;
     secondsText_ = FormatInUnit(InUnit(seconds, units_[entry]));
 }
 
-void CAnalogPage::SetMirrorV(bool on) {
-    core_->SetMirrorV(on ? 1 : 0);
-    block_->mirrorV = on ? 1 : 0;
-}
+void CAnalogPage::SetMirrorV(bool on) { controls_->SetMirrorV(on); }
 
-void CAnalogPage::SetMirrorH(bool on) {
-    core_->SetMirrorH(on ? 1 : 0);
-    block_->mirrorH = on ? 1 : 0;
-}
+void CAnalogPage::SetMirrorH(bool on) { controls_->SetMirrorH(on); }
 
-void CAnalogPage::SetPeltier(bool on) {
-    core_->SetPeltier(on ? 1 : 0);
-    block_->peltier = on ? 1 : 0;
-}
+void CAnalogPage::SetPeltier(bool on) { controls_->SetPeltier(on); }
 
-void CAnalogPage::SetShortExposure(bool on) {
-    core_->SetShortExposure(on ? 1 : 0);
-    block_->shortExposure = on ? 1 : 0;
-}
+void CAnalogPage::SetShortExposure(bool on) { controls_->SetShortExposure(on); }
 
 void CAnalogPage::SelectGainMode(int entry) {
     if (entry != 0 && entry != 1) return;
-    core_->SetGainMode(entry);
-    block_->gainMode = entry;
+    controls_->SetGainMode(entry);
 }
 
-void CAnalogPage::SetIrisGain(bool checked) { block_->autoIris = checked ? 2 : 0; }
+void CAnalogPage::SetIrisGain(bool checked) { controls_->SetAutoIris(checked ? 2 : 0); }
 
-void CAnalogPage::SetIrisExposure(bool checked) { block_->autoIris = checked ? 1 : 0; }
+void CAnalogPage::SetIrisExposure(bool checked) { controls_->SetAutoIris(checked ? 1 : 0); }
 
 void CAnalogPage::Defaults() {
-    CNodrixU3T2Base& core = *core_;
-    CameraParameters& b = *block_;
-    b.globalGain = core.GetGainDefault();
-    core.SetGain(b.globalGain);
-    const int colorGain = core.GetColorGainDefault();
-    b.green1Gain = b.redGain = b.blueGain = b.green2Gain = colorGain;
-    core.SetGreen1Gain(colorGain);
-    core.SetRedGain(colorGain);
-    core.SetBlueGain(colorGain);
-    core.SetGreen2Gain(colorGain);
-    if (core.HasExposureSeconds()) {
-        b.exposureSeconds = core.GetExposureSecondsDefault();
-        core.SetExposureSeconds(b.exposureSeconds);
-        ReadBackExposure();
-        ShowSeconds(b.exposureSeconds);
-    } else {
-        b.exposure = core.GetExposureTenthsDefault();
-        core.SetExposure(b.exposure);
-    }
-    if (core.HasBlackLevel()) {
-        b.blackLevel = core.GetBlackLevelDefault();
-        core.SetBlackLevel(b.blackLevel);
-    }
-    if (core.HasPeltier()) {
-        b.peltier = 1;
-        core.SetPeltier(1);
-    }
-    if (core.HasShortExposure()) {
-        b.shortExposure = 0;
-        core.SetShortExposure(0);
-    }
-    if (core.HasGainMode()) {
-        b.gainMode = 0;
-        core.SetGainMode(0);
-    }
+    controls_->Defaults();
+    if (secondsShown_) ShowSeconds(Block().exposureSeconds);
 }
 
-CAnalogDlg::CAnalogDlg(CNodrixU3T2Base* core, CameraParameters* block, std::int32_t* bayerMode)
-    : bayerMode_(bayerMode), page_(core, block, core->SupportsColorOutput() != 0) {}
+CAnalogDlg::CAnalogDlg(CNodrixU3T2Base* core, CameraControlsPort* controls,
+                       std::int32_t* bayerMode)
+    : bayerMode_(bayerMode), page_(core, controls, core->SupportsColorOutput() != 0) {}
 
 }  // namespace nodrix::settings

@@ -1,15 +1,16 @@
 #pragma once
 // The analog dialog's model: gains, exposure (in tenths of a millisecond or
 // in seconds), black level, Peltier, short exposure, gain mode, auto iris
-// and mirroring. Every change goes at once to the camera and into the
-// connection's live camera parameter block; the connection sends the old
-// values back when the dialog is cancelled.
+// and mirroring. Every change goes at once, through the connection's owner
+// of the camera parameters, to the camera and into the live block; the
+// connection sends the old values back when the dialog is cancelled.
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "settings/CameraControlsPort.h"
 #include "settings/ParameterBlocks.h"
 #include "settings/TrackbarGroup.h"
 
@@ -24,9 +25,10 @@ public:
     enum Group { kGlobalGain, kGreen1Gain, kRedGain, kBlueGain, kGreen2Gain, kExposure, kBlackLevel,
                  kGroupCount };
 
-    CAnalogPage(CNodrixU3T2Base* core, CameraParameters* block, bool colorPage);
+    // core: the camera's ranges and abilities, only read.
+    CAnalogPage(CNodrixU3T2Base* core, CameraControlsPort* controls, bool colorPage);
 
-    // Sets the controls up from the live block and the camera.
+    // Sets the controls up from the live block and the camera's ranges.
     void Initialise();
 
     // --- What the controls show ---------------------------------------------
@@ -46,8 +48,8 @@ public:
     const std::string& SecondsText() const { return secondsText_; }
     const std::string& RangeText() const { return rangeText_; }
     std::string MillisecondsText() const;
-    int GainModeSelection() const { return block_->gainMode; }
-    const CameraParameters& Block() const { return *block_; }
+    int GainModeSelection() const { return Block().gainMode; }
+    CameraParameters Block() const { return controls_->Parameters(); }
 
     // --- What the user does -------------------------------------------------
     // A trackbar group's edit changed: the value (kept in the group's range)
@@ -72,11 +74,10 @@ public:
     bool initialised = false;
 
 private:
-    void ReadBackExposure();
     void ShowSeconds(double seconds);
 
     CNodrixU3T2Base* core_;
-    CameraParameters* block_;
+    CameraControlsPort* controls_;
     bool colorPage_;
     std::array<TrackbarGroup, kGroupCount> groups_{};
     bool secondsShown_ = false;
@@ -94,7 +95,7 @@ class CAnalogDlg {
 public:
     // The page for colour cameras when the camera reports colour output,
     // else the monochrome page.
-    CAnalogDlg(CNodrixU3T2Base* core, CameraParameters* block, std::int32_t* bayerMode);
+    CAnalogDlg(CNodrixU3T2Base* core, CameraControlsPort* controls, std::int32_t* bayerMode);
 
     CAnalogPage& Page() { return page_; }
     bool ColorPage() const { return page_.ColorPage(); }

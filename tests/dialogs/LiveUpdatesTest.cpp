@@ -45,6 +45,7 @@ TEST(LiveDialogs, AutomaticExposureCorrectionsReachTheAttachedDialog) {
     context.geometry.width = 640;
     context.geometry.height = 480;
     context.core = core;
+    context.controls = &connection.Controls();
     settings::LiveDialogs live;
     Recorder recorder;
     live.AttachAnalog(&recorder);
@@ -53,13 +54,13 @@ TEST(LiveDialogs, AutomaticExposureCorrectionsReachTheAttachedDialog) {
     camera.autoIris = 1;
     pipeline::ConvertFrame(context);
     ASSERT_EQ(recorder.exposures.size(), 1u);
-    EXPECT_EQ(recorder.exposures[0], camera.exposure);
-    EXPECT_LT(camera.exposure, 400);
+    EXPECT_EQ(recorder.exposures[0], connection.CameraBlock().exposure);
+    EXPECT_LT(connection.CameraBlock().exposure, 400);
 
     camera.autoIris = 2;
     pipeline::ConvertFrame(context);
     ASSERT_EQ(recorder.gains.size(), 1u);
-    EXPECT_EQ(recorder.gains[0], camera.globalGain);
+    EXPECT_EQ(recorder.gains[0], connection.CameraBlock().globalGain);
 
     live.DetachAnalog();
     pipeline::ConvertFrame(context);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "connection/CameraControls.h"
 #include "connection/pipeline/AutoExposure.h"
 #include "connection/pipeline/BayerPhase.h"
 #include "connection/pipeline/DefectPixelFilter.h"
@@ -27,9 +28,8 @@ bool IsSixteenBitRaw(int colorMode) { return colorMode == 1 || colorMode == 4 ||
 // --- Automatic exposure ------------------------------------------------------
 
 void RunAutoExposure(PipelineContext& c, CDibImage& raw) {
-    CameraParameters& camera = *c.cameraParams;
-    const int mode = camera.autoIris;
-    if ((mode != 1 && mode != 2) || c.core == nullptr) return;
+    const int mode = c.cameraParams->autoIris;
+    if ((mode != 1 && mode != 2) || c.controls == nullptr) return;
     const imaging::PixelKernel mean =
         raw.Bits() == 16 ? imaging::MeanOfRect16 : imaging::MeanOfRect8;
     std::array<int, kExposureWindowCount> means{};
@@ -42,25 +42,12 @@ void RunAutoExposure(PipelineContext& c, CDibImage& raw) {
     }
     const double factor = ExposureFactor(means);
     if (ExposureFactorIsNeutral(factor)) return;
-    CNodrixU3T2Base& core = *c.core;
     if (mode == 2) {
-        const int gain =
-            CorrectedGain(core.GetGain(), factor, core.GetGainMin(), core.GetGainMax());
-        core.SetGain(gain);
-        camera.globalGain = camera.redGain = camera.green1Gain = camera.green2Gain =
-            camera.blueGain = gain;
+        const int gain = c.controls->CorrectGain(factor);
         if (c.dialogs != nullptr) c.dialogs->GainCorrected(gain);
         return;
     }
-    const int exposure = CorrectedExposure(core.GetExposureTenths(), factor,
-                                           core.GetExposureTenthsMin(), core.GetExposureTenthsMax());
-    core.SetExposure(exposure);
-    camera.exposure = exposure;
-    if (core.HasExposureSeconds()) {
-        int ok = 0;
-        const double seconds = core.GetExposureSeconds(&ok);
-        if (ok) camera.exposureSeconds = seconds;
-    }
+    const int exposure = c.controls->CorrectExposure(factor);
     if (c.dialogs != nullptr) c.dialogs->ExposureCorrected(exposure);
 }
 
@@ -231,7 +218,7 @@ bool ConvertsNothing(const PipelineContext& c) {
     if (c.colorMode != 0 && c.colorMode != 1) return false;
     const ImageParameters& p = *c.imageParams;
     const CameraParameters& camera = *c.cameraParams;
-    if ((camera.autoIris == 1 || camera.autoIris == 2) && c.core != nullptr) return false;
+    if ((camera.autoIris == 1 || camera.autoIris == 2) && c.controls != nullptr) return false;
     if (c.maskFilter || c.dotFilter) return false;
     if (p.greyMode == 1) {
         if (p.autoGreyGain != 0) return false;

@@ -13,6 +13,7 @@
 #include "settings/ParameterBlocks.h"
 
 namespace nodrix {
+class CameraControls;
 class CNodrixU3T2Base;
 }
 namespace nodrix::settings {
@@ -45,13 +46,14 @@ struct PipelineImages {
 // This camera's 16-bit frames carry 12-bit samples (0..4095).
 constexpr int kCameraSampleBits16 = 12;
 
-// Everything one conversion needs from the connection. The parameter blocks
-// are written back by the automatic stages (exposure, white balance, grey
-// gains).
+// Everything one conversion needs from the connection. The image block is
+// written back by the automatic white balance and grey gains; the camera
+// block is a copy taken for this conversion, and the automatic exposure
+// goes through the owner of the camera parameters.
 struct PipelineContext {
     PipelineImages images;
     ImageParameters* imageParams = nullptr;
-    CameraParameters* cameraParams = nullptr;
+    const CameraParameters* cameraParams = nullptr;
     CaptureGeometry geometry;
     int colorMode = 0;  // 0..5: 8, 16, 24, 32, 48, 64 bits
     // Significant bits of the camera's 16-bit samples; the pipeline records
@@ -60,7 +62,8 @@ struct PipelineContext {
     bool maskFilter = false;
     bool dotFilter = false;
     const imaging::ProcessorFeatures* features = nullptr;  // null: the plain kernels
-    CNodrixU3T2Base* core = nullptr;  // null: no automatic exposure, no hardware flips
+    CNodrixU3T2Base* core = nullptr;                       // null: no hardware flips
+    CameraControls* controls = nullptr;                    // null: no automatic exposure
     platform::RecursiveLock* maskLock = nullptr;
     // Open dialogs told of the automatic stages' changes; may be null.
     settings::LiveDialogs* dialogs = nullptr;

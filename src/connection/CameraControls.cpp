@@ -1,0 +1,465 @@
+#include "connection/CameraControls.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "NodrixSdk.h"
+#include "connection/pipeline/AutoExposure.h"
+#include "core/CNodrixU3T2Base.h"
+
+namespace nodrix {
+
+using settings::GainChannel;
+
+namespace {
+
+bool InRange(int value, int low, int high) {
+    return value >= low && value <= high;
+}
+
+constexpr ControlResult kDone{};
+
+ControlResult Refused(int error) {
+    return {0, error};
+}
+
+// What an exposure write reads back.
+constexpr int kReadSeconds = 1;
+constexpr int kReadTenths = 2;
+
+}  // namespace
+
+void CameraControls::Attach(CNodrixU3T2Base* core) {
+    platform::LockGuard guard(lock_);
+    core_ = core;
+}
+
+CameraParameters CameraControls::Parameters() const {
+    platform::LockGuard guard(lock_);
+    return block_;
+}
+
+void CameraControls::Replace(const CameraParameters& block) {
+    platform::LockGuard guard(lock_);
+    block_ = block;
+}
+
+void CameraControls::ResetToCameraDefaults() {
+    platform::LockGuard guard(lock_);
+    if (core_ == nullptr) return;
+    CNodrixU3T2Base& core = *core_;
+    CameraParameters& p = block_;
+    p.globalGain = core.GetGainDefault();
+    p.redGain = p.green1Gain = p.green2Gain = p.blueGain = core.GetColorGainDefault();
+    p.exposure = core.GetExposureTenthsDefault();
+    p.mirrorV = core.GetMirrorVDefault();
+    p.mirrorH = core.GetMirrorHDefault();
+    p.autoIris = 0;
+    p.gainMode = 0;
+    p.blackLevel = core.GetBlackLevelDefault();
+    if (core.HasExposureSeconds()) {
+        int ok = 0;
+        const double seconds = core.GetExposureSecondsDefault(&ok);
+        if (ok) p.exposureSeconds = seconds;
+    }
+}
+
+std::int32_t& CameraControls::GainField(CameraParameters& block, GainChannel channel) {
+    switch (channel) {
+        case GainChannel::kGreen1:
+            return block.green1Gain;
+        case GainChannel::kRed:
+            return block.redGain;
+        case GainChannel::kBlue:
+            return block.blueGain;
+        case GainChannel::kGreen2:
+            return block.green2Gain;
+        case GainChannel::kGlobal:
+            break;
+    }
+    return block.globalGain;
+}
+
+int CameraControls::WriteGain(GainChannel channel, int value) {
+    GainField(block_, channel) = value;
+    CNodrixU3T2Base& core = *core_;
+    switch (channel) {
+        case GainChannel::kGreen1:
+            return core.SetGreen1Gain(value);
+        case GainChannel::kRed:
+            return core.SetRedGain(value);
+        case GainChannel::kBlue:
+            return core.SetBlueGain(value);
+        case GainChannel::kGreen2:
+            return core.SetGreen2Gain(value);
+        case GainChannel::kGlobal:
+            break;
+    }
+    return core.SetGain(value);
+}
+
+void CameraControls::ReadBackExposure(int what) {
+    CNodrixU3T2Base& core = *core_;
+    int ok = 0;
+    if ((what & kReadTenths) != 0) {
+        const int tenths = core.GetExposureTenths(&ok);
+        if (ok) block_.exposure = tenths;
+    }
+    if ((what & kReadSeconds) != 0 && core.HasExposureSeconds()) {
+        const double seconds = core.GetExposureSeconds(&ok);
+        if (ok) block_.exposureSeconds = seconds;
+    }
+}
+
+// --- The exported API ---------------------------------------------------------
+
+bool CameraControls::OwnsFilterCode(int code) {
+    return (code >= NODRIX_FILTER_GLOBAL_GAIN && code <= NODRIX_FILTER_EXPOSURE_TIME) ||
+           code == NODRIX_FILTER_PELTIER ||
+           (code >= NODRIX_FILTER_GAIN_MODE && code <= NODRIX_FILTER_BLACK_LEVEL);
+}
+
+ControlResult CameraControls::SetFilterValue(int code, int value) {
+    platform::LockGuard guard(lock_);
+    CNodrixU3T2Base& core = *core_;
+    CameraParameters& c = block_;
+    switch (code) {
+        case NODRIX_FILTER_GLOBAL_GAIN:
+            if (!InRange(value, core.GetGainMin(), core.GetGainMax())) {
+                return Refused(NODRIX_ERROR_INVALID_ARGUMENT);
+            }
+            if (!core.SetGain(value)) return Refused(NODRIX_ERROR_CAMERA_REQUEST);
+            c.globalGain = c.redGain = c.green1Gain = c.green2Gain = c.blueGain = value;
+            return kDone;
+        case NODRIX_FILTER_COLOR_GAIN_RED:
+        case NODRIX_FILTER_COLOR_GAIN_GREEN1:
+        case NODRIX_FILTER_COLOR_GAIN_GREEN2:
+        case NODRIX_FILTER_COLOR_GAIN_BLUE: {
+            if (!InRange(value, core.GetColorGainMin(), core.GetColorGainMax())) {
+                return Refused(NODRIX_ERROR_INVALID_ARGUMENT);
+            }
+            const GainChannel channel =
+                code == NODRIX_FILTER_COLOR_GAIN_RED      ? GainChannel::kRed
+                : code == NODRIX_FILTER_COLOR_GAIN_GREEN1 ? GainChannel::kGreen1
+                : code == NODRIX_FILTER_COLOR_GAIN_GREEN2 ? GainChannel::kGreen2
+                                                          : GainChannel::kBlue;
+            return WriteGain(channel, value) ? kDone : Refused(NODRIX_ERROR_CAMERA_REQUEST);
+        }
+        case NODRIX_FILTER_EXPOSURE_TIME:
+            if (!InRange(value, core.GetExposureTenthsMin(), core.GetExposureTenthsMax())) {
+                return Refused(NODRIX_ERROR_INVALID_ARGUMENT);
+            }
+            if (!core.SetExposure(value)) return Refused(NODRIX_ERROR_CAMERA_REQUEST);
+            c.exposure = value;
+            ReadBackExposure(kReadSeconds);
+            return kDone;
+        case NODRIX_FILTER_PELTIER:
+            if (!core.HasPeltier()) return Refused(NODRIX_ERROR_NOT_SUPPORTED);
+            c.peltier = value;
+            return {core.SetPeltier(value), ControlResult::kNoError};
+        case NODRIX_FILTER_GAIN_MODE:
+            c.gainMode = value;
+            return {core.SetGainMode(value), ControlResult::kNoError};
+        case NODRIX_FILTER_SHORT_EXPOSURE: {
+            if (!core.HasShortExposure()) return Refused(NODRIX_ERROR_NOT_SUPPORTED);
+            const int on = value > 0 ? 1 : 0;
+            if (!core.SetShortExposure(on)) return Refused(NODRIX_ERROR_CAMERA_REQUEST);
+            c.shortExposure = on;
+            return kDone;
+        }
+        case NODRIX_FILTER_BLACK_LEVEL:
+            if (!core.HasBlackLevel()) return Refused(NODRIX_ERROR_NOT_SUPPORTED);
+            if (!core.SetBlackLevel(value)) return Refused(NODRIX_ERROR_CAMERA_REQUEST);
+            c.blackLevel = value;
+            // A success record: the application reading the stack after the
+            // write finds it was taken.
+            return {1, NODRIX_ERROR_NONE};
+        default:
+            return Refused(NODRIX_ERROR_INVALID_ARGUMENT);
+    }
+}
+
+int CameraControls::ReadBlackLevel(bool* read) {
+    platform::LockGuard guard(lock_);
+    int ok = 0;
+    const int level = core_->GetBlackLevel(&ok);
+    if (ok) block_.blackLevel = level;
+    *read = ok != 0;
+    return level;
+}
+
+ControlResult CameraControls::SetMirror(bool horizontal, int on) {
+    platform::LockGuard guard(lock_);
+    std::int32_t& field = horizontal ? block_.mirrorH : block_.mirrorV;
+    field = on != 0;
+    const int done = horizontal ? core_->SetMirrorH(field) : core_->SetMirrorV(field);
+    return done ? kDone : Refused(NODRIX_ERROR_CAMERA_REQUEST);
+}
+
+ControlResult CameraControls::SetExposureTimeEx(double seconds) {
+    platform::LockGuard guard(lock_);
+    CNodrixU3T2Base& core = *core_;
+    if (!core.HasExposureSeconds()) return Refused(NODRIX_ERROR_NOT_SUPPORTED);
+    // Refused before anything is stored: a value that is not a number, or
+    // outside what the sensor can expose, cannot become whole tenths.
+    if (!std::isfinite(seconds) || seconds < core.GetExposureSecondsMin() ||
+        seconds > core.GetExposureSecondsMax()) {
+        return Refused(NODRIX_ERROR_INVALID_ARGUMENT);
+    }
+    if (!core.SetExposureSeconds(seconds)) return Refused(NODRIX_ERROR_CAMERA_REQUEST);
+    block_.exposureSeconds = seconds;
+    block_.exposure = static_cast<std::int32_t>(static_cast<std::int64_t>(seconds) * 10000);
+    return kDone;
+}
+
+double CameraControls::GetExposureTimeEx(int* ok) {
+    platform::LockGuard guard(lock_);
+    int good = 0;
+    const double seconds = core_->GetExposureSeconds(&good);
+    if (good) block_.exposureSeconds = seconds;
+    if (ok != nullptr) *ok = good ? 1 : 0;
+    return seconds;
+}
+
+ControlResult CameraControls::SetRealExposureTime(int microseconds) {
+    const int units = microseconds / 100;
+    platform::LockGuard guard(lock_);
+    CNodrixU3T2Base& core = *core_;
+    if (!InRange(units, core.GetExposureTenthsMin(), core.GetExposureTenthsMax())) {
+        return Refused(NODRIX_ERROR_INVALID_ARGUMENT);
+    }
+    block_.exposure = units;
+    core.SetExposure(units);
+    ReadBackExposure(kReadSeconds);
+    return kDone;
+}
+
+// --- Whole block to the camera --------------------------------------------------
+
+bool CameraControls::ApplyOnSelection() {
+    platform::LockGuard guard(lock_);
+    CNodrixU3T2Base& core = *core_;
+    CameraParameters& p = block_;
+    const bool gainTaken = core.SetGain(p.globalGain) != 0;
+    core.SetGreen1Gain(p.green1Gain);
+    core.SetRedGain(p.redGain);
+    core.SetBlueGain(p.blueGain);
+    core.SetGreen2Gain(p.green2Gain);
+    if (core.HasExposureSeconds()) {
+        core.SetExposureSeconds(p.exposureSeconds);
+    } else {
+        core.SetExposure(p.exposure);
+    }
+    core.SetMirrorV(p.mirrorV);
+    core.SetMirrorH(p.mirrorH);
+    if (core.HasBlackLevel()) core.SetBlackLevel(p.blackLevel);
+    if (core.HasPeltier()) {
+        core.SetPeltier(1);
+        p.peltier = 1;
+    }
+    if (core.HasShortExposure()) {
+        core.SetShortExposure(0);
+        p.shortExposure = 0;
+    }
+    if (core.HasGainMode()) core.SetGainMode(p.gainMode);
+    return gainTaken;
+}
+
+bool CameraControls::ApplyForAcquisition() {
+    platform::LockGuard guard(lock_);
+    CNodrixU3T2Base& core = *core_;
+    const CameraParameters& p = block_;
+    if (!core.SetMirrorV(p.mirrorV) || !core.SetMirrorH(p.mirrorH)) return false;
+    core.SetTriggerMode(0, 1);
+    if (!core.SetGain(p.globalGain)) return false;
+    core.SetGreen1Gain(p.green1Gain);
+    core.SetRedGain(p.redGain);
+    core.SetBlueGain(p.blueGain);
+    core.SetGreen2Gain(p.green2Gain);
+    const int exposed = core.HasExposureSeconds() ? core.SetExposureSeconds(p.exposureSeconds)
+                                                  : core.SetExposure(p.exposure);
+    if (!exposed) return false;
+    if (core.HasAuxMode()) core.SetAuxMode(0);
+    core.SetGainMode(0);
+    if (core.HasGainMode()) core.SetGainMode(p.gainMode);
+    if (core.HasBlackLevel()) core.SetBlackLevel(p.blackLevel);
+    return true;
+}
+
+CameraParameters CameraControls::RefreshFromCamera() {
+    platform::LockGuard guard(lock_);
+    CNodrixU3T2Base& core = *core_;
+    CameraParameters& p = block_;
+    p.globalGain = core.GetGain();
+    p.green1Gain = core.GetGreen1Gain();
+    p.redGain = core.GetRedGain();
+    p.blueGain = core.GetBlueGain();
+    p.green2Gain = core.GetGreen2Gain();
+    p.exposure = core.GetExposureTenths();
+    ReadBackExposure(kReadSeconds);
+    p.mirrorV = core.GetMirrorV();
+    p.mirrorH = core.GetMirrorH();
+    return p;
+}
+
+void CameraControls::Restore(const CameraParameters& saved) {
+    platform::LockGuard guard(lock_);
+    CNodrixU3T2Base& core = *core_;
+    const CameraParameters& p = block_;
+    core.SetGain(saved.globalGain);
+    core.SetGreen1Gain(saved.green1Gain);
+    core.SetRedGain(saved.redGain);
+    core.SetBlueGain(saved.blueGain);
+    core.SetGreen2Gain(saved.green2Gain);
+    if (core.HasExposureSeconds()) {
+        core.SetExposureSeconds(saved.exposureSeconds);
+    } else {
+        core.SetExposure(saved.exposure);
+    }
+    core.SetMirrorV(saved.mirrorV);
+    core.SetMirrorH(saved.mirrorH);
+    // Only what differs is sent again, so that the camera and the restored
+    // block agree without touching what nobody changed.
+    if (p.blackLevel != saved.blackLevel && core.HasBlackLevel())
+        core.SetBlackLevel(saved.blackLevel);
+    if (p.gainMode != saved.gainMode && core.HasGainMode()) core.SetGainMode(saved.gainMode);
+    if (p.shortExposure != saved.shortExposure && core.HasShortExposure()) {
+        core.SetShortExposure(saved.shortExposure);
+    }
+    if (p.peltier != saved.peltier && core.HasPeltier()) core.SetPeltier(saved.peltier);
+    block_ = saved;
+}
+
+// --- The automatic exposure -----------------------------------------------------
+
+int CameraControls::CorrectGain(double factor) {
+    platform::LockGuard guard(lock_);
+    CNodrixU3T2Base& core = *core_;
+    const int gain =
+        pipeline::CorrectedGain(core.GetGain(), factor, core.GetGainMin(), core.GetGainMax());
+    core.SetGain(gain);
+    CameraParameters& c = block_;
+    c.globalGain = c.redGain = c.green1Gain = c.green2Gain = c.blueGain = gain;
+    return gain;
+}
+
+int CameraControls::CorrectExposure(double factor) {
+    platform::LockGuard guard(lock_);
+    CNodrixU3T2Base& core = *core_;
+    const int exposure = pipeline::CorrectedExposure(
+        core.GetExposureTenths(), factor, core.GetExposureTenthsMin(), core.GetExposureTenthsMax());
+    core.SetExposure(exposure);
+    block_.exposure = exposure;
+    ReadBackExposure(kReadSeconds);
+    return exposure;
+}
+
+// --- The analog dialog ------------------------------------------------------------
+
+void CameraControls::SetGain(GainChannel channel, int value) {
+    platform::LockGuard guard(lock_);
+    WriteGain(channel, value);
+}
+
+void CameraControls::SetExposureTenths(int tenths) {
+    platform::LockGuard guard(lock_);
+    block_.exposure = tenths;
+    core_->SetExposure(tenths);
+    ReadBackExposure(kReadTenths | kReadSeconds);
+}
+
+void CameraControls::SetExposureSeconds(double seconds) {
+    platform::LockGuard guard(lock_);
+    if (core_->SetExposureSeconds(seconds)) {
+        block_.exposureSeconds = seconds;
+        ReadBackExposure(kReadTenths);
+    } else {
+        ReadBackExposure(kReadTenths | kReadSeconds);
+    }
+}
+
+void CameraControls::SetMirrorV(bool on) {
+    platform::LockGuard guard(lock_);
+    core_->SetMirrorV(on ? 1 : 0);
+    block_.mirrorV = on ? 1 : 0;
+}
+
+void CameraControls::SetMirrorH(bool on) {
+    platform::LockGuard guard(lock_);
+    core_->SetMirrorH(on ? 1 : 0);
+    block_.mirrorH = on ? 1 : 0;
+}
+
+void CameraControls::SetPeltier(bool on) {
+    platform::LockGuard guard(lock_);
+    core_->SetPeltier(on ? 1 : 0);
+    block_.peltier = on ? 1 : 0;
+}
+
+void CameraControls::SetShortExposure(bool on) {
+    platform::LockGuard guard(lock_);
+    core_->SetShortExposure(on ? 1 : 0);
+    block_.shortExposure = on ? 1 : 0;
+}
+
+void CameraControls::SetGainMode(int mode) {
+    platform::LockGuard guard(lock_);
+    core_->SetGainMode(mode);
+    block_.gainMode = mode;
+}
+
+void CameraControls::SetBlackLevel(int level) {
+    platform::LockGuard guard(lock_);
+    block_.blackLevel = level;
+    core_->SetBlackLevel(level);
+}
+
+bool CameraControls::SetAutoIris(int mode) {
+    if (mode < 0 || mode > 2) return false;
+    platform::LockGuard guard(lock_);
+    block_.autoIris = mode;
+    return true;
+}
+
+void CameraControls::AdoptGainMode(int mode) {
+    platform::LockGuard guard(lock_);
+    block_.gainMode = mode;
+}
+
+void CameraControls::Defaults() {
+    platform::LockGuard guard(lock_);
+    CNodrixU3T2Base& core = *core_;
+    CameraParameters& b = block_;
+    WriteGain(GainChannel::kGlobal, core.GetGainDefault());
+    const int colorGain = core.GetColorGainDefault();
+    for (GainChannel channel :
+         {GainChannel::kGreen1, GainChannel::kRed, GainChannel::kBlue, GainChannel::kGreen2}) {
+        WriteGain(channel, colorGain);
+    }
+    if (core.HasExposureSeconds()) {
+        b.exposureSeconds = core.GetExposureSecondsDefault();
+        core.SetExposureSeconds(b.exposureSeconds);
+        ReadBackExposure(kReadTenths | kReadSeconds);
+    } else {
+        b.exposure = core.GetExposureTenthsDefault();
+        core.SetExposure(b.exposure);
+    }
+    if (core.HasBlackLevel()) {
+        b.blackLevel = core.GetBlackLevelDefault();
+        core.SetBlackLevel(b.blackLevel);
+    }
+    if (core.HasPeltier()) {
+        b.peltier = 1;
+        core.SetPeltier(1);
+    }
+    if (core.HasShortExposure()) {
+        b.shortExposure = 0;
+        core.SetShortExposure(0);
+    }
+    if (core.HasGainMode()) {
+        b.gainMode = 0;
+        core.SetGainMode(0);
+    }
+}
+
+}  // namespace nodrix
