@@ -33,6 +33,9 @@ std::vector<std::vector<Action>> ThreadActions(const std::string& file) {
              int ok = 0;
              return static_cast<int>(Nodrix_GetExposureTimeEx(h, &ok) * 1000);
          },
+         // The worker's automatic exposure, of the exposure and of the gain
+         // in turn, writes the camera while the first thread's setters do.
+         [round = 0](int h, auto&) mutable { return Nodrix_SetAutoIris(h, 1 + round++ % 2); },
          [](int h, auto&) {
              int ok = 0;
              return Nodrix_GetGlobalGain(h, &ok);
