@@ -50,6 +50,8 @@ struct CameraParameters {
     std::int32_t shortExposure = 0;  // option 105
     std::int32_t gainMode = 0;       // option 104
     double exposureSeconds = 0.0;
+
+    bool operator==(const CameraParameters&) const = default;
 };
 
 // The capture window in registry order ("TH", "TV", "EH", "EV", "EHS",
