@@ -115,6 +115,24 @@ int CNodrix::GetFilterValue(int code, int* ok) {
     // The temperature is read only through Nodrix_GetTemperatureEx.
     if (code == NODRIX_FILTER_TEMPERATURE) return fail(NODRIX_ERROR_NOT_SUPPORTED, -1);
     if (!core_) return fail(NODRIX_ERROR_NO_CORE, 0);
+    if (CameraControls::OwnsFilterCode(code)) {
+        const bool shortExposure = code == NODRIX_FILTER_SHORT_EXPOSURE;
+        const bool blackLevel = code == NODRIX_FILTER_BLACK_LEVEL;
+        if (code == NODRIX_FILTER_PELTIER && !core_->HasPeltier()) {
+            return fail(NODRIX_ERROR_NOT_SUPPORTED, -1);
+        }
+        if ((shortExposure && !core_->HasShortExposure()) ||
+            (blackLevel && !core_->HasBlackLevel())) {
+            return fail(NODRIX_ERROR_NOT_SUPPORTED, 0);
+        }
+        bool read = false;
+        const int value = controls_.ReadFilterValue(code, &read);
+        if (!shortExposure && !blackLevel) return good(value);
+        if (!read) return fail(NODRIX_ERROR_CAMERA_REQUEST, 0);
+        // A success record, as after their writes.
+        PushError(NODRIX_ERROR_NONE);
+        return good(shortExposure ? (value != 0 ? 1 : 0) : value);
+    }
     platform::LockGuard frame(frameLock_);
     const ImageParameters& p = imageParams_;
 
@@ -127,43 +145,10 @@ int CNodrix::GetFilterValue(int code, int* ok) {
                         (p.bayerGainRed & 0xFF));
         case NODRIX_FILTER_BAYER_GAIN_AUTO:
             return good(p.autoWhiteBalance);
-        case NODRIX_FILTER_GLOBAL_GAIN:
-            return good(core_->GetGain());
-        case NODRIX_FILTER_COLOR_GAIN_RED:
-            return good(core_->GetRedGain());
-        case NODRIX_FILTER_COLOR_GAIN_GREEN1:
-            return good(core_->GetGreen1Gain());
-        case NODRIX_FILTER_COLOR_GAIN_GREEN2:
-            return good(core_->GetGreen2Gain());
-        case NODRIX_FILTER_COLOR_GAIN_BLUE:
-            return good(core_->GetBlueGain());
-        case NODRIX_FILTER_EXPOSURE_TIME:
-            return good(core_->GetExposureTenths());
-        case NODRIX_FILTER_PELTIER:
-            if (!core_->HasPeltier()) return fail(NODRIX_ERROR_NOT_SUPPORTED, -1);
-            return good(core_->GetPeltier());
         case NODRIX_FILTER_DOT_FILTER:
             return good(dotFilter_);
         case NODRIX_FILTER_MASK_FILTER:
             return good(maskFilter_);
-        case NODRIX_FILTER_GAIN_MODE:
-            return good(core_->GetGainMode());
-        case NODRIX_FILTER_SHORT_EXPOSURE: {
-            if (!core_->HasShortExposure()) return fail(NODRIX_ERROR_NOT_SUPPORTED, 0);
-            int read = 0;
-            const int on = core_->GetShortExposure(&read);
-            if (!read) return fail(NODRIX_ERROR_CAMERA_REQUEST, 0);
-            PushError(NODRIX_ERROR_NONE);
-            return good(on != 0 ? 1 : 0);
-        }
-        case NODRIX_FILTER_BLACK_LEVEL: {
-            if (!core_->HasBlackLevel()) return fail(NODRIX_ERROR_NOT_SUPPORTED, 0);
-            bool read = false;
-            const int level = controls_.ReadBlackLevel(&read);
-            if (!read) return fail(NODRIX_ERROR_CAMERA_REQUEST, 0);
-            PushError(NODRIX_ERROR_NONE);
-            return good(level);
-        }
         default:
             return fail(NODRIX_ERROR_INVALID_ARGUMENT, 0);
     }

@@ -154,7 +154,9 @@ void CNodrix::PreviewLoop() {
 void CNodrix::TriggerLoop() {
     // Let an exposure in progress end before the frame counter is read; a
     // stop ends this wait (up to the longest exposure) at once.
-    workerStop_.Wait(static_cast<std::uint32_t>(core_->GetExposureTenths() / 10 + 100));
+    bool read = false;
+    const int tenths = controls_.ReadFilterValue(NODRIX_FILTER_EXPOSURE_TIME, &read);
+    workerStop_.Wait(static_cast<std::uint32_t>(tenths / 10 + 100));
     if (runFlag_.load() == 0) return;
     core_->ReadTriggerState();
     while (runFlag_.load() != 0) {

@@ -179,13 +179,49 @@ ControlResult CameraControls::SetFilterValue(int code, int value) {
     }
 }
 
-int CameraControls::ReadBlackLevel(bool* read) {
+int CameraControls::ReadFilterValue(int code, bool* read) {
     platform::LockGuard guard(lock_);
-    int ok = 0;
-    const int level = core_->GetBlackLevel(&ok);
-    if (ok) block_.blackLevel = level;
+    CNodrixU3T2Base& core = *core_;
+    int ok = 1;
+    int value = 0;
+    switch (code) {
+        case NODRIX_FILTER_GLOBAL_GAIN:
+            value = core.GetGain();
+            break;
+        case NODRIX_FILTER_COLOR_GAIN_RED:
+            value = core.GetRedGain();
+            break;
+        case NODRIX_FILTER_COLOR_GAIN_GREEN1:
+            value = core.GetGreen1Gain();
+            break;
+        case NODRIX_FILTER_COLOR_GAIN_GREEN2:
+            value = core.GetGreen2Gain();
+            break;
+        case NODRIX_FILTER_COLOR_GAIN_BLUE:
+            value = core.GetBlueGain();
+            break;
+        case NODRIX_FILTER_EXPOSURE_TIME:
+            value = core.GetExposureTenths();
+            break;
+        case NODRIX_FILTER_PELTIER:
+            value = core.GetPeltier();
+            break;
+        case NODRIX_FILTER_GAIN_MODE:
+            value = core.GetGainMode();
+            break;
+        case NODRIX_FILTER_SHORT_EXPOSURE:
+            value = core.GetShortExposure(&ok);
+            break;
+        case NODRIX_FILTER_BLACK_LEVEL:
+            value = core.GetBlackLevel(&ok);
+            if (ok) block_.blackLevel = value;
+            break;
+        default:
+            ok = 0;
+            break;
+    }
     *read = ok != 0;
-    return level;
+    return value;
 }
 
 ControlResult CameraControls::SetMirror(bool horizontal, int on) {
@@ -355,6 +391,16 @@ int CameraControls::CorrectExposure(double factor) {
 }
 
 // --- The analog dialog ------------------------------------------------------------
+
+double CameraControls::CameraExposureSeconds(int* ok) {
+    platform::LockGuard guard(lock_);
+    return core_->GetExposureSeconds(ok);
+}
+
+int CameraControls::CameraGainMode() {
+    platform::LockGuard guard(lock_);
+    return core_->GetGainMode();
+}
 
 void CameraControls::SetGain(GainChannel channel, int value) {
     platform::LockGuard guard(lock_);

@@ -43,9 +43,10 @@ public:
     static bool OwnsFilterCode(int code);
     // A camera parameter by filter code.
     ControlResult SetFilterValue(int code, int value);
-    // The black level as the camera reads it, kept in the block; read is
-    // false when the camera did not answer.
-    int ReadBlackLevel(bool* read);
+    // A camera parameter by filter code as the camera holds it now; read is
+    // false when the camera did not answer (only the short exposure and the
+    // black level tell). The black level read is kept in the block.
+    int ReadFilterValue(int code, bool* read);
     ControlResult SetMirror(bool horizontal, int on);
     // The exposure in seconds, checked against the sensor's range (a value
     // that is not a finite number is refused too).
@@ -74,6 +75,8 @@ public:
     int CorrectExposure(double factor);
 
     // --- The analog dialog (settings::CameraControlsPort) -------------------
+    double CameraExposureSeconds(int* ok) override;
+    int CameraGainMode() override;
     void SetGain(settings::GainChannel channel, int value) override;
     void SetExposureTenths(int tenths) override;
     void SetExposureSeconds(double seconds) override;

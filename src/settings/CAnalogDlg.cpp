@@ -49,7 +49,7 @@ void CAnalogPage::Initialise() {
         for (int unit = UnitFor(minimum); unit <= UnitFor(maximum); ++unit) units_.push_back(unit);
         rangeText_ = RangeLabel(minimum, maximum);
         int ok = 0;
-        const double seconds = core.GetExposureSeconds(&ok);
+        const double seconds = controls_->CameraExposureSeconds(&ok);
         ShowSeconds(ok ? seconds : Block().exposureSeconds);
     }
 
@@ -62,7 +62,7 @@ void CAnalogPage::Initialise() {
     shortExposureShown_ = !colorPage_ && core.HasShortExposure() != 0;
     gainModeShown_ = false;
     if (!colorPage_ && core.HasGainMode() != 0) {
-        const int mode = core.GetGainMode();
+        const int mode = controls_->CameraGainMode();
         gainModeShown_ = mode != -1;
         if (gainModeShown_) controls_->AdoptGainMode(mode);
     }
@@ -152,7 +152,7 @@ void CAnalogPage::SelectUnit(int entry) {
     if (entry < 0 || entry >= static_cast<int>(units_.size())) return;
     unitSelection_ = entry;
     int ok = 0;
-    double seconds = core_->GetExposureSeconds(&ok);
+    double seconds = controls_->CameraExposureSeconds(&ok);
     if (!ok) seconds = Block().exposureSeconds;
     secondsText_ = FormatInUnit(InUnit(seconds, units_[entry]));
 }

@@ -16,6 +16,9 @@ public:
 
     // A copy of the block as it is now.
     virtual CameraParameters Parameters() const = 0;
+    // What the camera holds now; the block is left as it is.
+    virtual double CameraExposureSeconds(int* ok) = 0;
+    virtual int CameraGainMode() = 0;
 
     // Each write keeps the value in the block whatever the camera answers,
     // except where noted.

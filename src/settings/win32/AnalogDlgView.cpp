@@ -32,12 +32,13 @@ public:
             for (int g = 0; g < CAnalogPage::kGroupCount; ++g) {
                 if (model_.GroupShown(g)) SetUpGroup(window, model_.GroupOf(g), model_.Value(g));
             }
-            SetChecked(window, IDC_MIRROR_V, model_.Block().mirrorV != 0);
-            SetChecked(window, IDC_MIRROR_H, model_.Block().mirrorH != 0);
-            SetChecked(window, IDC_PELTIER, model_.Block().peltier != 0);
-            SetChecked(window, IDC_SHORT_EXPOSURE, model_.Block().shortExposure != 0);
-            SetChecked(window, IDC_IRIS_EXPOSURE, model_.Block().autoIris == 1);
-            SetChecked(window, IDC_IRIS_GAIN, model_.Block().autoIris == 2);
+            const CameraParameters block = model_.Block();
+            SetChecked(window, IDC_MIRROR_V, block.mirrorV != 0);
+            SetChecked(window, IDC_MIRROR_H, block.mirrorH != 0);
+            SetChecked(window, IDC_PELTIER, block.peltier != 0);
+            SetChecked(window, IDC_SHORT_EXPOSURE, block.shortExposure != 0);
+            SetChecked(window, IDC_IRIS_EXPOSURE, block.autoIris == 1);
+            SetChecked(window, IDC_IRIS_GAIN, block.autoIris == 2);
             if (model_.GainModeShown()) {
                 FillList(window, IDC_GAIN_MODE, {"High Gain", "Low Gain"}, model_.GainModeSelection());
             }
