@@ -55,7 +55,7 @@ public:
     double GetExposureTimeEx(int* ok);
     ControlResult SetRealExposureTime(int microseconds);
 
-    // --- Whole block to the camera ------------------------------------------
+    // --- Whole block to and from the camera ---------------------------------
     // A freshly selected camera gets the block; false when its sensor
     // refused the gain (the camera stays selected).
     bool ApplyOnSelection();
