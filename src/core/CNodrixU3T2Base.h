@@ -362,6 +362,9 @@ private:
 
     std::unique_ptr<platform::Thread> thread_;
     std::atomic<bool> running_{false};
+    // Set by a single-frame or triggered run once it has its frame and
+    // leaves the loop without being stopped.
+    std::atomic<bool> endingByItself_{false};
     mutable platform::RecursiveLock eventLock_;  // guards the two event pointers
     std::shared_ptr<platform::Event> frameEvent_;
     std::shared_ptr<platform::Event> endEvent_;

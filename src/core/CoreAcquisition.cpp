@@ -159,6 +159,13 @@ int CNodrixU3T2Base::PrepareBuffers() {
 // --- Starting and stopping ---------------------------------------------------
 
 int CNodrixU3T2Base::StartTransfer(int mode) {
+    // A run that has its one frame ends by itself: wait for it rather than
+    // stop the camera's stream, so that the next start finds the camera as
+    // it would had that thread already gone.
+    if (endingByItself_.load() && thread_) {
+        thread_->Join();
+        thread_.reset();
+    }
     if (running_.load()) {
         StopTransfer();
     }
@@ -184,6 +191,7 @@ int CNodrixU3T2Base::StartTransfer(int mode) {
     // Cleared here as well as by the thread, so that a WaitFrame right after
     // the start does not report the previous stream's failure.
     streamFailed_.store(false);
+    endingByItself_.store(false);
     running_.store(true);
     auto thread = std::make_unique<platform::Thread>();
     if (!thread->Start([this] { ThreadBody(); }, platform::ThreadPriority::TimeCritical)) {
@@ -386,6 +394,9 @@ int CNodrixU3T2Base::AcquisitionLoop() {
         if (ok) {
             streamFailed_.store(false);
             failures = 0;
+            // Said before the frame is signalled: whoever takes it may
+            // start the next run before this thread is gone.
+            if (mode == kModeSingle || mode == kModeTriggered) endingByItself_.store(true);
             SignalFrameEvent();
             if (mode == kModeSingle) {
                 break;
