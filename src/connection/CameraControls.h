@@ -96,6 +96,8 @@ private:
     static std::int32_t& GainField(CameraParameters& block, settings::GainChannel channel);
     // After an exposure write: the seconds (when the camera has them)
     // and/or the tenths as the camera now holds them, as the write asks.
+    static constexpr int kReadSeconds = 1;
+    static constexpr int kReadTenths = 2;
     void ReadBackExposure(int what);
 
     mutable platform::RecursiveLock lock_;

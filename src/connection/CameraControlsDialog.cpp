@@ -1,0 +1,126 @@
+// The owner's side of the analog dialog: what the dialog reads from the
+// camera and writes to it, under the owner's lock like every other write.
+#include "connection/CameraControls.h"
+#include "core/CNodrixU3T2Base.h"
+
+namespace nodrix {
+
+using settings::GainChannel;
+
+double CameraControls::CameraExposureSeconds(int* ok) {
+    platform::LockGuard guard(lock_);
+    return core_->GetExposureSeconds(ok);
+}
+
+int CameraControls::CameraGainMode() {
+    platform::LockGuard guard(lock_);
+    return core_->GetGainMode();
+}
+
+void CameraControls::SetGain(GainChannel channel, int value) {
+    platform::LockGuard guard(lock_);
+    WriteGain(channel, value);
+}
+
+void CameraControls::SetExposureTenths(int tenths) {
+    platform::LockGuard guard(lock_);
+    block_.exposure = tenths;
+    core_->SetExposure(tenths);
+    ReadBackExposure(kReadTenths | kReadSeconds);
+}
+
+void CameraControls::SetExposureSeconds(double seconds) {
+    platform::LockGuard guard(lock_);
+    if (core_->SetExposureSeconds(seconds)) {
+        block_.exposureSeconds = seconds;
+        ReadBackExposure(kReadTenths);
+    } else {
+        ReadBackExposure(kReadTenths | kReadSeconds);
+    }
+}
+
+void CameraControls::SetMirrorV(bool on) {
+    platform::LockGuard guard(lock_);
+    core_->SetMirrorV(on ? 1 : 0);
+    block_.mirrorV = on ? 1 : 0;
+}
+
+void CameraControls::SetMirrorH(bool on) {
+    platform::LockGuard guard(lock_);
+    core_->SetMirrorH(on ? 1 : 0);
+    block_.mirrorH = on ? 1 : 0;
+}
+
+void CameraControls::SetPeltier(bool on) {
+    platform::LockGuard guard(lock_);
+    core_->SetPeltier(on ? 1 : 0);
+    block_.peltier = on ? 1 : 0;
+}
+
+void CameraControls::SetShortExposure(bool on) {
+    platform::LockGuard guard(lock_);
+    core_->SetShortExposure(on ? 1 : 0);
+    block_.shortExposure = on ? 1 : 0;
+}
+
+void CameraControls::SetGainMode(int mode) {
+    platform::LockGuard guard(lock_);
+    core_->SetGainMode(mode);
+    block_.gainMode = mode;
+}
+
+void CameraControls::SetBlackLevel(int level) {
+    platform::LockGuard guard(lock_);
+    block_.blackLevel = level;
+    core_->SetBlackLevel(level);
+}
+
+bool CameraControls::SetAutoIris(int mode) {
+    if (mode < 0 || mode > 2) return false;
+    platform::LockGuard guard(lock_);
+    block_.autoIris = mode;
+    return true;
+}
+
+void CameraControls::AdoptGainMode(int mode) {
+    platform::LockGuard guard(lock_);
+    block_.gainMode = mode;
+}
+
+void CameraControls::Defaults() {
+    platform::LockGuard guard(lock_);
+    CNodrixU3T2Base& core = *core_;
+    CameraParameters& b = block_;
+    WriteGain(GainChannel::kGlobal, core.GetGainDefault());
+    const int colorGain = core.GetColorGainDefault();
+    for (GainChannel channel :
+         {GainChannel::kGreen1, GainChannel::kRed, GainChannel::kBlue, GainChannel::kGreen2}) {
+        WriteGain(channel, colorGain);
+    }
+    if (core.HasExposureSeconds()) {
+        b.exposureSeconds = core.GetExposureSecondsDefault();
+        core.SetExposureSeconds(b.exposureSeconds);
+        ReadBackExposure(kReadTenths | kReadSeconds);
+    } else {
+        b.exposure = core.GetExposureTenthsDefault();
+        core.SetExposure(b.exposure);
+    }
+    if (core.HasBlackLevel()) {
+        b.blackLevel = core.GetBlackLevelDefault();
+        core.SetBlackLevel(b.blackLevel);
+    }
+    if (core.HasPeltier()) {
+        b.peltier = 1;
+        core.SetPeltier(1);
+    }
+    if (core.HasShortExposure()) {
+        b.shortExposure = 0;
+        core.SetShortExposure(0);
+    }
+    if (core.HasGainMode()) {
+        b.gainMode = 0;
+        core.SetGainMode(0);
+    }
+}
+
+}  // namespace nodrix
