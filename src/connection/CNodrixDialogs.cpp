@@ -95,7 +95,7 @@ int CNodrix::SetImageDlg(platform::WindowHandle parent) {
         platform::LockGuard frame(frameLock_);
         saved = imageParams_;
     }
-    settings::CImageDlg dialog(&imageParams_, colorMode_);
+    settings::CImageDlg dialog(settings::LiveImageBlock(&imageParams_, &frameLock_), colorMode_);
     const int result = host->RunImageDialog(parent, dialog, liveDialogs_);
     if (result != settings::kDialogOk) {
         // The worker reads the block once per frame: it is put back whole
@@ -116,19 +116,9 @@ int CNodrix::SetAnalogDlg(platform::WindowHandle parent) {
 
     // The dialog starts from what the camera holds now.
     const CameraParameters saved = controls_.RefreshFromCamera();
-    std::int32_t savedBayerMode = 0;
-    {
-        platform::LockGuard frame(frameLock_);
-        savedBayerMode = imageParams_.bayerMode;
-    }
-
-    settings::CAnalogDlg dialog(core_.get(), &controls_, &imageParams_.bayerMode);
+    settings::CAnalogDlg dialog(core_.get(), &controls_);
     const int result = host->RunAnalogDialog(parent, dialog, liveDialogs_);
-    if (result != settings::kDialogOk) {
-        controls_.Restore(saved);
-        platform::LockGuard frame(frameLock_);
-        imageParams_.bayerMode = savedBayerMode;
-    }
+    if (result != settings::kDialogOk) controls_.Restore(saved);
     if (result == settings::kDialogNotShown) return PushError(NODRIX_ERROR_WINDOW), 0;
     return 1;
 }

@@ -10,7 +10,8 @@ namespace nodrix::settings {
 namespace {
 
 // Trackbar page size: an eighth of the range.
-TrackbarGroup MakeGroup(int trackbar, int upDown, int edit, int minimum, int maximum, bool enabled) {
+TrackbarGroup MakeGroup(int trackbar, int upDown, int edit, int minimum, int maximum,
+                        bool enabled) {
     TrackbarGroup g;
     g.trackbar = trackbar;
     g.upDown = upDown;
@@ -32,12 +33,14 @@ void CAnalogPage::Initialise() {
     CNodrixU3T2Base& core = *core_;
     const int colorMin = core.GetColorGainMin();
     const int colorMax = core.GetColorGainMax();
-    groups_[kGlobalGain] =
-        MakeGroup(IDC_GAIN_BAR, IDC_GAIN_SPIN, IDC_GAIN_EDIT, core.GetGainMin(), core.GetGainMax(), true);
-    groups_[kGreen1Gain] = MakeGroup(IDC_G1_BAR, IDC_G1_SPIN, IDC_G1_EDIT, colorMin, colorMax, false);
+    groups_[kGlobalGain] = MakeGroup(IDC_GAIN_BAR, IDC_GAIN_SPIN, IDC_GAIN_EDIT, core.GetGainMin(),
+                                     core.GetGainMax(), true);
+    groups_[kGreen1Gain] =
+        MakeGroup(IDC_G1_BAR, IDC_G1_SPIN, IDC_G1_EDIT, colorMin, colorMax, false);
     groups_[kRedGain] = MakeGroup(IDC_R_BAR, IDC_R_SPIN, IDC_R_EDIT, colorMin, colorMax, false);
     groups_[kBlueGain] = MakeGroup(IDC_B_BAR, IDC_B_SPIN, IDC_B_EDIT, colorMin, colorMax, false);
-    groups_[kGreen2Gain] = MakeGroup(IDC_G2_BAR, IDC_G2_SPIN, IDC_G2_EDIT, colorMin, colorMax, false);
+    groups_[kGreen2Gain] =
+        MakeGroup(IDC_G2_BAR, IDC_G2_SPIN, IDC_G2_EDIT, colorMin, colorMax, false);
     groups_[kExposure] = MakeGroup(IDC_EXPOSURE_BAR, IDC_EXPOSURE_SPIN, IDC_EXPOSURE_EDIT,
                                    core.GetExposureTenthsMin(), core.GetExposureTenthsMax(), true);
 
@@ -74,10 +77,14 @@ bool CAnalogPage::GroupShown(int group) const {
         case kGreen1Gain:
         case kRedGain:
         case kBlueGain:
-        case kGreen2Gain: return colorPage_;
-        case kExposure: return !secondsShown_;
-        case kBlackLevel: return blackLevelShown_;
-        default: return true;
+        case kGreen2Gain:
+            return colorPage_;
+        case kExposure:
+            return !secondsShown_;
+        case kBlackLevel:
+            return blackLevelShown_;
+        default:
+            return true;
     }
 }
 
@@ -92,18 +99,28 @@ int CAnalogPage::GroupOfControl(int id) const {
 int CAnalogPage::Value(int group) const {
     const CameraParameters b = Block();
     switch (group) {
-        case kGlobalGain: return b.globalGain;
-        case kGreen1Gain: return b.green1Gain;
-        case kRedGain: return b.redGain;
-        case kBlueGain: return b.blueGain;
-        case kGreen2Gain: return b.green2Gain;
-        case kExposure: return b.exposure;
-        case kBlackLevel: return b.blackLevel;
-        default: return 0;
+        case kGlobalGain:
+            return b.globalGain;
+        case kGreen1Gain:
+            return b.green1Gain;
+        case kRedGain:
+            return b.redGain;
+        case kBlueGain:
+            return b.blueGain;
+        case kGreen2Gain:
+            return b.green2Gain;
+        case kExposure:
+            return b.exposure;
+        case kBlackLevel:
+            return b.blackLevel;
+        default:
+            return 0;
     }
 }
 
-std::string CAnalogPage::MillisecondsText() const { return MillisecondsLabel(Block().exposure); }
+std::string CAnalogPage::MillisecondsText() const {
+    return MillisecondsLabel(Block().exposure);
+}
 
 int CAnalogPage::EditGroup(int group, const std::string& text) {
     return SetGroupValue(group, ParseSignedEdit(text));
@@ -114,17 +131,30 @@ int CAnalogPage::SetGroupValue(int group, int value) {
     const int v = groups_[group].Clamp(value);
     CameraControlsPort& controls = *controls_;
     switch (group) {
-        case kGlobalGain: controls.SetGain(GainChannel::kGlobal, v); break;
-        case kGreen1Gain: controls.SetGain(GainChannel::kGreen1, v); break;
-        case kRedGain: controls.SetGain(GainChannel::kRed, v); break;
-        case kBlueGain: controls.SetGain(GainChannel::kBlue, v); break;
-        case kGreen2Gain: controls.SetGain(GainChannel::kGreen2, v); break;
+        case kGlobalGain:
+            controls.SetGain(GainChannel::kGlobal, v);
+            break;
+        case kGreen1Gain:
+            controls.SetGain(GainChannel::kGreen1, v);
+            break;
+        case kRedGain:
+            controls.SetGain(GainChannel::kRed, v);
+            break;
+        case kBlueGain:
+            controls.SetGain(GainChannel::kBlue, v);
+            break;
+        case kGreen2Gain:
+            controls.SetGain(GainChannel::kGreen2, v);
+            break;
         case kExposure:
             controls.SetExposureTenths(v);
             if (secondsShown_) ShowSeconds(Block().exposureSeconds);
             break;
-        case kBlackLevel: controls.SetBlackLevel(v); break;
-        default: break;
+        case kBlackLevel:
+            controls.SetBlackLevel(v);
+            break;
+        default:
+            break;
     }
     return v;
 }
@@ -157,30 +187,41 @@ void CAnalogPage::SelectUnit(int entry) {
     secondsText_ = FormatInUnit(InUnit(seconds, units_[entry]));
 }
 
-void CAnalogPage::SetMirrorV(bool on) { controls_->SetMirrorV(on); }
+void CAnalogPage::SetMirrorV(bool on) {
+    controls_->SetMirrorV(on);
+}
 
-void CAnalogPage::SetMirrorH(bool on) { controls_->SetMirrorH(on); }
+void CAnalogPage::SetMirrorH(bool on) {
+    controls_->SetMirrorH(on);
+}
 
-void CAnalogPage::SetPeltier(bool on) { controls_->SetPeltier(on); }
+void CAnalogPage::SetPeltier(bool on) {
+    controls_->SetPeltier(on);
+}
 
-void CAnalogPage::SetShortExposure(bool on) { controls_->SetShortExposure(on); }
+void CAnalogPage::SetShortExposure(bool on) {
+    controls_->SetShortExposure(on);
+}
 
 void CAnalogPage::SelectGainMode(int entry) {
     if (entry != 0 && entry != 1) return;
     controls_->SetGainMode(entry);
 }
 
-void CAnalogPage::SetIrisGain(bool checked) { controls_->SetAutoIris(checked ? 2 : 0); }
+void CAnalogPage::SetIrisGain(bool checked) {
+    controls_->SetAutoIris(checked ? 2 : 0);
+}
 
-void CAnalogPage::SetIrisExposure(bool checked) { controls_->SetAutoIris(checked ? 1 : 0); }
+void CAnalogPage::SetIrisExposure(bool checked) {
+    controls_->SetAutoIris(checked ? 1 : 0);
+}
 
 void CAnalogPage::Defaults() {
     controls_->Defaults();
     if (secondsShown_) ShowSeconds(Block().exposureSeconds);
 }
 
-CAnalogDlg::CAnalogDlg(CNodrixU3T2Base* core, CameraControlsPort* controls,
-                       std::int32_t* bayerMode)
-    : bayerMode_(bayerMode), page_(core, controls, core->SupportsColorOutput() != 0) {}
+CAnalogDlg::CAnalogDlg(CNodrixU3T2Base* core, CameraControlsPort* controls)
+    : page_(core, controls, core->SupportsColorOutput() != 0) {}
 
 }  // namespace nodrix::settings

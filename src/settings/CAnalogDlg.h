@@ -22,8 +22,16 @@ namespace nodrix::settings {
 
 class CAnalogPage {
 public:
-    enum Group { kGlobalGain, kGreen1Gain, kRedGain, kBlueGain, kGreen2Gain, kExposure, kBlackLevel,
-                 kGroupCount };
+    enum Group {
+        kGlobalGain,
+        kGreen1Gain,
+        kRedGain,
+        kBlueGain,
+        kGreen2Gain,
+        kExposure,
+        kBlackLevel,
+        kGroupCount
+    };
 
     // core: the camera's ranges and abilities, only read.
     CAnalogPage(CNodrixU3T2Base* core, CameraControlsPort* controls, bool colorPage);
@@ -95,16 +103,13 @@ class CAnalogDlg {
 public:
     // The page for colour cameras when the camera reports colour output,
     // else the monochrome page.
-    CAnalogDlg(CNodrixU3T2Base* core, CameraControlsPort* controls, std::int32_t* bayerMode);
+    CAnalogDlg(CNodrixU3T2Base* core, CameraControlsPort* controls);
 
     CAnalogPage& Page() { return page_; }
     bool ColorPage() const { return page_.ColorPage(); }
     void Defaults() { page_.Defaults(); }
-    // The connection's Bayer mode, restored with the block on cancel.
-    std::int32_t* BayerMode() const { return bayerMode_; }
 
 private:
-    std::int32_t* bayerMode_;
     CAnalogPage page_;
 };
 

@@ -62,60 +62,67 @@ constexpr std::array<ImageGroupPage<8>::Field, 8> kGreyFields = {
     [](Block& b) -> std::int32_t& { return b.greyOffset[3]; },
 };
 
-bool IsColorOutput(int colorMode) { return colorMode >= 2 && colorMode <= 5; }
+bool IsColorOutput(int colorMode) {
+    return colorMode >= 2 && colorMode <= 5;
+}
 
 }  // namespace
 
-CImageFilterPage::CImageFilterPage(ImageParameters* block, bool colorOutput)
+CImageFilterPage::CImageFilterPage(LiveImageBlock block, bool colorOutput)
     : ImageGroupPage<9>(block, FilterGroups(colorOutput), kFilterFields),
       colorOutput_(colorOutput) {}
 
 void CImageFilterPage::SetBayerMode(int mode) {
-    if (mode >= 0 && mode <= 3) block_->bayerMode = mode;
+    if (mode >= 0 && mode <= 3) block_.With([&](Block& b) { b.bayerMode = mode; });
 }
 
 void CImageFilterPage::WhiteBalanceOnce() {
-    block_->autoWhiteBalance = 1;
-    block_->whiteBalanceWord1 = 1;
-    block_->whiteBalanceWord2 = 1;
+    block_.With([](Block& b) {
+        b.autoWhiteBalance = 1;
+        b.whiteBalanceWord1 = 1;
+        b.whiteBalanceWord2 = 1;
+    });
 }
 
 void CImageFilterPage::WhiteBalanceAllFrames(bool checked) {
-    block_->autoWhiteBalance = checked ? 1 : 0;
-    block_->whiteBalanceWord1 = 0;
-    block_->whiteBalanceWord2 = 0;
+    block_.With([&](Block& b) {
+        b.autoWhiteBalance = checked ? 1 : 0;
+        b.whiteBalanceWord1 = 0;
+        b.whiteBalanceWord2 = 0;
+    });
 }
 
-CGrayFilterPage::CGrayFilterPage(ImageParameters* block)
+CGrayFilterPage::CGrayFilterPage(LiveImageBlock block)
     : ImageGroupPage<8>(block, GreyGroups(), kGreyFields) {}
 
 void CGrayFilterPage::SetGreyMode(int mode) {
-    if (mode >= 0 && mode <= 2) block_->greyMode = mode;
+    if (mode >= 0 && mode <= 2) block_.With([&](Block& b) { b.greyMode = mode; });
 }
 
 void CGrayFilterPage::SetBayerMode(int mode) {
-    if (mode >= 0 && mode <= 3) block_->bayerMode = mode;
+    if (mode >= 0 && mode <= 3) block_.With([&](Block& b) { b.bayerMode = mode; });
 }
 
-void CGrayFilterPage::GreyGainOnce() { block_->autoGreyGain = 1; }
+void CGrayFilterPage::GreyGainOnce() {
+    block_.With([](Block& b) { b.autoGreyGain = 1; });
+}
 
 void CGrayFilterPage::GreyGainAllFrames() {
-    block_->autoGreyGain = block_->autoGreyGain == 0 ? -1 : 0;
+    block_.With([](Block& b) { b.autoGreyGain = b.autoGreyGain == 0 ? -1 : 0; });
 }
 
-CImageDlg::CImageDlg(ImageParameters* block, int colorMode)
-    : colorOutput_(IsColorOutput(colorMode)),
-      filterPage_(block, colorOutput_),
-      grayPage_(block) {}
+CImageDlg::CImageDlg(LiveImageBlock block, int colorMode)
+    : colorOutput_(IsColorOutput(colorMode)), filterPage_(block, colorOutput_), grayPage_(block) {}
 
 void CImageDlg::Defaults() {
     CImageFilterPage& f = filterPage_;
-    for (int g : {CImageFilterPage::kBrightness, CImageFilterPage::kContrast, CImageFilterPage::kHue,
-                  CImageFilterPage::kSaturation, CImageFilterPage::kSharpness}) {
+    for (int g :
+         {CImageFilterPage::kBrightness, CImageFilterPage::kContrast, CImageFilterPage::kHue,
+          CImageFilterPage::kSaturation, CImageFilterPage::kSharpness}) {
         f.SetValue(g, 0);
     }
-    for (int g : {CImageFilterPage::kRedGain, CImageFilterPage::kGreenGain,
-                  CImageFilterPage::kBlueGain}) {
+    for (int g :
+         {CImageFilterPage::kRedGain, CImageFilterPage::kGreenGain, CImageFilterPage::kBlueGain}) {
         f.SetValue(g, kNeutralGain);
     }
     f.SetValue(CImageFilterPage::kGamma, kNeutralGamma);

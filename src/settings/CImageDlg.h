@@ -9,6 +9,7 @@
 #include <string>
 
 #include "settings/EditNumbers.h"
+#include "settings/LiveImageBlock.h"
 #include "settings/ParameterBlocks.h"
 #include "settings/TrackbarGroup.h"
 
@@ -30,26 +31,32 @@ public:
         }
         return -1;
     }
-    int Value(int index) const { return fields_[index](*block_); }
+    int Value(int index) const {
+        return block_.With([&](ImageParameters& b) { return int{fields_[index](b)}; });
+    }
     // Stores the value, kept in the group's range; returns what was stored.
     int SetValue(int index, int value) {
         const int stored = groups_[index].Clamp(value);
-        fields_[index](*block_) = stored;
+        block_.With([&](ImageParameters& b) { fields_[index](b) = stored; });
         return stored;
     }
     // Text that is not a number stores 0.
     int SetText(int index, const std::string& text) {
         return SetValue(index, ParseSignedEdit(text));
     }
+    // One word of the block.
+    int Word(std::int32_t ImageParameters::*word) const {
+        return block_.With([&](ImageParameters& b) { return int{b.*word}; });
+    }
 
     bool initialised = false;
 
 protected:
-    ImageGroupPage(ImageParameters* block, const std::array<TrackbarGroup, N>& groups,
+    ImageGroupPage(LiveImageBlock block, const std::array<TrackbarGroup, N>& groups,
                    const std::array<Field, N>& fields)
         : block_(block), groups_(groups), fields_(fields) {}
 
-    ImageParameters* block_;
+    LiveImageBlock block_;
     std::array<TrackbarGroup, N> groups_;
     std::array<Field, N> fields_;
 };
@@ -58,12 +65,21 @@ protected:
 // three Bayer gains and gamma; white balance and Bayer mode.
 class CImageFilterPage : public ImageGroupPage<9> {
 public:
-    enum FilterGroup { kBrightness, kContrast, kHue, kSaturation, kSharpness, kRedGain, kGreenGain,
-                 kBlueGain, kGamma };
-    CImageFilterPage(ImageParameters* block, bool colorOutput);
+    enum FilterGroup {
+        kBrightness,
+        kContrast,
+        kHue,
+        kSaturation,
+        kSharpness,
+        kRedGain,
+        kGreenGain,
+        kBlueGain,
+        kGamma
+    };
+    CImageFilterPage(LiveImageBlock block, bool colorOutput);
 
     bool WhiteBalanceEnabled() const { return colorOutput_; }
-    int BayerMode() const { return block_->bayerMode; }
+    int BayerMode() const { return Word(&ImageParameters::bayerMode); }
     void SetBayerMode(int mode);
     // "Once": one automatic white balance on the next frame.
     void WhiteBalanceOnce();
@@ -78,11 +94,11 @@ private:
 // mode, the automatic grey gain and the Bayer mode.
 class CGrayFilterPage : public ImageGroupPage<8> {
 public:
-    explicit CGrayFilterPage(ImageParameters* block);
+    explicit CGrayFilterPage(LiveImageBlock block);
 
-    int GreyMode() const { return block_->greyMode; }
+    int GreyMode() const { return Word(&ImageParameters::greyMode); }
     void SetGreyMode(int mode);
-    int BayerMode() const { return block_->bayerMode; }
+    int BayerMode() const { return Word(&ImageParameters::bayerMode); }
     void SetBayerMode(int mode);
     // "Once": the grey gains are measured on the next frame.
     void GreyGainOnce();
@@ -94,7 +110,7 @@ class CImageDlg {
 public:
     // colorMode 0..5; grey output (0, 1) shows the grey page and leaves the
     // colour controls disabled.
-    CImageDlg(ImageParameters* block, int colorMode);
+    CImageDlg(LiveImageBlock block, int colorMode);
 
     bool HasGrayPage() const { return !colorOutput_; }
     CImageFilterPage& FilterPage() { return filterPage_; }

@@ -18,10 +18,11 @@ using settings::CImageDlg;
 using settings::CImageFilterPage;
 using settings::kDialogCancel;
 using settings::kDialogOk;
+using settings::LiveImageBlock;
 
 TEST(ImageDialogModel, GreyOutputShowsTheGreyPageAndDisablesTheColourGroups) {
     ImageParameters block;
-    CImageDlg grey(&block, 1);
+    CImageDlg grey(LiveImageBlock(&block), 1);
     EXPECT_TRUE(grey.HasGrayPage());
     CImageFilterPage& f = grey.FilterPage();
     for (int g : {CImageFilterPage::kHue, CImageFilterPage::kSaturation, CImageFilterPage::kRedGain,
@@ -34,7 +35,7 @@ TEST(ImageDialogModel, GreyOutputShowsTheGreyPageAndDisablesTheColourGroups) {
     }
     EXPECT_FALSE(f.WhiteBalanceEnabled());
 
-    CImageDlg colour(&block, 3);
+    CImageDlg colour(LiveImageBlock(&block), 3);
     EXPECT_FALSE(colour.HasGrayPage());
     for (int g = 0; g < CImageFilterPage::kGroupCount; ++g) {
         EXPECT_TRUE(colour.FilterPage().Group(g).enabled) << g;
@@ -44,7 +45,7 @@ TEST(ImageDialogModel, GreyOutputShowsTheGreyPageAndDisablesTheColourGroups) {
 
 TEST(ImageDialogModel, EditsGoIntoTheBlockInsideTheGroupRange) {
     ImageParameters block;
-    CImageDlg dialog(&block, 2);
+    CImageDlg dialog(LiveImageBlock(&block), 2);
     CImageFilterPage& f = dialog.FilterPage();
     EXPECT_EQ(f.GroupOfControl(2052), CImageFilterPage::kRedGain);
     EXPECT_EQ(f.GroupOfControl(2081), CImageFilterPage::kGamma);
@@ -66,7 +67,7 @@ TEST(ImageDialogModel, EditsGoIntoTheBlockInsideTheGroupRange) {
 
 TEST(ImageDialogModel, AutomaticButtonsSetTheirFlags) {
     ImageParameters block;
-    CImageDlg dialog(&block, 2);
+    CImageDlg dialog(LiveImageBlock(&block), 2);
     dialog.FilterPage().WhiteBalanceOnce();
     EXPECT_EQ(block.autoWhiteBalance, 1);
     EXPECT_EQ(block.whiteBalanceWord1, 1);

@@ -1,6 +1,6 @@
-// An image dialog attaching and detaching listeners while the preview
-// worker keeps reporting measured grey gains; once the dialog has ended,
-// nothing reaches its listeners any more.
+// An image dialog changing the live block and attaching and detaching
+// listeners while the preview worker keeps measuring grey gains into it;
+// once the dialog has ended, nothing reaches its listeners any more.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -37,6 +37,10 @@ TEST(LiveDialogsThreads, ListenersComeAndGoWhileThePreviewRuns) {
         d.GrayPage().GreyGainAllFrames();  // measured on every frame
         EXPECT_EQ(connection.StartPreview(), 1);
         for (int round = 0; round < 20; ++round) {
+            // The dialog changes and reads the block the worker converts
+            // with and measures into.
+            d.GrayPage().SetValue(round % settings::CGrayFilterPage::kGroupCount, 100 + round);
+            EXPECT_GE(d.GrayPage().Value(0), 0);
             live.AttachImage(round % 2 == 0 ? &first : &second);
             platform::SleepMs(5);
             live.DetachImage();
