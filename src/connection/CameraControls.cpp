@@ -107,6 +107,20 @@ void CameraControls::ReadBackExposure(int what) {
     }
 }
 
+void CameraControls::SendColourGains(const CameraParameters& block) {
+    CNodrixU3T2Base& core = *core_;
+    core.SetGreen1Gain(block.green1Gain);
+    core.SetRedGain(block.redGain);
+    core.SetBlueGain(block.blueGain);
+    core.SetGreen2Gain(block.green2Gain);
+}
+
+int CameraControls::SendExposure(const CameraParameters& block) {
+    CNodrixU3T2Base& core = *core_;
+    return core.HasExposureSeconds() ? core.SetExposureSeconds(block.exposureSeconds)
+                                     : core.SetExposure(block.exposure);
+}
+
 // --- The exported API ---------------------------------------------------------
 
 bool CameraControls::OwnsFilterCode(int code) {
@@ -273,15 +287,8 @@ bool CameraControls::ApplyOnSelection() {
     CNodrixU3T2Base& core = *core_;
     CameraParameters& p = block_;
     const bool gainTaken = core.SetGain(p.globalGain) != 0;
-    core.SetGreen1Gain(p.green1Gain);
-    core.SetRedGain(p.redGain);
-    core.SetBlueGain(p.blueGain);
-    core.SetGreen2Gain(p.green2Gain);
-    if (core.HasExposureSeconds()) {
-        core.SetExposureSeconds(p.exposureSeconds);
-    } else {
-        core.SetExposure(p.exposure);
-    }
+    SendColourGains(p);
+    SendExposure(p);
     core.SetMirrorV(p.mirrorV);
     core.SetMirrorH(p.mirrorH);
     if (core.HasBlackLevel()) core.SetBlackLevel(p.blackLevel);
@@ -304,13 +311,8 @@ bool CameraControls::ApplyForAcquisition() {
     if (!core.SetMirrorV(p.mirrorV) || !core.SetMirrorH(p.mirrorH)) return false;
     core.SetTriggerMode(0, 1);
     if (!core.SetGain(p.globalGain)) return false;
-    core.SetGreen1Gain(p.green1Gain);
-    core.SetRedGain(p.redGain);
-    core.SetBlueGain(p.blueGain);
-    core.SetGreen2Gain(p.green2Gain);
-    const int exposed = core.HasExposureSeconds() ? core.SetExposureSeconds(p.exposureSeconds)
-                                                  : core.SetExposure(p.exposure);
-    if (!exposed) return false;
+    SendColourGains(p);
+    if (!SendExposure(p)) return false;
     if (core.HasAuxMode()) core.SetAuxMode(0);
     core.SetGainMode(0);
     if (core.HasGainMode()) core.SetGainMode(p.gainMode);
@@ -339,15 +341,8 @@ void CameraControls::Restore(const CameraParameters& saved) {
     CNodrixU3T2Base& core = *core_;
     const CameraParameters& p = block_;
     core.SetGain(saved.globalGain);
-    core.SetGreen1Gain(saved.green1Gain);
-    core.SetRedGain(saved.redGain);
-    core.SetBlueGain(saved.blueGain);
-    core.SetGreen2Gain(saved.green2Gain);
-    if (core.HasExposureSeconds()) {
-        core.SetExposureSeconds(saved.exposureSeconds);
-    } else {
-        core.SetExposure(saved.exposure);
-    }
+    SendColourGains(saved);
+    SendExposure(saved);
     core.SetMirrorV(saved.mirrorV);
     core.SetMirrorH(saved.mirrorH);
     // Only what differs is sent again, so that the camera and the restored

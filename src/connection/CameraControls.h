@@ -94,6 +94,10 @@ private:
     // The core's write for a gain channel, with the block's field of it.
     int WriteGain(settings::GainChannel channel, int value);
     static std::int32_t& GainField(CameraParameters& block, settings::GainChannel channel);
+    // A block's four colour gains, and its exposure (in seconds where the
+    // camera has them, else in tenths), sent to the camera as they stand.
+    void SendColourGains(const CameraParameters& block);
+    int SendExposure(const CameraParameters& block);
     // After an exposure write: the seconds (when the camera has them)
     // and/or the tenths as the camera now holds them, as the write asks.
     static constexpr int kReadSeconds = 1;
