@@ -52,6 +52,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "platform/posix/PrivateSettingsFile.h"
 #include "platform/posix/ShmName.h"
 #endif
 
@@ -86,10 +87,9 @@ const bool kEnvironment = [] {
     return _putenv("NODRIX_EMULATION=1") == 0 &&
            _putenv(("NODRIX_EMULATOR_METER=" + kMeterName).c_str()) == 0;
 #else
-    const std::string settings = "/tmp/nodrix-bench-delivery-settings." + std::to_string(getpid());
+    nodrix::testing_support::ProgramSettingsFile();
     return setenv("NODRIX_EMULATION", "1", 1) == 0 &&
            setenv("NODRIX_EMULATOR_METER", kMeterName.c_str(), 1) == 0 &&
-           setenv("NODRIX_SETTINGS_FILE", settings.c_str(), 1) == 0 &&
            setenv("NODRIX_OBJECT_NAMESPACE", ("bench" + std::to_string(getpid())).c_str(), 1) == 0;
 #endif
 }();

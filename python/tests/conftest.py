@@ -3,7 +3,9 @@ shared objects of the test run's own."""
 
 from __future__ import annotations
 
+import atexit
 import os
+import shutil
 import tempfile
 
 import numpy as np
@@ -11,6 +13,7 @@ import pytest
 
 # Before the library is loaded: it reads these once per process.
 _PRIVATE = tempfile.mkdtemp(prefix="nodrix-python-tests-")
+atexit.register(shutil.rmtree, _PRIVATE, ignore_errors=True)
 EMULATION = "cameras=2;pace=max;trigger_interval_ms=20"
 os.environ["NODRIX_EMULATION"] = EMULATION
 os.environ["NODRIX_SETTINGS_FILE"] = os.path.join(_PRIVATE, "settings.reg")

@@ -8,8 +8,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <stdlib.h>
 #include <unistd.h>
+
+#include "platform/posix/PrivateSettingsFile.h"
 #endif
 
 namespace nodrix::platform::testing_support {
@@ -18,24 +19,7 @@ inline std::string IsolatedSettingsRoot() {
 #ifdef _WIN32
     return "Software\\NodrixSdkTests\\Platform_" + std::to_string(GetCurrentProcessId());
 #else
-    // Removed with everything in it when the test program ends.
-    struct Folder {
-        std::string path;
-        Folder() {
-            char directory[] = "/tmp/nodrix-settings-XXXXXX";
-            if (mkdtemp(directory)) path = directory;
-        }
-        ~Folder() {
-            if (path.empty()) return;
-            for (const char* name : {"/settings.reg", "/settings.reg.lock", "/settings.reg.tmp"}) {
-                unlink((path + name).c_str());
-            }
-            rmdir(path.c_str());
-        }
-    };
-    static const Folder folder;
-    const std::string file = (folder.path.empty() ? std::string("/tmp") : folder.path) + "/settings.reg";
-    setenv("NODRIX_SETTINGS_FILE", file.c_str(), 1);
+    nodrix::testing_support::ProgramSettingsFile();
     return "Software\\NodrixSdkTests\\Platform_" + std::to_string(getpid());
 #endif
 }

@@ -1,16 +1,9 @@
-// The tests keep their settings in a file of their own, not the user's.
-#include <unistd.h>
-
-#include <cstdlib>
-#include <string>
+// The tests keep their settings in a file of their own, not the user's nor
+// one an earlier test program left behind.
+#include "platform/posix/PrivateSettingsFile.h"
 
 namespace {
 
-const bool kIsolated = [] {
-    const char* dir = std::getenv("TMPDIR");
-    const std::string file = std::string(dir != nullptr && *dir ? dir : "/tmp") +
-                             "/nodrix-acquisition-test-settings." + std::to_string(getpid());
-    return setenv("NODRIX_SETTINGS_FILE", file.c_str(), 1) == 0;
-}();
+[[maybe_unused]] const auto& kIsolated = nodrix::testing_support::ProgramSettingsFile();
 
 }  // namespace
