@@ -15,8 +15,8 @@ namespace nodrix::testing_support {
 
 class PrivateSettingsFile {
 public:
-    explicit PrivateSettingsFile(const char* prefix = "nodrix-settings") {
-        std::string pattern = TempRoot() + "/" + prefix + "-XXXXXX";
+    PrivateSettingsFile() {
+        std::string pattern = TempRoot() + "/nodrix-settings-XXXXXX";
         if (mkdtemp(pattern.data()) != nullptr) folder_ = pattern;
         setenv("NODRIX_SETTINGS_FILE", File().c_str(), 1);
     }
