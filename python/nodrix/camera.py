@@ -9,19 +9,19 @@ import sys
 import time
 import weakref
 from pathlib import Path
-from typing import TYPE_CHECKING, Any, Optional, Union
+from typing import Any, Optional, Union
 
 import numpy as np
 
 from . import errors
 from ._connection import Connection
+from ._images import allocate_image, check_out, metadata_from
 from ._library import Library, load
 from ._records import CameraInfoRecord, FrameMetadataRecord, StreamStatisticsRecord
+from .registers import Registers
+from .stream import Stream
 from .values import CameraEntry, CameraInfo, CaptureWindow, FrameMetadata, StreamStatistics
 
-if TYPE_CHECKING:
-    from .registers import Registers
-    from .stream import Stream
 
 PathLike = Union[str, "os.PathLike[str]"]
 
@@ -469,7 +469,7 @@ class Camera:
         if out is None:
             out = allocate_image(shape, dtype, stride)
         else:
-            _check_out(self._connection, out, shape, dtype, stride)
+            check_out(self._connection, out, shape, dtype, stride)
         size = shape[0] * stride
         self._connection.call("Nodrix_SnapShot", out.ctypes.data, size, 1)
         return out
@@ -512,22 +512,16 @@ class Camera:
         stream; copy it to keep it. ``close()`` (or the end of the ``with``
         block, or the last frame) stops the preview.
         """
-        from .stream import Stream
-
         return self._start_stream(Stream.PREVIEW, count, timeout, pool)
 
     def trigger(self, count: Optional[int] = None, timeout: float = 10.0,
                 pool: int = 4) -> "Stream":
         """Starts trigger mode: like :meth:`stream`, but every frame follows a
         trigger (the camera's trigger input or the FPGA's timed trigger)."""
-        from .stream import Stream
-
         return self._start_stream(Stream.TRIGGER, count, timeout, pool)
 
     def _start_stream(self, mode: str, count: Optional[int], timeout: float,
                       pool: int) -> "Stream":
-        from .stream import Stream
-
         self._extension("NodrixEx_SetFrameCallback")
         running = self._stream() if self._stream is not None else None
         if running is not None and not running.closed:
@@ -644,8 +638,6 @@ class Camera:
         """The camera's registers: ``registers.fpga[n]``,
         ``registers.sensor[address]`` and ``registers.eeprom[address]``,
         read by indexing and written by assignment."""
-        from .registers import Registers
-
         return Registers(self._connection)
 
     @property
@@ -664,45 +656,6 @@ class Camera:
         self._connection.call("Nodrix_SetIOPort", value & 0xFF)
 
 
-def allocate_image(shape: tuple[int, ...], dtype: np.dtype[Any], stride: int) -> np.ndarray:
-    """An array of this shape and type whose rows lie ``stride`` bytes apart,
-    in memory that covers every row's padding."""
-    storage = np.empty(shape[0] * stride, np.uint8)
-    strides: tuple[int, ...] = (stride, dtype.itemsize)
-    if len(shape) == 3:
-        strides = (stride, shape[2] * dtype.itemsize, dtype.itemsize)
-    return np.ndarray(shape, dtype, buffer=storage, strides=strides)
-
-
-def _check_out(connection: Connection, out: np.ndarray, shape: tuple[int, ...],
-               dtype: np.dtype[Any], stride: int) -> None:
-    if not isinstance(out, np.ndarray):
-        raise TypeError("out must be a numpy array")
-    if out.shape != shape or out.dtype != dtype:
-        raise connection.refusal(
-            "Nodrix_SnapShot",
-            f"out must have shape {shape} and dtype {dtype}, not {out.shape} and {out.dtype}")
-    item = dtype.itemsize
-    expected = (stride, item) if len(shape) == 2 else (stride, shape[2] * item, item)
-    if out.strides != expected or not out.flags.writeable:
-        raise connection.refusal(
-            "Nodrix_SnapShot",
-            f"out must be writeable with strides {expected} (Camera.empty() makes one), "
-            f"not {out.strides}")
-    # Rows are written with their padding: the memory must reach that far.
-    start = out.ctypes.data
-    need = shape[0] * stride
-    array: Any = out
-    while isinstance(array, np.ndarray):
-        low, high = np.byte_bounds(array)
-        if low <= start and start + need <= high:
-            return
-        array = array.base
-    raise connection.refusal(
-        "Nodrix_SnapShot",
-        "out's rows are padded but its memory ends with the last pixel; use Camera.empty()")
-
-
 def _avi_finished(path: PathLike) -> bool:
     # The RIFF size is written when the file is closed.
     try:
@@ -711,12 +664,3 @@ def _avi_finished(path: PathLike) -> bool:
     except OSError:
         return False
     return len(header) == 8 and int.from_bytes(header[4:8], "little") != 0
-
-
-def metadata_from(record: FrameMetadataRecord) -> FrameMetadata:
-    """A :class:`FrameMetadata` from the library's record."""
-    return FrameMetadata(record.frameNumber, record.timestampUs / 1e6,
-                         record.exposure10 / 10000.0, record.gain, record.x, record.y,
-                         record.width, record.height, record.bitsPerPixel,
-                         record.significantBits, record.lostBefore)
-

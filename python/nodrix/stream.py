@@ -13,18 +13,15 @@ from __future__ import annotations
 import ctypes
 import queue
 import weakref
-from typing import TYPE_CHECKING, Any, NamedTuple, Optional
+from typing import Any, NamedTuple, Optional
 
 import numpy as np
 
 from . import errors
 from ._connection import Connection
+from ._images import allocate_image, metadata_from
 from ._records import FrameCallback, FrameMetadataRecord, FrameRecord
-from .camera import allocate_image, metadata_from
 from .values import FrameMetadata
-
-if TYPE_CHECKING:
-    from .camera import Camera
 
 _FRAME_BYTES = ctypes.sizeof(FrameRecord)
 _METADATA_OFFSET = FrameRecord.metadata.offset
@@ -132,7 +129,7 @@ class Stream:
     PREVIEW = "preview"
     TRIGGER = "trigger"
 
-    def __init__(self, camera: "Camera", connection: Connection, mode: str,
+    def __init__(self, camera: object, connection: Connection, mode: str,
                  shape: tuple[int, ...], dtype: np.dtype[Any], stride: int,
                  count: Optional[int], timeout: float, pool: int) -> None:
         if pool < 2:
