@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -57,6 +60,38 @@ TEST_F(UsbPortTest, ScanFindsEachCameraWithItsIdentifiersInThePath) {
     EXPECT_NE(std::find(products.begin(), products.end(), 0x33B0), products.end());
     EXPECT_NE(std::find(products.begin(), products.end(), 0x32C0), products.end());
     EXPECT_NE(paths[0], paths[1]);
+}
+
+TEST_F(UsbPortTest, ScanPassesOverAnotherVendorsDeviceWithACameraProductNumber) {
+    emulator::EmulatorConfig config = CamerasOf({0x33B0});
+    config.vendorId = 0x1234;
+    emulator::EmulatedDriver driver(config);
+    UsbTestbed bed(driver);
+    platform::usb::UsbDriverPort port;
+    EXPECT_TRUE(Scan(port).empty());
+}
+
+// The udev rules grant access to exactly the devices the scan takes: one
+// line per known product, each matching the camera vendor as well.
+TEST(UdevRules, MatchVendorAndProductOfEveryKnownCamera) {
+    const char* path = std::getenv("NODRIX_UDEV_RULES");
+    ASSERT_NE(path, nullptr) << "the test names the rules file in NODRIX_UDEV_RULES";
+    std::ifstream file(path);
+    ASSERT_TRUE(file) << path;
+    std::vector<std::string> rules;
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line[0] != '#') rules.push_back(line);
+    }
+    ASSERT_EQ(rules.size(), std::size(platform::usb::kKnownProducts));
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        char vendor[40], product[40];
+        std::snprintf(vendor, sizeof vendor, "ATTR{idVendor}==\"%04x\"",
+                      platform::usb::kCameraVendor);
+        std::snprintf(product, sizeof product, "ATTR{idProduct}==\"%04x\"",
+                      platform::usb::kKnownProducts[i]);
+        EXPECT_NE(rules[i].find(vendor), std::string::npos) << rules[i];
+        EXPECT_NE(rules[i].find(product), std::string::npos) << rules[i];
+    }
 }
 
 // The second information block starts with the camera's serial number.

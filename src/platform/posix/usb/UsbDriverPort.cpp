@@ -24,8 +24,9 @@ bool SameGuid(const Guid& a, const Guid& b) {
            std::memcmp(a.data4, b.data4, sizeof a.data4) == 0;
 }
 
-bool KnownProduct(std::uint16_t product) {
-    return std::find(std::begin(kKnownProducts), std::end(kKnownProducts), product) !=
+bool KnownCamera(std::uint16_t vendor, std::uint16_t product) {
+    return vendor == kCameraVendor &&
+           std::find(std::begin(kKnownProducts), std::end(kKnownProducts), product) !=
            std::end(kKnownProducts);
 }
 
@@ -86,7 +87,7 @@ std::vector<UsbDriverPort::Found> UsbDriverPort::FindCameras() {
         libusb_device* device = list[i];
         libusb_device_descriptor descriptor;
         if (libusb_get_device_descriptor(device, &descriptor) != LIBUSB_SUCCESS ||
-            !KnownProduct(descriptor.idProduct)) {
+            !KnownCamera(descriptor.idVendor, descriptor.idProduct)) {
             continue;
         }
         libusb_config_descriptor* config = nullptr;
