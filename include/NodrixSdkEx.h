@@ -31,7 +31,7 @@
 
 /** Version of the extension API: major << 16 | minor. A minor step only
  *  adds functions or grows records at their end. */
-#define NODRIXEX_API_VERSION 0x00010000
+#define NODRIXEX_API_VERSION 0x00010001
 
 /* ---- Records ---------------------------------------------------------- */
 
@@ -222,6 +222,16 @@ NODRIX_API int NODRIX_CALL NodrixEx_ResetStreamStatistics(int handle);
  */
 NODRIX_API int NODRIX_CALL NodrixEx_SetFrameCallback(int handle, NodrixExFrameCallback callback,
                                                      void *user);
+
+/**
+ * The SDK's release as text, "MAJOR.MINOR.PATCH" (e.g. "1.0.0"): the
+ * version the packages, the CMake package, pkg-config, the nodrix tool and
+ * the Python package carry. Nodrix_GetDllVersion keeps its own number.
+ * Added in extension API 1.1.
+ * @return the version text. Never NULL; the text is static and never
+ *         freed. Cannot fail.
+ */
+NODRIX_API const char *NODRIX_CALL NodrixEx_GetVersionText(void);
 
 #ifdef __cplusplus
 }

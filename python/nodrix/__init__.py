@@ -19,6 +19,9 @@ NodrixSdk_T520_USB3.dll on Windows) through ctypes::
 
 from __future__ import annotations
 
+import os
+from typing import Optional, Union
+
 from ._library import Library, load
 from .camera import Camera, cameras, open
 from .errors import (
@@ -30,6 +33,15 @@ from .stream import Frame, Stream
 from .values import CameraEntry, CameraInfo, CaptureWindow, FrameMetadata, StreamStatistics
 
 __version__ = "1.0.0"
+"""This package's release; the SDK and this package share their version
+numbers (``sdk_version()`` reads the loaded library's)."""
+
+
+def sdk_version(library: Optional[Union[str, "os.PathLike[str]"]] = None) -> Optional[str]:
+    """The SDK release of the library in use, e.g. ``"1.0.0"`` (see
+    :func:`nodrix.load` for ``library``); None for a library from before the
+    version text."""
+    return load(library).version
 
 __all__ = [
     "Camera", "CameraEntry", "CameraInfo", "CameraLostError", "CameraRequestError",
@@ -37,5 +49,5 @@ __all__ = [
     "FrameTimeoutError", "ImageMemoryError", "InvalidArgumentError", "Library",
     "LibraryNotFoundError", "MaskFileError", "NoCoreError", "NodrixError", "NotPresentError",
     "NotSupportedError", "RegisterFile", "Registers", "Stream", "StreamStatistics", "TextError",
-    "ThreadError", "WindowError", "cameras", "load", "open",
+    "ThreadError", "WindowError", "cameras", "load", "open", "sdk_version",
 ]

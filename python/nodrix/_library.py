@@ -198,6 +198,11 @@ EXTENSION_PROTOTYPES: tuple[tuple[str, Any, tuple[Any, ...]], ...] = (
     ("NodrixEx_SetFrameCallback", _INT, (_INT, _records.FrameCallback, ctypes.c_void_p)),
 )
 
+# Later additions to the extension API: None in a library from before them.
+LATER_PROTOTYPES: tuple[tuple[str, Any, tuple[Any, ...]], ...] = (
+    ("NodrixEx_GetVersionText", ctypes.c_char_p, ()),  # extension API 1.1
+)
+
 LIBRARY_ENVIRONMENT = "NODRIX_LIBRARY"
 WINDOWS_DLL = "NodrixSdk_T520_USB3.dll"
 POSIX_NAMES = ("libnodrix.so.1", "libnodrix.so")
@@ -223,6 +228,19 @@ class Library:
             except AttributeError:
                 self.has_extension = False
                 setattr(self, name, None)
+        for name, result, arguments in LATER_PROTOTYPES:
+            try:
+                self._declare(name, result, arguments)
+            except AttributeError:
+                setattr(self, name, None)
+
+    @property
+    def version(self) -> Optional[str]:
+        """The SDK release of the loaded library (``"1.0.0"``), or None for a
+        library from before the version text."""
+        if self.NodrixEx_GetVersionText is None:
+            return None
+        return self.NodrixEx_GetVersionText().decode("ascii", "replace")
 
     def _declare(self, name: str, result: Any, arguments: tuple[Any, ...]) -> None:
         function = getattr(self._cdll, name)

@@ -29,5 +29,5 @@ int NodrixHeaderCompiledAsC(void) {
     return Nodrix_GetDllVersion() == NODRIX_DLL_VERSION && info.size == 56 &&
            sizeof(NodrixWChar) == 2 && metadata.size == 56 && statistics.size == 88 &&
            NodrixEx_GetApiVersion() == NODRIXEX_API_VERSION &&
-           NodrixEx_ErrorText(NODRIX_ERROR_NONE) != 0;
+           NodrixEx_ErrorText(NODRIX_ERROR_NONE) != 0 && NodrixEx_GetVersionText()[0] != 0;
 }

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Runs the nodrix tool as a process against the emulated camera."""
 import argparse
+import gzip
 import json
 import os
+import re
 import shutil
 import signal
 import struct
@@ -17,10 +19,18 @@ NO_EMU = {"NODRIX_EMULATION": None}
 # (arguments, environment changes, exit status, fragments of the output,
 #  also run under Wine). {d} is the private folder.
 TABLE = [
-    (["--version"], EMU, 0, ["SDK version 36242721"], True),
+    (["--version"], EMU, 0, ["nodrix {v} (SDK {v}, Nodrix_GetDllVersion 36242721)"], True),
+    (["--device", "0", "--version"], EMU, 0, ["nodrix {v} (SDK {v}"], False),
+    (["--device", "T520EMU00", "info"], EMU, 0, ["NodrixT520_01"], False),
+    (["--device", "7", "info"], EMU, 1, ["no camera '7'"], False),
+    (["--save"], EMU, 2, ["usage: nodrix COMMAND"], False),
+    (["--help"], EMU, 0, ["usage: nodrix COMMAND", "before or after the command"], False),
     (["help"], EMU, 0, ["list", "info", "get", "set", "regs", "eeprom", "snap", "stream",
                         "record", "mask", "config", "dialog", "e.g. nodrix"], True),
-    (["help", "record"], EMU, 0, ["usage: nodrix record", "example:"], False),
+    (["help", "record"], EMU, 0, ["usage: nodrix record", "example:", "--bits 8|16", "--device",
+                                  "--no-emulation"], False),
+    (["stream", "--help"], EMU, 0, ["[--bits 8|16]", "--mask FILE", "common options:",
+                                    "--save"], False),
     (["snap", "--help"], EMU, 0, ["usage: nodrix snap", "exposure-ms"], True),
     (["frobnicate"], EMU, 2, ["unknown command 'frobnicate'"], False),
     (["list"], EMU, 0, ["1 camera found", "NodrixT520_01", "T520EMU00",
@@ -49,11 +59,21 @@ TABLE = [
     (["snap", "--out", "{d}/x.mp4"], EMU, 2, ["snap writes .pgm"], False),
     (["snap", "--json", "--out", "{d}/x.png"], EMU, 2, ["snap does not take --json"], False),
     (["snap", "--quality", "50", "--out", "{d}/x.jpg"], EMU, 2, ["quality 100, 70 or 20"], False),
+    (["snap", "--quality", "70", "--out", "{d}/q.png"], EMU, 2, ["--quality applies to JPEG"],
+     False),
+    (["snap", "--quality", "70", "--out", "{d}/q.jpg"], EMU, 0, ["JPEG, quality 70"], False),
+    (["snap", "--out", "{d}/x16.jpg", "--bits", "16"], EMU, 0,
+     ["8 bits per pixel, JPEG, quality 100 (the top 8 bits of the 16-bit frame)"], False),
+    (["snap", "--out", "{d}/x16.bmp", "--bits", "16"], EMU, 0, ["16 bits per pixel, BMP"], False),
+    (["set", "window=640x480"], EMU, 2,
+     ["whole rows: the width must stay 1280 at x 0", "1280xHEIGHT+0+Y"], False),
+    (["set", "window=1280x600+0+500"], EMU, 2, ["the sensor's 1024", "Y 0 to 1024 - HEIGHT"],
+     False),
     (["snap", "--out", "{d}/s.jpg"], EMU, 0, ["8 bits per pixel"], True),
     (["snap", "--out", "{d}/s.bmp"], EMU, 0, ["8 bits per pixel"], False),
     (["snap", "--out", "{d}/w.tif", "window=1280x512+0+256"], EMU, 0, ["1280 x 512"], False),
     (["snap", "--out", "{d}/with space.jpg"], NO_EMU, 0, ["with space.jpg"], True),
-    (["snap", "--out", "{d}/s.png", "--bits", "16"], EMU, 0, ["16 bits per pixel"], False),
+    (["snap", "--out", "{d}/s.png", "--bits", "16"], EMU, 0, ["16 bits per pixel, PNG"], False),
     (["snap", "--out", "{d}/s.pgm", "--exposure-ms", "5", "gain=4"], EMU, 0, ["s.pgm"], False),
     (["snap", "--out", "{d}/s.tif", "--bits", "12"], EMU, 2, ["--bits must be 8 or 16"], False),
     (["record", "--out", "{d}/r.mp4"], EMU, 2, ["AVI files only"], False),
@@ -79,8 +99,9 @@ TABLE = [
 
 
 class Tool:
-    def __init__(self, tool, runner, folder):
+    def __init__(self, tool, runner, folder, version):
         self.command = ([runner] if runner else []) + [tool]
+        self.version = version
         self.folder = folder
         self.env = dict(os.environ)
         self.env["NODRIX_SETTINGS_FILE"] = os.path.join(folder, "settings")
@@ -118,7 +139,8 @@ def run_table(tool, windows, real_driver):
             status, fragments = 1, ["no camera found; NODRIX_EMULATION=1 selects"]
         code, out, err = tool.run(args, changes)
         text = out + err
-        missing = [f for f in fragments if f.replace("{d}", tool.folder) not in text]
+        missing = [f for f in fragments
+                   if f.replace("{d}", tool.folder).replace("{v}", tool.version) not in text]
         if code != status or missing:
             failures.append(f"nodrix {' '.join(args)}: status {code} (expected {status}), "
                             f"missing {missing}\n{text}")
@@ -136,6 +158,8 @@ def check_json(tool):
           and listed["cameras"][0]["index"] == 0, f"list: {listed}")
     info = document(["info", "--json"])
     check(info["serial"] == "T520EMU00" and info["sensor_width"] == 1280, f"info: {info}")
+    check(info["sdk_version"] == tool.version and info["dll_version"] == 36242721,
+          f"info versions: {info}")
     gain = info["parameters"]["gain"]
     check(gain["min"] == 2 and gain["max"] == 62 and gain["stored"], f"info gain: {gain}")
     check(info["parameters"]["window"]["value"] == "1280x1024+0+0", "info window")
@@ -229,18 +253,70 @@ def check_interrupted_stream(tool):
     check("frames received" in rest, rest)
 
 
+def check_manual(tool, page):
+    """The manual page renders without a warning and names every command
+    and every option of the tool's help."""
+    with gzip.open(page, "rt") if page.endswith(".gz") else open(page) as f:
+        text = f.read()
+    groff = subprocess.run(["groff", "-man", "-ww", "-z"], input=text, capture_output=True,
+                           text=True)
+    check(groff.returncode == 0 and not groff.stderr, f"groff: {groff.stderr}")
+    plain = text.replace("\\-", "-").replace("\\fB", "").replace("\\fR", "")
+    _, overview, _ = tool.run(["help"])
+    commands = re.findall(r"^  ([a-z]+) ", overview, re.M)
+    check(len(commands) > 10, f"commands in help: {commands}")
+    for command in commands:
+        check(re.search(rf"^{command}\b", plain, re.M), f"no command {command} in the manual")
+        _, details, _ = tool.run([command, "--help"])
+        for option in set(re.findall(r"--[a-z][a-z-]*", details)):
+            check(option in plain, f"no {option} ({command}) in the manual")
+
+
+def check_completion(tool, script):
+    """Completion in bash, against the tool's own help."""
+    def complete(line):
+        words = line.split(" ")
+        program = f"""
+source {script}
+COMP_WORDS=({" ".join(repr(w) for w in [tool.command[-1]] + words[1:])})
+COMP_CWORD={len(words) - 1}
+_nodrix
+printf '%s\\n' "${{COMPREPLY[@]}}"
+"""
+        done = subprocess.run(["bash", "-c", program], capture_output=True, text=True,
+                              env=tool.environment(EMU), timeout=60)
+        return set(done.stdout.split())
+    check(complete("nodrix sn") == {"snap"}, complete("nodrix sn"))
+    check({"--bits", "--quality", "--device"} <= complete("nodrix snap --"),
+          complete("nodrix snap --"))
+    check("--bits" in complete("nodrix --device 0 stream --"), "options after a global option")
+    check("exposure-ms=" in complete("nodrix set exp"), complete("nodrix set exp"))
+    check(complete("nodrix snap --bits ") == {"8", "16"}, complete("nodrix snap --bits "))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tool", required=True)
     parser.add_argument("--runner")
     parser.add_argument("--windows", action="store_true")
     parser.add_argument("--real-driver", action="store_true")
+    parser.add_argument("--version", required=True, help="the SDK's version")
+    parser.add_argument("--manual", help="the manual page to check")
+    parser.add_argument("--completion", help="the bash completion to check")
     options = parser.parse_args()
     with tempfile.TemporaryDirectory() as folder:
-        tool = Tool(options.tool, options.runner, folder)
+        tool = Tool(options.tool, options.runner, folder, options.version)
         failures = run_table(tool, options.windows, options.real_driver)
         checks = [] if options.windows else [check_json, check_settings_untouched,
                                              check_interrupted_record, check_interrupted_stream]
+        if options.manual:
+            def check_manual_page(t):
+                check_manual(t, options.manual)
+            checks.append(check_manual_page)
+        if options.completion:
+            def check_bash_completion(t):
+                check_completion(t, options.completion)
+            checks.append(check_bash_completion)
         for step in checks:
             try:
                 step(tool)

@@ -6,6 +6,7 @@
 #include "ErrorText.h"
 #include "Json.h"
 #include "NodrixSdk.h"
+#include "NodrixSdkEx.h"
 #include "Parameters.h"
 
 namespace nodrix_tool {
@@ -35,7 +36,8 @@ int Info(Session& session, const Options& options) {
             .Number("device", session.Device())
             .String("serial", serial)
             .Bool("emulated", session.Emulated())
-            .Number("sdk_version", Nodrix_GetDllVersion())
+            .String("sdk_version", NodrixEx_GetVersionText())
+            .Number("dll_version", Nodrix_GetDllVersion())
             .Number("sensor_width", info.maxWidth)
             .Number("sensor_height", info.maxHeight);
         if (ok) {
@@ -72,7 +74,8 @@ int Info(Session& session, const Options& options) {
     } else {
         std::printf("temperature     unavailable (%s)\n", ErrorText(temperatureError));
     }
-    std::printf("SDK version     %d\n\n", Nodrix_GetDllVersion());
+    std::printf("SDK version     %s (Nodrix_GetDllVersion %d)\n\n", NodrixEx_GetVersionText(),
+                Nodrix_GetDllVersion());
     std::printf("%-16s %-14s %s\n", "parameter", "value", "range");
     for (const ParameterInfo& p : ParameterList()) {
         Reading r;

@@ -11,7 +11,8 @@
 namespace nodrix_tool {
 namespace {
 
-// JPEG and BMP files hold 8-bit grey only; the others keep 16 bits.
+// Without --bits: 8 bits for JPEG (which holds no more) and BMP (whose 16-bit
+// form viewers do not show as grey); the others keep a 16-bit frame.
 bool EightBitOnly(int kind) {
     return kind == NODRIX_IMAGE_BMP || kind == NODRIX_IMAGE_JPEG_100 ||
            kind == NODRIX_IMAGE_JPEG_70 || kind == NODRIX_IMAGE_JPEG_20;
@@ -48,7 +49,12 @@ int Snap(Session& session, const Options& options) {
         std::fprintf(stderr, "nodrix: could not write %s\n", options.out.c_str());
         return kExitFailed;
     }
-    std::printf("wrote %s: %d x %d, %d bits per pixel\n", options.out.c_str(), width, height, bits);
+    // What the file holds: a JPEG keeps the top 8 bits of a 16-bit frame.
+    const int fileBits = FileBits(kind, bits);
+    std::printf("wrote %s: %d x %d, %d bits per pixel, %s", options.out.c_str(), width, height,
+                fileBits, KindName(kind));
+    if (fileBits != bits) std::printf(" (the top %d bits of the %d-bit frame)", fileBits, bits);
+    std::printf("\n");
     return kExitOk;
 }
 

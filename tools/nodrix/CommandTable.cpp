@@ -32,11 +32,11 @@ const CommandSpec kCommands[] = {
      "one frame into .pgm, .png, .tif, .raw (16 bits kept), .jpg or .bmp (8 bits) by extension",
      "--out --bits --quality --mask --exposure-ms --gain",
      "nodrix snap --out frame.png exposure-ms=10", true},
-    {"stream", Stream, "[--seconds N] [NAME=VALUE...] [--json]",
+    {"stream", Stream, "[--seconds N] [NAME=VALUE...] [--bits 8|16] [--mask FILE] [--json]",
      "a preview for N seconds (default 3) or until Ctrl-C: frames, rate and frames lost by reason",
      "--seconds --json --bits --mask --exposure-ms --gain", "nodrix stream --seconds 5 --json",
      true},
-    {"record", Record, "--out FILE.avi [--seconds N] [NAME=VALUE...]",
+    {"record", Record, "--out FILE.avi [--seconds N] [NAME=VALUE...] [--bits 8|16] [--mask FILE]",
      "an AVI file of the preview for N seconds (default 3); Ctrl-C stops and keeps the file; "
      "status 3 when the file-size limit ended it",
      "--out --seconds --bits --mask --exposure-ms --gain",
@@ -52,6 +52,33 @@ const CommandSpec kCommands[] = {
     {"help", NoCommand, "[COMMAND]", "this overview, or one command's details", "",
      "nodrix help snap", false},
 };
+
+struct OptionHelp {
+    const char* name;
+    const char* value;
+    const char* text;
+};
+
+// Every option a command may take, in the order help lists them.
+const OptionHelp kOptionHelp[] = {
+    {"--out", "FILE", "the file to write"},
+    {"--seconds", "N", "how long, in seconds (default 3)"},
+    {"--bits", "8|16", "output bits per pixel (default: as set; snap: 8 for .jpg and .bmp)"},
+    {"--quality", "100|70|20", "JPEG quality (JPEG files only; default 100)"},
+    {"--mask", "FILE", "a flat-field mask file to load first"},
+    {"--exposure-ms", "MS", "short for exposure-ms=MS"},
+    {"--gain", "G", "short for gain=G"},
+    {"--json", "", "JSON output"},
+    {"--confirm-write", "", "needed to write the EEPROM"},
+};
+
+const char kCommonOptions[] =
+    "  --device N|NAME|SERIAL  the camera (as `nodrix list` shows it; default 0)\n"
+    "  --save                  keep changed values in the SDK's stored settings\n"
+    "  --no-emulation          the real driver only (also NODRIX_EMULATION=0)\n"
+    "  --help                  the command's details\n"
+    "  --version               the tool's and the SDK's version\n"
+    "Options go before or after the command.\n";
 
 }  // namespace
 
@@ -72,13 +99,8 @@ void PrintOverview(std::FILE* out) {
     for (const CommandSpec& c : kCommands) {
         std::fprintf(out, "  %-8s %s\n           e.g. %s\n", c.name, c.summary, c.example);
     }
+    std::fprintf(out, "\ncommon options:\n%s", kCommonOptions);
     std::fprintf(out,
-                 "\ncommon options:\n"
-                 "  --device N|NAME|SERIAL  the camera (as `nodrix list` shows it; default 0)\n"
-                 "  --save                  keep changed values in the SDK's stored settings\n"
-                 "  --no-emulation          the real driver only (also NODRIX_EMULATION=0)\n"
-                 "  --help                  the command's details\n"
-                 "  --version               the tool's and the SDK's version\n"
                  "\nparameters: %s\n"
                  "\nWithout --save the tool changes nothing that outlives it. The emulated camera\n"
                  "is used when NODRIX_EMULATION asks for it or when no camera driver exists.\n"
@@ -90,6 +112,15 @@ void PrintOverview(std::FILE* out) {
 void PrintCommandHelp(const CommandSpec& command, std::FILE* out) {
     std::fprintf(out, "usage: nodrix %s %s\n\n%s\n\nexample: %s\n", command.name, command.synopsis,
                  command.summary, command.example);
+    if (command.options[0] != '\0') {
+        std::fprintf(out, "\noptions:\n");
+        for (const OptionHelp& o : kOptionHelp) {
+            if (!CommandTakesOption(command, o.name)) continue;
+            const std::string both = std::string(o.name) + " " + o.value;
+            std::fprintf(out, "  %-23s %s\n", both.c_str(), o.text);
+        }
+    }
+    std::fprintf(out, "\ncommon options:\n%s", kCommonOptions);
     if (CommandTakesOption(command, "--exposure-ms")) {
         std::fprintf(out,
                      "\nNAME=VALUE sets a parameter for this run (--exposure-ms MS and --gain G "

@@ -24,11 +24,13 @@ struct Options {
     int bits = 0;        // 8 or 16; 0: chosen by the output kind
     double seconds = 3.0;
     int quality = 100;  // JPEG quality: 100, 70 or 20
+    bool qualityGiven = false;
     bool json = false;
     bool save = false;
     bool noEmulation = false;
     bool confirmWrite = false;
     bool help = false;
+    bool version = false;
 };
 
 // Reports a failed call with the SDK's newest error code; returns kExitFailed.

@@ -241,6 +241,27 @@ bool ParameterRange(Session& session, const std::string& name, double* low, doub
     return false;
 }
 
+// Whether the window suits this camera, which reads whole rows of its
+// sensor; false after saying why and what would.
+bool WindowFits(int handle, const std::string& text, const Window& w) {
+    int width = 0, height = 0;
+    Nodrix_GetCaptureWindowEx(handle, &width, nullptr, nullptr, &height, nullptr, nullptr);
+    char why[96];
+    if (w.width != width || w.x != 0) {
+        std::snprintf(why, sizeof why, "the camera reads whole rows: the width must stay %d at x 0",
+                      width);
+    } else if (w.height < 1 || w.y < 0 || w.y + w.height > height) {
+        std::snprintf(why, sizeof why, "the rows must lie on the sensor's %d", height);
+    } else {
+        return true;
+    }
+    std::fprintf(stderr,
+                 "nodrix: window=%s: %s;\n  valid windows are %dxHEIGHT+0+Y with HEIGHT 1 to %d "
+                 "and Y 0 to %d - HEIGHT (e.g. %dx%d+0+%d)\n",
+                 text.c_str(), why, width, height, height, width, height / 2, height / 4);
+    return false;
+}
+
 int AssignParameter(Session& session, const std::string& assignment) {
     const std::size_t equals = assignment.find('=');
     if (equals == std::string::npos || equals == 0) {
@@ -261,6 +282,7 @@ int AssignParameter(Session& session, const std::string& assignment) {
                          text.c_str());
             return kExitUsage;
         }
+        if (!WindowFits(handle, text, w)) return kExitUsage;
     } else {
         char* end = nullptr;
         value = std::strtod(text.c_str(), &end);

@@ -27,4 +27,36 @@ int StillKindFor(const std::string& name, int jpegQuality) {
     return kUnknownFile;
 }
 
+bool HasQuality(int kind) {
+    return kind == NODRIX_IMAGE_JPEG_100 || kind == NODRIX_IMAGE_JPEG_70 ||
+           kind == NODRIX_IMAGE_JPEG_20;
+}
+
+int FileBits(int kind, int frameBits) {
+    return HasQuality(kind) ? 8 : frameBits;
+}
+
+const char* KindName(int kind) {
+    switch (kind) {
+        case kPgmFile:
+            return "PGM";
+        case NODRIX_IMAGE_BMP:
+            return "BMP";
+        case NODRIX_IMAGE_RAW:
+            return "raw";
+        case NODRIX_IMAGE_JPEG_100:
+            return "JPEG, quality 100";
+        case NODRIX_IMAGE_JPEG_70:
+            return "JPEG, quality 70";
+        case NODRIX_IMAGE_JPEG_20:
+            return "JPEG, quality 20";
+        case NODRIX_IMAGE_PNG:
+            return "PNG";
+        case NODRIX_IMAGE_TIFF:
+            return "TIFF";
+        default:
+            return "unknown";
+    }
+}
+
 }  // namespace nodrix_tool

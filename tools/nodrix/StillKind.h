@@ -13,4 +13,14 @@ inline constexpr int kUnknownFile = -2;
 // quality: 100, 70 or 20), kPgmFile, or kUnknownFile.
 int StillKindFor(const std::string& name, int jpegQuality);
 
+// Whether the kind takes a quality (JPEG).
+bool HasQuality(int kind);
+
+// Bits per sample the file holds when the frame has frameBits: JPEG files
+// hold 8, the others what the frame has.
+int FileBits(int kind, int frameBits);
+
+// The file's format in words, e.g. "JPEG, quality 70".
+const char* KindName(int kind);
+
 }  // namespace nodrix_tool

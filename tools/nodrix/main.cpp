@@ -5,6 +5,7 @@
 
 #include "CommandTable.h"
 #include "NodrixSdk.h"
+#include "NodrixSdkEx.h"
 #include "StillKind.h"
 
 namespace {
@@ -13,7 +14,9 @@ using nodrix_tool::CommandSpec;
 using nodrix_tool::kExitUsage;
 using nodrix_tool::Options;
 
-constexpr const char* kToolVersion = "2.0";
+#ifndef NODRIX_TOOL_VERSION
+#error "the build defines NODRIX_TOOL_VERSION (the SDK's version) for this file"
+#endif
 
 bool TakesValue(const std::string& name) {
     return name == "--out" || name == "--device" || name == "--mask" || name == "--bits" ||
@@ -23,7 +26,23 @@ bool TakesValue(const std::string& name) {
 
 bool IsCommonOption(const std::string& name) {
     return name == "--device" || name == "--save" || name == "--no-emulation" || name == "--help" ||
-           name == "-h";
+           name == "-h" || name == "--version";
+}
+
+bool IsOption(const std::string& arg) {
+    return arg.size() >= 2 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9');
+}
+
+// Where the command is: the first argument that is neither an option nor an
+// option's value, so that options may come before it (`nodrix --device 1
+// info`) as well as after it. argc when there is none.
+int CommandIndex(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (!IsOption(arg)) return i;
+        if (TakesValue(arg)) ++i;
+    }
+    return argc;
 }
 
 bool ParseNumber(const std::string& name, const std::string& text, double* value) {
@@ -47,15 +66,20 @@ bool Store(const std::string& name, const std::string& value, Options* options) 
     if (!ParseNumber(name, value, &number)) return false;
     if (name == "--bits") options->bits = static_cast<int>(number);
     if (name == "--seconds") options->seconds = number;
-    if (name == "--quality") options->quality = static_cast<int>(number);
+    if (name == "--quality") {
+        options->quality = static_cast<int>(number);
+        options->qualityGiven = true;
+    }
     return true;
 }
 
-// Reads the arguments after the command; false after saying what is wrong.
-bool ParseArguments(int argc, char** argv, const CommandSpec& command, Options* options) {
-    for (int i = 2; i < argc; ++i) {
+// Reads the arguments around the command (at argv[at]); false after saying
+// what is wrong.
+bool ParseArguments(int argc, char** argv, int at, const CommandSpec& command, Options* options) {
+    for (int i = 1; i < argc; ++i) {
+        if (i == at) continue;
         const std::string arg = argv[i];
-        if (arg.size() < 2 || arg[0] != '-' || (arg[1] >= '0' && arg[1] <= '9')) {
+        if (!IsOption(arg)) {
             options->args.push_back(arg);
             continue;
         }
@@ -65,6 +89,7 @@ bool ParseArguments(int argc, char** argv, const CommandSpec& command, Options* 
             return false;
         }
         if (arg == "--help" || arg == "-h") options->help = true;
+        if (arg == "--version") options->version = true;
         if (arg == "--json") options->json = true;
         if (arg == "--save") options->save = true;
         if (arg == "--no-emulation") options->noEmulation = true;
@@ -92,6 +117,10 @@ bool Validate(const Options& options) {
         nodrix_tool::StillKindFor(options.out, options.quality) == nodrix_tool::kUnknownFile) {
         return refuse("snap writes .pgm, .png, .tif, .raw, .jpg (--quality 100, 70 or 20) or .bmp");
     }
+    if (c == "snap" && options.qualityGiven &&
+        !nodrix_tool::HasQuality(nodrix_tool::StillKindFor(options.out, options.quality))) {
+        return refuse("--quality applies to JPEG files (.jpg, .jpeg) only");
+    }
     if (c == "record") {
         const std::size_t dot = options.out.find_last_of('.');
         std::string ext = dot == std::string::npos ? "" : options.out.substr(dot);
@@ -107,17 +136,27 @@ bool Validate(const Options& options) {
     return true;
 }
 
+void PrintVersion() {
+    std::printf("nodrix %s (SDK %s, Nodrix_GetDllVersion %d)\n", NODRIX_TOOL_VERSION,
+                NodrixEx_GetVersionText(), Nodrix_GetDllVersion());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string first = argc > 1 ? argv[1] : "";
-    if (first == "--version") {
-        std::printf("nodrix %s, SDK version %d\n", kToolVersion, Nodrix_GetDllVersion());
-        return 0;
-    }
-    if (first.empty() || first == "--help" || first == "-h") {
-        nodrix_tool::PrintOverview(first.empty() ? stderr : stdout);
-        return first.empty() ? kExitUsage : 0;
+    const int at = CommandIndex(argc, argv);
+    const std::string first = at < argc ? argv[at] : "";
+    if (first.empty()) {
+        // Options alone: the version, the overview, or what is wrong.
+        Options options;
+        static const CommandSpec kNone{"nodrix", nullptr, "", "", "", "", false};
+        if (argc > 1 && !ParseArguments(argc, argv, at, kNone, &options)) return kExitUsage;
+        if (options.version) {
+            PrintVersion();
+            return 0;
+        }
+        nodrix_tool::PrintOverview(options.help ? stdout : stderr);
+        return options.help ? 0 : kExitUsage;
     }
     const CommandSpec* command = nodrix_tool::FindCommand(first);
     if (command == nullptr) {
@@ -127,7 +166,11 @@ int main(int argc, char** argv) {
     }
     Options options;
     options.command = first;
-    if (!ParseArguments(argc, argv, *command, &options)) return kExitUsage;
+    if (!ParseArguments(argc, argv, at, *command, &options)) return kExitUsage;
+    if (options.version) {
+        PrintVersion();
+        return 0;
+    }
     if (first == "help") {
         const CommandSpec* topic =
             options.args.empty() ? nullptr : nodrix_tool::FindCommand(options.args[0]);
