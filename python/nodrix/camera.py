@@ -4,6 +4,7 @@ from __future__ import annotations
 
 import builtins
 import ctypes
+import numbers
 import os
 import sys
 import time
@@ -98,6 +99,13 @@ def open(index: Optional[int] = None, *, name: Optional[str] = None,
     """
     if sum(x is not None for x in (index, name, serial)) > 1:
         raise TypeError("give at most one of index, name and serial")
+    if index is not None and (isinstance(index, bool) or not isinstance(index, numbers.Integral)):
+        raise TypeError(f"index must be an int (as nodrix.cameras() lists it), "
+                        f"not {type(index).__name__} {index!r}; give name= or serial= for a "
+                        f"camera's name or serial number")
+    for label, text in (("name", name), ("serial", serial)):
+        if text is not None and not isinstance(text, str):
+            raise TypeError(f"{label} must be a str, not {type(text).__name__} {text!r}")
     lib = load(library)
     if name is not None:
         matches = [c.index for c in cameras(library) if c.name == name]
@@ -128,14 +136,74 @@ def _first_index(camera: "Camera") -> int:
     return found[0].index
 
 
-def _filter_property(code: int, kind: type, doc: str) -> property:
-    def getter(self: "Camera") -> Any:
-        return kind(self._connection.get("Nodrix_GetFilterValue", code))
+def _number(name: str, value: Any) -> float:
+    """``value`` as a float; TypeError for anything that is not a real number
+    (a text such as ``"0.01"`` included)."""
+    if isinstance(value, (bool, np.bool_)) or not isinstance(value, numbers.Real):
+        raise TypeError(f"{name} must be a number, not {type(value).__name__} {value!r}")
+    return float(value)
 
-    def setter(self: "Camera", value: Any) -> None:
-        self._connection.call("Nodrix_SetFilterValue", code, int(value))
 
-    return property(getter, setter, doc=doc)
+def _whole(connection: Connection, operation: str, name: str, value: Any) -> int:
+    """``value`` as an int: a bool, an integer or an integral float; a
+    fraction is refused instead of being cut off."""
+    if isinstance(value, (bool, np.bool_)):
+        return int(value)
+    if isinstance(value, numbers.Integral):
+        return int(value)
+    number = _number(name, value)
+    if not number.is_integer():
+        raise connection.refusal(operation, f"{name} must be a whole number, not {value!r}")
+    return int(number)
+
+
+# Colour-only parameters: kept on a monochrome camera, which never uses them.
+_COLOUR_ONLY = "Colour cameras only (a monochrome camera keeps the value and ignores it). "
+
+
+# A parameter of Nodrix_SetFilterValue as a property. `limits` is the range
+# it takes: two numbers, or two names of CameraInfo fields when the camera
+# gives the range. (No class docstring: help() shows each parameter's own.)
+class _FilterParameter(property):
+    def __init__(self, code: int, kind: type, doc: str,
+                 limits: Optional[tuple[Any, Any]] = None, colour: bool = False) -> None:
+        self.code, self.kind, self.limits, self.name = code, kind, limits, "value"
+        super().__init__(self._get, self._set, None)
+        self.__doc__ = (_COLOUR_ONLY if colour else "") + doc
+
+    def __set_name__(self, owner: type, name: str) -> None:
+        self.name = name
+
+    def _get(self, camera: "Camera") -> Any:
+        return self.kind(camera._connection.get("Nodrix_GetFilterValue", self.code))
+
+    def _set(self, camera: "Camera", value: Any) -> None:
+        number = _whole(camera._connection, "Nodrix_SetFilterValue", self.name, value)
+        limits = self._limits(camera)
+        # The library takes some values outside the documented range without
+        # a word; those are refused here, as the tool does.
+        if limits is not None and not limits[0] <= number <= limits[1]:
+            raise self._out_of_range(camera, limits, number)
+        try:
+            camera._connection.call("Nodrix_SetFilterValue", self.code, number)
+        except errors.InvalidArgumentError:
+            if limits is None:
+                raise
+            raise self._out_of_range(camera, limits, number) from None
+
+    def _limits(self, camera: "Camera") -> Optional[tuple[int, int]]:
+        if self.limits is None:
+            return None
+        low, high = self.limits
+        if isinstance(low, str):
+            info = camera.info
+            return getattr(info, low), getattr(info, high)
+        return low, high
+
+    def _out_of_range(self, camera: "Camera", limits: tuple[int, int],
+                      number: int) -> errors.NodrixError:
+        return camera._connection.refusal(
+            "Nodrix_SetFilterValue", f"{self.name} must be {limits[0]} to {limits[1]}, not {number}")
 
 
 class Camera:
@@ -264,6 +332,7 @@ class Camera:
 
     @bits.setter
     def bits(self, value: int) -> None:
+        value = _whole(self._connection, "Nodrix_SetColorMode", "bits", value)
         if value not in _FORMATS:
             raise self._connection.refusal("Nodrix_SetColorMode",
                                            f"bits must be one of {sorted(_FORMATS)}, not {value}")
@@ -352,7 +421,15 @@ class Camera:
 
     @exposure.setter
     def exposure(self, seconds: float) -> None:
-        self._connection.call("Nodrix_SetExposureTimeEx", float(seconds))
+        value = _number("exposure", seconds)
+        try:
+            self._connection.call("Nodrix_SetExposureTimeEx", value)
+        except errors.InvalidArgumentError as refused:
+            info = self.info
+            raise type(refused)(
+                f"exposure must be {info.exposure_min:g} to {info.exposure_max:g} s, "
+                f"not {value:g}", code=refused.code, text=refused.text,
+                operation=refused.operation) from None
 
     @property
     def wait_time(self) -> float:
@@ -366,7 +443,7 @@ class Camera:
 
     @wait_time.setter
     def wait_time(self, seconds: float) -> None:
-        milliseconds = round(seconds * 1000.0)
+        milliseconds = round(_number("wait_time", seconds) * 1000.0)
         if milliseconds < 0:
             # The library refuses a negative pause without recording why.
             raise self._connection.refusal("Nodrix_SetWaitTime",
@@ -380,6 +457,7 @@ class Camera:
 
     @auto_exposure.setter
     def auto_exposure(self, mode: int) -> None:
+        mode = _whole(self._connection, "Nodrix_SetAutoIris", "auto_exposure", mode)
         if mode not in (0, 1, 2):
             # Refused by the library with a notice only, nothing recorded.
             raise self._connection.refusal("Nodrix_SetAutoIris",
@@ -388,38 +466,54 @@ class Camera:
 
     # ---- camera and image parameters (the library's integers) -------------
 
-    gain = _filter_property(13, int, "Global gain (range in :attr:`info`).")
-    black_level = _filter_property(106, int, "Black level of the sensor.")
-    gain_mode = _filter_property(104, int, "Sensor gain mode (0 low, 1 high).")
-    short_exposure = _filter_property(105, bool, "The sensor's short exposure mode.")
-    brightness = _filter_property(1, int, "Brightness, -255 to 255.")
-    contrast = _filter_property(2, int, "Contrast, -127 to 127.")
-    hue = _filter_property(3, int, "Hue, -360 to 360 degrees.")
-    saturation = _filter_property(4, int, "Saturation, -255 to 255.")
-    sharpness = _filter_property(5, int, "Sharpness, 0 to 30.")
-    bayer_gain_red = _filter_property(7, int, "White balance gain of red, 0 to 400.")
-    bayer_gain_green = _filter_property(8, int, "White balance gain of green, 0 to 400.")
-    bayer_gain_blue = _filter_property(9, int, "White balance gain of blue, 0 to 400.")
-    auto_white_balance = _filter_property(10, bool, "Automatic white balance.")
-    gamma = _filter_property(11, int, "Gamma x 100, 0 to 200.")
-    bayer_mode = _filter_property(12, int, "Colour filter arrangement, 0 to 3.")
-    color_gain_red = _filter_property(14, int, "Sensor gain of the red pixels.")
-    color_gain_green1 = _filter_property(15, int, "Sensor gain of the first green pixels.")
-    color_gain_green2 = _filter_property(16, int, "Sensor gain of the second green pixels.")
-    color_gain_blue = _filter_property(17, int, "Sensor gain of the blue pixels.")
-    gray_mode = _filter_property(19, int, "Grey conversion mode, 0 to 2.")
-    gray_gain_r = _filter_property(20, int, "Grey conversion gain of R, 0 to 255.")
-    gray_gain_g1 = _filter_property(21, int, "Grey conversion gain of G1, 0 to 255.")
-    gray_gain_g2 = _filter_property(22, int, "Grey conversion gain of G2, 0 to 255.")
-    gray_gain_b = _filter_property(23, int, "Grey conversion gain of B, 0 to 255.")
-    gray_offset_r = _filter_property(24, int, "Grey conversion offset of R, -255 to 255.")
-    gray_offset_g1 = _filter_property(25, int, "Grey conversion offset of G1, -255 to 255.")
-    gray_offset_g2 = _filter_property(26, int, "Grey conversion offset of G2, -255 to 255.")
-    gray_offset_b = _filter_property(27, int, "Grey conversion offset of B, -255 to 255.")
-    auto_gray_gain = _filter_property(28, bool, "Automatic grey conversion gains.")
-    peltier = _filter_property(100, int, "Sensor cooling level (cameras with a cooler).")
-    dot_filter = _filter_property(102, bool, "Defect pixel filter.")
-    mask_filter = _filter_property(103, bool, "Dark and white mask correction.")
+    gain = _FilterParameter(13, int, "Global gain (range in :attr:`info`).",
+                            ("gain_min", "gain_max"))
+    black_level = _FilterParameter(106, int, "Black level of the sensor, 0 to 16383.",
+                                   (0, 16383))
+    gain_mode = _FilterParameter(104, int, "Sensor gain mode: 0 high gain, 1 low gain.",
+                                 (0, 1))
+    short_exposure = _FilterParameter(105, bool, "The sensor's short exposure mode.")
+    brightness = _FilterParameter(1, int, "Brightness, -255 to 255.", (-255, 255))
+    contrast = _FilterParameter(2, int, "Contrast, -127 to 127.", (-127, 127))
+    hue = _FilterParameter(3, int, "Hue, -360 to 360 degrees.", (-360, 360), colour=True)
+    saturation = _FilterParameter(4, int, "Saturation, -255 to 255.", (-255, 255),
+                                  colour=True)
+    sharpness = _FilterParameter(5, int, "Sharpness, 0 to 30.", (0, 30))
+    bayer_gain_red = _FilterParameter(7, int, "White balance gain of red, 0 to 400.",
+                                      (0, 400), colour=True)
+    bayer_gain_green = _FilterParameter(8, int, "White balance gain of green, 0 to 400.",
+                                        (0, 400), colour=True)
+    bayer_gain_blue = _FilterParameter(9, int, "White balance gain of blue, 0 to 400.",
+                                       (0, 400), colour=True)
+    auto_white_balance = _FilterParameter(10, bool, "Automatic white balance.", colour=True)
+    gamma = _FilterParameter(11, int, "Gamma x 100, 0 to 200.", (0, 200))
+    bayer_mode = _FilterParameter(12, int, "Colour filter arrangement, 0 to 3.", (0, 3),
+                                  colour=True)
+    color_gain_red = _FilterParameter(14, int, "Sensor gain of the red pixels.",
+                                      ("color_gain_min", "color_gain_max"), colour=True)
+    color_gain_green1 = _FilterParameter(15, int, "Sensor gain of the first green pixels.",
+                                         ("color_gain_min", "color_gain_max"), colour=True)
+    color_gain_green2 = _FilterParameter(16, int, "Sensor gain of the second green pixels.",
+                                         ("color_gain_min", "color_gain_max"), colour=True)
+    color_gain_blue = _FilterParameter(17, int, "Sensor gain of the blue pixels.",
+                                       ("color_gain_min", "color_gain_max"), colour=True)
+    gray_mode = _FilterParameter(19, int, "Grey conversion mode, 0 to 2.", (0, 2))
+    gray_gain_r = _FilterParameter(20, int, "Grey conversion gain of R, 0 to 255.", (0, 255))
+    gray_gain_g1 = _FilterParameter(21, int, "Grey conversion gain of G1, 0 to 255.", (0, 255))
+    gray_gain_g2 = _FilterParameter(22, int, "Grey conversion gain of G2, 0 to 255.", (0, 255))
+    gray_gain_b = _FilterParameter(23, int, "Grey conversion gain of B, 0 to 255.", (0, 255))
+    gray_offset_r = _FilterParameter(24, int, "Grey conversion offset of R, -255 to 255.",
+                                     (-255, 255))
+    gray_offset_g1 = _FilterParameter(25, int, "Grey conversion offset of G1, -255 to 255.",
+                                      (-255, 255))
+    gray_offset_g2 = _FilterParameter(26, int, "Grey conversion offset of G2, -255 to 255.",
+                                      (-255, 255))
+    gray_offset_b = _FilterParameter(27, int, "Grey conversion offset of B, -255 to 255.",
+                                     (-255, 255))
+    auto_gray_gain = _FilterParameter(28, bool, "Automatic grey conversion gains.")
+    peltier = _FilterParameter(100, int, "Sensor cooling level (cameras with a cooler).")
+    dot_filter = _FilterParameter(102, bool, "Defect pixel filter.")
+    mask_filter = _FilterParameter(103, bool, "Dark and white mask correction.")
 
     def get_parameter(self, code: int) -> int:
         """Reads a parameter by its library code (``NODRIX_FILTER_...``)."""
@@ -427,7 +521,8 @@ class Camera:
 
     def set_parameter(self, code: int, value: int) -> None:
         """Sets a parameter by its library code (``NODRIX_FILTER_...``)."""
-        self._connection.call("Nodrix_SetFilterValue", code, value)
+        self._connection.call("Nodrix_SetFilterValue", code,
+                              _whole(self._connection, "Nodrix_SetFilterValue", "value", value))
 
     # ---- images ----------------------------------------------------------
 
@@ -447,7 +542,8 @@ class Camera:
         :meth:`snap` ``(out=...)``."""
         return allocate_image(*self._layout())
 
-    def snap(self, out: Optional[np.ndarray] = None) -> np.ndarray:
+    def snap(self, out: Optional[np.ndarray] = None,
+             timeout: Optional[float] = None) -> np.ndarray:
         """Acquires one frame and returns it as a numpy array.
 
         Args:
@@ -457,6 +553,11 @@ class Camera:
                 C-contiguous array does whenever a row's bytes are a
                 multiple of 4 (at any full-width window); :meth:`empty`
                 makes one that always does.
+            timeout: seconds to wait for the frame. None waits as the
+                library's snapshot does (3 s, enough for exposures up to
+                about 2 s); a number takes the first frame of a short
+                preview instead, waiting at most that long, for longer
+                exposures or a shorter bound.
 
         Returns:
             ``out``, or a new array.
@@ -464,14 +565,20 @@ class Camera:
         Raises:
             NoCoreError: a stream or trigger mode is running.
             FrameError: no frame could be acquired.
+            FrameTimeoutError: no frame within ``timeout``.
         """
         shape, dtype, stride = self._layout()
+        if timeout is not None and not _number("timeout", timeout) > 0:
+            raise self._connection.refusal("snap", f"timeout must be positive, not {timeout}")
         if out is None:
             out = allocate_image(shape, dtype, stride)
         else:
             check_out(self._connection, out, shape, dtype, stride)
-        size = shape[0] * stride
-        self._connection.call("Nodrix_SnapShot", out.ctypes.data, size, 1)
+        if timeout is None:
+            self._connection.call("Nodrix_SnapShot", out.ctypes.data, shape[0] * stride, 1)
+            return out
+        with self._start_stream(Stream.PREVIEW, 1, float(timeout), 2) as stream:
+            np.copyto(out, next(stream).array)
         return out
 
     @property
@@ -537,7 +644,14 @@ class Camera:
 
     @property
     def statistics(self) -> StreamStatistics:
-        """Frame counters of this connection (see :class:`StreamStatistics`)."""
+        """Frame counters of this connection (see :class:`StreamStatistics`).
+
+        ``delivered`` counts the frames the library handed to this package:
+        during a :meth:`stream` that includes the frames copied into the
+        stream's pool but not yet taken from it, so after taking ``n``
+        frames ``delivered`` may be up to ``pool + 1`` higher than ``n``.
+        :attr:`Stream.taken` counts what the application received.
+        """
         record = StreamStatisticsRecord(size=ctypes.sizeof(StreamStatisticsRecord))
         self._connection.call(self._extension("NodrixEx_GetStreamStatistics"),
                               ctypes.byref(record))

@@ -143,7 +143,8 @@ class Stream:
         self._count = count
         self._timeout = timeout
         self.taken = 0
-        """Frames taken from the stream so far."""
+        """Frames taken from the stream so far: what the application received
+        (``statistics.delivered`` also counts those still in the pool)."""
         self._arrays = [allocate_image(shape, dtype, stride) for _ in range(pool)]
         bits = dtype.itemsize * 8 * (shape[2] if len(shape) == 3 else 1)
         self._delivery = _Delivery(self._arrays, stride, bits)

@@ -75,6 +75,10 @@ class StreamStatistics(NamedTuple):
 
     received: int
     delivered: int
+    """Frames that reached the application through the library: copied by a
+    snapshot or handed to the frame callback. A stream's callback copies
+    frames into its pool ahead of the consumer (see
+    :attr:`Camera.statistics`)."""
     lost_header: int
     lost_payload: int
     lost_gap: int
