@@ -27,7 +27,7 @@ bool SameGuid(const Guid& a, const Guid& b) {
 bool KnownCamera(std::uint16_t vendor, std::uint16_t product) {
     return vendor == kCameraVendor &&
            std::find(std::begin(kKnownProducts), std::end(kKnownProducts), product) !=
-           std::end(kKnownProducts);
+               std::end(kKnownProducts);
 }
 
 // The number of the vendor-specific interface whose bulk IN endpoint carries
