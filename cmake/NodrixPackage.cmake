@@ -23,7 +23,14 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # What Debian's checks (lintian) ask of a package with a shared library:
+  # a shlibs file and the ldconfig trigger, control files with the usual
+  # permissions.
+  set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+  set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/triggers)
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "The camera library (libnodrix.so.1) with its C header, CMake package\n and pkg-config file, the nodrix command-line tool, the guide and the\n examples. NODRIX_EMULATION selects an emulated camera.")
+    "The camera library (libnodrix.so.1) with its C headers, CMake package\nand pkg-config file, the nodrix command-line tool with its manual page\nand bash completion, the udev rules for the cameras, the guide and the\nexamples. NODRIX_EMULATION selects an emulated camera.")
 endif()
 include(CPack)
