@@ -29,9 +29,6 @@ namespace nodrix::platform::usb {
 
 class UsbPendingIo;
 
-// Product identifiers of the cameras the library drives.
-inline constexpr std::uint16_t kKnownProducts[] = {0x33B0, 0x32C0, 0x3042};
-
 class UsbDriverPort final : public DriverPort {
 public:
     UsbDriverPort();
