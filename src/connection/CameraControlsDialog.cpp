@@ -7,6 +7,34 @@ namespace nodrix {
 
 using settings::GainChannel;
 
+settings::CameraRanges CameraControls::Ranges() {
+    platform::LockGuard guard(lock_);
+    settings::CameraRanges r;
+    r.gainMin = core_->GetGainMin();
+    r.gainMax = core_->GetGainMax();
+    r.colorGainMin = core_->GetColorGainMin();
+    r.colorGainMax = core_->GetColorGainMax();
+    r.exposureTenthsMin = core_->GetExposureTenthsMin();
+    r.exposureTenthsMax = core_->GetExposureTenthsMax();
+    r.exposureSeconds = core_->HasExposureSeconds() != 0;
+    if (r.exposureSeconds) {
+        r.exposureSecondsMin = core_->GetExposureSecondsMin();
+        r.exposureSecondsMax = core_->GetExposureSecondsMax();
+    }
+    r.blackLevel = core_->HasBlackLevel() != 0;
+    if (r.blackLevel) {
+        r.blackLevelMin = core_->GetBlackLevelMin();
+        r.blackLevelMax = core_->GetBlackLevelMax();
+    }
+    r.peltier = core_->HasPeltier() != 0;
+    r.shortExposure = core_->HasShortExposure() != 0;
+    r.gainMode = core_->HasGainMode() != 0;
+    r.output8Bit = core_->Supports8BitOutput() != 0;
+    r.output16Bit = core_->Supports16BitOutput() != 0;
+    r.colorOutput = core_->SupportsColorOutput() != 0;
+    return r;
+}
+
 double CameraControls::CameraExposureSeconds(int* ok) {
     platform::LockGuard guard(lock_);
     return core_->GetExposureSeconds(ok);
