@@ -67,16 +67,15 @@ void CameraControls::SetExposureSeconds(double seconds) {
     }
 }
 
+// The dialog's mirror boxes take the exports' path; the block keeps the
+// box's state whatever the camera answers, and the dialog has no error to
+// show.
 void CameraControls::SetMirrorV(bool on) {
-    platform::LockGuard guard(lock_);
-    core_->SetMirrorV(on ? 1 : 0);
-    block_.mirrorV = on ? 1 : 0;
+    SetMirror(false, on ? 1 : 0);
 }
 
 void CameraControls::SetMirrorH(bool on) {
-    platform::LockGuard guard(lock_);
-    core_->SetMirrorH(on ? 1 : 0);
-    block_.mirrorH = on ? 1 : 0;
+    SetMirror(true, on ? 1 : 0);
 }
 
 void CameraControls::SetPeltier(bool on) {
