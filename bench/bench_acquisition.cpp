@@ -50,7 +50,7 @@ void BM_AcquireFullFrames(benchmark::State& state) {
                     state.SkipWithError("no frame within 5 s");
                     break;
                 }
-                core->ReadFrame(frame.data(), 0, 0, 0, 1);
+                core->ReadFrame(frame.data(), 1);
                 benchmark::DoNotOptimize(frame.data());
                 ++frames;
             }

@@ -28,7 +28,6 @@ struct PipelineBench {
     ImageParameters image;
     CameraParameters camera;
     platform::RecursiveLock maskLock;
-    imaging::ProcessorFeatures features = imaging::DetectProcessorFeatures();
     pipeline::PipelineContext context;
 
     explicit PipelineBench(int colorMode) {
@@ -58,7 +57,6 @@ struct PipelineBench {
         context.geometry.height = kHeight;
         context.colorMode = colorMode;
         context.maskLock = &maskLock;
-        context.features = &features;
     }
 
     // A scene with a little noise, so the defect filter has real work.

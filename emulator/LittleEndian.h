@@ -1,6 +1,10 @@
 #pragma once
 // Little-endian field access for the driver's records and the camera's
 // headers: every multi-byte field is read and written byte by byte.
+// The emulator keeps its own copy on purpose: it is an independent model of
+// the camera that decodes the very bytes the transport builds, and a fault
+// in a helper shared with the transport would be made twice and agree with
+// itself, so no test would see it.
 
 #include <cstdint>
 

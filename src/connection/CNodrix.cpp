@@ -26,7 +26,6 @@ CNodrix::~CNodrix() {
 }
 
 int CNodrix::Initialize(platform::WindowHandle recipient) {
-    processor_ = imaging::DetectProcessorFeatures();
     core_ = CreateCameraCore();
     controls_.Attach(core_.get());
     const bool buffersMade = CreateBuffers();

@@ -18,7 +18,6 @@
 #include "connection/stream/FrameCallbackSlot.h"
 #include "files/CAviWriter.h"
 #include "imaging/CDibImage.h"
-#include "imaging/ProcessorFeatures.h"
 #include "platform/Event.h"
 #include "platform/RecursiveLock.h"
 #include "platform/Thread.h"
@@ -196,7 +195,6 @@ public:
     // Whether a recording runs; cleared once its file is complete.
     bool Recording() const { return recording_.load() != 0; }
     std::vector<std::pair<std::int32_t, std::int32_t>> ConfigPairs() const;
-    const imaging::ProcessorFeatures& Processor() const { return processor_; }
 
     // Runs the conversion pipeline once on the current raw frame (raw16 in
     // colour modes 1, 4, 5, else raw8) into the output image of the colour
@@ -305,8 +303,6 @@ private:
     int OutputWidth() const;
     int OutputHeight() const;
 
-    // Processor features for the conversion kernels.
-    imaging::ProcessorFeatures processor_;
     CoreHandle core_;
     std::array<std::unique_ptr<imaging::CDibImage>, kImageSlotCount> images_;
 

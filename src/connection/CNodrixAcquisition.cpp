@@ -147,7 +147,7 @@ int CNodrix::ReadRawFrame() {
     const int packed = raw.Width() * raw.BytesPerPixel();
     // The core copies a whole frame without knowing the buffer's size.
     if (raw.Empty() || core_->FrameSize() > raw.SizeBytes()) return -1;
-    const int result = core_->ReadFrame(raw.Pixels(), 0, 0, 0, 1);
+    const int result = core_->ReadFrame(raw.Pixels(), 1);
     if (raw.Stride() != packed) {
         imaging::KernelRect rect{0, 0, raw.Width(), raw.Height()};
         const imaging::PixelKernel expand =

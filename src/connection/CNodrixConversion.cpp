@@ -43,7 +43,6 @@ pipeline::PipelineContext CNodrix::PipelineContextOf(const CameraParameters& cam
     context.colorMode = colorMode_;
     context.maskFilter = maskFilter_ != 0;
     context.dotFilter = dotFilter_ != 0;
-    context.features = &processor_;
     context.core = core_.get();
     context.maskLock = &maskLock_;
     context.dialogs = &liveDialogs_;

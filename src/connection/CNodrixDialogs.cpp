@@ -69,8 +69,8 @@ int CNodrix::SetCameraDlg(platform::WindowHandle parent) {
     if (!claim.Owned()) return PushError(NODRIX_ERROR_NO_CORE), 0;
 
     const int mode = SuspendAcquisition();
-    settings::CCameraDlg dialog(core_.get(), core_->GetCameraIndex(), core_->CanChangeWidth() != 0,
-                                core_->CanChangeHeight() != 0);
+    settings::CCameraDlg dialog(controls_.Ranges(), core_->GetCameraIndex(),
+                                core_->CanChangeWidth() != 0, core_->CanChangeHeight() != 0);
     const int result = host->RunCameraDialog(parent, dialog);
     if (result == settings::kDialogOk) {
         LoadCaptureGeometry();
@@ -116,7 +116,7 @@ int CNodrix::SetAnalogDlg(platform::WindowHandle parent) {
 
     // The dialog starts from what the camera holds now.
     const CameraParameters saved = controls_.RefreshFromCamera();
-    settings::CAnalogDlg dialog(core_.get(), &controls_);
+    settings::CAnalogDlg dialog(&controls_);
     const int result = host->RunAnalogDialog(parent, dialog, liveDialogs_);
     if (result != settings::kDialogOk) controls_.Restore(saved);
     if (result == settings::kDialogNotShown) return PushError(NODRIX_ERROR_WINDOW), 0;

@@ -75,6 +75,7 @@ public:
     int CorrectExposure(double factor);
 
     // --- The analog dialog (settings::CameraControlsPort) -------------------
+    settings::CameraRanges Ranges() override;
     double CameraExposureSeconds(int* ok) override;
     int CameraGainMode() override;
     void SetGain(settings::GainChannel channel, int value) override;

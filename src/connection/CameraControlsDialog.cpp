@@ -7,6 +7,34 @@ namespace nodrix {
 
 using settings::GainChannel;
 
+settings::CameraRanges CameraControls::Ranges() {
+    platform::LockGuard guard(lock_);
+    settings::CameraRanges r;
+    r.gainMin = core_->GetGainMin();
+    r.gainMax = core_->GetGainMax();
+    r.colorGainMin = core_->GetColorGainMin();
+    r.colorGainMax = core_->GetColorGainMax();
+    r.exposureTenthsMin = core_->GetExposureTenthsMin();
+    r.exposureTenthsMax = core_->GetExposureTenthsMax();
+    r.exposureSeconds = core_->HasExposureSeconds() != 0;
+    if (r.exposureSeconds) {
+        r.exposureSecondsMin = core_->GetExposureSecondsMin();
+        r.exposureSecondsMax = core_->GetExposureSecondsMax();
+    }
+    r.blackLevel = core_->HasBlackLevel() != 0;
+    if (r.blackLevel) {
+        r.blackLevelMin = core_->GetBlackLevelMin();
+        r.blackLevelMax = core_->GetBlackLevelMax();
+    }
+    r.peltier = core_->HasPeltier() != 0;
+    r.shortExposure = core_->HasShortExposure() != 0;
+    r.gainMode = core_->HasGainMode() != 0;
+    r.output8Bit = core_->Supports8BitOutput() != 0;
+    r.output16Bit = core_->Supports16BitOutput() != 0;
+    r.colorOutput = core_->SupportsColorOutput() != 0;
+    return r;
+}
+
 double CameraControls::CameraExposureSeconds(int* ok) {
     platform::LockGuard guard(lock_);
     return core_->GetExposureSeconds(ok);
@@ -39,16 +67,15 @@ void CameraControls::SetExposureSeconds(double seconds) {
     }
 }
 
+// The dialog's mirror boxes take the exports' path; the block keeps the
+// box's state whatever the camera answers, and the dialog has no error to
+// show.
 void CameraControls::SetMirrorV(bool on) {
-    platform::LockGuard guard(lock_);
-    core_->SetMirrorV(on ? 1 : 0);
-    block_.mirrorV = on ? 1 : 0;
+    SetMirror(false, on ? 1 : 0);
 }
 
 void CameraControls::SetMirrorH(bool on) {
-    platform::LockGuard guard(lock_);
-    core_->SetMirrorH(on ? 1 : 0);
-    block_.mirrorH = on ? 1 : 0;
+    SetMirror(true, on ? 1 : 0);
 }
 
 void CameraControls::SetPeltier(bool on) {

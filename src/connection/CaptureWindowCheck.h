@@ -1,5 +1,5 @@
 #pragma once
-// Whether a capture window fits the 1280 x 1024 sensor and its subsampling
+// Whether a capture window fits the sensor and its subsampling
 // mode can be delivered.
 
 #include "settings/ParameterBlocks.h"

@@ -6,8 +6,8 @@
 //
 // The class never leaves the library, so the order of its operations binds
 // nobody. Operations that forward to the sensor driver return a neutral
-// value while no driver is open: 0, except the last five (1) and
-// GetGainMode / GetOutputSelect (-1). Getters return the value
+// value while no driver is open: 0, except the output formats and the
+// firmware feature (1) and GetGainMode / GetOutputSelect (-1). Getters return the value
 // and set an optional ok flag.
 
 #include <array>
@@ -34,12 +34,6 @@ namespace transport {
 struct FrameDescriptor;
 }  // namespace transport
 struct SensorDescription;
-
-// Product identifiers of this camera model; both use CSensorZQ4410.
-inline constexpr int kProductT520 = 0x33B0;
-inline constexpr int kProductT520Early = 0x32C0;
-// The one product whose frames arrive on the second bulk endpoint.
-inline constexpr int kProductStreamEndpoint = 0x3042;
 
 // Acquisition modes of the thread.
 enum AcquisitionMode : int {
@@ -74,7 +68,6 @@ public:
     // StopTransfer, then OpenCamera: 0 on success, -1 on failure.
     virtual int Reopen(int deviceNumber);
     virtual int OpenCamera(int deviceNumber);
-    virtual int Reserved10() { return 0; }
     virtual int IsCameraPresent(int deviceNumber);
     // Product 0: every registered device; else the present ones of it.
     virtual int CountCameras(int productId);
@@ -100,14 +93,10 @@ public:
     virtual int GetMaxCameras() { return 32; }
     virtual int ReadTriggerState();
     virtual int CaptureOne();
-    virtual int Reserved33() { return -1; }
-    virtual int ReadFrameDirect(std::uint8_t* buffer, int unused1, int unused2, int unused3,
-                                int bottomUp);
+    virtual int ReadFrameDirect(std::uint8_t* buffer, int bottomUp);
     virtual int SetFrameTimeout(int milliseconds);
     virtual int WaitFrame(int milliseconds);
-    virtual int ReadFrame(std::uint8_t* buffer, int unused1, int unused2, int unused3,
-                          int bottomUp);
-    virtual int Reserved38() { return 0; }
+    virtual int ReadFrame(std::uint8_t* buffer, int bottomUp);
 
     // --- Controls -----------------------------------------------------------
     virtual int SetTransferBits(int mode);
@@ -196,8 +185,6 @@ public:
     virtual int ReadRegister(int address, int* ok = nullptr);
     virtual int WriteFpgaRegister(int address, int value);
     virtual int ReadFpgaRegister(int address, int* ok = nullptr);
-    virtual int Reserved116() { return 0; }
-    virtual int Reserved117() { return 0; }
 
     virtual void Restart();
     virtual void AuxiliaryRestart();
@@ -237,8 +224,6 @@ public:
     virtual int GetAuxMode(int* ok = nullptr);
     virtual int SetAuxMode(int flag);
     virtual int HasCoolingSetpoint();
-    virtual int Reserved148();
-    virtual int Reserved149();
     virtual int GetCoolingTemperature(int* ok = nullptr);
     virtual int SetCoolingSetpoint(int degrees);
     virtual int HasVersionInfo(int a, int b);

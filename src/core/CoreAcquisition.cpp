@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "catalogue/CameraCatalogue.h"
 #include "core/BufferCapacity.h"
 #include "core/CNodrixU3T2Base.h"
 #include "platform/Event.h"
@@ -146,7 +147,8 @@ int CNodrixU3T2Base::PrepareBuffers() {
     WriteFpgaRegister(kFpgaImageWidthHigh, (width >> 8) & 0xFF);
     WriteFpgaRegister(kFpgaImageHeightLow, height & 0xFF);
     WriteFpgaRegister(kFpgaImageHeightHigh, (height >> 8) & 0xFF);
-    if (productId_ == kProductT520 || productId_ == kProductT520Early) {
+    const catalogue::CameraModel* model = catalogue::FindCameraModel(productId_);
+    if (model != nullptr && model->fpgaStartup) {
         WriteFpgaRegister(72, 10);
         WriteFpgaRegister(73, 0);
         WriteFpgaRegister(76, 32);
@@ -527,7 +529,7 @@ int CNodrixU3T2Base::CopyFrame(std::uint8_t* buffer, std::uint32_t length, int f
     return ring_.CopyOut(slot, buffer, geometry_, orientation) ? 1 : 0;
 }
 
-int CNodrixU3T2Base::ReadFrame(std::uint8_t* buffer, int, int, int, int bottomUp) {
+int CNodrixU3T2Base::ReadFrame(std::uint8_t* buffer, int bottomUp) {
     if (buffer == nullptr || frameSize_ == 0) {
         return 0;
     }
@@ -563,7 +565,7 @@ bool CNodrixU3T2Base::CopyKeptFrame(std::uint8_t* buffer) {
     return ring_.CopyOutKept(buffer, geometry_, core::OrientationFor(orientationCode, true));
 }
 
-int CNodrixU3T2Base::ReadFrameDirect(std::uint8_t* buffer, int, int, int, int bottomUp) {
+int CNodrixU3T2Base::ReadFrameDirect(std::uint8_t* buffer, int bottomUp) {
     if (buffer == nullptr) {
         return -2;
     }

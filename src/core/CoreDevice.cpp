@@ -5,12 +5,13 @@
 #include <cstring>
 #include <new>
 
+#include "catalogue/CameraCatalogue.h"
 #include "core/CNodrixU3T2Base.h"
 #include "platform/Event.h"
 #include "platform/Thread.h"
 #include "platform/Time.h"
 #include "sensors/CSensorBase.h"
-#include "sensors/CSensorZQ4410.h"
+#include "sensors/SensorFactory.h"
 #include "transport/CNodrixCy3.h"
 #include "transport/DeviceTable.h"
 #include "transport/InterfaceClass.h"
@@ -20,9 +21,6 @@ namespace nodrix {
 namespace {
 
 constexpr int kTableSize = 32;
-constexpr int kProductNoInitialisation = 0x33A0;
-constexpr std::uint8_t kZQ4410BusAddress = 72;
-constexpr int kZQ4410ModelCode = 114;
 constexpr std::uint8_t kFpgaConfigLevel = 19;
 constexpr int kFirmwareWithReadyWait = 0x1101;
 constexpr int kFpgaReadyPolls = 40;
@@ -77,7 +75,10 @@ int CNodrixU3T2Base::SetProductId(int productId) {
 
 int CNodrixU3T2Base::GetProductId() { return productId_; }
 
-int CNodrixU3T2Base::UsesStreamEndpoint() { return productId_ == kProductStreamEndpoint; }
+int CNodrixU3T2Base::UsesStreamEndpoint() {
+    const catalogue::CameraModel* model = catalogue::FindCameraModel(productId_);
+    return model != nullptr && model->streamEndpoint;
+}
 
 int CNodrixU3T2Base::GetCameraIndex() { return deviceNumber_; }
 
@@ -142,20 +143,10 @@ int CNodrixU3T2Base::CountCameras(int productId) {
 // --- Open, start-up, close ----------------------------------------------------------
 
 void CNodrixU3T2Base::CreateSensorDriver() {
-    CControllerBase* controller = transport_.get();
-    switch (productId_) {
-        case kProductT520Early:
-        case kProductT520: {
-            sensor_.reset(new (std::nothrow) CSensorZQ4410(controller, kZQ4410BusAddress));
-            if (sensor_) {
-                sensor_->SetModelCode(kZQ4410ModelCode);
-            }
-            break;
-        }
-        default:
-            // Other camera models' sensors have no driver in this library.
-            break;
-    }
+    // Models unknown to the catalogue, and those whose sensor has no driver
+    // in this library, get none.
+    const catalogue::CameraModel* model = catalogue::FindCameraModel(productId_);
+    if (model != nullptr) sensor_ = MakeSensorDriver(model->sensor, transport_.get());
 }
 
 void CNodrixU3T2Base::DestroySensorDriver() { sensor_.reset(); }
@@ -178,7 +169,8 @@ int CNodrixU3T2Base::OpenCamera(int deviceNumber) {
 }
 
 int CNodrixU3T2Base::InitializeCamera() {
-    if (productId_ == kProductNoInitialisation) {
+    const catalogue::CameraModel* model = catalogue::FindCameraModel(productId_);
+    if (model != nullptr && model->noInitialisation) {
         return 1;
     }
     if (!transport_) {
@@ -193,7 +185,7 @@ int CNodrixU3T2Base::InitializeCamera() {
         return 0;
     }
 
-    if (productId_ == kProductT520 || productId_ == kProductT520Early) {
+    if (model != nullptr && model->fpgaStartup) {
         std::uint8_t block[64] = {};
         const bool blockRead = transport_->ReadFirmwareInfo(block) != 0;
         std::uint8_t level = 0;

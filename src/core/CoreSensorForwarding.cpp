@@ -289,10 +289,6 @@ void CNodrixU3T2Base::AuxiliaryRestart() {
     }
 }
 
-int CNodrixU3T2Base::Reserved148() { return sensor_ ? sensor_->Reserved8() : 0; }
-
-int CNodrixU3T2Base::Reserved149() { return sensor_ ? sensor_->Reserved9() : 0; }
-
 // The description fields the connection asks for by name; 0 without a driver.
 int CNodrixU3T2Base::CanChangeWidth() {
     return sensor_ ? sensor_->Description().horizontalWindowing : 0;

@@ -2,12 +2,15 @@
 #include <cstdint>
 
 #include "files/CBinaryFile.h"
-#include "files/LittleEndian.h"
 #include "files/StillImageWriters.h"
 #include "platform/FileHandle.h"
+#include "platform/LittleEndian.h"
 
 namespace nodrix::files {
 namespace {
+
+using platform::PutLe16;
+using platform::PutLe32;
 
 constexpr std::uint32_t kFileHeaderBytes = 14;
 constexpr std::uint32_t kInfoHeaderBytes = 40;

@@ -2,11 +2,16 @@
 
 #include <cstring>
 
-#include "files/LittleEndian.h"
+#include "platform/LittleEndian.h"
 
 namespace nodrix::files {
 
 namespace {
+
+using platform::GetLe16;
+using platform::GetLe32;
+using platform::PutLe16;
+using platform::PutLe32;
 
 constexpr std::size_t kWidthOffset = 16;
 constexpr std::size_t kHeightOffset = 20;

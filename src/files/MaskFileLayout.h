@@ -10,13 +10,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "catalogue/CameraCatalogue.h"
 #include "imaging/CDibImage.h"
 
 namespace nodrix::files {
 
 inline constexpr int kMaskPlaneCount = 4;
-inline constexpr int kMaskWidth = 1280;
-inline constexpr int kMaskHeight = 1024;
+// The planes cover the whole sensor of the model a connection opens.
+inline constexpr int kMaskWidth = catalogue::kConnectionSensor.width;
+inline constexpr int kMaskHeight = catalogue::kConnectionSensor.height;
 inline constexpr std::size_t kMaskMagicBytes = 16;
 // 15 characters and the terminating zero.
 inline constexpr char kMaskMagic[kMaskMagicBytes] = "VELMOR MASK1000";

@@ -90,5 +90,7 @@ struct ProcessorFeatures;
 // usable; else the plain formula.
 PixelKernel ChooseDemosaicInterior8(const ProcessorFeatures& features, int dstBpp,
                                     const DemosaicParams& params);
+// The same for this process's processor, as the dispatcher probed it.
+PixelKernel DemosaicInterior8For(int dstBpp, const DemosaicParams& params);
 
 }  // namespace nodrix::imaging

@@ -2,7 +2,6 @@
 
 #include <cpuid.h>
 
-#include <cstdlib>
 #include <cstring>
 
 namespace nodrix::imaging {
@@ -163,16 +162,6 @@ const char* SimdLevelName(SimdLevel level) {
             return "avx512";
     }
     return "none";
-}
-
-SimdLevel ActiveSimdLevel() {
-    static const SimdLevel level = [] {
-        SimdLevel detected = DetectSimdLevel();
-        SimdLevel limit;
-        if (ParseSimdLevel(std::getenv("NODRIX_SIMD"), limit) && limit < detected) detected = limit;
-        return detected;
-    }();
-    return level;
 }
 
 }  // namespace nodrix::imaging

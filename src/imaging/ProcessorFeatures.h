@@ -1,6 +1,7 @@
 #pragma once
-// What the processor offers: the record the connection keeps, and the
-// instruction-set level the vectorised kernels are dispatched by.
+// What the processor offers: its feature record and the instruction-set
+// level of the vectorised kernels. Both are probed once, by the dispatcher
+// (SimdDispatch.h).
 
 #include <cstdint>
 #include <string>
@@ -43,8 +44,7 @@ enum class SimdLevel { None = 0, Sse2 = 1, Ssse3 = 2, Sse41 = 3, Avx2 = 4, Avx51
 SimdLevel DetectSimdLevel();
 // The level the kernels use: the detected one, lowered by the environment
 // variable NODRIX_SIMD (none, sse2, ssse3, sse41, avx2, avx512) when it is
-// set.
-// Fixed for the life of the process.
+// set. Fixed for the life of the process; kept by the dispatcher.
 SimdLevel ActiveSimdLevel();
 // Parses a NODRIX_SIMD value; false for an unknown text.
 bool ParseSimdLevel(const char* text, SimdLevel& level);

@@ -49,7 +49,6 @@ void SetAvx2Curves16(RowSet& rows) {
     rows.scale16 = Scale16;
     rows.line16 = Line16;
     rows.lookup16 = Lookup16;
-    SetFmaCurves16(rows);
 }
 
 }  // namespace nodrix::imaging::rows

@@ -113,18 +113,22 @@ struct RowSet {
     LookupBgrxFn lookupBgrx8 = nullptr;
 };
 
-RowSet Avx2Rows();
-// The 16-bit curve runs of each level.
+// What each instruction set adds to a set; the dispatcher (SimdDispatch.h)
+// alone decides which of these run.
+// The AVX2 reductions, sums and grey conversions.
+void AddAvx2Rows(RowSet& rows);
+// The 16-bit curve runs of each level; the FMA ones fuse a multiply and an
+// add.
 void SetAvx2Curves16(RowSet& rows);
-// The runs of the AVX2 level that fuse a multiply and an add.
 void SetFmaCurves16(RowSet& rows);
 void SetAvx512Curves16(RowSet& rows);
 // The sharpening rows.
 void SetAvx2SharpenRows(RowSet& rows);
 // Hue and saturation rows.
 void SetAvx2HueRows(RowSet& rows);
-// The AVX2 set plus the loops that need AVX-512 (byte permutes).
-RowSet Avx512Rows();
+// The loops that need AVX-512 (byte permutes), over an AVX2 set.
+void AddAvx512Rows(RowSet& rows);
+// The set of this process.
 const RowSet& ActiveRows();
 
 }  // namespace nodrix::imaging::rows

@@ -236,8 +236,7 @@ int LevelSum16(const std::uint8_t* src, int count, int shift, std::uint64_t& sum
 
 }  // namespace
 
-RowSet Avx2Rows() {
-    RowSet s;
+void AddAvx2Rows(RowSet& s) {
     s.topBytes = TopBytes;
     s.bgrx32To24 = Bgrx32To24;
     s.bgrx64To24Top = Bgrx64To24Top;
@@ -249,10 +248,6 @@ RowSet Avx2Rows() {
     s.paritySum8 = ParitySum8;
     s.paritySum16 = ParitySum16;
     s.levelSum16 = LevelSum16;
-    SetAvx2Curves16(s);
-    SetAvx2SharpenRows(s);
-    SetAvx2HueRows(s);
-    return s;
 }
 
 }  // namespace nodrix::imaging::rows

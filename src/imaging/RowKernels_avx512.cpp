@@ -194,14 +194,11 @@ int Grey24(const std::uint8_t* src, std::uint8_t* dst, int count) {
 
 }  // namespace
 
-RowSet Avx512Rows() {
-    RowSet s = Avx2Rows();
+void AddAvx512Rows(RowSet& s) {
     s.lookup8 = Lookup8;
     s.lookupBgrx8 = LookupBgrx8;
     s.grey24 = Grey24;
     s.grey32 = Grey32;
-    SetAvx512Curves16(s);
-    return s;
 }
 
 }  // namespace nodrix::imaging::rows

@@ -140,18 +140,9 @@ public:
     // Read once the register bus is idle, with retries.
     virtual int ReadRegisterWaited(int /*address*/, int* /*value*/) { return 0; }
 
-    virtual int Reserved1(int /*value*/) { return 0; }
-    virtual int Reserved2(int /*value*/) { return 0; }
-    virtual int Reserved3(int /*value*/) { return 0; }
-    virtual int Reserved4(int /*value*/) { return 0; }
-    virtual int Reserved5(int /*value*/) { return 0; }
-
     // Sensor clock selection, index 0..2.
     virtual int SetClockRate(int /*index*/) { return 0; }
     virtual int GetClockRate(int* /*index*/) { return 0; }
-
-    virtual int Reserved6() { return 0; }
-    virtual int Reserved7() { return 0; }
 
     // Copies the whole description record; 0 for a null buffer.
     virtual int GetDescription(SensorDescription* buffer);
@@ -191,8 +182,6 @@ public:
 
     // Cooling set point, integer degrees Celsius.
     virtual int HasCoolingSetpoint() { return 0; }
-    virtual int Reserved8() { return 0; }
-    virtual int Reserved9() { return 0; }
     virtual int GetCoolingTemperature(int* /*degrees*/) { return 0; }
     virtual int SetCoolingSetpoint(int /*degrees*/) { return 0; }
 

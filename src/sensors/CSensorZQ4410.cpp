@@ -2,6 +2,7 @@
 
 #include "sensors/CSensorZQ4410.h"
 
+#include "catalogue/CameraCatalogue.h"
 #include "platform/Time.h"
 #include "sensors/ZQ4410Registers.h"
 #include "transport/CControllerBase.h"
@@ -31,18 +32,19 @@ CSensorZQ4410::~CSensorZQ4410() = default;
 
 void CSensorZQ4410::FillDescription() {
     SensorDescription& d = description;
-    d.maxWidth = 1280;
-    d.maxHeight = 1024;
+    constexpr catalogue::SensorGeometry kSize = catalogue::kZQ4410Geometry;
+    d.maxWidth = kSize.width;
+    d.maxHeight = kSize.height;
     d.defaultX = 0;
     d.defaultY = 0;
-    d.defaultWidth = 1280;
-    d.defaultHeight = 1024;
+    d.defaultWidth = kSize.width;
+    d.defaultHeight = kSize.height;
     d.horizontalWindowing = 0;
     d.verticalWindowing = 1;
     d.windowX = 0;
     d.windowY = 0;
-    d.windowWidth = 1280;
-    d.windowHeight = 1024;
+    d.windowWidth = kSize.width;
+    d.windowHeight = kSize.height;
     d.lineLength = 1344;
     d.frameLines = 1054;
     d.windowMode = 0;

@@ -1,6 +1,5 @@
 #include "settings/CAnalogDlg.h"
 
-#include "core/CNodrixU3T2Base.h"
 #include "settings/DialogIds.h"
 #include "settings/EditNumbers.h"
 #include "settings/ExposureUnits.h"
@@ -26,15 +25,15 @@ TrackbarGroup MakeGroup(int trackbar, int upDown, int edit, int minimum, int max
 
 }  // namespace
 
-CAnalogPage::CAnalogPage(CNodrixU3T2Base* core, CameraControlsPort* controls, bool colorPage)
-    : core_(core), controls_(controls), colorPage_(colorPage) {}
+CAnalogPage::CAnalogPage(CameraControlsPort* controls, bool colorPage)
+    : controls_(controls), colorPage_(colorPage) {}
 
 void CAnalogPage::Initialise() {
-    CNodrixU3T2Base& core = *core_;
-    const int colorMin = core.GetColorGainMin();
-    const int colorMax = core.GetColorGainMax();
-    groups_[kGlobalGain] = MakeGroup(IDC_GAIN_BAR, IDC_GAIN_SPIN, IDC_GAIN_EDIT, core.GetGainMin(),
-                                     core.GetGainMax(), true);
+    const CameraRanges ranges = controls_->Ranges();
+    const int colorMin = ranges.colorGainMin;
+    const int colorMax = ranges.colorGainMax;
+    groups_[kGlobalGain] =
+        MakeGroup(IDC_GAIN_BAR, IDC_GAIN_SPIN, IDC_GAIN_EDIT, ranges.gainMin, ranges.gainMax, true);
     groups_[kGreen1Gain] =
         MakeGroup(IDC_G1_BAR, IDC_G1_SPIN, IDC_G1_EDIT, colorMin, colorMax, false);
     groups_[kRedGain] = MakeGroup(IDC_R_BAR, IDC_R_SPIN, IDC_R_EDIT, colorMin, colorMax, false);
@@ -42,13 +41,13 @@ void CAnalogPage::Initialise() {
     groups_[kGreen2Gain] =
         MakeGroup(IDC_G2_BAR, IDC_G2_SPIN, IDC_G2_EDIT, colorMin, colorMax, false);
     groups_[kExposure] = MakeGroup(IDC_EXPOSURE_BAR, IDC_EXPOSURE_SPIN, IDC_EXPOSURE_EDIT,
-                                   core.GetExposureTenthsMin(), core.GetExposureTenthsMax(), true);
+                                   ranges.exposureTenthsMin, ranges.exposureTenthsMax, true);
 
-    secondsShown_ = core.HasExposureSeconds() != 0;
+    secondsShown_ = ranges.exposureSeconds;
     units_.clear();
     if (secondsShown_) {
-        const double minimum = core.GetExposureSecondsMin();
-        const double maximum = core.GetExposureSecondsMax();
+        const double minimum = ranges.exposureSecondsMin;
+        const double maximum = ranges.exposureSecondsMax;
         for (int unit = UnitFor(minimum); unit <= UnitFor(maximum); ++unit) units_.push_back(unit);
         rangeText_ = RangeLabel(minimum, maximum);
         int ok = 0;
@@ -56,15 +55,15 @@ void CAnalogPage::Initialise() {
         ShowSeconds(ok ? seconds : Block().exposureSeconds);
     }
 
-    blackLevelShown_ = !colorPage_ && core.HasBlackLevel() != 0;
+    blackLevelShown_ = !colorPage_ && ranges.blackLevel;
     if (blackLevelShown_) {
         groups_[kBlackLevel] = MakeGroup(IDC_BLACK_BAR, IDC_BLACK_SPIN, IDC_BLACK_EDIT,
-                                         core.GetBlackLevelMin(), core.GetBlackLevelMax(), true);
+                                         ranges.blackLevelMin, ranges.blackLevelMax, true);
     }
-    peltierShown_ = !colorPage_ && core.HasPeltier() != 0;
-    shortExposureShown_ = !colorPage_ && core.HasShortExposure() != 0;
+    peltierShown_ = !colorPage_ && ranges.peltier;
+    shortExposureShown_ = !colorPage_ && ranges.shortExposure;
     gainModeShown_ = false;
-    if (!colorPage_ && core.HasGainMode() != 0) {
+    if (!colorPage_ && ranges.gainMode) {
         const int mode = controls_->CameraGainMode();
         gainModeShown_ = mode != -1;
         if (gainModeShown_) controls_->AdoptGainMode(mode);
@@ -221,7 +220,7 @@ void CAnalogPage::Defaults() {
     if (secondsShown_) ShowSeconds(Block().exposureSeconds);
 }
 
-CAnalogDlg::CAnalogDlg(CNodrixU3T2Base* core, CameraControlsPort* controls)
-    : page_(core, controls, core->SupportsColorOutput() != 0) {}
+CAnalogDlg::CAnalogDlg(CameraControlsPort* controls)
+    : page_(controls, controls->Ranges().colorOutput) {}
 
 }  // namespace nodrix::settings

@@ -14,10 +14,6 @@
 #include "settings/ParameterBlocks.h"
 #include "settings/TrackbarGroup.h"
 
-namespace nodrix {
-class CNodrixU3T2Base;
-}
-
 namespace nodrix::settings {
 
 class CAnalogPage {
@@ -33,8 +29,8 @@ public:
         kGroupCount
     };
 
-    // core: the camera's ranges and abilities, only read.
-    CAnalogPage(CNodrixU3T2Base* core, CameraControlsPort* controls, bool colorPage);
+    // The camera's ranges and abilities are read through controls too.
+    CAnalogPage(CameraControlsPort* controls, bool colorPage);
 
     // Sets the controls up from the live block and the camera's ranges.
     void Initialise();
@@ -84,7 +80,6 @@ public:
 private:
     void ShowSeconds(double seconds);
 
-    CNodrixU3T2Base* core_;
     CameraControlsPort* controls_;
     bool colorPage_;
     std::array<TrackbarGroup, kGroupCount> groups_{};
@@ -103,7 +98,7 @@ class CAnalogDlg {
 public:
     // The page for colour cameras when the camera reports colour output,
     // else the monochrome page.
-    CAnalogDlg(CNodrixU3T2Base* core, CameraControlsPort* controls);
+    explicit CAnalogDlg(CameraControlsPort* controls);
 
     CAnalogPage& Page() { return page_; }
     bool ColorPage() const { return page_.ColorPage(); }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/CNodrixU3T2Base.h"
 #include "settings/EditNumbers.h"
 
 namespace nodrix::settings {
@@ -21,9 +20,9 @@ std::int32_t CaptureGeometry::*const kFieldMembers[CCameraDlg::kFieldCount] = {
 
 }  // namespace
 
-CCameraDlg::CCameraDlg(CNodrixU3T2Base* core, int cameraIndex, bool canChangeWidth,
+CCameraDlg::CCameraDlg(const CameraRanges& ranges, int cameraIndex, bool canChangeWidth,
                        bool canChangeHeight)
-    : core_(core),
+    : ranges_(ranges),
       cameraIndex_(cameraIndex),
       canChangeWidth_(canChangeWidth),
       canChangeHeight_(canChangeHeight) {}
@@ -32,9 +31,9 @@ void CCameraDlg::Initialise(DialogLanguage language) {
     language_ = language;
     LoadDialogValues(cameraIndex_, values_);
 
-    const bool eightBit = core_ == nullptr || core_->Supports8BitOutput() != 0;
-    const bool sixteenBit = core_ == nullptr || core_->Supports16BitOutput() != 0;
-    const bool color = core_ == nullptr || core_->SupportsColorOutput() != 0;
+    const bool eightBit = ranges_.output8Bit;
+    const bool sixteenBit = ranges_.output16Bit;
+    const bool color = ranges_.colorOutput;
     formatLabels_ = FormatLabels(language);
     formatEntries_.clear();
     if (eightBit) formatEntries_.push_back(formatLabels_[0]);

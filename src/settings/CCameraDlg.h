@@ -9,13 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "settings/CameraControlsPort.h"
 #include "settings/DialogResults.h"
 #include "settings/DialogText.h"
 #include "settings/DialogValues.h"
-
-namespace nodrix {
-class CNodrixU3T2Base;
-}
 
 namespace nodrix::settings {
 
@@ -25,7 +22,9 @@ public:
     enum Field { kHorizontalTotal, kVerticalTotal, kWidth, kHeight, kHorizontalStart, kVerticalStart };
     static constexpr int kFieldCount = 6;
 
-    CCameraDlg(CNodrixU3T2Base* core, int cameraIndex, bool canChangeWidth, bool canChangeHeight);
+    // The format list offers only the outputs the camera has (ranges).
+    CCameraDlg(const CameraRanges& ranges, int cameraIndex, bool canChangeWidth,
+               bool canChangeHeight);
 
     // Loads the values and presets and fills the controls' contents.
     void Initialise(DialogLanguage language);
@@ -66,7 +65,7 @@ private:
     void ShowPreset(int index);
     bool ReadControls();
 
-    CNodrixU3T2Base* core_;
+    CameraRanges ranges_;
     int cameraIndex_;
     bool canChangeWidth_;
     bool canChangeHeight_;

@@ -2,7 +2,9 @@
 // What the analog dialog may do to the camera parameters. The connection's
 // owner of the parameter block implements it: every write goes to the
 // camera and into the block under the owner's lock, so the dialog never
-// touches the camera's controls or the block itself.
+// touches the camera's controls or the block itself. The camera's ranges
+// and abilities come through the same port, so the dialogs need nothing
+// from the layers below.
 
 #include "settings/ParameterBlocks.h"
 
@@ -10,12 +12,31 @@ namespace nodrix::settings {
 
 enum class GainChannel { kGlobal, kGreen1, kRed, kBlue, kGreen2 };
 
+// The camera's ranges and abilities, as the dialogs show them.
+struct CameraRanges {
+    int gainMin = 0, gainMax = 0;
+    int colorGainMin = 0, colorGainMax = 0;
+    int exposureTenthsMin = 0, exposureTenthsMax = 0;
+    bool exposureSeconds = false;
+    double exposureSecondsMin = 0.0, exposureSecondsMax = 0.0;
+    bool blackLevel = false;
+    int blackLevelMin = 0, blackLevelMax = 0;
+    bool peltier = false;
+    bool shortExposure = false;
+    bool gainMode = false;
+    bool output8Bit = true;
+    bool output16Bit = true;
+    bool colorOutput = true;
+};
+
 class CameraControlsPort {
 public:
     virtual ~CameraControlsPort() = default;
 
     // A copy of the block as it is now.
     virtual CameraParameters Parameters() const = 0;
+    // The camera's ranges and abilities, read from the camera.
+    virtual CameraRanges Ranges() = 0;
     // What the camera holds now; the block is left as it is.
     virtual double CameraExposureSeconds(int* ok) = 0;
     virtual int CameraGainMode() = 0;

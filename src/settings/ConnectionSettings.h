@@ -43,7 +43,7 @@ bool LoadCaptureGeometry(int device, CaptureGeometry& geometry, const OutputForm
 // height match. rootMissing tells a missing root key from a missing preset.
 bool FindRootPreset(int width, int height, CaptureGeometry& geometry, bool* rootMissing);
 
-// Whether the capture window lies inside the 1280 x 1024 sensor.
+// Whether the capture window lies inside the sensor.
 bool WindowFitsSensor(const CaptureGeometry& geometry);
 
 }  // namespace nodrix::settings

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "catalogue/CameraCatalogue.h"
+
 namespace nodrix {
 
 // Software image parameters (filter codes 1-12 and 19-28).
@@ -57,18 +59,18 @@ struct CameraParameters {
 // The capture window in registry order ("TH", "TV", "EH", "EV", "EHS",
 // "EVS", "Buf").
 struct CaptureGeometry {
-    std::int32_t horizontalTotal = 1280;
-    std::int32_t verticalTotal = 1024;
-    std::int32_t width = 1280;
-    std::int32_t height = 1024;
+    std::int32_t horizontalTotal = catalogue::kConnectionSensor.width;
+    std::int32_t verticalTotal = catalogue::kConnectionSensor.height;
+    std::int32_t width = catalogue::kConnectionSensor.width;
+    std::int32_t height = catalogue::kConnectionSensor.height;
     std::int32_t horizontalStart = 0;
     std::int32_t verticalStart = 0;
     std::int32_t bufferCount = 4;
 };
 
 // The sensor's full frame, also the size of the mask planes.
-inline constexpr int kSensorWidth = 1280;
-inline constexpr int kSensorHeight = 1024;
+inline constexpr int kSensorWidth = catalogue::kConnectionSensor.width;
+inline constexpr int kSensorHeight = catalogue::kConnectionSensor.height;
 
 // Bits per pixel of colour modes 0-5.
 inline constexpr int kColorModeBits[6] = {8, 16, 24, 32, 48, 64};

@@ -10,7 +10,6 @@ namespace nodrix {
 class CControllerBase {
 public:
     virtual ~CControllerBase() = default;
-    virtual int Reserved() { return 0; }
     virtual void Close() {}
     virtual int SelectDevice(int /*tableIndex*/) { return 0; }
     // FPGA register 17 * 256 + FPGA register 16.

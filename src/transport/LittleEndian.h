@@ -1,16 +1,16 @@
 #pragma once
-// The little-endian field helpers, under the transport's names for its
-// driver records and camera headers.
+// The platform's little-endian field helpers, under the transport's names
+// for its driver records and camera headers.
 
-#include "files/LittleEndian.h"
+#include "platform/LittleEndian.h"
 
 namespace nodrix::transport {
 
-using files::GetLe16;
-using files::GetLe32;
-using files::GetLe64;
-using files::PutLe16;
-using files::PutLe32;
-using files::PutLe64;
+using platform::GetLe16;
+using platform::GetLe32;
+using platform::GetLe64;
+using platform::PutLe16;
+using platform::PutLe32;
+using platform::PutLe64;
 
 }  // namespace nodrix::transport

@@ -16,6 +16,30 @@ std::optional<ProbedMessage> AcquisitionTest::NextMessage(std::uint32_t message,
     }
 }
 
+void AcquisitionTest::NeutralPipeline() {
+    ASSERT_EQ(Nodrix_SetColorMode(handle_, 8), 1);
+    Nodrix_SetBrightness(handle_, 0);
+    Nodrix_SetContrast(handle_, 0);
+    Nodrix_SetGamma(handle_, 100);
+    Nodrix_SetSharpness(handle_, 0);
+    Nodrix_SetGrayMode(handle_, 0);
+    Nodrix_SetMaskFilter(handle_, 0);
+    Nodrix_SetDotFilter(handle_, 0);
+    Nodrix_SetAutoIris(handle_, 0);
+    Nodrix_SetMirrorH(handle_, 0);
+    Nodrix_SetMirrorV(handle_, 0);
+    while (Nodrix_GetLastError(handle_) != 0) {
+    }
+}
+
+std::vector<std::uint8_t> AcquisitionTest::Snap(int bits) {
+    const int size = StrideOf(1280, bits) * 1024;
+    std::vector<std::uint8_t> frame(static_cast<std::size_t>(size));
+    EXPECT_EQ(Nodrix_SnapShot(handle_, frame.data(), size, 1), 1)
+        << "error " << Nodrix_GetLastError(handle_);
+    return frame;
+}
+
 bool AcquisitionTest::SetBits(int bits) {
     if (Nodrix_SetColorMode(handle_, bits) == 1) return true;
     while (Nodrix_GetLastError(handle_) != 0) {

@@ -51,6 +51,12 @@ protected:
     // not offer them yet.
     bool SetBits(int bits);
     bool SetWindow(int x, int y, int width, int height);
+    // 8-bit grey with every image step neutral and no mirror, so that the
+    // saved settings of earlier tests do not leak in (a camera with 16-bit
+    // output starts in 16-bit mode).
+    void NeutralPipeline();
+    // A snapshot of the full sensor in the given grey format, bottom-up.
+    std::vector<std::uint8_t> Snap(int bits = 8);
 
     testing::InstalledEmulator emulator_;
     std::unique_ptr<MessageProbe> probe_;

@@ -34,7 +34,7 @@ protected:
         if (!core_->StartTransfer(kModeSingle)) return false;
         if (core_->WaitFrame(10000) != kWaitNewFrame) return false;
         frame.assign(core_->FrameSize(), 0);
-        return core_->ReadFrame(frame.data(), 0, 0, 0, 1) == 0;
+        return core_->ReadFrame(frame.data(), 1) == 0;
     }
 
     InstalledEmulator emulator_{CamerasOf({0x33B0})};
@@ -113,7 +113,7 @@ TEST_F(CoreAcquisition, ReadFrameTwiceWithoutANewFrame) {
     std::vector<std::uint8_t> frame;
     ASSERT_TRUE(SnapOne(frame));
     EXPECT_EQ(core_->WaitFrame(200), kWaitNoFrame);
-    EXPECT_EQ(core_->ReadFrame(frame.data(), 0, 0, 0, 1), 0);
+    EXPECT_EQ(core_->ReadFrame(frame.data(), 1), 0);
     EXPECT_EQ(core_->WaitFrame(200), kWaitNoFrame);
 }
 
@@ -133,7 +133,7 @@ TEST_F(CoreAcquisition, ContinuousFramesKeepComingEachOneNew) {
     int previous = -1;
     for (int i = 0; i < 20; ++i) {
         ASSERT_EQ(WaitForNewFrame(*core_), kWaitNewFrame);
-        ASSERT_EQ(core_->ReadFrame(frame.data(), 0, 0, 0, 1), 0);
+        ASSERT_EQ(core_->ReadFrame(frame.data(), 1), 0);
         // The ramp moves with the frame number: no frame is delivered twice.
         EXPECT_NE(frame[0], previous);
         previous = frame[0];
@@ -211,7 +211,7 @@ TEST_F(CoreAcquisition, FewerFailuresRecoverAndFramesKeepComing) {
     std::vector<std::uint8_t> frame(core_->FrameSize());
     for (int i = 0; i < 5; ++i) {
         ASSERT_EQ(WaitForNewFrame(*core_), kWaitNewFrame);
-        core_->ReadFrame(frame.data(), 0, 0, 0, 1);
+        core_->ReadFrame(frame.data(), 1);
     }
     EXPECT_FALSE(core_->StreamFailed());
     EXPECT_TRUE(core_->Acquiring());
@@ -236,7 +236,7 @@ TEST_F(CoreAcquisition, UnpluggedMidStreamTheStreamFailsAndShutdownEndsIt) {
     int result = kWaitNewFrame;
     for (int i = 0; i < 100 && result != kWaitStreamFailed; ++i) {
         result = core_->WaitFrame(5000);
-        if (result == kWaitNewFrame) core_->ReadFrame(frame.data(), 0, 0, 0, 1);
+        if (result == kWaitNewFrame) core_->ReadFrame(frame.data(), 1);
     }
     EXPECT_EQ(result, kWaitStreamFailed);
     core_->Shutdown();
@@ -297,8 +297,8 @@ TEST_F(CoreAcquisition, CaptureOneFillsTheFirstBuffer) {
     EXPECT_EQ(core_->CaptureOne(), 0);
     EXPECT_FALSE(core_->StreamFailed());
     std::vector<std::uint8_t> frame(core_->FrameSize());
-    EXPECT_EQ(core_->ReadFrameDirect(frame.data(), 0, 0, 0, 1), 0);
-    EXPECT_EQ(core_->ReadFrameDirect(nullptr, 0, 0, 0, 1), -2);
+    EXPECT_EQ(core_->ReadFrameDirect(frame.data(), 1), 0);
+    EXPECT_EQ(core_->ReadFrameDirect(nullptr, 1), -2);
     // Rows reversed by code 3: the first output row is the window's top row.
     const std::uint8_t first = frame[0];
     EXPECT_EQ(frame[1], static_cast<std::uint8_t>(first + 1));
@@ -338,7 +338,7 @@ TEST(CoreAcquisitionTwoCameras, EachCoreStreamsOnItsOwn) {
     std::vector<std::uint8_t> frame(second->FrameSize());
     for (int i = 0; i < 3; ++i) {
         ASSERT_EQ(WaitForNewFrame(*second), kWaitNewFrame);
-        second->ReadFrame(frame.data(), 0, 0, 0, 1);
+        second->ReadFrame(frame.data(), 1);
     }
     EXPECT_GT(emulator.Driver().FramesSent(1), 3u);
     second->Shutdown();

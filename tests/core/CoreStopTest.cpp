@@ -57,7 +57,7 @@ protected:
         ASSERT_EQ(core_->StartTransfer(kModeSingle), 1);
         ASSERT_EQ(WaitForNewFrame(*core_), kWaitNewFrame);
         std::vector<std::uint8_t> frame(core_->FrameSize());
-        ASSERT_EQ(core_->ReadFrame(frame.data(), 0, 0, 0, 1), 0);
+        ASSERT_EQ(core_->ReadFrame(frame.data(), 1), 0);
         const std::uint32_t n = core_->LastFrameNumber();
         int mismatches = 0;
         for (std::uint32_t r = 0; r < 1024; ++r) {

@@ -27,7 +27,6 @@ struct Fixture {
     ImageParameters image;
     CameraParameters camera;
     platform::RecursiveLock maskLock;
-    imaging::ProcessorFeatures features;
     PipelineContext context;
 
     Fixture(int colorMode, int width, int height) {
@@ -65,8 +64,6 @@ struct Fixture {
         context.geometry.height = height;
         context.colorMode = colorMode;
         context.maskLock = &maskLock;
-        features = imaging::DetectProcessorFeatures();
-        context.features = &features;
         scratch.CopyFrom(*OutputImageOf(context.images, colorMode));
     }
 

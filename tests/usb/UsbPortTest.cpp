@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/CameraCatalogue.h"
 #include "core/EmulatedCameraFixture.h"
 #include "platform/posix/usb/UsbDriverPort.h"
 #include "transport/DevicePath.h"
@@ -82,13 +83,16 @@ TEST(UdevRules, MatchVendorAndProductOfEveryKnownCamera) {
     for (std::string line; std::getline(file, line);) {
         if (!line.empty() && line[0] != '#') rules.push_back(line);
     }
-    ASSERT_EQ(rules.size(), std::size(platform::usb::kKnownProducts));
+    std::vector<std::uint16_t> scanned;
+    for (const catalogue::CameraModel& model : catalogue::kCameraModels) {
+        if (catalogue::ScannedOverUsb(model)) scanned.push_back(model.productId);
+    }
+    ASSERT_EQ(rules.size(), scanned.size());
     for (std::size_t i = 0; i < rules.size(); ++i) {
         char vendor[40], product[40];
         std::snprintf(vendor, sizeof vendor, "ATTR{idVendor}==\"%04x\"",
-                      platform::usb::kCameraVendor);
-        std::snprintf(product, sizeof product, "ATTR{idProduct}==\"%04x\"",
-                      platform::usb::kKnownProducts[i]);
+                      catalogue::kCameraVendor);
+        std::snprintf(product, sizeof product, "ATTR{idProduct}==\"%04x\"", scanned[i]);
         EXPECT_NE(rules[i].find(vendor), std::string::npos) << rules[i];
         EXPECT_NE(rules[i].find(product), std::string::npos) << rules[i];
     }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "catalogue/CameraCatalogue.h"
 #include "connection/pipeline/FrameView.h"
 
 namespace nodrix::pipeline {
@@ -81,7 +82,8 @@ void ForEachCorrectedPixel(imaging::CDibImage& frame, const imaging::CDibImage& 
 }  // namespace
 
 int FlatFieldBorder(int captureWidth, int captureHeight) {
-    return (captureWidth == 1280 || captureHeight == 1024) ? 2 : 0;
+    const catalogue::SensorGeometry& sensor = catalogue::kConnectionSensor;
+    return (captureWidth == sensor.width || captureHeight == sensor.height) ? 2 : 0;
 }
 
 void ApplyFlatField8(imaging::CDibImage& frame, const imaging::CDibImage& dark,

@@ -130,9 +130,8 @@ void Demosaic(PipelineContext& c, CDibImage& raw, CDibImage& colour) {
         colour.Apply(imaging::DemosaicBorder16, raw, nullptr, 0, 0, &params);
         return;
     }
-    static const imaging::ProcessorFeatures kNoFeatures;
-    const imaging::PixelKernel interior = imaging::ChooseDemosaicInterior8(
-        c.features != nullptr ? *c.features : kNoFeatures, colour.BytesPerPixel(), params);
+    const imaging::PixelKernel interior =
+        imaging::DemosaicInterior8For(colour.BytesPerPixel(), params);
     colour.Apply(interior, raw, nullptr, 0, 0, &params);
     colour.Apply(imaging::DemosaicBorder8, raw, nullptr, 0, 0, &params);
 }

@@ -8,7 +8,6 @@
 #include <array>
 
 #include "imaging/CDibImage.h"
-#include "imaging/ProcessorFeatures.h"
 #include "platform/RecursiveLock.h"
 #include "settings/ParameterBlocks.h"
 
@@ -61,9 +60,8 @@ struct PipelineContext {
     int cameraSampleBits16 = kCameraSampleBits16;
     bool maskFilter = false;
     bool dotFilter = false;
-    const imaging::ProcessorFeatures* features = nullptr;  // null: the plain kernels
-    CNodrixU3T2Base* core = nullptr;                       // null: no hardware flips
-    CameraControls* controls = nullptr;                    // null: no automatic exposure
+    CNodrixU3T2Base* core = nullptr;     // null: no hardware flips
+    CameraControls* controls = nullptr;  // null: no automatic exposure
     platform::RecursiveLock* maskLock = nullptr;
     // Open dialogs told of the automatic stages' changes; may be null.
     settings::LiveDialogs* dialogs = nullptr;

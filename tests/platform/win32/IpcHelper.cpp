@@ -1,34 +1,13 @@
-// The second process of the Windows shared-memory tests.
-//   platform_ipc_helper map <name> <size>   opens the block, checks the
-//       parent's marks, marks offset 100 with 0xAB
-//   platform_ipc_helper abandon <name>      takes the mutex and exits
-//       without releasing it
-// Exit code 0 on success, a distinct code for each failed check.
+// The second process of the Windows shared-memory tests:
+//   platform_ipc_helper <role> <name> [<size>]   (SharedMemoryRoles.h)
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include "platform/SharedMemory.h"
+#include "platform/SharedMemoryRoles.h"
 
 int main(int argc, char** argv) {
-    using nodrix::platform::NamedMutex;
-    using nodrix::platform::SharedMemory;
-    if (argc >= 4 && std::strcmp(argv[1], "map") == 0) {
-        const std::size_t size = std::strtoul(argv[3], nullptr, 10);
-        SharedMemory memory;
-        bool existed = false;
-        if (!memory.OpenOrCreate(argv[2], size, &existed)) return 10;
-        if (!existed) return 11;
-        if (memory.Data()[0] != 0x5A || memory.Data()[size - 1] != 0xA5) return 12;
-        memory.Data()[100] = 0xAB;
-        return 0;
-    }
-    if (argc >= 3 && std::strcmp(argv[1], "abandon") == 0) {
-        static NamedMutex mutex;  // never released
-        if (!mutex.Open(argv[2])) return 20;
-        mutex.lock();
-        std::_Exit(0);
-    }
-    return 2;
+    if (argc < 3) return 2;
+    const std::size_t size = argc >= 4 ? std::strtoul(argv[3], nullptr, 10) : 0;
+    return nodrix::platform::test::RunSharedMemoryRole(argv[1], argv[2], size);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "catalogue/CameraCatalogue.h"
 #include "platform/posix/usb/UsbDevicePath.h"
 #include "platform/posix/usb/UsbPendingIo.h"
 
@@ -24,10 +25,14 @@ bool SameGuid(const Guid& a, const Guid& b) {
            std::memcmp(a.data4, b.data4, sizeof a.data4) == 0;
 }
 
+// A camera the library drives (catalogue/CameraCatalogue.h).
+bool KnownProduct(std::uint16_t product) {
+    const catalogue::CameraModel* model = catalogue::FindCameraModel(product);
+    return model != nullptr && catalogue::ScannedOverUsb(*model);
+}
+
 bool KnownCamera(std::uint16_t vendor, std::uint16_t product) {
-    return vendor == kCameraVendor &&
-           std::find(std::begin(kKnownProducts), std::end(kKnownProducts), product) !=
-               std::end(kKnownProducts);
+    return vendor == catalogue::kCameraVendor && KnownProduct(product);
 }
 
 // The number of the vendor-specific interface whose bulk IN endpoint carries

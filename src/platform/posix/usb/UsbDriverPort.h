@@ -29,13 +29,6 @@ namespace nodrix::platform::usb {
 
 class UsbPendingIo;
 
-// The cameras the library drives: this vendor's devices with these product
-// identifiers. Both must match, so that another maker's device that happens
-// to use one of the product numbers is never sent the camera's requests
-// (packaging/linux/70-nodrix-t520.rules grants access by the same pair).
-inline constexpr std::uint16_t kCameraVendor = 0x2E5A;
-inline constexpr std::uint16_t kKnownProducts[] = {0x33B0, 0x32C0, 0x3042};
-
 class UsbDriverPort final : public DriverPort {
 public:
     UsbDriverPort();

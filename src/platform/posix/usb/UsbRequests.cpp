@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/LittleEndian.h"
 #include "platform/posix/usb/UsbDriverPort.h"
 #include "platform/posix/usb/UsbPendingIo.h"
 
@@ -55,17 +56,6 @@ constexpr std::uint32_t kSpeedLow = 1;
 constexpr std::uint32_t kSpeedFull = 2;
 constexpr std::uint32_t kSpeedHigh = 3;
 constexpr std::uint32_t kSpeedSuper = 4;
-
-std::uint16_t GetLe16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::uint32_t GetLe32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-void PutLe32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 void WriteStatus(std::uint8_t* record, std::uint32_t driverStatus, std::uint32_t usbStatus) {
     if (record == nullptr) return;

@@ -1,58 +1,38 @@
-#include "platform/SharedMemory.h"
-
+// Named shared memory and the named mutex beside it, across processes, on
+// every system; SharedMemoryRoles.h runs the second process.
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <mutex>
 #include <string>
 #include <thread>
 
+#include "platform/SharedMemory.h"
+#include "platform/SharedMemoryRoles.h"
+
 namespace nodrix::platform {
 namespace {
 
+using test::RunInOtherProcess;
+using test::TestObjectName;
+
 constexpr std::size_t kSize = 8584;
 
-std::string UniqueName(const char* what) {
-    return std::string("NodrixTest-") + what + "-" + std::to_string(GetCurrentProcessId());
-}
-
-// Runs the helper beside this executable and returns its exit code.
-DWORD RunHelper(const std::string& arguments) {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string helper(path, length);
-    helper = helper.substr(0, helper.find_last_of("\\/") + 1) + "platform_ipc_helper.exe";
-    std::string commandLine = "\"" + helper + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(helper.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        return 0xFFFF;
-    }
-    WaitForSingleObject(process.hProcess, 120000);
-    DWORD code = 0xFFFE;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
 TEST(SharedMemoryTest, SecondProcessSeesTheSameBlock) {
-    const std::string name = UniqueName("map");
+    const TestObjectName name("map");
     SharedMemory memory;
     bool existed = true;
     ASSERT_TRUE(memory.OpenOrCreate(name, kSize, &existed));
     EXPECT_FALSE(existed);
+    ASSERT_EQ(memory.Size(), kSize);
     for (std::size_t i = 0; i < kSize; ++i) ASSERT_EQ(memory.Data()[i], 0) << i;
     memory.Data()[0] = 0x5A;
     memory.Data()[kSize - 1] = 0xA5;
-    EXPECT_EQ(RunHelper("map " + name + " " + std::to_string(kSize)), 0u);
+    EXPECT_EQ(RunInOtherProcess("map", name, kSize), 0);
     EXPECT_EQ(memory.Data()[100], 0xAB);
 }
 
 TEST(SharedMemoryTest, BlockVanishesWithItsLastUser) {
-    const std::string name = UniqueName("last");
+    const TestObjectName name("last");
     bool existed = true;
     {
         SharedMemory first;
@@ -62,7 +42,7 @@ TEST(SharedMemoryTest, BlockVanishesWithItsLastUser) {
         EXPECT_TRUE(existed);
         first.Data()[7] = 1;
         first.Close();
-        EXPECT_EQ(second.Data()[7], 1);
+        EXPECT_EQ(second.Data()[7], 1);  // still held by second
     }
     SharedMemory fresh;
     ASSERT_TRUE(fresh.OpenOrCreate(name, kSize, &existed));
@@ -70,17 +50,18 @@ TEST(SharedMemoryTest, BlockVanishesWithItsLastUser) {
     EXPECT_EQ(fresh.Data()[7], 0);
 }
 
-TEST(SharedMemoryTest, NamedMutexAbandonedByAnExitedProcessIsTakenOver) {
-    const std::string name = UniqueName("mutex");
+TEST(SharedMemoryTest, NamedMutexAbandonedByAnEndedProcessIsTakenOver) {
+    const TestObjectName name("mutex");
     NamedMutex mutex;
     ASSERT_TRUE(mutex.Open(name));
-    ASSERT_EQ(RunHelper("abandon " + name), 0u);
+    ASSERT_EQ(RunInOtherProcess("abandon", name), 0);
     { std::lock_guard<NamedMutex> guard(mutex); }
 }
 
 TEST(SharedMemoryTest, NamedMutexExcludesThreadsAndReenters) {
     NamedMutex mutex;
-    ASSERT_TRUE(mutex.Open(UniqueName("threads")));
+    const TestObjectName name("threads");
+    ASSERT_TRUE(mutex.Open(name));
     long counter = 0;
     auto work = [&] {
         for (int i = 0; i < 2000; ++i) {

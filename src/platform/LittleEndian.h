@@ -1,11 +1,12 @@
 #pragma once
 // Reading and writing little-endian fields of file headers, driver records
 // and camera headers one byte at a time, independent of the host's byte
-// order and of any structure padding.
+// order and of any structure padding. The one copy of these helpers in the
+// library; the emulator keeps its own on purpose (emulator/LittleEndian.h).
 
 #include <cstdint>
 
-namespace nodrix::files {
+namespace nodrix::platform {
 
 inline void PutLe16(std::uint8_t* at, std::uint16_t value) {
     at[0] = static_cast<std::uint8_t>(value);
@@ -34,4 +35,4 @@ inline std::uint64_t GetLe64(const std::uint8_t* at) {
            (static_cast<std::uint64_t>(GetLe32(at + 4)) << 32);
 }
 
-}  // namespace nodrix::files
+}  // namespace nodrix::platform
