@@ -680,7 +680,9 @@ NODRIX_EXPORT(double) Nodrix_GetExposureTimeEx(int handle, int* ok);
  */
 NODRIX_EXPORT(int) Nodrix_SetRealExposureTime(int handle, int microseconds);
 /**
- * The exposure time in microseconds (a multiple of 100).
+ * The exposure time in microseconds (a multiple of 100): the exposure in
+ * effect whichever setter chose it, an exposure set in seconds truncated to
+ * whole 100 us.
  * @param handle connection handle from Nodrix_Initialize.
  * @param ok receives 1 on success, 0 on failure; may be NULL.
  * @return microseconds.

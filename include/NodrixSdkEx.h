@@ -76,14 +76,16 @@ typedef struct NodrixExFrameMetadata {
  *     framesReceived == framesDelivered + the sum of the lost... counters
  *                       + the frames in flight.
  *
- * Frames in flight are those completed but not yet delivered or lost: at
- * most the four ring buffers and the frame a worker is converting, plus
- * failed header tries whose cost is known only when the next header's frame
- * number arrives. Once the acquisition has stopped (Nodrix_StopPreview
- * returned, or a Nodrix_SnapShot returned) nothing is in flight and the
- * equation holds exactly; a stop counts frames left untaken in the ring as
- * overwritten. Frames in flight at a reset may be counted afterwards as
- * delivered or lost without having been counted as received.
+ * Frames in flight are those completed but not yet delivered or lost (the
+ * frames that arrived since the worker last took one, which it counts as
+ * overwritten or delivers when it takes the next, and the frame it is
+ * converting), plus failed header tries whose cost is known only when the
+ * next header's frame number arrives. Once the acquisition has stopped
+ * (Nodrix_StopPreview returned, or a Nodrix_SnapShot returned) nothing is
+ * in flight and the equation holds exactly; a stop counts frames left
+ * untaken in the ring as overwritten. A reset keeps the frames in flight as
+ * received (framesReceived restarts from their number), so the equation
+ * holds exactly after a reset as well.
  */
 typedef struct NodrixExStreamStatistics {
     uint32_t size;              /**< caller: sizeof(NodrixExStreamStatistics) */
@@ -104,7 +106,8 @@ typedef struct NodrixExStreamStatistics {
     uint64_t recoveries;        /**< times the stream completed a frame again
                                      after failed reads */
     double receivedRate;        /**< frames per second over the last second
-                                     (the time so far in the first second) */
+                                     (the time so far in the first second);
+                                     0 a second after the last frame */
     double deliveredRate;       /**< likewise for delivered frames */
 } NodrixExStreamStatistics;
 
@@ -232,6 +235,24 @@ NODRIX_API int NODRIX_CALL NodrixEx_SetFrameCallback(int handle, NodrixExFrameCa
  *         freed. Cannot fail.
  */
 NODRIX_API const char *NODRIX_CALL NodrixEx_GetVersionText(void);
+
+/**
+ * Whether the connection stores the selected camera's settings when it ends
+ * (Nodrix_Release) or selects another camera (Nodrix_SetDeviceNumber): the
+ * camera group (gains, colour gains, exposure in tenths and in seconds,
+ * mirrors, automatic exposure mode, gain mode, black level), the image
+ * group (brightness, contrast, hue, saturation, sharpness, Bayer gains,
+ * gamma, Bayer mode) and the grey group (grey mode, gains and offsets). On
+ * by default. With 0 the stored settings stay as they were, so that what a
+ * test or a one-off program sets does not become the start of every later
+ * program. The first connection on a machine without stored settings still
+ * writes the defaults it starts from; the camera dialog still stores what
+ * its OK confirms. Added in extension API 1.1.
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param save 1 to store the settings (the default), 0 to leave them.
+ * @return 1, or 0 for an unknown handle (nothing recorded).
+ */
+NODRIX_API int NODRIX_CALL NodrixEx_SetSaveOnRelease(int handle, int save);
 
 #ifdef __cplusplus
 }

@@ -196,6 +196,7 @@ EXTENSION_PROTOTYPES: tuple[tuple[str, Any, tuple[Any, ...]], ...] = (
      (_INT, ctypes.POINTER(_records.StreamStatisticsRecord))),
     ("NodrixEx_ResetStreamStatistics", _INT, (_INT,)),
     ("NodrixEx_SetFrameCallback", _INT, (_INT, _records.FrameCallback, ctypes.c_void_p)),
+    ("NodrixEx_SetSaveOnRelease", _INT, (_INT, _INT)),
 )
 
 # Later additions to the extension API: None in a library from before them.

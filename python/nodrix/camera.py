@@ -83,7 +83,8 @@ def cameras(library: Optional[PathLike] = None) -> list[CameraEntry]:
 
 
 def open(index: Optional[int] = None, *, name: Optional[str] = None,
-         serial: Optional[str] = None, library: Optional[PathLike] = None) -> "Camera":
+         serial: Optional[str] = None, library: Optional[PathLike] = None,
+         save: bool = True) -> "Camera":
     """Opens a camera and returns it as a :class:`Camera`.
 
     Give at most one of ``index`` (as :func:`cameras` lists it), ``name``
@@ -94,8 +95,15 @@ def open(index: Optional[int] = None, *, name: Optional[str] = None,
         with nodrix.open() as camera:
             image = camera.snap()
 
+    With ``save=False`` closing the camera leaves the stored settings as
+    they were (the library saves the camera's settings on release
+    otherwise), so that what a script tries out does not become the start
+    of every later program.
+
     Raises:
         NotPresentError: no such camera.
+        NotSupportedError: ``save=False`` with a library that cannot leave
+            the settings unsaved.
     """
     if sum(x is not None for x in (index, name, serial)) > 1:
         raise TypeError("give at most one of index, name and serial")
@@ -115,6 +123,8 @@ def open(index: Optional[int] = None, *, name: Optional[str] = None,
         index = matches[0]
     camera = Camera(lib)
     try:
+        if not save:
+            camera._connection.call(camera._extension("NodrixEx_SetSaveOnRelease"), 0)
         if serial is None:
             camera._select(index if index is not None else _first_index(camera))
             return camera

@@ -3,6 +3,7 @@
 from __future__ import annotations
 
 import gc
+import os
 
 import numpy as np
 import pytest
@@ -72,3 +73,17 @@ def test_two_cameras_at_once():
 def test_explicit_path_other_than_the_loaded_library_raises():
     with pytest.raises(nodrix.LibraryNotFoundError):
         nodrix.load("/nonexistent/libnodrix.so")
+
+
+def test_open_without_saving_leaves_the_stored_settings():
+    settings = os.environ["NODRIX_SETTINGS_FILE"]
+    with nodrix.open(1) as camera:
+        gain = camera.gain
+    with open(settings, "rb") as f:
+        stored = f.read()
+    with nodrix.open(1, save=False) as camera:
+        camera.gain = gain + 1
+    with open(settings, "rb") as f:
+        assert f.read() == stored
+    with nodrix.open(1) as camera:
+        assert camera.gain == gain

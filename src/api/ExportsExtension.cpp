@@ -42,4 +42,8 @@ int NODRIX_CALL NodrixEx_SetFrameCallback(int handle, NodrixExFrameCallback call
     return api::Call(handle, 0, [&](CNodrix& c) { return c.SetFrameCallback(handle, callback, user); });
 }
 
+int NODRIX_CALL NodrixEx_SetSaveOnRelease(int handle, int save) {
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetSaveOnRelease(save); });
+}
+
 }  // extern "C"

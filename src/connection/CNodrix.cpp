@@ -94,8 +94,11 @@ void CNodrix::SetUpCore() {
     if (!core_) return;
     core_->SetProductId(kConnectionProductId);
     core_->Setup(reinterpret_cast<void*>(recipient_), &kCameraInterfaceClass);
-    // A single camera of this model is opened right away.
-    if (core_->CountCameras(kConnectionProductId) == 1) SetDeviceNumber(0);
+    // A single camera of this model is opened right away; with none the
+    // application finds why it has no camera.
+    const int cameras = core_->CountCameras(kConnectionProductId);
+    if (cameras == 1) SetDeviceNumber(0);
+    if (cameras == 0) PushError(NODRIX_ERROR_NOT_PRESENT);
 }
 
 int CNodrix::CameraIndex() const {
@@ -114,6 +117,17 @@ int CNodrix::Close() {
 }
 
 int CNodrix::StopPreview() {
+    if (!StopAcquisition()) return 0;
+    // The stop ends the library's use of the application's buffer, which it
+    // may free now: a later start without one never writes there.
+    platform::LockGuard control(controlLock_);
+    platform::LockGuard frame(frameLock_);
+    appBuffer_ = nullptr;
+    appBufferSize_ = 0;
+    return 1;
+}
+
+int CNodrix::StopAcquisition() {
     if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     runFlag_ = 0;

@@ -109,7 +109,11 @@ public:
     int GetImage(void* buffer, int size, int rowOrder);
     int Trigger(platform::WindowHandle window, void* buffer, int size, int rowOrder);
     int StartPreview();
+    // Stops the acquisition and forgets the application's buffer.
     int StopPreview();
+    // Stops the acquisition only: a start afterwards resumes with the same
+    // buffer (a dialog's pause).
+    int StopAcquisition();
     int Record(const char* fileName, int durationMs, int showWindow);
     int SetWaitTime(int milliseconds);
     int GetWaitTime() const { return waitTimeMs_; }
@@ -121,6 +125,9 @@ public:
     int GetStreamStatistics(NodrixExStreamStatistics* statistics);
     int ResetStreamStatistics();
     int SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user);
+    // Whether the camera's settings are stored when the connection ends or
+    // changes camera (CNodrixSettings.cpp).
+    int SetSaveOnRelease(int save);
     // Whether the calling thread runs this connection's frame callback:
     // starting or stopping an acquisition from there would wait for the
     // call it is made from, so those calls fail with error 1 instead.
@@ -327,6 +334,7 @@ private:
     platform::RecursiveLock controlLock_;
     mutable platform::RecursiveLock maskLock_;
     bool settingsSaved_ = false;
+    std::atomic<bool> saveOnRelease_{true};
     // Whether a camera has been opened: only then are there camera settings
     // worth saving.
     bool cameraOpened_ = false;

@@ -94,7 +94,9 @@ int CNodrix::CopyOut(const imaging::CDibImage& image, int rowOrder, void* buffer
 }
 
 int CNodrix::Prepare() {
-    if (!core_->IsCameraPresent(core_->GetCameraIndex())) {
+    // Without a camera chosen (several attached, none selected) nothing
+    // else could tell the application what is missing.
+    if (!cameraOpened_ || !core_->IsCameraPresent(core_->GetCameraIndex())) {
         return PushError(NODRIX_ERROR_NOT_PRESENT), 0;
     }
     const CaptureGeometry& g = geometry_;

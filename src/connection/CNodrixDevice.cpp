@@ -28,6 +28,11 @@ void WriteDouble(std::uint8_t* record, int offset, double value) {
 
 int CNodrix::SetDeviceNumber(int index) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    // A camera another connection holds is refused before anything changes:
+    // both go on as they were.
+    if (!core_->IsCameraPresent(index) || !core_->ClaimCamera(index)) {
+        return PushError(NODRIX_ERROR_NOT_PRESENT), 0;
+    }
     if (settingsSaved_) {
         SaveGroups(CameraIndex());
     } else {

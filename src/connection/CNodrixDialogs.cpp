@@ -40,7 +40,8 @@ private:
 int CNodrix::SuspendAcquisition() {
     const int mode = mode_.load();
     if (mode == kPreviewing || mode == kCapturing) {
-        StopPreview();
+        // Resumed with the same buffer.
+        StopAcquisition();
     } else if (mode == kTriggering) {
         // Paused, not stopped: the trigger worker waits until the run flag
         // is back to 1.

@@ -49,6 +49,9 @@ void CNodrix::SaveGroups(int cameraIndex) {
     // A connection that never opened a camera holds no camera's settings;
     // saving its zeros would overwrite what the camera stored before.
     if (!cameraOpened_) return;
+    // An application that asked for it leaves the stored settings as they
+    // were: what it tried out does not become every later program's start.
+    if (!saveOnRelease_.load()) return;
     settings::SaveCameraGroup(cameraIndex, controls_.Parameters());
     settings::SaveFilterGroup(cameraIndex, imageParams_);
     settings::SaveGreyGroup(cameraIndex, imageParams_);
@@ -89,6 +92,11 @@ int CNodrix::SetCaptureWindow(int width, int height) {
     }
     core_->SetCaptureWindow(geometry_.horizontalStart, geometry_.verticalStart, geometry_.width,
                             geometry_.height, subSample_);
+    return 1;
+}
+
+int CNodrix::SetSaveOnRelease(int save) {
+    saveOnRelease_.store(save != 0);
     return 1;
 }
 

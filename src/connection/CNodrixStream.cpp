@@ -92,7 +92,9 @@ bool CNodrix::CopyToApplicationBuffer() {
 }
 
 void CNodrix::InvokeFrameCallback() {
-    if (!frameCallback_.Installed() || runFlag_.load() != 1) return;
+    // Also after a stop was asked for: the frame was counted delivered, and
+    // the stop waits for this call before it returns.
+    if (!frameCallback_.Installed()) return;
     // The pixels are rewritten only by this thread's next frame, and the
     // images reallocated only by a preparation, which waits for this worker.
     frameCallback_.Invoke(deliveredView_);

@@ -254,7 +254,10 @@ ControlResult CameraControls::SetExposureTimeEx(double seconds) {
     }
     if (!core.SetExposureSeconds(seconds)) return Refused(NODRIX_ERROR_CAMERA_REQUEST);
     block_.exposureSeconds = seconds;
-    block_.exposure = static_cast<std::int32_t>(static_cast<std::int64_t>(seconds) * 10000);
+    // The whole tenths the sensor keeps beside the seconds: what the tenths
+    // and microsecond getters, the frame metadata and a camera without
+    // seconds read.
+    ReadBackExposure(kReadTenths);
     return kDone;
 }
 
@@ -289,6 +292,9 @@ bool CameraControls::ApplyOnSelection() {
     const bool gainTaken = core.SetGain(p.globalGain) != 0;
     SendColourGains(p);
     SendExposure(p);
+    // A stored block may hold tenths that do not match its seconds; the
+    // block keeps what the sensor took.
+    ReadBackExposure(kReadTenths | kReadSeconds);
     core.SetMirrorV(p.mirrorV);
     core.SetMirrorH(p.mirrorH);
     if (core.HasBlackLevel()) core.SetBlackLevel(p.blackLevel);
@@ -313,6 +319,7 @@ bool CameraControls::ApplyForAcquisition() {
     if (!core.SetGain(p.globalGain)) return false;
     SendColourGains(p);
     if (!SendExposure(p)) return false;
+    ReadBackExposure(kReadTenths | kReadSeconds);
     if (core.HasAuxMode()) core.SetAuxMode(0);
     core.SetGainMode(0);
     if (core.HasGainMode()) core.SetGainMode(p.gainMode);
@@ -355,6 +362,7 @@ void CameraControls::Restore(const CameraParameters& saved) {
     }
     if (p.peltier != saved.peltier && core.HasPeltier()) core.SetPeltier(saved.peltier);
     block_ = saved;
+    ReadBackExposure(kReadTenths | kReadSeconds);
 }
 
 // --- The automatic exposure -----------------------------------------------------

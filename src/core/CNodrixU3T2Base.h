@@ -68,6 +68,10 @@ public:
     // StopTransfer, then OpenCamera: 0 on success, -1 on failure.
     virtual int Reopen(int deviceNumber);
     virtual int OpenCamera(int deviceNumber);
+    // Takes the camera for this core before it is opened: false when
+    // another connection (of this process or, on a real camera, another
+    // one) holds it. The camera held before is let go once this succeeds.
+    bool ClaimCamera(int deviceNumber);
     virtual int IsCameraPresent(int deviceNumber);
     // Product 0: every registered device; else the present ones of it.
     virtual int CountCameras(int productId);

@@ -351,6 +351,7 @@ int CNodrixU3T2Base::AcquisitionLoop() {
         return 0;
     }
     int failures = 0;
+    int counterFailures = 0;
     while (running_.load()) {
         const int timeoutMs = frameTimeoutMs_.load();
         if (sensorCommandPending_.exchange(false) && sensor_) {
@@ -361,8 +362,22 @@ int CNodrixU3T2Base::AcquisitionLoop() {
         if (mode == kModeTriggered) {
             // A frame is read only once the camera's frame counter moved.
             std::uint8_t counter = 0;
-            const bool read = transport_->ReadFpgaRegister(kFpgaFrameCounter, &counter) != 0;
-            if (!read || counter == lastFrameNumber_.load()) {
+            if (transport_->ReadFpgaRegister(kFpgaFrameCounter, &counter) == 0) {
+                // Between triggers the camera is only asked for its counter:
+                // a camera that stops answering is gone, as one whose frame
+                // reads fail, and the waiting connection hears of it now
+                // rather than when its frame wait runs out.
+                if (!running_.load()) break;
+                if (++counterFailures >= kFailuresBeforeStreamFailed) {
+                    streamFailed_.store(true);
+                    SignalFrameEvent();
+                    break;
+                }
+                platform::SleepMs(1);
+                continue;
+            }
+            counterFailures = 0;
+            if (counter == lastFrameNumber_.load()) {
                 platform::SleepMs(1);
                 continue;
             }

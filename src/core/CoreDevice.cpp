@@ -151,6 +151,13 @@ void CNodrixU3T2Base::CreateSensorDriver() {
 
 void CNodrixU3T2Base::DestroySensorDriver() { sensor_.reset(); }
 
+bool CNodrixU3T2Base::ClaimCamera(int deviceNumber) {
+    if (!transport_ || productId_ == -1) return false;
+    const int tableIndex =
+        transport_->FindDevice(static_cast<std::uint16_t>(productId_), deviceNumber);
+    return tableIndex >= 0 && transport_->ClaimDevice(tableIndex);
+}
+
 int CNodrixU3T2Base::OpenCamera(int deviceNumber) {
     if (!transport_ || productId_ == -1 || transport_->Enumerate() <= 0 ||
         !IsCameraPresent(deviceNumber)) {

@@ -7,39 +7,50 @@
 namespace nodrix::core {
 namespace {
 
-constexpr std::uint64_t kRateWindowUs = 1000000;
 // A jump this large is no gap but a camera that started counting afresh
 // (power-up, replug) or a number that repeated.
 constexpr std::uint32_t kLargestGap = 0x10000;
 
 }  // namespace
 
-void RateMeter::Roll(std::uint64_t nowUs) {
-    if (windowStartUs_ == 0) windowStartUs_ = nowUs;  // the first window opens
-    const std::uint64_t elapsed = nowUs - windowStartUs_;
-    if (elapsed < kRateWindowUs) return;
-    rate_ = static_cast<double>(events_) * 1e6 / static_cast<double>(elapsed);
-    events_ = 0;
-    windowStartUs_ = nowUs;
-    windowCompleted_ = true;
+void RateMeter::Advance(std::uint64_t nowUs) {
+    if (!started_) {
+        started_ = true;
+        startUs_ = nowUs;
+        newestSlice_ = nowUs / kSliceUs;
+        return;
+    }
+    const std::uint64_t slice = nowUs / kSliceUs;
+    if (slice <= newestSlice_) return;  // same slice, or a clock read earlier
+    const std::uint64_t passed = std::min<std::uint64_t>(slice - newestSlice_, kSlices);
+    for (std::uint64_t i = 1; i <= passed; ++i) slices_[(newestSlice_ + i) % kSlices] = 0;
+    newestSlice_ = slice;
 }
 
 void RateMeter::Count(std::uint64_t nowUs) {
-    Roll(nowUs);
-    ++events_;
+    Advance(nowUs);
+    ++slices_[newestSlice_ % kSlices];
 }
 
 double RateMeter::Rate(std::uint64_t nowUs) {
-    Roll(nowUs);
-    if (windowCompleted_ || nowUs == windowStartUs_) return rate_;
-    return static_cast<double>(events_) * 1e6 / static_cast<double>(nowUs - windowStartUs_);
+    Advance(nowUs);
+    std::uint64_t events = 0;
+    for (const std::uint64_t count : slices_) events += count;
+    if (events == 0) return 0.0;
+    // The slices span from the start of the oldest kept one to now; less
+    // while the first second is not over.
+    const std::uint64_t oldestStartUs =
+        newestSlice_ + 1 >= kSlices ? (newestSlice_ + 1 - kSlices) * kSliceUs : 0;
+    const std::uint64_t fromUs = std::max(oldestStartUs, startUs_);
+    const std::uint64_t spanUs = nowUs > fromUs ? nowUs - fromUs : 0;
+    // A first event read back at once: taken as one slice's worth.
+    return static_cast<double>(events) * 1e6 / static_cast<double>(std::max(spanUs, kSliceUs));
 }
 
 void RateMeter::Reset(std::uint64_t nowUs) {
-    windowStartUs_ = nowUs;
-    events_ = 0;
-    rate_ = 0.0;
-    windowCompleted_ = false;
+    started_ = false;
+    for (std::uint64_t& count : slices_) count = 0;
+    Advance(nowUs);
 }
 
 void StreamStatistics::Lose(std::uint64_t& reason, std::uint64_t count) {
@@ -136,7 +147,13 @@ StreamCounts StreamStatistics::Counts() {
 
 void StreamStatistics::Reset() {
     platform::LockGuard guard(lock_);
+    // Frames in flight (received, not yet delivered or lost) will be
+    // counted as one or the other after the reset: they stay received, so
+    // that the balance holds exactly once the acquisition stops.
+    const std::uint64_t settled = counts_.delivered + counts_.Lost();
+    const std::uint64_t inFlight = counts_.received > settled ? counts_.received - settled : 0;
     counts_ = StreamCounts{};
+    counts_.received = inFlight;
     const std::uint64_t now = platform::MonotonicMicroseconds();
     receivedRate_.Reset(now);
     deliveredRate_.Reset(now);

@@ -31,9 +31,11 @@ struct StreamCounts {
     }
 };
 
-// Events per second over windows of at least one second of the monotonic
-// clock; a window with no events reads as 0 once it is over. Until the
-// first window is over, the rate so far.
+// Events per second over the last second of the monotonic clock, kept in
+// ten slices of 0.1 s: an event leaves the rate once its slice is more than
+// a second old, so the rate of a stream that stopped reads 0 within a
+// second. Until a second has passed since the first event (or the reset),
+// the rate over the time so far.
 class RateMeter {
 public:
     void Count(std::uint64_t nowUs);
@@ -41,11 +43,13 @@ public:
     void Reset(std::uint64_t nowUs);
 
 private:
-    void Roll(std::uint64_t nowUs);
-    std::uint64_t windowStartUs_ = 0;
-    std::uint64_t events_ = 0;
-    double rate_ = 0.0;
-    bool windowCompleted_ = false;
+    static constexpr int kSlices = 10;
+    static constexpr std::uint64_t kSliceUs = 100000;
+    void Advance(std::uint64_t nowUs);
+    std::uint64_t startUs_ = 0;
+    bool started_ = false;
+    std::uint64_t newestSlice_ = 0;  // nowUs / kSliceUs of the latest call
+    std::uint64_t slices_[kSlices] = {};
 };
 
 class StreamStatistics {

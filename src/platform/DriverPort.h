@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/DeviceLock.h"
+
 namespace nodrix::platform {
 
 // An opened device path, as CreateFileA would return it.
@@ -90,6 +92,14 @@ public:
     // GetOverlappedResult without waiting: the byte count of a completed
     // request; false while pending or when the request failed.
     virtual bool GetIoResult(DriverHandle handle, PendingIo& io, std::uint32_t* bytes) = 0;
+
+    // The lock that keeps other processes from selecting the camera at
+    // path while the caller holds it (nullptr: another process holds it).
+    // A port whose devices live in one process (an emulated camera) needs
+    // none and grants every request.
+    virtual std::unique_ptr<DeviceLock> LockDevice(const char* /*path*/) {
+        return std::make_unique<DeviceLock>();
+    }
 };
 
 // The port the transport uses: one installed by a test, else the emulated

@@ -31,6 +31,17 @@ int CNodrixCy3::SelectDevice(int tableIndex) {
     return 1;
 }
 
+bool CNodrixCy3::ClaimDevice(int tableIndex) {
+    transport::DeviceEntry entry;
+    if (!GetEntry(tableIndex, &entry) || entry.productId == 0) return false;
+    if (claim_ && claim_->Path() == entry.path) return true;
+    std::unique_ptr<transport::DeviceClaim> claim =
+        transport::DeviceClaim::Take(Port(), entry.path);
+    if (!claim) return false;
+    claim_ = std::move(claim);
+    return true;
+}
+
 bool CNodrixCy3::AllocateRequestBuffer() {
     if (requestBuffer_ == nullptr) {
         // Left uninitialised: only the part a transfer uses is ever written.

@@ -16,10 +16,11 @@
 #include "platform/RecursiveLock.h"
 #include "transport/CControllerBase.h"
 #include "transport/CFx3Api.h"
+#include "transport/DeviceClaim.h"
 #include "transport/FrameDescriptor.h"
 #include "transport/MemoryCommand.h"
-#include "transport/TransferSlots.h"
 #include "transport/TransferRecord.h"
+#include "transport/TransferSlots.h"
 
 namespace nodrix {
 
@@ -31,6 +32,10 @@ public:
     // --- CControllerBase ---
     void Close() override;
     int SelectDevice(int tableIndex) override;
+    // Takes the entry's camera for this transport (a camera it holds
+    // already is kept), releasing the one it held before; false, with the
+    // earlier claim kept, when another connection or process holds it.
+    bool ClaimDevice(int tableIndex);
     int ReadFpgaVersion() override;
     int I2cWrite(std::uint8_t busAddress, const std::uint8_t* data, int count,
                  std::uint32_t timeoutMs) override;
@@ -156,6 +161,7 @@ private:
                        std::uint8_t* buffer, std::uint64_t bufferBytes, std::uint64_t total,
                        std::uint32_t pieceLimit);
 
+    std::unique_ptr<transport::DeviceClaim> claim_;
     std::atomic<platform::DriverHandle> dataHandle_{platform::kInvalidDriverHandle};
     std::atomic<int> selectedIndex_{0};
     std::unique_ptr<std::uint8_t[]> requestBuffer_;

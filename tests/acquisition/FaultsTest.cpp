@@ -47,6 +47,45 @@ TEST_F(AcquisitionTest, UnpluggedCameraEndsTriggerModeWithTheLostCameraCode) {
     EXPECT_EQ(Nodrix_StopPreview(handle_), 1);
 }
 
+// Triggered frames into an 8-bit buffer, the camera unplugged between two
+// of them: the lost camera is reported every time, long before a frame
+// wait of its own would run out.
+TEST_F(AcquisitionTest, UnplugBetweenTriggeredFramesIsReportedEveryTime) {
+    constexpr std::uint32_t kWellBeforeTheFrameWait = 30000;
+    for (int run = 0; run < 4; ++run) {
+        SCOPED_TRACE(run);
+        if (run > 0) {
+            Nodrix_Release(handle_);
+            ASSERT_TRUE(Driver().Replug(0));
+            handle_ = Nodrix_Initialize(probe_->Window());
+            ASSERT_NE(handle_, 0);
+            ASSERT_EQ(Nodrix_SetPreviewWindow(handle_, 0, 0, 0, 0, 0), 1);
+        }
+        ASSERT_TRUE(SetBits(8));
+        while (Nodrix_GetLastError(handle_) != 0) {
+        }
+        Driver().SetTriggerIntervalMs(0, 50);
+        probe_->Clear();
+        const int bytes = StrideOf(1280, 8) * 1024;
+        std::vector<std::uint8_t> buffer(static_cast<std::size_t>(bytes));
+        ASSERT_EQ(Nodrix_Trigger(handle_, probe_->Window(), buffer.data(), bytes, 1), 1);
+        for (int frame = 0; frame < 2; ++frame) {
+            const auto message = NextMessage(NODRIX_WM_FRAME, 60000);
+            ASSERT_TRUE(message.has_value());
+            ASSERT_NE(message->wParam, 0u) << "error " << message->lParam;
+        }
+        ASSERT_TRUE(Driver().Unplug(0));
+        std::optional<ProbedMessage> lost;
+        do {
+            lost = NextMessage(NODRIX_WM_FRAME, kWellBeforeTheFrameWait);
+        } while (lost.has_value() && lost->wParam != 0);
+        ASSERT_TRUE(lost.has_value());
+        EXPECT_EQ(lost->lParam, NODRIX_ERROR_CAMERA_LOST);
+        EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_CAMERA_LOST);
+        EXPECT_EQ(Nodrix_StopPreview(handle_), 1);
+    }
+}
+
 TEST_F(AcquisitionTest, SnapshotOnABusyRegisterBusFailsWithACode) {
     testing::TimeSpeedup faster(10);  // the bus retries take seconds
     emulator::FaultConfig busy;

@@ -2,10 +2,12 @@
 // in progress (a header the camera holds back, the wait time between
 // frames) instead of sitting it out, and the next start works as before.
 // Requests are counted, never timed.
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
 
+#include "NodrixSdkEx.h"
 #include "acquisition/AcquisitionFixture.h"
 
 namespace nodrix::test {
@@ -56,6 +58,36 @@ TEST_F(AcquisitionTest, StopPreviewEndsTheWaitTimeBetweenFrames) {
     ASSERT_EQ(Nodrix_CallBackPreview(handle_, probe_->Window(), nullptr, 0, 1), 1);
     EXPECT_TRUE(NextMessage(NODRIX_WM_FRAME, 60000).has_value());
     EXPECT_EQ(Nodrix_StopPreview(handle_), 1);
+}
+
+// The stop ends the library's use of the buffer Nodrix_CallBackPreview
+// was given: a later start without a buffer delivers its frames and leaves
+// that memory alone, at both sample widths.
+TEST_F(AcquisitionTest, StartAfterStopNeverTouchesTheStoppedPreviewsBuffer) {
+    for (const int bits : {8, 16}) {
+        SCOPED_TRACE(bits);
+        ASSERT_TRUE(SetBits(bits));
+        const int bytes = StrideOf(1280, bits) * 1024;
+        std::vector<std::uint8_t> buffer(static_cast<std::size_t>(bytes));
+        ASSERT_EQ(Nodrix_CallBackPreview(handle_, probe_->Window(), buffer.data(), bytes, 1), 1);
+        ASSERT_TRUE(NextMessage(NODRIX_WM_FRAME, 60000).has_value());
+        ASSERT_EQ(Nodrix_StopPreview(handle_), 1);
+
+        std::fill(buffer.begin(), buffer.end(), std::uint8_t{0xA5});
+        ASSERT_EQ(NodrixEx_ResetStreamStatistics(handle_), 1);
+        probe_->Clear();
+        ASSERT_EQ(Nodrix_StartPreview(handle_), 1);
+        for (int frame = 0; frame < 3; ++frame) {
+            ASSERT_TRUE(NextMessage(NODRIX_WM_FRAME, 60000).has_value());
+        }
+        ASSERT_EQ(Nodrix_StopPreview(handle_), 1);
+        EXPECT_EQ(std::count(buffer.begin(), buffer.end(), std::uint8_t{0xA5}), bytes);
+        NodrixExStreamStatistics statistics = {};
+        statistics.size = sizeof statistics;
+        ASSERT_EQ(NodrixEx_GetStreamStatistics(handle_, &statistics), 1);
+        EXPECT_EQ(statistics.lostBufferTooSmall, 0u);
+        EXPECT_GE(statistics.framesDelivered, 3u);
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "NodrixSdk.h"
+#include "NodrixSdkEx.h"
 #include "core/EmulatedCameraFixture.h"
 #include "platform/SettingsStore.h"
 #include "settings/SdkSettingsSandbox.h"
@@ -155,6 +156,86 @@ TEST_F(Selection, CameraSettingsAreSavedWhenTheConnectionEnds) {
     ASSERT_TRUE(key.Open("Software\\Velmor\\NodrixT520U3T2Sdk\\Camera_00\\Gray",
                          platform::KeyAccess::Read));
     // The next connection starts from what was saved.
+    handle_ = Nodrix_Initialize(0);
+    ASSERT_NE(handle_, 0);
+    EXPECT_EQ(Nodrix_GetAutoIris(handle_, nullptr), 2);
+}
+
+TEST_F(Selection, EveryMissingCameraIsNamedAsSuch) {
+    // No camera: the connection says why it has none.
+    Open(CamerasWithSerials({}));
+    EXPECT_EQ(LastError(), NODRIX_ERROR_NOT_PRESENT);
+    Nodrix_Release(handle_);
+    handle_ = 0;
+    emulator_.reset();
+
+    // Two cameras and none chosen: a snapshot has no camera, whatever its
+    // capture window.
+    Open(CamerasWithSerials({"T520EMU00", "T520EMU01"}));
+    while (LastError() != 0) {
+    }
+    std::vector<unsigned char> frame(static_cast<std::size_t>(1280) * 1024 * 2);
+    EXPECT_EQ(Nodrix_SnapShot(handle_, frame.data(), static_cast<int>(frame.size()), 1), 0);
+    EXPECT_EQ(LastError(), NODRIX_ERROR_NOT_PRESENT);
+    EXPECT_EQ(LastError(), 0);
+}
+
+// A camera one connection holds is refused to a second, which keeps what it
+// had; the first goes on undisturbed, and the camera is free once released.
+TEST_F(Selection, ACameraAnotherConnectionHoldsIsRefused) {
+    Open(CamerasWithSerials({"T520EMU00", "T520EMU01"}));
+    ASSERT_EQ(Nodrix_SetDeviceNumber(handle_, 0), 1);
+    const int second = Nodrix_Initialize(0);
+    ASSERT_NE(second, 0);
+    while (Nodrix_GetLastError(second) != 0) {
+    }
+    EXPECT_EQ(Nodrix_SetDeviceNumber(second, 0), 0);
+    EXPECT_EQ(Nodrix_GetLastError(second), NODRIX_ERROR_NOT_PRESENT);
+    ASSERT_EQ(Nodrix_SetDeviceNumber(second, 1), 1);
+    EXPECT_EQ(Nodrix_SetDeviceNumber(second, 0), 0);
+    EXPECT_EQ(Nodrix_GetLastError(second), NODRIX_ERROR_NOT_PRESENT);
+    EXPECT_EQ(Nodrix_SetDeviceNumber(handle_, 1), 0);
+    EXPECT_EQ(LastError(), NODRIX_ERROR_NOT_PRESENT);
+
+    // Both still have their own camera.
+    char serial[40];
+    ASSERT_EQ(Nodrix_ReadSerialNumberA(handle_, serial, 32), 1);
+    EXPECT_STREQ(serial, "T520EMU00");
+    ASSERT_EQ(Nodrix_ReadSerialNumberA(second, serial, 32), 1);
+    EXPECT_STREQ(serial, "T520EMU01");
+    const int bits = Nodrix_GetColorMode(handle_);
+    std::vector<unsigned char> frame(static_cast<std::size_t>(1280) * 1024 * 2);
+    EXPECT_EQ(Nodrix_SnapShot(handle_, frame.data(), static_cast<int>(frame.size()), 1), 1) << bits;
+    EXPECT_EQ(Nodrix_SnapShot(second, frame.data(), static_cast<int>(frame.size()), 1), 1);
+
+    ASSERT_EQ(Nodrix_Release(second), 1);
+    EXPECT_EQ(Nodrix_SetDeviceNumber(handle_, 1), 1);
+    EXPECT_EQ(LastError(), 0);
+}
+
+TEST_F(Selection, ASingleCameraHeldElsewhereIsNotOpenedAtInitialisation) {
+    Open(CamerasWithSerials({"T520EMU00"}));
+    const int second = Nodrix_Initialize(0);
+    ASSERT_NE(second, 0);
+    EXPECT_EQ(Nodrix_GetLastError(second), NODRIX_ERROR_NOT_PRESENT);
+    std::vector<unsigned char> frame(static_cast<std::size_t>(1280) * 1024 * 2);
+    EXPECT_EQ(Nodrix_SnapShot(second, frame.data(), static_cast<int>(frame.size()), 1), 0);
+    EXPECT_EQ(Nodrix_GetLastError(second), NODRIX_ERROR_NOT_PRESENT);
+    EXPECT_EQ(Nodrix_SnapShot(handle_, frame.data(), static_cast<int>(frame.size()), 1), 1);
+    ASSERT_EQ(Nodrix_Release(handle_), 1);
+    handle_ = second;
+    EXPECT_EQ(Nodrix_SetDeviceNumber(handle_, 0), 1);
+}
+
+TEST_F(Selection, AConnectionAskedNotToSaveLeavesTheStoredSettings) {
+    Open(CamerasWithSerials({"T520EMU00"}));
+    ASSERT_EQ(Nodrix_SetAutoIris(handle_, 2), 1);
+    ASSERT_EQ(Nodrix_Release(handle_), 1);
+    handle_ = Nodrix_Initialize(0);
+    ASSERT_NE(handle_, 0);
+    ASSERT_EQ(NodrixEx_SetSaveOnRelease(handle_, 0), 1);
+    ASSERT_EQ(Nodrix_SetAutoIris(handle_, 1), 1);
+    ASSERT_EQ(Nodrix_Release(handle_), 1);
     handle_ = Nodrix_Initialize(0);
     ASSERT_NE(handle_, 0);
     EXPECT_EQ(Nodrix_GetAutoIris(handle_, nullptr), 2);

@@ -60,5 +60,21 @@ TEST(StreamCounting, LostFramesGoToOneReasonEach) {
     }
 }
 
+// The rates cover the last second: a stream that stopped reads 0 a second
+// after its last frame, however fast it ran.
+TEST(StreamCounting, RatesFallToZeroWithinASecondOfTheLastFrame) {
+    RateMeter meter;
+    const std::uint64_t start = 5000000;
+    meter.Reset(start);
+    for (std::uint64_t i = 0; i < 2000; ++i) meter.Count(start + i * 1000);  // 1000 per second
+    const std::uint64_t last = start + 1999 * 1000;
+    EXPECT_NEAR(meter.Rate(last), 1000.0, 120.0);
+    EXPECT_GT(meter.Rate(last + 500000), 0.0);
+    EXPECT_EQ(meter.Rate(last + 1000001), 0.0);
+    EXPECT_EQ(meter.Rate(last + 1500000), 0.0);
+    meter.Count(last + 1600000);
+    EXPECT_GT(meter.Rate(last + 1600000), 0.0);
+}
+
 }  // namespace
 }  // namespace nodrix::core

@@ -1,6 +1,7 @@
 // Frame metadata and stream statistics through the extension exports: the
 // camera's frame numbers, every fault of the emulated camera counted under
 // its own loss reason, and the balance of received, delivered and lost.
+#include <atomic>
 #include <cstring>
 
 #include "NodrixSdkEx.h"
@@ -214,6 +215,54 @@ TEST_F(AcquisitionTest, ExtensionArgumentsAreCheckedLikeTheClassicExports) {
     EXPECT_EQ(s.framesReceived, 1u);
     EXPECT_EQ(s.framesDelivered, 1u);
     EXPECT_EQ(std::memcmp(&s.lostHeader, &sBefore.lostHeader, sizeof s - 24), 0);
+}
+
+struct CallbackCount {
+    std::atomic<std::uint64_t> calls{0};
+    std::atomic<std::uint32_t> lastFrameNumber{0};
+};
+
+void NODRIX_CALL CountFrame(int, const NodrixExFrame* frame, void* user) {
+    auto& count = *static_cast<CallbackCount*>(user);
+    count.lastFrameNumber = frame->metadata.frameNumber;
+    ++count.calls;
+}
+
+// A preview as fast as the camera goes, stopped at any moment: every frame
+// counted delivered reached the callback (the last one included), a reset
+// while frames are in flight keeps the balance exact, and the rates read 0
+// a second after the stop. Repeated, since the stop lands anywhere in a
+// frame's delivery.
+TEST_F(AcquisitionTest, StopsAndResetsDuringAFastPreviewKeepTheCountsExact) {
+    CallbackCount count;
+    ASSERT_EQ(NodrixEx_SetFrameCallback(handle_, CountFrame, &count), 1);
+    for (int run = 0; run < 10; ++run) {
+        SCOPED_TRACE(run);
+        ASSERT_EQ(NodrixEx_ResetStreamStatistics(handle_), 1);
+        count.calls = 0;
+        ASSERT_EQ(Nodrix_StartPreview(handle_), 1);
+        WaitForDelivered(handle_, 3);
+        ASSERT_EQ(Nodrix_StopPreview(handle_), 1);
+        NodrixExStreamStatistics s = Statistics(handle_);
+        EXPECT_EQ(s.framesDelivered, count.calls.load());
+        EXPECT_EQ(Metadata(handle_).frameNumber, count.lastFrameNumber.load());
+
+        ASSERT_EQ(Nodrix_StartPreview(handle_), 1);
+        WaitForDelivered(handle_, s.framesDelivered + 3);
+        ASSERT_EQ(NodrixEx_ResetStreamStatistics(handle_), 1);
+        const std::uint64_t before = Statistics(handle_).framesDelivered;
+        WaitForDelivered(handle_, before + 3);
+        ASSERT_EQ(Nodrix_StopPreview(handle_), 1);
+        s = Statistics(handle_);
+        EXPECT_EQ(s.framesReceived, s.framesDelivered + Lost(s));
+    }
+    // The rates cover the last second only.
+    const std::uint32_t stopped = platform::TickCount();
+    platform::SleepMs(1100);
+    ASSERT_GE(platform::TickCount() - stopped, 1000u);
+    const NodrixExStreamStatistics s = Statistics(handle_);
+    EXPECT_EQ(s.receivedRate, 0.0);
+    EXPECT_EQ(s.deliveredRate, 0.0);
 }
 
 }  // namespace

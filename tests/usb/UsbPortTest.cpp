@@ -2,6 +2,7 @@
 // driver's control request, on one and two emulated cameras.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "catalogue/CameraCatalogue.h"
+#include "NodrixSdk.h"
 #include "core/EmulatedCameraFixture.h"
 #include "platform/posix/usb/UsbDriverPort.h"
 #include "transport/DevicePath.h"
@@ -143,6 +145,64 @@ TEST_F(UsbPortTest, ControlRequestReadsTheFirmwareBlockWithTheRecordCounted) {
     ASSERT_TRUE(port.IoControl(handle, 0x22004C, speed, 4, speed, 4, &returned));
     EXPECT_EQ(speed[0], 4);
     port.Close(handle);
+}
+
+// The camera a connection of one process selected, as a second process of
+// the machine sees it: refused (error 2) while the first holds it, free
+// once the first released it. The second process is this program again,
+// told by NODRIX_TEST_SECOND_PROCESS what it should find; each process has
+// the same camera on a mocked bus of its own, at the same device path.
+constexpr const char* kSecondProcess = "NODRIX_TEST_SECOND_PROCESS";
+
+int RunSecondProcess(const char* expect) {
+    setenv(kSecondProcess, expect, 1);
+    char program[4096] = {};
+    if (readlink("/proc/self/exe", program, sizeof program - 1) <= 0) return -1;
+    const std::string command =
+        std::string("'") + program + "' --gtest_filter=UsbPortTest.SecondProcessPart";
+    const int status = std::system(command.c_str());
+    unsetenv(kSecondProcess);
+    return status;
+}
+
+TEST_F(UsbPortTest, SecondProcessPart) {
+    const char* expect = std::getenv(kSecondProcess);
+    if (expect == nullptr) GTEST_SKIP() << "run by the test of the camera held by another process";
+    emulator::EmulatedDriver driver(CamerasOf({0x33B0}));
+    UsbTestbed bed(driver);
+    platform::usb::UsbDriverPort port;
+    platform::InstallDriverPort(&port);
+    const int handle = Nodrix_Initialize(0);
+    ASSERT_NE(handle, 0);
+    std::vector<std::uint8_t> frame(static_cast<std::size_t>(1280) * 1024 * 2);
+    const int shot = Nodrix_SnapShot(handle, frame.data(), static_cast<int>(frame.size()), 1);
+    if (std::strcmp(expect, "refused") == 0) {
+        EXPECT_EQ(shot, 0);
+        EXPECT_EQ(Nodrix_GetLastError(handle), NODRIX_ERROR_NOT_PRESENT);
+        EXPECT_EQ(Nodrix_SetDeviceNumber(handle, 0), 0);
+        EXPECT_EQ(Nodrix_GetLastError(handle), NODRIX_ERROR_NOT_PRESENT);
+    } else {
+        EXPECT_EQ(shot, 1) << "error " << Nodrix_GetLastError(handle);
+    }
+    Nodrix_Release(handle);
+    platform::InstallDriverPort(nullptr);
+}
+
+TEST_F(UsbPortTest, ACameraAnotherProcessHoldsIsRefused) {
+    emulator::EmulatedDriver driver(CamerasOf({0x33B0}));
+    UsbTestbed bed(driver);
+    platform::usb::UsbDriverPort port;
+    platform::InstallDriverPort(&port);
+    const int handle = Nodrix_Initialize(0);
+    ASSERT_NE(handle, 0);
+    EXPECT_EQ(Nodrix_GetLastError(handle), 0);
+    EXPECT_EQ(RunSecondProcess("refused"), 0);
+    // The first connection goes on undisturbed.
+    std::vector<std::uint8_t> frame(static_cast<std::size_t>(1280) * 1024 * 2);
+    EXPECT_EQ(Nodrix_SnapShot(handle, frame.data(), static_cast<int>(frame.size()), 1), 1);
+    Nodrix_Release(handle);
+    EXPECT_EQ(RunSecondProcess("free"), 0);
+    platform::InstallDriverPort(nullptr);
 }
 
 }  // namespace

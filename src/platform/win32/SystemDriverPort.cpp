@@ -137,6 +137,13 @@ public:
         return ok != FALSE;
     }
 
+    // The device is opened with write sharing: another process could open
+    // it beside this one, so the camera a connection selected is kept from
+    // the others by a lock of its own.
+    std::unique_ptr<DeviceLock> LockDevice(const char* path) override {
+        return LockDeviceAcrossProcesses(path);
+    }
+
 private:
     static bool Enumerate(DeviceInfoSet set, const Guid& interfaceClass, std::uint32_t index,
                           SP_DEVICE_INTERFACE_DATA* data) {

@@ -177,6 +177,7 @@ const std::vector<ExpectedExport>& ExtensionExports() {
         {"NodrixEx_GetFrameMetadata", ""},      {"NodrixEx_GetStreamStatistics", ""},
         {"NodrixEx_ResetStreamStatistics", ""}, {"NodrixEx_SetFrameCallback", ""},
         {"NodrixEx_GetVersionText", ""},
+        {"NodrixEx_SetSaveOnRelease", ""},
     };
     return list;
 }

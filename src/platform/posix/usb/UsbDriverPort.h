@@ -56,6 +56,9 @@ public:
                                   PendingIo& io) override;
     IoWaitResult WaitIo(PendingIo& io, std::uint32_t timeoutMs) override;
     bool GetIoResult(DriverHandle handle, PendingIo& io, std::uint32_t* bytes) override;
+    std::unique_ptr<DeviceLock> LockDevice(const char* path) override {
+        return LockDeviceAcrossProcesses(path);
+    }
 
 private:
     friend class UsbPendingIo;
