@@ -43,7 +43,8 @@ int NODRIX_CALL NodrixEx_ResetStreamStatistics(int handle) {
 }
 
 int NODRIX_CALL NodrixEx_SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetFrameCallback(handle, callback, user); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.SetFrameCallback(handle, callback, user); });
 }
 
 int NODRIX_CALL NodrixEx_GetLastSystemError(int handle, char* text, int size) {

@@ -48,7 +48,9 @@ RecordingFile::Result RecordingFile::Add(const std::uint8_t* chunks, std::uint32
     return Result::kAdded;
 }
 
-bool RecordingFile::Update(std::uint32_t rate) { return classic_ || openDml_.Update(rate); }
+bool RecordingFile::Update(std::uint32_t rate) {
+    return classic_ || openDml_.Update(rate);
+}
 
 bool RecordingFile::Finish(std::uint32_t rate) {
     if (classic_) {

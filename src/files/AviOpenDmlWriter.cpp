@@ -42,7 +42,9 @@ public:
         out_.insert(out_.end(), b, b + 4);
     }
     void Code(const char (&code)[5]) { U32(FourCc(code)); }
-    void Raw(const std::uint8_t* data, std::size_t size) { out_.insert(out_.end(), data, data + size); }
+    void Raw(const std::uint8_t* data, std::size_t size) {
+        out_.insert(out_.end(), data, data + size);
+    }
     void Zeros(std::size_t size) { out_.insert(out_.end(), size, 0); }
     std::size_t Size() const { return out_.size(); }
 
@@ -52,7 +54,9 @@ private:
 
 }  // namespace
 
-AviOpenDmlWriter::~AviOpenDmlWriter() { Close(); }
+AviOpenDmlWriter::~AviOpenDmlWriter() {
+    Close();
+}
 
 void AviOpenDmlWriter::Close() {
     file_.Close();
@@ -123,10 +127,10 @@ bool AviOpenDmlWriter::Open(const char* fileName, const FrameLayout& layout,
     format.colorsUsed = layout.paletteEntries;
     const std::uint32_t strfBytes = avi::kStreamFormatBytes + 4 * layout.paletteEntries;
     const std::uint32_t indxBytes = kSuperHeaderBytes + kSuperEntryBytes * superCapacity_;
-    const std::uint32_t strlSize = 4 + (8 + avi::kStreamHeaderBytes) + (8 + strfBytes) +
-                                   (8 + indxBytes);
-    const std::uint32_t hdrlSize = 4 + (8 + avi::kMainHeaderBytes) + (8 + strlSize) +
-                                   (8 + kOdmlListBytes);
+    const std::uint32_t strlSize =
+        4 + (8 + avi::kStreamHeaderBytes) + (8 + strfBytes) + (8 + indxBytes);
+    const std::uint32_t hdrlSize =
+        4 + (8 + avi::kMainHeaderBytes) + (8 + strlSize) + (8 + kOdmlListBytes);
 
     std::vector<std::uint8_t> header;
     header.reserve(hdrlSize + 64);
@@ -211,7 +215,8 @@ AviOpenDmlWriter::Result AviOpenDmlWriter::AddChunks(const std::uint8_t* chunks,
         for (std::uint32_t i = 0; i < n; ++i) {
             const std::uint64_t at = start + static_cast<std::uint64_t>(i) * chunk;
             pending_.push_back(static_cast<std::uint32_t>(at + 8 - riffStart_));
-            if (firstRiff_) firstIndex_.push_back(static_cast<std::uint32_t>(at - (moviStart_ + 8)));
+            if (firstRiff_)
+                firstIndex_.push_back(static_cast<std::uint32_t>(at - (moviStart_ + 8)));
         }
         frames_ += n;
         if (firstRiff_) firstRiffFrames_ += n;
@@ -332,7 +337,15 @@ bool AviOpenDmlWriter::Finish(std::uint32_t rate) {
     failed_ = false;
     filePosition_ = ~0ull;
     bool ok = CloseRiff();
+    // A plain index that found no room must not keep the headers from
+    // listing the standard indexes written before it: they are patched in
+    // place, where the file already has its bytes.
+    failed_ = false;
+    filePosition_ = ~0ull;
     ok = PatchHeaders(rate) && ok;
+    // Bytes of a write that failed, behind the last whole chunk, would read
+    // as chunks of their own.
+    ok = file_.Truncate(end_) && ok;
     Close();
     return ok && !hadFailed;
 }

@@ -83,10 +83,10 @@ private:
     FrameLayout layout_;
     std::uint64_t riffLimit_ = kRiffLimit;
     bool failed_ = false;
-    std::uint64_t end_ = 0;        // end of what was written
+    std::uint64_t end_ = 0;           // end of what was written
     std::uint64_t filePosition_ = 0;  // where the next write lands
-    std::uint64_t riffStart_ = 0;  // "RIFF" of the open RIFF
-    std::uint64_t moviStart_ = 0;  // "LIST" of its movi list
+    std::uint64_t riffStart_ = 0;     // "RIFF" of the open RIFF
+    std::uint64_t moviStart_ = 0;     // "LIST" of its movi list
     bool firstRiff_ = true;
     bool riffClosed_ = false;  // the last RIFF is complete: sizes stay
     std::uint64_t frames_ = 0;

@@ -122,6 +122,15 @@ bool FileHandle::Tell(std::uint64_t* position) const {
     return true;
 }
 
+bool FileHandle::Truncate(std::uint64_t size) {
+    if (handle_ < 0 || size > static_cast<std::uint64_t>(INT64_MAX)) return false;
+    int result;
+    do {
+        result = ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(size));
+    } while (result != 0 && errno == EINTR);
+    return result == 0 || (NoteSystemError(), false);
+}
+
 bool RemoveFile(const char* name) {
     // Only a regular file: a writer that failed on a device must not take
     // the device node with it.

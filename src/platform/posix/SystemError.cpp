@@ -12,13 +12,19 @@ thread_local int noted = 0;
 [[maybe_unused]] const char* TextOf(int result, const char* buffer) {
     return result == 0 ? buffer : nullptr;
 }
-[[maybe_unused]] const char* TextOf(const char* result, const char*) { return result; }
+[[maybe_unused]] const char* TextOf(const char* result, const char*) {
+    return result;
+}
 
 }  // namespace
 
-void NoteSystemError() { noted = errno; }
+void NoteSystemError() {
+    noted = errno;
+}
 
-void NoteRuntimeError() { noted = errno; }
+void NoteRuntimeError() {
+    noted = errno;
+}
 
 std::string TakeNotedError() {
     const int code = noted;

@@ -119,6 +119,14 @@ bool FileHandle::Tell(std::uint64_t* position) const {
     return MovePointer(handle_, 0, FILE_CURRENT, position);
 }
 
+bool FileHandle::Truncate(std::uint64_t size) {
+    if (size > static_cast<std::uint64_t>(INT64_MAX) ||
+        !MovePointer(handle_, static_cast<std::int64_t>(size), FILE_BEGIN, nullptr)) {
+        return false;
+    }
+    return SetEndOfFile(AsHandle(handle_)) != 0 || (NoteSystemError(), false);
+}
+
 bool RemoveFile(const char* name) {
     return name != nullptr && DeleteFileA(name) != 0;
 }

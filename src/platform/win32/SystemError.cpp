@@ -21,8 +21,8 @@ std::string SystemText(DWORD code) {
                                   nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
                                   buffer, sizeof buffer, nullptr);
     if (length == 0) {
-        length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                nullptr, code, 0, buffer, sizeof buffer, nullptr);
+        length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                code, 0, buffer, sizeof buffer, nullptr);
     }
     std::string text(buffer, length);
     // Messages end in a period and a line break; the callers add their own.
@@ -35,9 +35,13 @@ std::string SystemText(DWORD code) {
 
 }  // namespace
 
-void NoteSystemError() { noted = {GetLastError(), 0}; }
+void NoteSystemError() {
+    noted = {GetLastError(), 0};
+}
 
-void NoteRuntimeError() { noted = {0, errno}; }
+void NoteRuntimeError() {
+    noted = {0, errno};
+}
 
 std::string TakeNotedError() {
     const Noted taken = noted;
