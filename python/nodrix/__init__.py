@@ -22,7 +22,8 @@ from __future__ import annotations
 from ._library import Library, load
 from .camera import Camera, cameras, open
 from .errors import (
-    CameraLostError, CameraRequestError, CaptureWindowError, FrameError, FrameTimeoutError,
+    CameraLostError, CameraRequestError, CaptureWindowError, FileError, FrameError,
+    FrameTimeoutError,
     ImageMemoryError, InvalidArgumentError, LibraryNotFoundError, MaskFileError, NoCoreError,
     NodrixError, NotPresentError, NotSupportedError, TextError, ThreadError, WindowError)
 from .registers import Registers, RegisterFile
@@ -33,7 +34,7 @@ __version__ = "1.0.0"
 
 __all__ = [
     "Camera", "CameraEntry", "CameraInfo", "CameraLostError", "CameraRequestError",
-    "CaptureWindow", "CaptureWindowError", "Frame", "FrameError", "FrameMetadata",
+    "CaptureWindow", "CaptureWindowError", "FileError", "Frame", "FrameError", "FrameMetadata",
     "FrameTimeoutError", "ImageMemoryError", "InvalidArgumentError", "Library",
     "LibraryNotFoundError", "MaskFileError", "NoCoreError", "NodrixError", "NotPresentError",
     "NotSupportedError", "RegisterFile", "Registers", "Stream", "StreamStatistics", "TextError",

@@ -198,6 +198,11 @@ EXTENSION_PROTOTYPES: tuple[tuple[str, Any, tuple[Any, ...]], ...] = (
     ("NodrixEx_SetFrameCallback", _INT, (_INT, _records.FrameCallback, ctypes.c_void_p)),
 )
 
+# Later additions to the extension API; each is None in a library without it.
+LATER_EXTENSION_PROTOTYPES: tuple[tuple[str, Any, tuple[Any, ...]], ...] = (
+    ("NodrixEx_GetLastSystemError", _INT, (_INT, ctypes.c_char_p, _INT)),
+)
+
 LIBRARY_ENVIRONMENT = "NODRIX_LIBRARY"
 WINDOWS_DLL = "NodrixSdk_T520_USB3.dll"
 POSIX_NAMES = ("libnodrix.so.1", "libnodrix.so")
@@ -222,6 +227,11 @@ class Library:
                 self._declare(name, result, arguments)
             except AttributeError:
                 self.has_extension = False
+                setattr(self, name, None)
+        for name, result, arguments in LATER_EXTENSION_PROTOTYPES:
+            try:
+                self._declare(name, result, arguments)
+            except AttributeError:
                 setattr(self, name, None)
 
     def _declare(self, name: str, result: Any, arguments: tuple[Any, ...]) -> None:
