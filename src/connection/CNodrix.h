@@ -395,6 +395,7 @@ private:
     std::atomic<std::uint64_t> recordDropped_{0};
     std::atomic<std::uint64_t> recordBytes_{0};
     std::atomic<int> recordError_{0};
+    std::atomic<int> recordStatusFormat_{0};
 
     platform::WindowHandle recipient_ = 0;
     platform::WindowHandle callbackWindow_ = 0;

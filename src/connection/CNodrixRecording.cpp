@@ -112,6 +112,7 @@ int CNodrix::Record(const char* fileName, int durationMs, int showWindow) {
     recordDropped_ = 0;
     recordBytes_ = recordingFile_.Bytes();
     recordError_ = 0;
+    recordStatusFormat_ = static_cast<int>(recordFormat_);
     recording_ = 1;
     recorderEnded_ = std::make_unique<platform::Event>(platform::EventReset::Manual, false);
     recorder_ = std::make_unique<platform::Thread>();

@@ -138,7 +138,7 @@ int CNodrix::GetRecordStatus(NodrixExRecordStatus* status) {
     s.framesDropped = recordDropped_.load();
     s.bytesWritten = recordBytes_.load();
     s.error = recordError_.load();
-    s.format = static_cast<std::int32_t>(recordFormat_);
+    s.format = recordStatusFormat_.load();
     FillRecord(status, s);
     return 1;
 }

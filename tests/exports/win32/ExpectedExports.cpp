@@ -176,6 +176,8 @@ const std::vector<ExpectedExport>& ExtensionExports() {
         {"NodrixEx_GetApiVersion", ""},         {"NodrixEx_ErrorText", ""},
         {"NodrixEx_GetFrameMetadata", ""},      {"NodrixEx_GetStreamStatistics", ""},
         {"NodrixEx_ResetStreamStatistics", ""}, {"NodrixEx_SetFrameCallback", ""},
+        {"NodrixEx_GetLastSystemError", ""},    {"NodrixEx_SetRecordFormat", ""},
+        {"NodrixEx_GetRecordStatus", ""},
     };
     return list;
 }
