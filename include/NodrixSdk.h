@@ -114,6 +114,8 @@ typedef uint16_t NodrixWChar;
 #define NODRIX_ERROR_TEXT 12          /* text conversion / string too long */
 #define NODRIX_ERROR_CAMERA_LOST 13   /* the camera was lost during preview */
 #define NODRIX_ERROR_MASK_FILE 14     /* mask file unreadable or invalid */
+#define NODRIX_ERROR_FILE 15          /* a file could not be read or written; the
+                                         system's reason: NodrixEx_GetLastSystemError */
 
 /* Colour modes (internal index) and the bits per pixel that
  * Nodrix_SetColorMode takes and Nodrix_GetColorMode returns. */
@@ -486,10 +488,14 @@ NODRIX_EXPORT(int) Nodrix_StopPreview(int handle);
  * @param fileName AVI file to create (system code page).
  * @param durationMs recording length in milliseconds.
  * @param showWindow nonzero: show the preview window while recording.
- * @return 1/0. Errors: NODRIX_ERROR_INVALID_ARGUMENT (empty name),
- *         NODRIX_ERROR_WINDOW, NODRIX_ERROR_TEXT (preview or file could not
- *         start; in capture or trigger mode the preview is refused and that
- *         mode ends), NODRIX_ERROR_THREAD.
+ * @return 1/0. Errors: NODRIX_ERROR_INVALID_ARGUMENT (empty name, or a
+ *         recording format of NodrixSdkEx.h that the colour mode cannot
+ *         give), NODRIX_ERROR_WINDOW, NODRIX_ERROR_TEXT (the preview could
+ *         not start; in capture or trigger mode the preview is refused and
+ *         that mode ends), NODRIX_ERROR_FILE (the file could not be created),
+ *         NODRIX_ERROR_THREAD. A write that fails during the recording (a
+ *         full disk) ends it: the frames written so far stay a whole file,
+ *         and NODRIX_ERROR_FILE is pushed.
  */
 NODRIX_EXPORT(int) Nodrix_Record(int handle, const char* fileName, int durationMs, int showWindow);
 /**
@@ -1357,9 +1363,10 @@ NODRIX_EXPORT(int) Nodrix_SetAnalogDlg(int handle, NodrixHwnd parent);
  * @param fileName file to write (system code page).
  * @param format NODRIX_IMAGE_BMP, _RAW (pixels only), _JPEG_100, _JPEG_70,
  *        _JPEG_20, _PNG or _TIFF.
- * @return 1/0. Errors: NODRIX_ERROR_NO_CORE (no camera, or no frame converted
- *         yet); a file that cannot be written, or an unknown format, returns 0
- *         without a code.
+ * @return 1/0. Errors: NODRIX_ERROR_INVALID_ARGUMENT (unknown format),
+ *         NODRIX_ERROR_NO_CORE (no camera, or no frame converted yet),
+ *         NODRIX_ERROR_FILE (no name, or the file cannot be written: a missing
+ *         folder, no permission, a full disk; no partial file is left).
  */
 NODRIX_EXPORT(int) Nodrix_SaveImage(int handle, const char* fileName, int format);
 /**
@@ -1372,11 +1379,12 @@ NODRIX_EXPORT(int) Nodrix_SaveImage(int handle, const char* fileName, int format
 NODRIX_EXPORT(int) Nodrix_SaveImageW(int handle, const NodrixWChar* fileName, int format);
 /**
  * Reads a configuration file of integer pairs and keeps them in the
- * connection, replacing those read before. An unreadable or malformed file
- * returns 0 without a code and keeps the previous pairs.
+ * connection, replacing those read before. A file of n bytes holds n / 8
+ * pairs; a remainder is ignored. A file that cannot be read keeps the
+ * previous pairs.
  * @param handle connection handle from Nodrix_Initialize.
  * @param fileName file to read (system code page).
- * @return 1/0.
+ * @return 1/0. Errors: NODRIX_ERROR_FILE (no name, missing or unreadable).
  */
 NODRIX_EXPORT(int) Nodrix_LoadConfigFileA(int handle, const char* fileName);
 /**
@@ -1392,7 +1400,8 @@ NODRIX_EXPORT(int) Nodrix_LoadConfigFileW(int handle, const NodrixWChar* fileNam
  * @param handle connection handle from Nodrix_Initialize.
  * @param fileName mask file (system code page).
  * @return 1/0. Errors: NODRIX_ERROR_MASK_FILE (missing, unreadable or not a
- *         mask file), NODRIX_ERROR_NO_CORE.
+ *         mask file; a file that could not be read pushes NODRIX_ERROR_FILE
+ *         first, with its reason), NODRIX_ERROR_NO_CORE.
  */
 NODRIX_EXPORT(int) Nodrix_LoadMaskFile(int handle, const char* fileName);
 /**
@@ -1406,7 +1415,8 @@ NODRIX_EXPORT(int) Nodrix_LoadMaskFileW(int handle, const NodrixWChar* fileName)
  * Saves the mask data to a file.
  * @param handle connection handle from Nodrix_Initialize.
  * @param fileName file to write (system code page).
- * @return 1/0. Errors: NODRIX_ERROR_MASK_FILE (the file cannot be written),
+ * @return 1/0. Errors: NODRIX_ERROR_MASK_FILE (the file cannot be written;
+ *         NODRIX_ERROR_FILE with its reason pushed first),
  *         NODRIX_ERROR_MEMORY, NODRIX_ERROR_NO_CORE.
  */
 NODRIX_EXPORT(int) Nodrix_SaveMaskFile(int handle, const char* fileName);

@@ -109,7 +109,49 @@ typedef struct NodrixExStreamStatistics {
                                      (the time so far in the first second);
                                      0 a second after the last frame */
     double deliveredRate;       /**< likewise for delivered frames */
+    uint64_t notRecorded;       /**< delivered while a recording ran but not
+                                     recorded: the disk could not keep up and
+                                     the recording's queue was full. Counted
+                                     apart from the lost... reasons (these
+                                     frames were delivered). Since API 1.1. */
 } NodrixExStreamStatistics;
+
+/** Recording formats of NodrixEx_SetRecordFormat. */
+/** 24-bit bottom-up bitmap frames in one RIFF of at most 4 GiB, indexed when
+ *  the recording ends: the file Nodrix_Record writes unless told otherwise,
+ *  byte for byte. Any colour mode. */
+#define NODRIXEX_RECORD_CLASSIC 0
+/** 24-bit bottom-up bitmap frames in a file of any length (OpenDML: the
+ *  first RIFF reads as a plain AVI file, later ones are AVIX RIFFs).
+ *  Any colour mode. */
+#define NODRIXEX_RECORD_BGR24 1
+/** 8-bit grey frames with a grey colour table, any length; a third of the
+ *  bytes of 24-bit frames. 16-bit samples keep the top eight of their
+ *  significant bits. Colour modes 8 and 16. */
+#define NODRIXEX_RECORD_GREY8 2
+/** 16-bit grey samples as they are (little-endian, rows top first) under
+ *  the four-character code 'Y' '1' 0 16, any length. Readers of raw
+ *  samples take them as 16-bit grey (ffmpeg: give -c:v rawvideo before
+ *  -i). Colour mode 16. */
+#define NODRIXEX_RECORD_GREY16 3
+
+/**
+ * The state of the connection's recording (the running one, or the last).
+ * Frames reach a recording through a queue in the order the camera sent
+ * them; a frame is left out only when the queue is full because the disk
+ * cannot keep up (framesDropped, and notRecorded of the statistics).
+ */
+typedef struct NodrixExRecordStatus {
+    uint32_t size;            /**< caller: sizeof(NodrixExRecordStatus) */
+    int32_t recording;        /**< 1 while it runs; 0 once its file is complete */
+    uint64_t framesWritten;   /**< frames in the file */
+    uint64_t framesDropped;   /**< frames left out: the queue was full */
+    uint64_t bytesWritten;    /**< bytes of the file written so far */
+    int32_t error;            /**< 0, or what ended it early: NODRIX_ERROR_FILE
+                                   (a write failed: full disk, size limit;
+                                   NodrixEx_GetLastSystemError tells why) */
+    int32_t format;           /**< its NODRIXEX_RECORD_ format */
+} NodrixExRecordStatus;
 
 /**
  * A delivered frame as the frame callback sees it: the connection's output
@@ -253,6 +295,45 @@ NODRIX_API const char *NODRIX_CALL NodrixEx_GetVersionText(void);
  * @return 1, or 0 for an unknown handle (nothing recorded).
  */
 NODRIX_API int NODRIX_CALL NodrixEx_SetSaveOnRelease(int handle, int save);
+ * The system's reason for the connection's last failed file read or write
+ * (the one that pushed NODRIX_ERROR_FILE), as the operating system words it
+ * ("No such file or directory", "No space left on device"), or what the
+ * library found when the system had no reason to give.
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param text the caller's buffer; receives the text and its terminating
+ *        zero, or an empty text when no file failure has happened.
+ * @param size bytes of text.
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_INVALID_ARGUMENT (text NULL or size below 1),
+ *         NODRIX_ERROR_MEMORY (the text and its zero do not fit size; the
+ *         buffer is left untouched).
+ */
+NODRIX_API int NODRIX_CALL NodrixEx_GetLastSystemError(int handle, char *text, int size);
+
+/**
+ * Chooses the format of the connection's next recordings (Nodrix_Record);
+ * a recording that runs keeps its own. The choice stays until changed or
+ * the handle is released; NODRIXEX_RECORD_CLASSIC until then.
+ * Every format but the classic one records any length, and brings its
+ * headers and indexes up to date at least once a second, so a file whose
+ * program was killed plays every frame up to the last update. Nodrix_Record
+ * refuses (NODRIX_ERROR_INVALID_ARGUMENT) a format the colour mode cannot
+ * give.
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param format a NODRIXEX_RECORD_ format.
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_INVALID_ARGUMENT (no such format).
+ */
+NODRIX_API int NODRIX_CALL NodrixEx_SetRecordFormat(int handle, int format);
+
+/**
+ * The state of the running recording, or of the last one.
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param status the caller's record, its size set (see Conventions).
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_INVALID_ARGUMENT (status NULL or its size below 8).
+ */
+NODRIX_API int NODRIX_CALL NodrixEx_GetRecordStatus(int handle, NodrixExRecordStatus *status);
 
 #ifdef __cplusplus
 }

@@ -25,7 +25,8 @@ from typing import Optional, Union
 from ._library import Library, load
 from .camera import Camera, cameras, open
 from .errors import (
-    CameraLostError, CameraRequestError, CaptureWindowError, FrameError, FrameTimeoutError,
+    CameraLostError, CameraRequestError, CaptureWindowError, FileError, FrameError,
+    FrameTimeoutError,
     ImageMemoryError, InvalidArgumentError, LibraryNotFoundError, MaskFileError, NoCoreError,
     NodrixError, NotPresentError, NotSupportedError, TextError, ThreadError, WindowError)
 from .registers import Registers, RegisterFile
@@ -45,7 +46,7 @@ def sdk_version(library: Optional[Union[str, "os.PathLike[str]"]] = None) -> Opt
 
 __all__ = [
     "Camera", "CameraEntry", "CameraInfo", "CameraLostError", "CameraRequestError",
-    "CaptureWindow", "CaptureWindowError", "Frame", "FrameError", "FrameMetadata",
+    "CaptureWindow", "CaptureWindowError", "FileError", "Frame", "FrameError", "FrameMetadata",
     "FrameTimeoutError", "ImageMemoryError", "InvalidArgumentError", "Library",
     "LibraryNotFoundError", "MaskFileError", "NoCoreError", "NodrixError", "NotPresentError",
     "NotSupportedError", "RegisterFile", "Registers", "Stream", "StreamStatistics", "TextError",

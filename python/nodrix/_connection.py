@@ -16,6 +16,7 @@ class Connection:
         self.lib = lib
         self.handle = handle
         self.closed = False
+        self.file_failed = False
 
     def check_open(self) -> None:
         """Raises NotPresentError once the handle was released."""
@@ -42,23 +43,37 @@ class Connection:
         code on it (0 when there was none).
 
         Successful calls may leave 0 records on the stack; they carry no
-        failure and are passed over.
+        failure and are passed over. Whether a failed file read or write was
+        among the codes is kept in ``file_failed``.
         """
         newest = 0
+        self.file_failed = False
         for _ in range(1024):  # the stack is bounded; so is this loop
             code = self.lib.Nodrix_GetLastError(self.handle)
             if code == 0:
                 break
             if newest == 0:
                 newest = code
+            self.file_failed |= code == errors.FileError.code
         return newest
+
+    def system_reason(self) -> str:
+        """The system's reason for the last failed file read or write."""
+        if self.lib.NodrixEx_GetLastSystemError is None:
+            return ""
+        text = ctypes.create_string_buffer(512)
+        if not self.lib.NodrixEx_GetLastSystemError(self.handle, text, len(text)):
+            return ""
+        return text.value.decode("utf-8", "replace")
 
     def failure(self, operation: str, code: int | None = None) -> errors.NodrixError:
         """The exception for a failed call, with the code the library recorded
-        (or ``code`` when the failure was found before calling)."""
+        (or ``code`` when the failure was found before calling), and the
+        system's reason when a file read or write failed."""
         if code is None:
             code = self.pop_error()
-        return errors.error_for(code, self.error_text(code), operation)
+        reason = self.system_reason() if code == errors.FileError.code or self.file_failed else ""
+        return errors.error_for(code, self.error_text(code), operation, reason)
 
     def call(self, name: str, *arguments: Any) -> int:
         """Calls a 1/0 function and raises on 0."""

@@ -202,6 +202,7 @@ EXTENSION_PROTOTYPES: tuple[tuple[str, Any, tuple[Any, ...]], ...] = (
 # Later additions to the extension API: None in a library from before them.
 LATER_PROTOTYPES: tuple[tuple[str, Any, tuple[Any, ...]], ...] = (
     ("NodrixEx_GetVersionText", ctypes.c_char_p, ()),  # extension API 1.1
+    ("NodrixEx_GetLastSystemError", _INT, (_INT, ctypes.c_char_p, _INT)),  # 1.1
 )
 
 LIBRARY_ENVIRONMENT = "NODRIX_LIBRARY"

@@ -63,6 +63,7 @@ class StreamStatisticsRecord(ctypes.Structure):
         ("recoveries", ctypes.c_uint64),
         ("receivedRate", ctypes.c_double),
         ("deliveredRate", ctypes.c_double),
+        ("notRecorded", ctypes.c_uint64),
     ]
 
 

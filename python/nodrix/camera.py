@@ -723,6 +723,10 @@ class Camera:
         while not _avi_finished(path) and time.monotonic() < limit:
             time.sleep(0.05)
         self.stop()
+        # A write that failed (a full disk) ended the recording early: the
+        # file holds the frames before it, but the recording failed.
+        if self._connection.pop_error() and self._connection.file_failed:
+            raise self._connection.failure("Nodrix_Record", errors.FileError.code)
         if not _avi_finished(path):
             raise errors.FrameError(f"{os.fspath(path)} was not completed", code=8,
                                     operation="Nodrix_Record")

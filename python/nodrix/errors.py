@@ -25,6 +25,7 @@ _FALLBACK_TEXTS = {
     12: "text conversion failed or string too long",
     13: "the camera was lost during preview",
     14: "mask file unreadable or invalid",
+    15: "a file could not be read or written",
 }
 
 
@@ -47,6 +48,9 @@ class NodrixError(Exception):
             self.code = code
         self.text = text
         self.operation = operation
+        #: The system's reason for a failed file read or write ("No such file
+        #: or directory"), when the failure was one; else "".
+        self.reason = ""
 
 
 class LibraryNotFoundError(NodrixError, OSError):
@@ -122,11 +126,17 @@ class MaskFileError(NodrixError):
     code = 14
 
 
+class FileError(NodrixError, OSError):
+    """A file could not be read or written (15); ``reason`` says why, in the
+    system's words."""
+    code = 15
+
+
 ERRORS_BY_CODE: dict[int, type[NodrixError]] = {
     cls.code: cls
     for cls in (NoCoreError, NotPresentError, ThreadError, WindowError, ImageMemoryError,
                 CameraRequestError, CaptureWindowError, FrameError, InvalidArgumentError,
-                NotSupportedError, TextError, CameraLostError, MaskFileError)
+                NotSupportedError, TextError, CameraLostError, MaskFileError, FileError)
 }
 
 
@@ -135,8 +145,13 @@ def fallback_text(code: int) -> str:
     return _FALLBACK_TEXTS.get(code, "unknown error code")
 
 
-def error_for(code: int, text: str, operation: str) -> NodrixError:
-    """The exception for a failure with this code."""
+def error_for(code: int, text: str, operation: str, reason: str = "") -> NodrixError:
+    """The exception for a failure with this code, and the system's reason
+    when a file read or write failed."""
     cls = ERRORS_BY_CODE.get(code, NodrixError)
-    return cls(f"{operation} failed: error {code} ({text})", code=code, text=text,
-               operation=operation)
+    message = f"{operation} failed: error {code} ({text})"
+    if reason:
+        message += f": {reason}"
+    error = cls(message, code=code, text=text, operation=operation)
+    error.reason = reason
+    return error

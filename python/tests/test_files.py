@@ -25,6 +25,23 @@ def test_save_of_an_unknown_extension_raises(camera, tmp_path):
         camera.save(tmp_path / "still.xyz")
 
 
+@pytest.mark.parametrize("action,name", [("save", "x.png"), ("record", "x.avi"),
+                                         ("load_mask", "x.msk")])
+def test_a_file_that_cannot_be_made_raises_with_the_systems_reason(camera, tmp_path, action,
+                                                                   name):
+    camera.snap()
+    path = tmp_path / "missing" / name
+    with pytest.raises(nodrix.NodrixError) as raised:
+        if action == "record":
+            camera.record(path, 0.1)
+        else:
+            getattr(camera, action)(path)
+    assert raised.value.reason == "No such file or directory"
+    assert "No such file or directory" in str(raised.value)
+    if action != "load_mask":  # the mask file keeps its own code on top
+        assert isinstance(raised.value, nodrix.FileError)
+
+
 def test_record_writes_a_finished_avi(camera, tmp_path):
     path = tmp_path / "clip.avi"
     camera.record(path, 0.3)

@@ -10,7 +10,11 @@
 static_assert(sizeof(NodrixExFrameMetadata) == 56, "frame metadata record");
 static_assert(offsetof(NodrixExFrameMetadata, timestampUs) == 8, "time stamp at byte 8");
 static_assert(offsetof(NodrixExFrameMetadata, lostBefore) == 48, "lost count at byte 48");
-static_assert(sizeof(NodrixExStreamStatistics) == 88, "stream statistics record");
+static_assert(sizeof(NodrixExStreamStatistics) == 96, "stream statistics record");
+static_assert(offsetof(NodrixExStreamStatistics, notRecorded) == 88, "added at the end");
+static_assert(sizeof(NodrixExRecordStatus) == 40, "recording status record");
+static_assert(offsetof(NodrixExRecordStatus, framesWritten) == 8, "counts from byte 8");
+static_assert(offsetof(NodrixExRecordStatus, error) == 32, "error at byte 32");
 static_assert(offsetof(NodrixExStreamStatistics, framesReceived) == 8, "counters from byte 8");
 static_assert(offsetof(NodrixExStreamStatistics, receivedRate) == 72, "rates from byte 72");
 
@@ -39,7 +43,20 @@ int NODRIX_CALL NodrixEx_ResetStreamStatistics(int handle) {
 }
 
 int NODRIX_CALL NodrixEx_SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetFrameCallback(handle, callback, user); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.SetFrameCallback(handle, callback, user); });
+}
+
+int NODRIX_CALL NodrixEx_GetLastSystemError(int handle, char* text, int size) {
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetLastSystemError(text, size); });
+}
+
+int NODRIX_CALL NodrixEx_SetRecordFormat(int handle, int format) {
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetRecordFormat(format); });
+}
+
+int NODRIX_CALL NodrixEx_GetRecordStatus(int handle, NodrixExRecordStatus* status) {
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetRecordStatus(status); });
 }
 
 int NODRIX_CALL NodrixEx_SetSaveOnRelease(int handle, int save) {

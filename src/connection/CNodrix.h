@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -16,7 +17,9 @@
 #include "connection/CoreLink.h"
 #include "connection/DeviceNotification.h"
 #include "connection/stream/FrameCallbackSlot.h"
-#include "files/CAviWriter.h"
+#include "connection/RecordingFile.h"
+#include "connection/RecordingQueue.h"
+#include "files/RecordFormat.h"
 #include "imaging/CDibImage.h"
 #include "platform/Event.h"
 #include "platform/RecursiveLock.h"
@@ -87,6 +90,13 @@ public:
     void PostError(int code);
     // The setter's result, its error code (if any) recorded first.
     int Reported(const ControlResult& control);
+    // A failed file read or write: keeps the system's reason noted on this
+    // thread (or the reason given, when the system gave none) as the last
+    // file failure and pushes NODRIX_ERROR_FILE. Returns 0.
+    int FileFailed(const char* reason);
+    // The last file failure's reason into the caller's buffer of size bytes
+    // (empty when none has happened).
+    int GetLastSystemError(char* text, int size);
 
     // --- Device selection and identity --------------------------------------
     int SetDeviceNumber(int index);
@@ -128,6 +138,12 @@ public:
     // Whether the camera's settings are stored when the connection ends or
     // changes camera (CNodrixSettings.cpp).
     int SetSaveOnRelease(int save);
+    // The format of the next recordings (NODRIXEX_RECORD_...), and the
+    // state of the running or last recording.
+    int SetRecordFormat(int format);
+    int GetRecordStatus(NodrixExRecordStatus* status);
+    // Tests: smaller RIFFs for the next recordings of any length.
+    void SetRecordRiffLimit(std::uint64_t bytes) { recordRiffLimit_ = bytes; }
     // Whether the calling thread runs this connection's frame callback:
     // starting or stopping an acquisition from there would wait for the
     // call it is made from, so those calls fail with error 1 instead.
@@ -298,9 +314,13 @@ private:
     // Joins a recording thread that has ended by itself.
     void ReapRecorder();
     void RecorderMain();
-    // Finishes the file with the rate measured over the frames recorded
-    // between the two times; false when the file could not be completed.
-    bool FinishRecording(std::uint32_t firstFrameTime, std::uint32_t lastFrameTime);
+    // The worker's side: the frame just converted into the recording's
+    // queue, under the frame lock; counted as not recorded when the queue
+    // is full.
+    void QueueRecordingFrame();
+    // The rate of the frames queued so far, in hundredths of a frame per
+    // second.
+    std::uint32_t RecordedRate() const;
 
     // --- Preview window (CNodrixPreview.cpp) --------------------------------
     bool PreviewWindowWanted() const;
@@ -353,13 +373,33 @@ private:
     std::atomic<int> recording_{0};
     std::unique_ptr<platform::Thread> recorder_;
     std::unique_ptr<platform::Event> recorderEnded_;
-    // Set by the preview worker after each converted frame, taken by the
-    // recording thread.
-    std::atomic<int> newFrame_{0};
-    // Length of the running recording from its first frame; set before its
-    // thread starts.
+    // The running recording. Set before its thread starts: its format, the
+    // frame layout and the output's bit count it was started for, its length
+    // from the first frame. The queue's producer is the worker (under the
+    // frame lock), its consumer the recording thread, which alone touches
+    // the file.
+    files::RecordFormat recordFormat_ = files::RecordFormat::kClassic;
+    files::RecordFormat nextRecordFormat_ = files::RecordFormat::kClassic;
+    std::uint64_t recordRiffLimit_ = files::AviOpenDmlWriter::kRiffLimit;
+    files::FrameLayout recordLayout_;
+    int recordSourceBits_ = 0;
     std::uint32_t recordDurationMs_ = 0;
-    files::CAviWriter aviWriter_;
+    RecordingQueue recordingQueue_;
+    RecordingFile recordingFile_;
+    imaging::CDibImage recordGrey8_;
+    // Worker side, under the frame lock: the first and the latest frame's
+    // time, and whether the duration has passed (no frame is taken after).
+    bool recordStarted_ = false;
+    bool recordEnded_ = false;
+    std::uint64_t recordFirstUs_ = 0;
+    std::uint64_t recordLastUs_ = 0;
+    std::uint64_t recordQueued_ = 0;
+    // Read by the status from any thread.
+    std::atomic<std::uint64_t> recordFrames_{0};
+    std::atomic<std::uint64_t> recordDropped_{0};
+    std::atomic<std::uint64_t> recordBytes_{0};
+    std::atomic<int> recordError_{0};
+    std::atomic<int> recordStatusFormat_{0};
 
     platform::WindowHandle recipient_ = 0;
     platform::WindowHandle callbackWindow_ = 0;
@@ -395,6 +435,8 @@ private:
     // and from the workers, so the stack has its own lock.
     mutable platform::RecursiveLock errorLock_;
     std::array<int, kErrorStackDepth> errors_{};
+    // Reason of the last failed file read or write, under the error lock.
+    std::string lastFileError_;
 
     int frameTimeoutMs_ = kDefaultFrameTimeoutMs;
     int deviceNumber_ = 0;

@@ -1,5 +1,8 @@
 // The connection's error stack and its notification of the recipient window.
+#include <cstring>
+
 #include "connection/CNodrix.h"
+#include "platform/SystemError.h"
 
 namespace nodrix {
 
@@ -23,6 +26,27 @@ int CNodrix::PopError() {
 
 void CNodrix::PostError(int code) {
     if (recipient_ != 0) platform::PostWindowMessage(recipient_, NODRIX_WM_ERROR, 0, code);
+}
+
+int CNodrix::FileFailed(const char* reason) {
+    std::string text = platform::TakeNotedError();
+    if (text.empty()) text = reason != nullptr ? reason : "the file could not be read or written";
+    {
+        platform::LockGuard guard(errorLock_);
+        lastFileError_.swap(text);
+    }
+    PushError(NODRIX_ERROR_FILE);
+    return 0;
+}
+
+int CNodrix::GetLastSystemError(char* text, int size) {
+    if (text == nullptr || size <= 0) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    platform::LockGuard guard(errorLock_);
+    if (lastFileError_.size() >= static_cast<std::size_t>(size)) {
+        return PushError(NODRIX_ERROR_MEMORY), 0;
+    }
+    std::memcpy(text, lastFileError_.c_str(), lastFileError_.size() + 1);
+    return 1;
 }
 
 int CNodrix::Reported(const ControlResult& control) {

@@ -75,7 +75,11 @@ int CNodrix::SaveMaskFile(const char* fileName) {
                                         bytes);
     }
     if (!encoded) return PushError(NODRIX_ERROR_MEMORY), 0;
-    if (!files::WriteMaskFileBytes(fileName, bytes)) return PushError(NODRIX_ERROR_MASK_FILE), 0;
+    if (!files::WriteMaskFileBytes(fileName, bytes)) {
+        // The specified code stays the newest; the reason lies beneath it.
+        FileFailed("the file name is empty");
+        return PushError(NODRIX_ERROR_MASK_FILE), 0;
+    }
     return 1;
 }
 
@@ -84,8 +88,12 @@ int CNodrix::LoadMaskFile(const char* fileName) {
     // The whole file is read and checked before a plane changes: a missing,
     // short, long or foreign file leaves the mask data as it was.
     std::vector<std::uint8_t> bytes;
-    if (!files::ReadMaskFileBytes(fileName, bytes) ||
-        files::CheckMaskFile(bytes.data(), bytes.size()) != files::MaskFileFault::None) {
+    if (!files::ReadMaskFileBytes(fileName, bytes)) {
+        // The specified code stays the newest; the reason lies beneath it.
+        FileFailed("the file name is empty");
+        return PushError(NODRIX_ERROR_MASK_FILE), 0;
+    }
+    if (files::CheckMaskFile(bytes.data(), bytes.size()) != files::MaskFileFault::None) {
         return PushError(NODRIX_ERROR_MASK_FILE), 0;
     }
     platform::LockGuard mask(maskLock_);

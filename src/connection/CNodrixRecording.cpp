@@ -1,6 +1,9 @@
-// Recording: Nodrix_Record starts the preview and the AVI file, and a
-// recording thread appends every newly converted frame until the duration,
-// counted from the first frame, has passed or the acquisition stops.
+// Recording: Nodrix_Record starts the preview and the file; the preview
+// worker puts every converted frame into the recording's queue, in the
+// camera's order, until the duration (counted from the first frame's time)
+// has passed; the recording thread writes the queue into the file in large
+// writes, brings the file up to date at least once a second, and finishes
+// it when the duration has passed or the acquisition stops.
 #include <algorithm>
 
 #include "connection/CNodrix.h"
@@ -10,18 +13,25 @@
 namespace nodrix {
 namespace {
 
-// The recording thread looks for a new frame this often.
-constexpr std::uint32_t kRecordPollMs = 10;
-
-// Frames per 100 seconds: the rate in hundredths of a frame per second.
-std::uint32_t MeasuredRate(std::uint32_t frames, std::uint32_t elapsedMs) {
-    if (frames < 2 || elapsedMs == 0) return files::avi::kStartRate;
-    const std::uint64_t rate = static_cast<std::uint64_t>(frames) * 100000u / elapsedMs;
-    // Slower than a frame per 100 s is still a rate, not none.
-    return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(rate, 1, 0xFFFFFFFFu));
-}
+// Memory of the queue between the worker and the writer, and its fewest
+// frames: enough for the disk's pauses at the link rate.
+constexpr std::uint64_t kQueueBytes = 64ull << 20;
+constexpr std::uint32_t kQueueMinFrames = 8;
+// How long the writer sleeps without frames, and how often at least it
+// brings the file up to date.
+constexpr std::uint32_t kWriterWaitMs = 100;
+constexpr std::uint64_t kUpdateIntervalUs = 500000;
 
 }  // namespace
+
+int CNodrix::SetRecordFormat(int format) {
+    if (format < 0 || format >= files::kRecordFormatCount) {
+        return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    }
+    platform::LockGuard control(controlLock_);
+    nextRecordFormat_ = static_cast<files::RecordFormat>(format);
+    return 1;
+}
 
 int CNodrix::Record(const char* fileName, int durationMs, int showWindow) {
     if (fileName == nullptr || fileName[0] == '\0' || durationMs < 0) {
@@ -65,16 +75,44 @@ int CNodrix::Record(const char* fileName, int durationMs, int showWindow) {
     // no frame would ever come.
     if (runFlag_.load() == 0) return fail(NODRIX_ERROR_TEXT);
 
+    int width = 0;
+    int height = 0;
     {
         platform::LockGuard frame(frameLock_);
-        const imaging::CDibImage& output = OutputImage();
-        aviWriter_.SetFormat(output.Width(), output.Height(), output.Bits());
-        aviWriter_.SetRate(files::avi::kStartRate);
+        const imaging::CDibImage& output = OutputImageShape();
+        width = output.Width();
+        height = output.Height();
+        recordSourceBits_ = output.Bits();
     }
-    if (!aviWriter_.Open(fileName)) return fail(NODRIX_ERROR_TEXT);
-
+    recordFormat_ = nextRecordFormat_;
+    if (!FormatFits(recordFormat_, recordSourceBits_)) {
+        return fail(NODRIX_ERROR_INVALID_ARGUMENT);
+    }
+    recordLayout_ = files::LayoutOf(recordFormat_, width, height);
+    const bool memory =
+        recordLayout_.frameBytes != 0 &&
+        recordingQueue_.Allocate(8 + recordLayout_.frameBytes, kQueueBytes, kQueueMinFrames) &&
+        (recordSourceBits_ != 16 || recordGrey8_.Allocate(width, height, 8) != 0);
+    if (!memory) return fail(NODRIX_ERROR_MEMORY);
     recordDurationMs_ = static_cast<std::uint32_t>(durationMs);
-    newFrame_ = 0;
+    if (!recordingFile_.Open(fileName, recordFormat_, recordLayout_, recordDurationMs_,
+                             recordRiffLimit_)) {
+        FileFailed("the file could not be created");
+        if (wasIdle) Close();
+        return 0;
+    }
+
+    {
+        platform::LockGuard frame(frameLock_);
+        recordStarted_ = false;
+        recordEnded_ = false;
+        recordQueued_ = 0;
+    }
+    recordFrames_ = 0;
+    recordDropped_ = 0;
+    recordBytes_ = recordingFile_.Bytes();
+    recordError_ = 0;
+    recordStatusFormat_ = static_cast<int>(recordFormat_);
     recording_ = 1;
     recorderEnded_ = std::make_unique<platform::Event>(platform::EventReset::Manual, false);
     recorder_ = std::make_unique<platform::Thread>();
@@ -82,10 +120,47 @@ int CNodrix::Record(const char* fileName, int durationMs, int showWindow) {
         recording_ = 0;
         recorder_.reset();
         recorderEnded_.reset();
-        aviWriter_.Reset();
+        recordingFile_.Finish(files::avi::kStartRate);
         return fail(NODRIX_ERROR_THREAD);
     }
     return 1;
+}
+
+void CNodrix::QueueRecordingFrame() {
+    if (recordEnded_) return;
+    const std::uint64_t now = outputMetadata_.timestampUs;
+    std::uint8_t* slot = recordingQueue_.Claim();
+    if (slot == nullptr) {
+        // The disk cannot keep up: the frame is counted, not waited for.
+        recordDropped_.fetch_add(1);
+        core_->Statistics().NotRecorded();
+        return;
+    }
+    // A frame of another size or depth than the recording's ends it.
+    if (!WriteFrameChunk(OutputImage(), recordSourceBits_, recordFormat_, recordLayout_,
+                         recordGrey8_, slot)) {
+        recordEnded_ = true;
+        recordingQueue_.Wake();
+        return;
+    }
+    if (!recordStarted_) {
+        recordStarted_ = true;
+        recordFirstUs_ = now;
+    }
+    recordLastUs_ = now;
+    ++recordQueued_;
+    // The frame that passes the duration is the last one recorded.
+    if (now - recordFirstUs_ > 1000ull * recordDurationMs_) recordEnded_ = true;
+    recordingQueue_.Publish();
+}
+
+std::uint32_t CNodrix::RecordedRate() const {
+    // Frames per 100 seconds over the time from the first frame to the last.
+    const std::uint64_t elapsedUs = recordLastUs_ - recordFirstUs_;
+    if (recordQueued_ < 2 || elapsedUs == 0) return files::avi::kStartRate;
+    const std::uint64_t rate = recordQueued_ * 100000000ull / elapsedUs;
+    // Slower than a frame per 100 s is still a rate, not none.
+    return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(rate, 1, 0xFFFFFFFFu));
 }
 
 void CNodrix::ReapRecorder() {
@@ -98,57 +173,67 @@ void CNodrix::ReapRecorder() {
     recorderEnded_.reset();
 }
 
-bool CNodrix::FinishRecording(std::uint32_t firstFrameTime, std::uint32_t lastFrameTime) {
-    aviWriter_.SetRate(MeasuredRate(aviWriter_.FrameCount(), lastFrameTime - firstFrameTime));
-    return aviWriter_.Finish() != 0;
-}
-
 void CNodrix::RecorderMain() {
-    RecordingImages images;
-    bool ready = false;
-    {
+    bool failed = false;
+    std::uint64_t lastUpdateUs = platform::MonotonicMicroseconds();
+    const auto rate = [this] {
         platform::LockGuard frame(frameLock_);
-        ready = images.Allocate(aviWriter_.Width(), aviWriter_.Height(),
-                                aviWriter_.SourceBitCount());
+        return RecordedRate();
+    };
+    for (;;) {
+        // What is queued is written even after a stop: a stop finishes the
+        // file with every frame taken.
+        const std::uint8_t* first = nullptr;
+        const std::uint32_t filled = recordingQueue_.Filled(&first);
+        if (filled > 0) {
+            const RecordingFile::Result added = recordingFile_.Add(first, filled);
+            recordingQueue_.Release(filled);
+            recordFrames_ = recordingFile_.Frames();
+            recordBytes_ = recordingFile_.Bytes();
+            if (added == RecordingFile::Result::kFailed) {
+                failed = true;
+                break;
+            }
+            if (added == RecordingFile::Result::kFull) break;
+        } else {
+            bool ended = false;
+            {
+                platform::LockGuard frame(frameLock_);
+                ended = recordEnded_;
+            }
+            // The preview worker ends early only when the camera is lost.
+            // Frames queued between the look and the end are still written.
+            if ((ended || recording_.load() == 0 || runFlag_.load() == 0) &&
+                recordingQueue_.Filled(&first) == 0) {
+                break;
+            }
+        }
+        const std::uint64_t now = platform::MonotonicMicroseconds();
+        if (now - lastUpdateUs >= kUpdateIntervalUs) {
+            lastUpdateUs = now;
+            if (!recordingFile_.Update(rate())) {
+                failed = true;
+                break;
+            }
+            recordBytes_ = recordingFile_.Bytes();
+        }
+        if (filled == 0) recordingQueue_.Wait(kWriterWaitMs);
     }
-    bool started = false;
-    bool failed = !ready;
-    std::uint32_t first = 0;
-    std::uint32_t last = 0;
-    // The preview worker ends early only when the camera is lost.
-    while (ready && recording_.load() != 0 && runFlag_.load() != 0) {
-        platform::SleepMs(kRecordPollMs);
-        if (newFrame_.exchange(0) == 0) continue;
-        const std::uint32_t now = platform::MultimediaTime();
-        if (!started) {
-            started = true;
-            first = now;
-        }
-        bool converted = false;
-        {
-            platform::LockGuard frame(frameLock_);
-            converted = ConvertForRecording(OutputImage(), images);
-        }
-        // Frames of another format than the file's end the recording. The
-        // frame is the recorder's own copy: the preview converts the next
-        // one while this one is written.
-        const files::CAviWriter::AddResult added =
-            converted ? aviWriter_.AddFrame(images.frame24.Pixels())
-                      : files::CAviWriter::AddResult::kFull;
-        if (added == files::CAviWriter::AddResult::kFailed) {
-            failed = true;
-            break;
-        }
-        if (added == files::CAviWriter::AddResult::kFull) break;
-        last = now;
-        // Wrap-safe: the duration counts from the first frame.
-        if (now - first > recordDurationMs_) break;
+    {
+        // No frame goes into the queue once the recording has ended.
+        platform::LockGuard frame(frameLock_);
+        recordEnded_ = true;
     }
     // Whatever ended the recording (its duration, a stop of the acquisition,
     // a lost camera, a full or failing disk), the frames recorded so far make
     // a whole file.
-    if (!FinishRecording(first, last)) failed = true;
-    if (failed) PushError(NODRIX_ERROR_TEXT);
+    if (!recordingFile_.Finish(rate())) failed = true;
+    recordBytes_ = recordingFile_.Bytes();
+    if (failed) {
+        recordError_ = NODRIX_ERROR_FILE;
+        FileFailed("the file could not be written");
+    }
+    recordingQueue_.Free();
     recording_ = 0;
     recorderEnded_->Set();
 }

@@ -102,7 +102,8 @@ int CNodrix::SetSaveOnRelease(int save) {
 
 int CNodrix::LoadConfigFile(const char* fileName) {
     std::vector<settings::ConfigPair> pairs;
-    if (!settings::ReadConfigFile(fileName, pairs)) return 0;
+    if (fileName == nullptr || fileName[0] == '\0') return FileFailed("the file name is empty");
+    if (!settings::ReadConfigFile(fileName, pairs)) return FileFailed("the file could not be read");
     platform::LockGuard guard(maskLock_);
     configPairs_ = std::move(pairs);
     return 1;

@@ -127,7 +127,21 @@ int CNodrix::GetStreamStatistics(NodrixExStreamStatistics* statistics) {
     s.recoveries = c.recoveries;
     s.receivedRate = c.receivedRate;
     s.deliveredRate = c.deliveredRate;
+    s.notRecorded = c.notRecorded;
     FillRecord(statistics, s);
+    return 1;
+}
+
+int CNodrix::GetRecordStatus(NodrixExRecordStatus* status) {
+    if (!RecordUsable(status)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    NodrixExRecordStatus s = {};
+    s.recording = recording_.load() != 0 ? 1 : 0;
+    s.framesWritten = recordFrames_.load();
+    s.framesDropped = recordDropped_.load();
+    s.bytesWritten = recordBytes_.load();
+    s.error = recordError_.load();
+    s.format = recordStatusFormat_.load();
+    FillRecord(status, s);
     return 1;
 }
 

@@ -25,6 +25,7 @@ constexpr CodeText kTexts[] = {
     {NODRIX_ERROR_TEXT, "a text could not be converted or is too long"},
     {NODRIX_ERROR_CAMERA_LOST, "the camera was lost during acquisition"},
     {NODRIX_ERROR_MASK_FILE, "the mask file is unreadable or invalid"},
+    {NODRIX_ERROR_FILE, "a file could not be read or written"},
 };
 
 }  // namespace

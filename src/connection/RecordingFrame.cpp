@@ -2,6 +2,9 @@
 // recording.
 #include "connection/RecordingFrame.h"
 
+#include <cstring>
+
+#include "files/AviBytes.h"
 #include "imaging/ConversionKernels.h"
 
 namespace nodrix {
@@ -23,7 +26,97 @@ void ExpandGrey(const imaging::CDibImage& grey, imaging::CDibImage& rgb, bool re
     }
 }
 
+// Grey rows expanded to B, G, R rows of the given stride, turned over when
+// reverse is set.
+void ExpandGreyRows(const imaging::CDibImage& grey, std::uint8_t* dst, std::uint32_t stride,
+                    bool reverse) {
+    const int width = grey.Width();
+    const int height = grey.Height();
+    for (int row = 0; row < height; ++row) {
+        const std::uint8_t* s = grey.Row(reverse ? height - 1 - row : row);
+        std::uint8_t* d = dst + static_cast<std::size_t>(row) * stride;
+        for (int x = 0; x < width; ++x, d += 3) {
+            d[0] = s[x];
+            d[1] = s[x];
+            d[2] = s[x];
+        }
+    }
+}
+
+// A conversion kernel over the whole output into rows of the given stride
+// and bytes per pixel.
+bool ApplyKernel(imaging::PixelKernel kernel, const imaging::CDibImage& output, std::uint8_t* dst,
+                 int dstBpp, std::uint32_t stride, void* param) {
+    const imaging::KernelRect whole{0, 0, output.Width(), output.Height()};
+    return kernel(dst, output.Pixels(), whole, 0, 0, dstBpp, output.BytesPerPixel(),
+                  static_cast<int>(stride), output.Stride(), param) != 0;
+}
+
 }  // namespace
+
+bool FormatFits(files::RecordFormat format, int bits) {
+    switch (format) {
+        case files::RecordFormat::kGrey8:
+            return bits == 8 || bits == 16;
+        case files::RecordFormat::kGrey16:
+            return bits == 16;
+        default:
+            return bits == 8 || bits == 16 || bits == 24 || bits == 32 || bits == 48 || bits == 64;
+    }
+}
+
+bool WriteFrameChunk(const imaging::CDibImage& output, int sourceBits, files::RecordFormat format,
+                     const files::FrameLayout& layout, imaging::CDibImage& grey8,
+                     std::uint8_t* chunk) {
+    if (output.Empty() || output.Bits() != sourceBits ||
+        static_cast<std::uint32_t>(output.Width()) != layout.width ||
+        static_cast<std::uint32_t>(output.Height()) != layout.height) {
+        return false;
+    }
+    files::avi::PutLe32(chunk, files::avi::FourCc("00db"));
+    files::avi::PutLe32(chunk + 4, layout.frameBytes);
+    std::uint8_t* frame = chunk + 8;
+    const std::uint32_t stride = layout.stride;
+    int significantBits = output.SignificantBits();
+    const int height = output.Height();
+    if (format == files::RecordFormat::kGrey16) {
+        const std::size_t rowBytes = 2 * static_cast<std::size_t>(output.Width());
+        for (int row = 0; row < height; ++row) {
+            std::memcpy(frame + static_cast<std::size_t>(row) * stride, output.Row(row), rowBytes);
+        }
+        return true;
+    }
+    if (format == files::RecordFormat::kGrey8) {
+        if (sourceBits == 16) {
+            return ApplyKernel(imaging::ReduceGrey16ForRecording, output, frame, 1, stride,
+                               &significantBits);
+        }
+        const std::size_t rowBytes = static_cast<std::size_t>(output.Width());
+        for (int row = 0; row < height; ++row) {
+            std::memcpy(frame + static_cast<std::size_t>(row) * stride,
+                        output.Row(height - 1 - row), rowBytes);
+        }
+        return true;
+    }
+    switch (sourceBits) {
+        case 8:
+            ExpandGreyRows(output, frame, stride, true);
+            return true;
+        case 16:
+            if (grey8.Apply(imaging::ReduceGrey16ForRecording, output, nullptr, 0, 0,
+                            &significantBits) == 0) {
+                return false;
+            }
+            ExpandGreyRows(grey8, frame, stride, false);
+            return true;
+        case 24:
+        case 32:
+            return ApplyKernel(imaging::ReduceColorForRecording, output, frame, 3, stride, nullptr);
+        default:
+            return ApplyKernel(imaging::ReduceColor16ForRecording, output, frame, 3, stride,
+                               &significantBits);
+    }
+}
 
 bool RecordingImages::Allocate(int width, int height, int bits) {
     frame24.Release();

@@ -3,6 +3,9 @@
 // format, as a 24-bit frame whose rows run from the bottom of the picture up
 // (the output image keeps the top row first).
 
+#include <cstdint>
+
+#include "files/RecordFormat.h"
 #include "imaging/CDibImage.h"
 
 namespace nodrix {
@@ -24,5 +27,20 @@ struct RecordingImages {
 // False when the output image no longer has the format the images were made
 // for.
 bool ConvertForRecording(const imaging::CDibImage& output, RecordingImages& images);
+
+// Whether frames of the format can be made from an output image of the bit
+// count: 24-bit frames from any, 8-bit grey from grey, 16-bit grey from
+// 16-bit grey.
+bool FormatFits(files::RecordFormat format, int bits);
+
+// Writes the output image as one frame chunk of the layout: "00db", the
+// frame's size, its rows in the file's order. 16-bit samples keep the top
+// eight of their significant bits in 8- and 24-bit frames and stay whole in
+// 16-bit frames. grey8 is the 8-bit working image of 16-bit grey into
+// 24-bit frames (made by the caller at the output's size). False when the
+// output no longer has the size and depth the recording started with.
+bool WriteFrameChunk(const imaging::CDibImage& output, int sourceBits, files::RecordFormat format,
+                     const files::FrameLayout& layout, imaging::CDibImage& grey8,
+                     std::uint8_t* chunk);
 
 }  // namespace nodrix

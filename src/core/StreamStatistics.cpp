@@ -137,6 +137,11 @@ void StreamStatistics::BufferTooSmall() {
     Lose(counts_.lostBufferTooSmall, 1);
 }
 
+void StreamStatistics::NotRecorded() {
+    platform::LockGuard guard(lock_);
+    ++counts_.notRecorded;
+}
+
 StreamCounts StreamStatistics::Counts() {
     platform::LockGuard guard(lock_);
     const std::uint64_t now = platform::MonotonicMicroseconds();

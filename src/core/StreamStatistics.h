@@ -23,6 +23,9 @@ struct StreamCounts {
     std::uint64_t lostOverwritten = 0;
     std::uint64_t lostBufferTooSmall = 0;
     std::uint64_t recoveries = 0;
+    // Delivered, but left out of a recording whose queue was full; not a
+    // loss of the stream.
+    std::uint64_t notRecorded = 0;
     double receivedRate = 0.0;  // frames per second over the last second or so
     double deliveredRate = 0.0;
 
@@ -78,6 +81,7 @@ public:
     void Overwritten(std::uint64_t count);
     void Delivered();
     void BufferTooSmall();
+    void NotRecorded();
 
     StreamCounts Counts();
     void Reset();

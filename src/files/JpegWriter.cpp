@@ -11,6 +11,7 @@
 #include "files/StillImageWriters.h"
 #include "imaging/SampleDepth.h"
 #include "platform/FileHandle.h"
+#include "platform/SystemError.h"
 
 namespace nodrix::files {
 namespace {
@@ -95,10 +96,15 @@ bool WriteJpeg(const char* fileName, const imaging::CDibImage& image, int qualit
     std::unique_ptr<std::uint8_t[]> row(new (std::nothrow) std::uint8_t[rowBytes]);
     if (!row) return false;
     std::FILE* file = std::fopen(fileName, "wb");
-    if (file == nullptr) return false;
+    if (file == nullptr) return platform::NoteRuntimeError(), false;
     bool ok = Compress(file, image, quality, layout, row.get());
     ok = std::ferror(file) == 0 && ok;
-    ok = std::fclose(file) == 0 && ok;
+    if (!ok) platform::NoteRuntimeError();
+    // Buffered bytes that find no room fail only here.
+    if (std::fclose(file) != 0 && ok) {
+        platform::NoteRuntimeError();
+        ok = false;
+    }
     if (!ok) platform::RemoveFile(fileName);
     return ok;
 }

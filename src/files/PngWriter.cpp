@@ -10,6 +10,7 @@
 #include "files/SampleBytes.h"
 #include "files/StillImageWriters.h"
 #include "platform/FileHandle.h"
+#include "platform/SystemError.h"
 
 namespace nodrix::files {
 namespace {
@@ -89,10 +90,15 @@ bool WritePng(const char* fileName, const imaging::CDibImage& image) {
     for (std::size_t y = 0; y < height; ++y) rows[y] = pixels + y * image.Stride();
 
     std::FILE* file = std::fopen(fileName, "wb");
-    if (file == nullptr) return false;
+    if (file == nullptr) return platform::NoteRuntimeError(), false;
     bool ok = Encode(file, image, format, rows.get());
     ok = std::ferror(file) == 0 && ok;
-    ok = std::fclose(file) == 0 && ok;
+    if (!ok) platform::NoteRuntimeError();
+    // Buffered bytes that find no room fail only here.
+    if (std::fclose(file) != 0 && ok) {
+        platform::NoteRuntimeError();
+        ok = false;
+    }
     if (!ok) platform::RemoveFile(fileName);
     return ok;
 }

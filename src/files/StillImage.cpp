@@ -1,15 +1,10 @@
 #include "files/StillImage.h"
 
-#include "NodrixSdk.h"
 #include "files/StillImageWriters.h"
 
 namespace nodrix::files {
 
-static_assert(kStillBmp == NODRIX_IMAGE_BMP && kStillRaw == NODRIX_IMAGE_RAW &&
-                  kStillJpeg100 == NODRIX_IMAGE_JPEG_100 && kStillJpeg70 == NODRIX_IMAGE_JPEG_70 &&
-                  kStillJpeg20 == NODRIX_IMAGE_JPEG_20 && kStillPng == NODRIX_IMAGE_PNG &&
-                  kStillTiff == NODRIX_IMAGE_TIFF,
-              "file kinds as the public header numbers them");
+bool IsStillImageKind(int kind) { return kind >= kStillBmp && kind <= kStillTiff; }
 
 int SaveStillImage(const char* fileName, const imaging::CDibImage& image, int kind) {
     if (fileName == nullptr || fileName[0] == '\0' || image.Empty()) return 0;

@@ -16,6 +16,8 @@ enum StillImageKind : int {
     kStillTiff = 6,
 };
 
+bool IsStillImageKind(int kind);
+
 // Writes the image (buffer row 0 the top of the picture) to the named file
 // in the given kind. 1 on success; 0 for an unknown kind or an empty image
 // (nothing written), or when the file cannot be written (no partial file is

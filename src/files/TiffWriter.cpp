@@ -9,6 +9,7 @@
 #include "files/SampleBytes.h"
 #include "files/StillImageWriters.h"
 #include "platform/FileHandle.h"
+#include "platform/SystemError.h"
 
 namespace nodrix::files {
 namespace {
@@ -51,7 +52,7 @@ bool WriteTiff(const char* fileName, const imaging::CDibImage& image) {
     FillStrip(image, layout, strip.get());
 
     TIFF* tiff = TIFFOpen(fileName, "w");
-    if (tiff == nullptr) return false;
+    if (tiff == nullptr) return platform::NoteRuntimeError(), false;
     const bool grey = layout.channels == 1;
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(image.Width()));
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(image.Height()));
@@ -70,6 +71,7 @@ bool WriteTiff(const char* fileName, const imaging::CDibImage& image) {
     const auto size = static_cast<tmsize_t>(stripBytes);
     bool ok = TIFFWriteEncodedStrip(tiff, 0, strip.get(), size) == size;
     ok = ok && TIFFWriteDirectory(tiff) != 0;
+    if (!ok) platform::NoteRuntimeError();
     TIFFClose(tiff);
     if (!ok) platform::RemoveFile(fileName);
     return ok;

@@ -34,6 +34,8 @@ public:
     bool Seek(std::uint64_t offset);
     bool SeekToEnd();
     bool Tell(std::uint64_t* position) const;
+    // Cuts the file (or lengthens it) to size bytes.
+    bool Truncate(std::uint64_t size);
 
 private:
     std::intptr_t handle_ = -1;

@@ -141,7 +141,7 @@ TEST_F(RecordingTest, RefusedStartsLeaveNoFileAndNoAcquisition) {
     // again, so capture mode is open to the application.
     const std::string nowhere = folder_.File("missing/refused.avi");
     EXPECT_EQ(Nodrix_Record(handle_, nowhere.c_str(), 100, 0), 0);
-    EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_TEXT);
+    EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_FILE);
     EXPECT_EQ(Nodrix_Capture(handle_), 1);
     // Not in capture mode either: the preview cannot start, the recording
     // is refused and capture mode ends, so a preview can start afterwards.
@@ -162,7 +162,7 @@ TEST_F(RecordingTest, RunningCallbackPreviewKeepsDeliveringThroughARecording) {
 
     // A recording that cannot start leaves the preview alone.
     EXPECT_EQ(Nodrix_Record(handle_, folder_.File("missing/x.avi").c_str(), 100, 0), 0);
-    EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_TEXT);
+    EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_FILE);
     probe_->Clear();
     ASSERT_TRUE(NextMessage(NODRIX_WM_FRAME, 10000).has_value());
 

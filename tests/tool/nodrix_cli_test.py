@@ -92,7 +92,12 @@ TABLE = [
     (["mask", "load", "{d}/cam.mask"], EMU, 0, ["valid mask file"], False),
     (["mask", "load", "{d}/missing.mask"], EMU, 1, ["loading the mask failed"], False),
     (["config", "load", "{d}/pairs.cfg"], EMU, 0, ["read"], False),
-    (["config", "load", "{d}/missing.cfg"], EMU, 1, ["could not read"], False),
+    (["config", "load", "{d}/missing.cfg"], EMU, 1, ["could not read", "No such file"], False),
+    (["config", "load", "{d}/garbage.cfg"], EMU, 1, ["not a configuration file"], False),
+    (["snap", "--out", "{d}/missing/x.png"], EMU, 1,
+     ["could not write", "x.png: No such file or directory"], False),
+    (["record", "--out", "{d}/missing/x.avi", "--seconds", "1"], EMU, 1,
+     ["could not write", "x.avi: No such file or directory"], False),
     (["config"], EMU, 2, ["config needs load FILE"], False),
     (["dialog", "lens"], EMU, 2, ["camera, image or analog"], False),
 ]
@@ -131,6 +136,8 @@ def run_table(tool, windows, real_driver):
     failures = []
     with open(os.path.join(tool.folder, "pairs.cfg"), "wb") as f:
         f.write(struct.pack("<4i", 1, 2, 3, 4))
+    with open(os.path.join(tool.folder, "garbage.cfg"), "w") as f:
+        f.write("not pairs\n")
     for args, changes, status, fragments, under_wine in TABLE:
         if windows and not under_wine:
             continue
@@ -233,8 +240,10 @@ def check_interrupted_record(tool):
     total, chunks = riff_frames(path)
     check(total == chunks and total >= 2, f"avih says {total} frames, movi holds {chunks}")
     if shutil.which("ffprobe"):
-        probe = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-show_entries",
-                                "stream=nb_read_frames", "-of", "csv=p=0", path],
+        # Packets: 16-bit grey samples are a codec ffprobe reads but does not
+        # name by itself.
+        probe = subprocess.run(["ffprobe", "-v", "error", "-count_packets", "-show_entries",
+                                "stream=nb_read_packets", "-of", "csv=p=0", path],
                                capture_output=True, text=True, timeout=120)
         check(probe.returncode == 0 and int(probe.stdout.strip()) == total, probe.stderr)
 

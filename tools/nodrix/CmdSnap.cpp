@@ -41,8 +41,10 @@ int Snap(Session& session, const Options& options) {
         // The SDK saves the frame it has just converted.
         if (!Nodrix_SaveImage(handle, options.out.c_str(), kind)) {
             const int code = Nodrix_GetLastError(handle);
-            std::fprintf(stderr, "nodrix: could not write %s%s%s\n", options.out.c_str(),
-                         code != 0 ? ": " : "", code != 0 ? ErrorText(code) : "");
+            const std::string reason =
+                code == NODRIX_ERROR_FILE ? SystemReason(handle) : ErrorText(code);
+            std::fprintf(stderr, "nodrix: could not write %s: %s\n", options.out.c_str(),
+                         reason.c_str());
             return kExitFailed;
         }
     } else if (!WritePgm(options.out, frame.data(), width, height, stride, bits)) {

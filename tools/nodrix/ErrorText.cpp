@@ -10,4 +10,12 @@ const char* ErrorText(int code) {
     return NodrixEx_ErrorText(code);
 }
 
+std::string SystemReason(int handle) {
+    char text[512] = {};
+    if (!NodrixEx_GetLastSystemError(handle, text, sizeof text) || text[0] == '\0') {
+        return "no reason given";
+    }
+    return text;
+}
+
 }  // namespace nodrix_tool

@@ -120,8 +120,18 @@ int Session::SelectDevice(const std::string& wanted) {
 }
 
 int Fail(const Session& session, const char* what) {
-    const int code = session.Handle() != 0 ? Nodrix_GetLastError(session.Handle()) : 0;
-    std::fprintf(stderr, "nodrix: %s failed: error %d (%s)\n", what, code, ErrorText(code));
+    const int handle = session.Handle();
+    const int code = handle != 0 ? Nodrix_GetLastError(handle) : 0;
+    // A failed file read or write may lie beneath a code of its own (the
+    // mask file's): its reason is what the user needs.
+    bool fileFailed = code == NODRIX_ERROR_FILE;
+    for (int next = code; handle != 0 && next != 0 && !fileFailed;) {
+        next = Nodrix_GetLastError(handle);
+        fileFailed = next == NODRIX_ERROR_FILE;
+    }
+    const std::string reason = fileFailed ? ": " + SystemReason(handle) : std::string();
+    std::fprintf(stderr, "nodrix: %s failed: error %d (%s)%s\n", what, code, ErrorText(code),
+                 reason.c_str());
     return kExitFailed;
 }
 

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/SystemError.h"
+
 namespace nodrix::platform {
 namespace {
 
@@ -29,12 +31,13 @@ bool FileHandle::OpenForWriting(const char* name) {
     // As on Windows: empty an existing file, else create a new one.
     int fd = OpenRetrying(name, O_WRONLY | O_TRUNC);
     if (fd < 0 && errno == ENOENT) fd = OpenRetrying(name, O_WRONLY | O_CREAT | O_EXCL);
-    if (fd < 0) return false;
+    if (fd < 0) return NoteSystemError(), false;
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         // A device or pipe is not a file the writers can produce.
         ::close(fd);
-        return false;
+        errno = EINVAL;
+        return NoteSystemError(), false;
     }
     handle_ = fd;
     return true;
@@ -44,11 +47,12 @@ bool FileHandle::OpenForReading(const char* name) {
     Close();
     if (name == nullptr || name[0] == '\0') return false;
     const int fd = OpenRetrying(name, O_RDONLY);
-    if (fd < 0) return false;
+    if (fd < 0) return NoteSystemError(), false;
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return false;
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return NoteSystemError(), false;
     }
     handle_ = fd;
     return true;
@@ -69,7 +73,9 @@ bool FileHandle::Write(const void* data, std::uint32_t size) {
     while (size > 0) {
         const ssize_t n = ::write(static_cast<int>(handle_), bytes, size);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        // A write that takes nothing means the disk has no room left.
+        if (n == 0) errno = ENOSPC;
+        if (n <= 0) return NoteSystemError(), false;
         bytes += n;
         size -= static_cast<std::uint32_t>(n);
     }
@@ -83,7 +89,7 @@ bool FileHandle::Read(void* data, std::uint32_t size, std::uint32_t* got) {
     do {
         n = ::read(static_cast<int>(handle_), data, size);
     } while (n < 0 && errno == EINTR);
-    if (n < 0) return false;
+    if (n < 0) return NoteSystemError(), false;
     *got = static_cast<std::uint32_t>(n);
     return true;
 }
@@ -98,7 +104,10 @@ bool FileHandle::Size(std::uint64_t* size) const {
 
 bool FileHandle::Seek(std::uint64_t offset) {
     if (handle_ < 0 || offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
-    return ::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) >= 0;
+    if (::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) < 0) {
+        return NoteSystemError(), false;
+    }
+    return true;
 }
 
 bool FileHandle::SeekToEnd() {
@@ -111,6 +120,15 @@ bool FileHandle::Tell(std::uint64_t* position) const {
     if (now < 0) return false;
     *position = static_cast<std::uint64_t>(now);
     return true;
+}
+
+bool FileHandle::Truncate(std::uint64_t size) {
+    if (handle_ < 0 || size > static_cast<std::uint64_t>(INT64_MAX)) return false;
+    int result;
+    do {
+        result = ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(size));
+    } while (result != 0 && errno == EINTR);
+    return result == 0 || (NoteSystemError(), false);
 }
 
 bool RemoveFile(const char* name) {

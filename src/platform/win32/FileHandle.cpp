@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/SystemError.h"
+
 namespace nodrix::platform {
 namespace {
 
@@ -28,7 +30,7 @@ bool FileHandle::OpenForWriting(const char* name) {
         h = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                         nullptr);
     }
-    if (h == INVALID_HANDLE_VALUE) return false;
+    if (h == INVALID_HANDLE_VALUE) return NoteSystemError(), false;
     handle_ = reinterpret_cast<std::intptr_t>(h);
     return true;
 }
@@ -38,7 +40,7 @@ bool FileHandle::OpenForReading(const char* name) {
     if (name == nullptr || name[0] == '\0') return false;
     HANDLE h =
         CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    if (h == INVALID_HANDLE_VALUE) return NoteSystemError(), false;
     handle_ = reinterpret_cast<std::intptr_t>(h);
     return true;
 }
@@ -57,8 +59,13 @@ bool FileHandle::Write(const void* data, std::uint32_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
         DWORD written = 0;
-        if (!WriteFile(AsHandle(handle_), bytes, size, &written, nullptr) || written == 0) {
-            return false;
+        if (!WriteFile(AsHandle(handle_), bytes, size, &written, nullptr)) {
+            return NoteSystemError(), false;
+        }
+        if (written == 0) {
+            // A write that takes nothing means the disk has no room left.
+            SetLastError(ERROR_DISK_FULL);
+            return NoteSystemError(), false;
         }
         bytes += written;
         size -= written;
@@ -70,7 +77,7 @@ bool FileHandle::Read(void* data, std::uint32_t size, std::uint32_t* got) {
     *got = 0;
     if (handle_ == kNone) return false;
     DWORD read = 0;
-    if (!ReadFile(AsHandle(handle_), data, size, &read, nullptr)) return false;
+    if (!ReadFile(AsHandle(handle_), data, size, &read, nullptr)) return NoteSystemError(), false;
     *got = read;
     return true;
 }
@@ -110,6 +117,14 @@ bool FileHandle::SeekToEnd() {
 
 bool FileHandle::Tell(std::uint64_t* position) const {
     return MovePointer(handle_, 0, FILE_CURRENT, position);
+}
+
+bool FileHandle::Truncate(std::uint64_t size) {
+    if (size > static_cast<std::uint64_t>(INT64_MAX) ||
+        !MovePointer(handle_, static_cast<std::int64_t>(size), FILE_BEGIN, nullptr)) {
+        return false;
+    }
+    return SetEndOfFile(AsHandle(handle_)) != 0 || (NoteSystemError(), false);
 }
 
 bool RemoveFile(const char* name) {

@@ -178,6 +178,8 @@ const std::vector<ExpectedExport>& ExtensionExports() {
         {"NodrixEx_ResetStreamStatistics", ""}, {"NodrixEx_SetFrameCallback", ""},
         {"NodrixEx_GetVersionText", ""},
         {"NodrixEx_SetSaveOnRelease", ""},
+        {"NodrixEx_GetLastSystemError", ""},    {"NodrixEx_SetRecordFormat", ""},
+        {"NodrixEx_GetRecordStatus", ""},
     };
     return list;
 }
