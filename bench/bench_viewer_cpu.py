@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Processor time of nodrix-viewer showing the emulated camera, on a virtual
 X display: at the link rate (pace=max, 8 bits) and at the sensor's own rate
-(about 25 frames per second at full size). For each, the viewer runs 5 s to
-settle, then its user and system time (/proc/PID/stat, every thread: the
+(about 25 frames per second at full size). For each, the viewer runs 5 s after its
+picture started, then its user and system time (/proc/PID/stat, every thread: the
 library's workers, the frame callback and the window) is taken over 10 s,
 with the frames received and shown from its --probe file.
 
@@ -17,7 +17,7 @@ import tempfile
 import time
 
 CASES = [
-    ("link rate, 8 bits", "pace=max", ["--set", "bits=8"]),
+    ("link rate, 8 bits", "pace=max", ["--set", "bits=8", "--set", "wait-ms=0"]),
     ("sensor rate, 16 bits", "1", ["--set", "bits=16"]),
 ]
 
@@ -44,6 +44,14 @@ def main():
         state = os.path.join(folder, "probe.json")
         process = subprocess.Popen([viewer, "--probe", state, "--folder", folder] + arguments,
                                    env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        end = time.monotonic() + 60
+        while time.monotonic() < end and process.poll() is None:
+            try:
+                if probe(state)["state"] == "streaming":
+                    break
+            except (OSError, ValueError, KeyError):
+                pass
+            time.sleep(0.2)
         time.sleep(5.0)
         s0, c0, t0 = probe(state), cpu_seconds(process.pid), time.monotonic()
         time.sleep(seconds)
