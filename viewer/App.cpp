@@ -16,6 +16,7 @@ namespace {
 
 constexpr auto kFramePeriod = std::chrono::milliseconds(16);  // at most 60 pictures a second
 constexpr auto kPeriodic = std::chrono::milliseconds(250);
+constexpr auto kPollPeriod = std::chrono::milliseconds(50);  // the error stack
 constexpr auto kControlsPeriod = std::chrono::seconds(1);
 constexpr auto kRetryPeriod = std::chrono::seconds(1);
 
@@ -57,8 +58,14 @@ bool App::OpenWindow() {
         std::fprintf(stderr, "nodrix-viewer: no window: %s\n", SDL_GetError());
         return false;
     }
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    // SDL's own 2D renderer unless SDL_RENDER_DRIVER names another: the
+    // window is one picture and a few panels, which it blits with less
+    // processor time than OpenGL takes where OpenGL is itself rendered in
+    // software (virtual displays, remote sessions, machines without a GPU).
+    if (std::getenv("SDL_RENDER_DRIVER") == nullptr) {
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    }
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (renderer_ == nullptr) {
         std::fprintf(stderr, "nodrix-viewer: no renderer: %s\n", SDL_GetError());
         return false;
@@ -203,7 +210,7 @@ void App::Periodic() {
         if (temperatureOk_) temperature_ = t;
         if (now - lastControls_ >= kControlsPeriod) {
             // Automatic exposure moves the exposure; the list follows plugging.
-            controls_.Refresh();
+            controls_.RefreshAutomatic();
             cameras_ = connection_.CameraNames();
             lastControls_ = now;
         }
@@ -415,9 +422,12 @@ int App::Run() {
             HandleEvent(e);
         }
         if (!events.empty()) redraws = 2;
-        PollErrors();
-        Periodic();
         const auto now = Clock::now();
+        if (now - lastPoll_ >= kPollPeriod) {
+            lastPoll_ = now;
+            PollErrors();
+        }
+        Periodic();
         if (!held && now - lastDraw < kFramePeriod) continue;
         const std::uint64_t before = shown_;
         const bool changed = displayChanged_;

@@ -132,6 +132,7 @@ private:
     double shownRate_ = 0.0;
     Clock::time_point rateMark_;
     Clock::time_point lastPeriodic_;
+    Clock::time_point lastPoll_;
     Clock::time_point lastControls_;
     Clock::time_point lastRetry_;
 

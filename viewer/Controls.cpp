@@ -146,6 +146,16 @@ void Controls::Refresh() {
     for (Control& c : controls_) Read(handle_, c);
 }
 
+void Controls::RefreshAutomatic() {
+    for (Control& c : controls_) {
+        const Parameter& p = *c.parameter;
+        if (p.kind == Kind::kExposureMs || p.kind == Kind::kExposureS ||
+            (p.kind == Kind::kFilter && p.code == NODRIX_FILTER_GLOBAL_GAIN)) {
+            Read(handle_, c);
+        }
+    }
+}
+
 const Control* Controls::Find(const std::string& name) const {
     for (const Control& c : controls_) {
         if (name == c.parameter->info.name) return &c;

@@ -25,6 +25,9 @@ public:
     void Open(int handle);
     // Reads every value again (after a change, a configuration or a replug).
     void Refresh();
+    // Reads again what automatic exposure moves (exposure and gain) only:
+    // every read waits its turn with the running acquisition.
+    void RefreshAutomatic();
     // Writes one value; false with the library's code on the error stack.
     bool Set(const std::string& name, double value, const std::string& text = "");
     // Puts back what Open found (reverse order, exposure and gains as pairs).

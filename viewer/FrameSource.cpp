@@ -38,8 +38,7 @@ void FrameSource::Keep(const NodrixExFrame& frame) {
                                                      static_cast<std::size_t>(frame.height)) {
         return;
     }
-    std::lock_guard<std::mutex> guard(lock_);
-    Frame& out = newest_;
+    Frame& out = back_;
     out.width = frame.width;
     out.height = frame.height;
     out.bitsPerPixel = frame.bitsPerPixel;
@@ -58,6 +57,8 @@ void FrameSource::Keep(const NodrixExFrame& frame) {
                     source + static_cast<std::size_t>(sourceRow) * frame.stride,
                     static_cast<std::size_t>(rowBytes));
     }
+    std::lock_guard<std::mutex> guard(lock_);
+    std::swap(back_, newest_);
     fresh_ = true;
 }
 

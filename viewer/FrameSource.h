@@ -1,8 +1,10 @@
 #pragma once
 // Where the viewer's frames come from: the library's frame callback during a
-// running preview. The callback copies each frame into a buffer kept for
-// the purpose and the window takes the newest one when it draws; frames the
-// window has no time for are simply replaced. This class is the only part
+// running preview. The callback copies each frame into a buffer of its own
+// and then trades it for the shared newest one; the window trades that for
+// its own when it draws. The lock is held for the trades only, so neither
+// side waits for the other's copying, and frames the window has no time for
+// are simply replaced. This class is the only part
 // of the viewer that knows how frames arrive, so that it can move onto a
 // stream interface without touching the rest.
 
@@ -41,8 +43,9 @@ private:
     void Keep(const NodrixExFrame& frame);
 
     int handle_ = 0;
+    Frame back_;  // the callback's own: filled without the lock
     std::mutex lock_;
-    Frame newest_;  // guarded by lock_
+    Frame newest_;  // guarded by lock_; the three buffers trade places
     bool fresh_ = false;
     std::atomic<std::uint64_t> received_{0};
 };
