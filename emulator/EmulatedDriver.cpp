@@ -104,6 +104,7 @@ int EmulatedDriver::AddCamera(const CameraSettings& settings) {
     unplugAtUs_.push_back(config_.unplugAfterMs == 0
                               ? kNever
                               : now + static_cast<std::uint64_t>(config_.unplugAfterMs) * 1000);
+    replugAtUs_.push_back(kNever);
     return static_cast<int>(ordinal);
 }
 
@@ -125,6 +126,13 @@ void EmulatedDriver::CheckUnplugTimersLocked() {
         if (unplugAtUs_[i] <= now) {
             unplugAtUs_[i] = kNever;
             UnplugLocked(static_cast<int>(i));
+            if (config_.replugAfterMs != 0) {
+                replugAtUs_[i] = now + static_cast<std::uint64_t>(config_.replugAfterMs) * 1000;
+            }
+        }
+        if (replugAtUs_[i] <= now) {
+            replugAtUs_[i] = kNever;
+            cameras_[i]->Replug(now);
         }
     }
 }
@@ -154,6 +162,7 @@ std::uint64_t EmulatedDriver::NextEventUsLocked() {
     for (std::size_t i = 0; i < cameras_.size(); ++i) {
         next = std::min(next, cameras_[i]->NextEventUs(now));
         next = std::min(next, unplugAtUs_[i]);
+        next = std::min(next, replugAtUs_[i]);
     }
     return next;
 }

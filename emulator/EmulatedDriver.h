@@ -172,6 +172,7 @@ private:
     EmulatorConfig config_;
     std::vector<std::unique_ptr<EmulatedCamera>> cameras_;
     std::vector<std::uint64_t> unplugAtUs_;
+    std::vector<std::uint64_t> replugAtUs_;
     std::array<HandleSlot, 1024> handles_{};
     std::uint32_t handleSerial_ = 0;
     std::map<platform::DeviceInfoSet, std::vector<std::string>> infoSets_;

@@ -34,6 +34,7 @@ bool EmulatedDriver::Replug(int camera) {
     if (cam == nullptr) return false;
     cam->Replug(NowUs());
     unplugAtUs_[static_cast<std::size_t>(camera)] = kNever;
+    replugAtUs_[static_cast<std::size_t>(camera)] = kNever;
     return true;
 }
 

@@ -141,6 +141,7 @@ bool ApplyPair(const std::string& key, const std::string& value, EmulatorConfig&
         {"fpga_ready_delay_ms", &c.fpgaReadyDelayMs},
         {"frame_start", &c.frameNumberStart},
         {"unplug_after_ms", &c.unplugAfterMs},
+        {"replug_after_ms", &c.replugAfterMs},
         {"speed", &c.busSpeed},
         {"eeprom_write_ms", &c.eepromWriteMs},
         {"fail_header", &f.failHeaderReads},

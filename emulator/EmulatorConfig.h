@@ -52,6 +52,7 @@ struct EmulatorConfig {
     std::uint32_t fpgaReadyDelayMs = 0;
     std::uint32_t frameNumberStart = 0xFFFFFF00u;
     std::uint32_t unplugAfterMs = 0;  // 0: never
+    std::uint32_t replugAfterMs = 0;  // after an unplug by unplugAfterMs; 0: never
     std::uint32_t busSpeed = 4;       // SuperSpeed
     std::uint32_t eepromWriteMs = 5;  // write cycle during which the EEPROM NAKs
     FaultConfig faults;

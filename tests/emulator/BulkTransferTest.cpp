@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -224,6 +225,25 @@ TEST(BulkTransfer, UnplugAfterATime) {
     EXPECT_TRUE(r.completed);
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(d.IsPresent(0));
+}
+
+TEST(BulkTransfer, ReplugAfterATime) {
+    EmulatorConfig c = FastConfig();
+    c.unplugAfterMs = 30;
+    c.replugAfterMs = 30;
+    EmulatedDriver d(c);
+    const auto h = d.Open(d.DevicePath(0).c_str(), true);
+    std::array<std::uint8_t, 64> header{};
+    EXPECT_FALSE(BulkRead(d, h, header.data(), 64, 5000).ok);
+    // The path opens again once the camera is back; the old handle stays dead.
+    auto again = platform::kInvalidDriverHandle;
+    for (int i = 0; i < 500 && again == platform::kInvalidDriverHandle; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        again = d.Open(d.DevicePath(0).c_str(), true);
+    }
+    ASSERT_NE(again, platform::kInvalidDriverHandle);
+    EXPECT_TRUE(d.IsPresent(0));
+    EXPECT_FALSE(BulkRead(d, h, header.data(), 64, 100).ok);
 }
 
 }  // namespace

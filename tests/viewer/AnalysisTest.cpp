@@ -1,0 +1,90 @@
+// The viewer's display mappings, histogram and focus measure on small frames.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "Analysis.h"
+
+namespace nodrix_viewer {
+namespace {
+
+Frame GreyFrame(int bits, int significant, const std::vector<int>& samples, int width) {
+    Frame f;
+    f.width = width;
+    f.height = static_cast<int>(samples.size()) / width;
+    f.bitsPerPixel = bits;
+    f.significantBits = significant;
+    f.stride = width * bits / 8;
+    f.pixels.resize(samples.size() * bits / 8);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (bits == 8) {
+            f.pixels[i] = static_cast<std::uint8_t>(samples[i]);
+        } else {
+            const auto s = static_cast<std::uint16_t>(samples[i]);
+            std::memcpy(&f.pixels[i * 2], &s, 2);
+        }
+    }
+    return f;
+}
+
+std::uint32_t Grey(int v) {
+    return 0xFF000000u | static_cast<std::uint32_t>(v) * 0x010101u;
+}
+
+TEST(ViewerAnalysis, TwelveBitSamplesShowTheirTopEightBitsAndClipping) {
+    const Frame f = GreyFrame(16, 12, {0, 16, 2048, 4095, 5000, 4094}, 3);
+    Histogram h;
+    ComputeHistogram(f, h);
+    EXPECT_EQ(h.samples, 6u);
+    EXPECT_EQ(h.saturated, 2u);  // 4095 and the out-of-range 5000
+    EXPECT_EQ(h.black, 1u);
+    EXPECT_EQ(h.bins[0], 1u);  // 256 bins of 16 values each
+    EXPECT_EQ(h.bins[1], 1u);
+    EXPECT_EQ(h.bins[255], 3u);  // 4094, 4095, 5000
+    std::vector<std::uint32_t> lookup;
+    std::vector<std::uint32_t> out(6);
+    struct Case {
+        DisplayOptions options;
+        std::uint32_t expected[6];
+    };
+    const Case cases[] = {
+        {{Mapping::kLinear, false}, {Grey(0), Grey(1), Grey(128), Grey(255), Grey(255), Grey(255)}},
+        {{Mapping::kLinear, true},
+         {kMarkBlack, Grey(1), Grey(128), kMarkSaturated, kMarkSaturated, Grey(255)}},
+    };
+    for (const Case& c : cases) {
+        BuildLookup(f, h, c.options, lookup);
+        RenderPicture(f, lookup, reinterpret_cast<std::uint8_t*>(out.data()), 3 * 4);
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(out[i], c.expected[i]) << i;
+    }
+}
+
+TEST(ViewerAnalysis, AutoContrastStretchesTheHistogramsMiddle) {
+    std::vector<int> samples;
+    for (int i = 0; i < 400; ++i) samples.push_back(1000 + i);  // 1000 .. 1399
+    const Frame f = GreyFrame(16, 12, samples, 20);
+    Histogram h;
+    ComputeHistogram(f, h);
+    EXPECT_EQ(h.low, 1002);  // 0.5 % of 400 samples lie below
+    EXPECT_EQ(h.high, 1397);
+    std::vector<std::uint32_t> lookup;
+    BuildLookup(f, h, {Mapping::kAutoContrast, false}, lookup);
+    EXPECT_EQ(lookup[1000], Grey(0));
+    EXPECT_EQ(lookup[1002], Grey(0));
+    EXPECT_EQ(lookup[1397], Grey(255));
+    EXPECT_EQ(lookup[1200], Grey(128));  // 198 / 395 of the way
+}
+
+TEST(ViewerAnalysis, FocusGrowsWithEdgesOnTheEightBitScale) {
+    std::vector<int> flat(16 * 16, 100), edges(16 * 16);
+    for (int i = 0; i < 16 * 16; ++i) edges[i] = (i % 2) * 16;  // columns alternate 0, 16
+    EXPECT_EQ(FocusMeasure(GreyFrame(8, 8, flat, 16)), 0.0);
+    EXPECT_DOUBLE_EQ(FocusMeasure(GreyFrame(8, 8, edges, 16)), 256.0);
+    // The same picture in 12-bit samples measures the same.
+    for (int& v : edges) v *= 16;
+    EXPECT_DOUBLE_EQ(FocusMeasure(GreyFrame(16, 12, edges, 16)), 256.0);
+}
+
+}  // namespace
+}  // namespace nodrix_viewer

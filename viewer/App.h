@@ -1,0 +1,155 @@
+#pragma once
+// The viewer's window: the camera's picture on the right, the panels on the
+// left, the camera connection behind them.
+
+#include <SDL.h>
+
+#include <array>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Analysis.h"
+#include "Connection.h"
+#include "Controls.h"
+#include "DrawBackend.h"
+#include "Frame.h"
+#include "FrameSource.h"
+#include "NodrixSdkEx.h"
+#include "Probe.h"
+
+struct ImDrawList;
+
+namespace nodrix_viewer {
+
+struct Options {
+    int device = 0;                     // 0-based
+    std::vector<std::string> settings;  // NAME=VALUE applied after opening
+    std::string folder = ".";           // snapshots and recordings
+    double recordSeconds = 10.0;
+    bool oneToOne = false;
+    int width = 1400, height = 900;
+    std::string probe;  // JSON state file for tests
+};
+
+class App {
+public:
+    explicit App(Options options);
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // Opens the window and the camera and runs until the window closes.
+    int Run();
+
+private:
+    using Clock = std::chrono::steady_clock;
+    enum class State { kNoCamera, kStreaming, kLost };
+
+    bool OpenWindow();
+    void OpenCamera();
+    void StartStream();
+    void HandleEvent(const SDL_Event& event);
+    void Shortcut(const SDL_Keysym& key);
+    void Periodic();
+    void PollErrors();
+    void TakeFrame();
+    void UpdatePicture();
+    void Render();
+    void Title();
+    void ShowError(const std::string& text);
+    void ReportFailure(const std::string& what);
+
+    // Panels.cpp
+    void DrawPanels();
+    void CameraPanel();
+    void DisplayPanel();
+    void HistogramPanel();
+    void StreamPanel();
+    void ControlsPanel();
+    void FilesPanel();
+    void ConfigurationPanel();
+    void ControlWidget(Control& control);
+    // PictureView.cpp
+    void DrawPicture();
+    void PictureInput(float x, float y, float w, float h);
+    void Overlays(ImDrawList* draw);
+
+    // Actions
+    void Snapshot();
+    void ToggleRecording();
+    void FinishRecording();
+    void ApplyWindow(int x, int y, int width, int height);
+    void SetWindow(const std::string& text);
+    void WriteProbe();
+
+    Options options_;
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    std::unique_ptr<DrawBackend> draw_;
+    SDL_Texture* texture_ = nullptr;
+    int textureWidth_ = 0, textureHeight_ = 0;
+    bool quit_ = false;
+
+    Connection connection_;
+    Controls controls_;
+    FrameSource source_;
+    State state_ = State::kNoCamera;
+    std::vector<std::string> cameras_;
+    std::vector<double> wanted_;  // the user's values, put back after a replug
+    bool keepSettings_ = false;
+
+    nodrix_viewer::Frame frame_;
+    Histogram histogram_;
+    std::vector<std::uint32_t> lookup_;
+    DisplayOptions display_;
+    bool displayChanged_ = false;
+    bool paused_ = false;
+    double focus_ = 0.0;
+    std::array<float, 120> focusTrend_{};
+    int focusAt_ = 0;
+
+    // View: image pixel (0, 0) at picture-region position offset_, scaled.
+    bool fit_ = true;
+    float scale_ = 1.0f;
+    float offsetX_ = 0.0f, offsetY_ = 0.0f;
+    float regionX_ = 0, regionY_ = 0, regionW_ = 0, regionH_ = 0;
+    bool crosshair_ = false;
+    bool grid_ = false;
+    bool drawingWindow_ = false;
+    bool dragging_ = false;
+    float dragX_ = 0, dragY_ = 0;  // image position where the drag began
+    int cursorX_ = -1, cursorY_ = -1;
+    float histogramRect_[4] = {};
+
+    NodrixExStreamStatistics statistics_{};
+    double temperature_ = 0.0;
+    bool temperatureOk_ = false;
+    std::uint64_t shown_ = 0;
+    std::uint64_t renders_ = 0;  // windows drawn
+    std::uint64_t shownAtMark_ = 0;
+    double shownRate_ = 0.0;
+    Clock::time_point rateMark_;
+    Clock::time_point lastPeriodic_;
+    Clock::time_point lastPoll_;
+    Clock::time_point lastControls_;
+    Clock::time_point lastRetry_;
+
+    std::string error_;
+    std::string notice_;
+    int formatIndex_ = 0;
+    std::string lastSnapshot_;
+    bool recording_ = false;
+    std::string recordFile_;
+    Clock::time_point recordStart_;
+    std::string lastRecording_;
+    char folder_[512] = {};
+    char configPath_[512] = "nodrix-viewer.conf";
+    char windowText_[64] = {};
+
+    Probe probe_;
+    std::vector<std::pair<std::string, std::array<float, 4>>> widgetRects_;
+};
+
+}  // namespace nodrix_viewer
