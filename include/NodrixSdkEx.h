@@ -295,6 +295,8 @@ NODRIX_API const char *NODRIX_CALL NodrixEx_GetVersionText(void);
  * @return 1, or 0 for an unknown handle (nothing recorded).
  */
 NODRIX_API int NODRIX_CALL NodrixEx_SetSaveOnRelease(int handle, int save);
+
+/**
  * The system's reason for the connection's last failed file read or write
  * (the one that pushed NODRIX_ERROR_FILE), as the operating system words it
  * ("No such file or directory", "No space left on device"), or what the
