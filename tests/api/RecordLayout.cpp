@@ -63,7 +63,7 @@ NODRIX_FIELD_AT(NodrixExFrameMetadata, significantBits, 44, 44);
 NODRIX_FIELD_AT(NodrixExFrameMetadata, lostBefore, 48, 48);
 NODRIX_FIELD_AT(NodrixExFrameMetadata, reserved, 52, 52);
 
-NODRIX_RECORD_SIZE(NodrixExStreamStatistics, 88, 88);
+NODRIX_RECORD_SIZE(NodrixExStreamStatistics, 96, 96);
 NODRIX_FIELD_AT(NodrixExStreamStatistics, size, 0, 0);
 NODRIX_FIELD_AT(NodrixExStreamStatistics, reserved, 4, 4);
 NODRIX_FIELD_AT(NodrixExStreamStatistics, framesReceived, 8, 8);
@@ -76,6 +76,16 @@ NODRIX_FIELD_AT(NodrixExStreamStatistics, lostBufferTooSmall, 56, 56);
 NODRIX_FIELD_AT(NodrixExStreamStatistics, recoveries, 64, 64);
 NODRIX_FIELD_AT(NodrixExStreamStatistics, receivedRate, 72, 72);
 NODRIX_FIELD_AT(NodrixExStreamStatistics, deliveredRate, 80, 80);
+NODRIX_FIELD_AT(NodrixExStreamStatistics, notRecorded, 88, 88);
+
+NODRIX_RECORD_SIZE(NodrixExRecordStatus, 40, 40);
+NODRIX_FIELD_AT(NodrixExRecordStatus, size, 0, 0);
+NODRIX_FIELD_AT(NodrixExRecordStatus, recording, 4, 4);
+NODRIX_FIELD_AT(NodrixExRecordStatus, framesWritten, 8, 8);
+NODRIX_FIELD_AT(NodrixExRecordStatus, framesDropped, 16, 16);
+NODRIX_FIELD_AT(NodrixExRecordStatus, bytesWritten, 24, 24);
+NODRIX_FIELD_AT(NodrixExRecordStatus, error, 32, 32);
+NODRIX_FIELD_AT(NodrixExRecordStatus, format, 36, 36);
 
 NODRIX_RECORD_SIZE(NodrixExFrame, 88, 96);
 NODRIX_FIELD_AT(NodrixExFrame, size, 0, 0);
