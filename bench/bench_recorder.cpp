@@ -37,7 +37,9 @@ std::string FastFolder() {
     return std::filesystem::temp_directory_path().string();
 }
 
-double CpuSeconds() { return static_cast<double>(platform::ThreadCpuNanoseconds()) / 1e9; }
+double CpuSeconds() {
+    return static_cast<double>(platform::ThreadCpuNanoseconds()) / 1e9;
+}
 
 double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();

@@ -5,11 +5,12 @@
 namespace nodrix {
 namespace {
 
-// One standard index per update (at most one a second) and one per RIFF:
-// room for twice the duration in seconds, within reason.
+// One standard index per update (two a second) and one per RIFF (fewer
+// than one a second at the link rate): room for three per second of the
+// duration, within reason.
 std::uint32_t SuperIndexEntries(std::uint32_t durationMs) {
     return static_cast<std::uint32_t>(
-        std::clamp<std::uint64_t>(2ull * (durationMs / 1000u) + 64, 256, 65536));
+        std::clamp<std::uint64_t>(3ull * (durationMs / 1000u) + 64, 256, 65536));
 }
 
 }  // namespace
