@@ -54,6 +54,8 @@ TEST_F(Exports, FreshConnectionDefaults) {
     nodrix::test::ResetSdkSettings();
     handle_ = Nodrix_Initialize(0);
     ASSERT_NE(handle_, 0);
+    // No camera here: the connection says so, and has its defaults anyway.
+    EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_NOT_PRESENT);
     EXPECT_EQ(Nodrix_GetLastError(handle_), 0);
     EXPECT_EQ(Nodrix_Width(handle_), 1280);
     EXPECT_EQ(Nodrix_Height(handle_), 1024);

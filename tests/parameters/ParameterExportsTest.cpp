@@ -58,12 +58,12 @@ TEST_F(ParameterExports, GlobalGainReachesTheCamera) {
     EXPECT_NE(ok, -1);
 }
 
-TEST_F(ParameterExports, ExposureInSecondsSetsTheIntegerExposureToWholeSeconds) {
+TEST_F(ParameterExports, ExposureInSecondsReadsBackInTenthsAndMicroseconds) {
     ASSERT_EQ(Nodrix_SetExposureTimeEx(handle_, 0.5), 1);
     int ok = 0;
     EXPECT_NEAR(Nodrix_GetExposureTimeEx(handle_, &ok), 0.5, 0.001);
     EXPECT_EQ(ok, 1);
-    EXPECT_EQ(Nodrix_GetRealExposureTime(handle_, nullptr), 0);
+    EXPECT_EQ(Nodrix_GetRealExposureTime(handle_, nullptr), 500000);
     EXPECT_EQ(Nodrix_GetExposureTime(handle_, nullptr), 5000);  // the camera's tenths
 
     ASSERT_EQ(Nodrix_SetRealExposureTime(handle_, 12345), 1);

@@ -71,6 +71,8 @@ TEST_F(Settings, FirstStartCreatesTheDefaultKeys) {
     EXPECT_EQ(Nodrix_Height(h), 1024);
     EXPECT_EQ(Nodrix_GetWaitTime(h), 10);
     EXPECT_EQ(Nodrix_GetSubSample(h), 0);
+    // The only code: no camera is attached here.
+    EXPECT_EQ(Nodrix_GetLastError(h), NODRIX_ERROR_NOT_PRESENT);
     EXPECT_EQ(Nodrix_GetLastError(h), 0);
     EXPECT_EQ(Nodrix_Release(h), 1);
     // A later start reads what the first one stored.

@@ -15,6 +15,11 @@ TEST(CNodrixErrors, PushPostsToTheRecipientAndPostOnlyRecordsNothing) {
     CNodrix c;
     ASSERT_EQ(c.Initialize(kRecipient), 1);
     EXPECT_EQ(c.Recipient(), kRecipient);
+    // No camera is attached here: the connection said so.
+    auto missing = platform::message_sink::WaitFor(kRecipient, 2000);
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->lParam, 2);
+    EXPECT_EQ(c.PopError(), 2);
     c.PushError(7);
     c.PostError(13);
     auto first = platform::message_sink::WaitFor(kRecipient, 2000);
