@@ -16,6 +16,7 @@ int NodrixHeaderCompiledAsC(void) {
     NodrixCameraInfo info;
     NodrixExFrameMetadata metadata;
     NodrixExStreamStatistics statistics;
+    NodrixExRecordStatus record;
     NodrixExFrameCallback callback = OnFrameInC;
     NodrixWChar name[NODRIX_ENUM_SLOTS * NODRIX_ENUM_SLOT_CHARS];
     int (NODRIX_CALL *width)(int) = Nodrix_Width;
@@ -25,9 +26,11 @@ int NodrixHeaderCompiledAsC(void) {
     (void)callback;
     metadata.size = (uint32_t)sizeof metadata;
     statistics.size = (uint32_t)sizeof statistics;
+    record.size = (uint32_t)sizeof record;
     info.size = (int32_t)sizeof info;
     return Nodrix_GetDllVersion() == NODRIX_DLL_VERSION && info.size == 56 &&
-           sizeof(NodrixWChar) == 2 && metadata.size == 56 && statistics.size == 88 &&
+           sizeof(NodrixWChar) == 2 && metadata.size == 56 && statistics.size == 96 &&
+           record.size == 40 &&
            NodrixEx_GetApiVersion() == NODRIXEX_API_VERSION &&
            NodrixEx_ErrorText(NODRIX_ERROR_NONE) != 0 && NodrixEx_GetVersionText()[0] != 0;
 }

@@ -307,14 +307,16 @@ TEST_F(ConfigFile, WholeRecordsBecomePairs) {
     std::remove(seven.c_str());
 }
 
-TEST_F(ConfigFile, MissingFileFailsWithoutACode) {
+TEST_F(ConfigFile, MissingFileFailsWithTheFileError) {
     const int h = Nodrix_Initialize(0);
     ASSERT_NE(h, 0);
     while (Nodrix_GetLastError(h) != 0) {
     }
     const std::string path = ::testing::TempDir() + "nodrix-no-such-config.bin";
     EXPECT_EQ(Nodrix_LoadConfigFileA(h, path.c_str()), 0);
+    EXPECT_EQ(Nodrix_GetLastError(h), NODRIX_ERROR_FILE);
     EXPECT_EQ(Nodrix_LoadConfigFileA(h, nullptr), 0);
+    EXPECT_EQ(Nodrix_GetLastError(h), NODRIX_ERROR_FILE);
     EXPECT_EQ(Nodrix_GetLastError(h), 0);
     const std::string good = Write("nodrix-config-8.bin", {1, 0, 0, 0, 2, 0, 0, 0});
     EXPECT_EQ(Nodrix_LoadConfigFileA(h, good.c_str()), 1);
