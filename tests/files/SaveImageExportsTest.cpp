@@ -183,17 +183,16 @@ TEST_F(SaveImageExports, SixteenBitJpegAfterTheFlatFieldTakesTheTopByteOfSixteen
               3.0);
 }
 
-TEST_F(SaveImageExports, UnknownKindsWriteNothingAndLeaveNoError) {
+TEST_F(SaveImageExports, UnknownKindsWriteNothingAndSayWhy) {
     Snap(bits_);
     for (int kind : {7, -1}) {
         const std::string name = folder_.File("kind" + std::to_string(kind));
         EXPECT_EQ(Save(name, kind), 0);
-        EXPECT_EQ(Nodrix_GetLastError(handle_), 0);
+        EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_INVALID_ARGUMENT);
         EXPECT_FALSE(std::filesystem::exists(name));
     }
-    // A file that cannot be created fails the save without an error code.
     EXPECT_EQ(Save(folder_.File("no/such/folder.bmp"), NODRIX_IMAGE_BMP), 0);
-    EXPECT_EQ(Nodrix_GetLastError(handle_), 0);
+    EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_FILE);
 }
 
 TEST_F(SaveImageExports, SavesDuringPreviewHoldWholeFrames) {
