@@ -171,8 +171,8 @@ TEST_F(AcquisitionTest, FramesForABufferTooSmallAreLostAsSuchAndResetClearsAll) 
 
 TEST_F(AcquisitionTest, ExtensionArgumentsAreCheckedLikeTheClassicExports) {
     EXPECT_EQ(NodrixEx_GetApiVersion(), NODRIXEX_API_VERSION);
-    for (int code = -1; code <= 15; ++code) {
-        const bool known = code >= 0 && code <= 14 && code != 10;
+    for (int code = -1; code <= 16; ++code) {
+        const bool known = code >= 0 && code <= NODRIX_ERROR_FILE && code != 10;
         const std::string text = NodrixEx_ErrorText(code);
         EXPECT_EQ(text == "unknown error code", !known) << code;
         EXPECT_EQ(text.find('\n'), std::string::npos) << code;
