@@ -64,6 +64,9 @@ bool App::OpenWindow() {
     // software (virtual displays, remote sessions, machines without a GPU).
     if (std::getenv("SDL_RENDER_DRIVER") == nullptr) {
         SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        // The window's pixels go to the X server directly, not through a
+        // software OpenGL of their own.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     }
     renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (renderer_ == nullptr) {
