@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "ErrorText.h"
 #include "NodrixSdk.h"
+#include "NodrixSdkEx.h"
 #include "ToolProcess.h"
 
 namespace nodrix_tool {
@@ -41,6 +42,11 @@ std::vector<std::string> CameraNames(int handle) {
     return result;
 }
 
+void Session::KeepChanges() {
+    keep_ = true;
+    if (handle_ != 0) NodrixEx_SetSaveOnRelease(handle_, 1);
+}
+
 Session::~Session() {
     if (handle_ == 0) return;
     if (!keep_) {
@@ -64,6 +70,10 @@ int Session::Open(const Options& options, int argc, char** argv) {
         std::fprintf(stderr, "nodrix: the SDK could not open a connection\n");
         return kExitFailed;
     }
+    // Only --save stores what a command set: the stored settings stay byte
+    // for byte as they were, whatever the command changed on the way (the
+    // camera's values are put back as well, see OnRestore).
+    NodrixEx_SetSaveOnRelease(handle_, 0);
     cameras_ = static_cast<int>(CameraNames(handle_).size());
     emulated_ = emulation == Emulation::kAsked;
     if (cameras_ == 0 && emulation == Emulation::kUnset && !CameraDriverInstalled()) {

@@ -32,7 +32,8 @@ public:
 
     // Registers how to put a value back at the end; the newest first.
     void OnRestore(std::function<void()> restore) { restores_.push_back(std::move(restore)); }
-    void KeepChanges() { keep_ = true; }
+    // Keeps what the command set, in the camera and in the stored settings.
+    void KeepChanges();
 
 private:
     int SelectDevice(const std::string& wanted);
