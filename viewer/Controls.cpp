@@ -6,115 +6,25 @@
 #include <fstream>
 
 #include "NodrixSdk.h"
+#include "ParameterAccess.h"
 
 namespace nodrix_viewer {
 namespace {
 
 using nodrix_tool::Kind;
 using nodrix_tool::Parameter;
-using nodrix_tool::Range;
+using nodrix_tool::Write;
 
 void ReadRange(int handle, Control& c) {
-    const Parameter& p = *c.parameter;
-    c.low = p.low;
-    c.high = p.high;
-    if (p.kind == Kind::kWait) c.high = 1000.0;  // a slider needs an end
-    if (p.range == Range::kFixed) return;
-    NodrixCameraInfo info = {};
-    info.size = NODRIX_CAMERA_INFO_FULL_SIZE;
-    if (!Nodrix_GetCameraInfo(handle, &info)) return;
-    if (p.range == Range::kGain) {
-        c.low = info.gainMin;
-        c.high = info.gainMax;
-    } else {
-        const double scale = p.kind == Kind::kExposureMs ? 1000.0 : 1.0;
-        c.low = info.exposureSecondsMin * scale;
-        c.high = info.exposureSecondsMax * scale;
-    }
+    nodrix_tool::RangeOf(handle, *c.parameter, &c.low, &c.high);
+    if (c.parameter->kind == Kind::kWait) c.high = 1000.0;  // a slider needs an end
 }
 
 void Read(int handle, Control& c) {
-    const Parameter& p = *c.parameter;
-    int ok = 1;
-    switch (p.kind) {
-        case Kind::kFilter:
-            c.value = Nodrix_GetFilterValue(handle, p.code, &ok);
-            break;
-        case Kind::kExposureMs:
-        case Kind::kExposureS:
-            c.value = Nodrix_GetExposureTimeEx(handle, &ok);
-            if (p.kind == Kind::kExposureMs) c.value *= 1000.0;
-            break;
-        case Kind::kMirrorH:
-            c.value = Nodrix_GetMirrorH(handle);
-            break;
-        case Kind::kMirrorV:
-            c.value = Nodrix_GetMirrorV(handle);
-            break;
-        case Kind::kAutoIris:
-            c.value = Nodrix_GetAutoIris(handle, &ok);
-            break;
-        case Kind::kBits:
-            c.value = Nodrix_GetColorMode(handle);
-            ok = c.value > 0;
-            break;
-        case Kind::kWait:
-            c.value = Nodrix_GetWaitTime(handle);
-            ok = c.value >= 0;
-            break;
-        case Kind::kWindow: {
-            int x = 0, y = 0;
-            Nodrix_GetCaptureWindowEx(handle, nullptr, &x, nullptr, nullptr, &y, nullptr);
-            char text[64];
-            std::snprintf(text, sizeof text, "%dx%d+%d+%d", Nodrix_Width(handle),
-                          Nodrix_Height(handle), x, y);
-            c.text = text;
-            break;
-        }
-    }
-    c.readable = ok != 0;
-    // A failed read leaves its code; reading is no error worth showing.
-    if (!ok) Nodrix_GetLastError(handle);
-}
-
-bool Write(int handle, const Parameter& p, double value, const std::string& text) {
-    const int whole = static_cast<int>(std::lround(value));
-    switch (p.kind) {
-        case Kind::kFilter:
-            return Nodrix_SetFilterValue(handle, p.code, whole) != 0;
-        case Kind::kExposureMs:
-        case Kind::kExposureS: {
-            const double seconds = p.kind == Kind::kExposureMs ? value / 1000.0 : value;
-            // Whole tenths of a millisecond go through the integer exposure,
-            // which keeps both stored forms of the exposure consistent.
-            const double tenths = seconds * 10000.0;
-            if (std::fabs(tenths - std::round(tenths)) < 1e-6 && tenths >= 1.0) {
-                return Nodrix_SetFilterValue(handle, NODRIX_FILTER_EXPOSURE_TIME,
-                                             static_cast<int>(std::lround(tenths))) != 0;
-            }
-            return Nodrix_SetExposureTimeEx(handle, seconds) != 0;
-        }
-        case Kind::kMirrorH:
-            return Nodrix_SetMirrorH(handle, whole) != 0;
-        case Kind::kMirrorV:
-            return Nodrix_SetMirrorV(handle, whole) != 0;
-        case Kind::kAutoIris:
-            return Nodrix_SetAutoIris(handle, whole) != 0;
-        case Kind::kBits:
-            return Nodrix_SetColorMode(handle, whole) != 0;
-        case Kind::kWait:
-            return Nodrix_SetWaitTime(handle, whole) != 0;
-        case Kind::kWindow: {
-            int width = 0, height = 0, x = 0, y = 0, totalH = 0, totalV = 0;
-            char tail = 0;
-            const int read =
-                std::sscanf(text.c_str(), "%dx%d+%d+%d%c", &width, &height, &x, &y, &tail);
-            if (read != 4 && read != 2) return false;
-            Nodrix_GetCaptureWindowEx(handle, &totalH, nullptr, nullptr, &totalV, nullptr, nullptr);
-            return Nodrix_SetCaptureWindowEx(handle, totalH, x, width, totalV, y, height) != 0;
-        }
-    }
-    return false;
+    const nodrix_tool::Reading r = nodrix_tool::Read(handle, *c.parameter);
+    c.value = r.number;
+    c.text = r.text;
+    c.readable = r.ok;
 }
 
 }  // namespace

@@ -5,16 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "ParameterAccess.h"
+
 namespace nodrix_tool {
 
 class Session;
-
-struct Reading {
-    bool ok = false;
-    bool isText = false;  // the capture window: "WIDTHxHEIGHT+X+Y"
-    double number = 0.0;
-    std::string text;
-};
 
 struct ParameterInfo {
     const char* name;
