@@ -31,7 +31,7 @@
 
 /** Version of the extension API: major << 16 | minor. A minor step only
  *  adds functions or grows records at their end. */
-#define NODRIXEX_API_VERSION 0x00010001
+#define NODRIXEX_API_VERSION 0x00010002
 
 /* ---- Records ---------------------------------------------------------- */
 
@@ -114,6 +114,12 @@ typedef struct NodrixExStreamStatistics {
                                      the recording's queue was full. Counted
                                      apart from the lost... reasons (these
                                      frames were delivered). Since API 1.1. */
+    uint64_t lostNoBuffer;      /**< not delivered by the stream: no empty
+                                     buffer was queued (the newest frame was
+                                     dropped), or, with
+                                     NODRIXEX_STREAM_RECYCLE_OLDEST, the
+                                     oldest filled buffer was taken back for
+                                     a newer frame. Since API 1.2. */
 } NodrixExStreamStatistics;
 
 /** Recording formats of NodrixEx_SetRecordFormat. */
@@ -195,6 +201,118 @@ typedef struct NodrixExFrame {
  */
 typedef void(NODRIX_CALL *NodrixExFrameCallback)(int handle, const NodrixExFrame *frame,
                                                  void *user);
+
+/* ---- Stream ----------------------------------------------------------- */
+
+/*
+ * The stream hands every frame, in the order the camera sent it, to
+ * buffers the application announced, without going through the ring of
+ * four frames the classic acquisition reads newest-first.
+ *
+ * Life of a buffer, and who owns its memory at every moment:
+ *   announced  NodrixEx_StreamAnnounceBuffer: known to the stream, owned by
+ *              the application (it may read and write it; the library does
+ *              not touch it).
+ *   queued     NodrixEx_StreamQueueBuffer: owned by the library until a
+ *              wait hands it back filled, or NodrixEx_StreamStop returns
+ *              it. The application must neither read, write nor free it.
+ *   filled     holds a frame, waiting in the output queue for
+ *              NodrixEx_StreamWaitBuffer; still owned by the library.
+ *   handed out NodrixEx_StreamWaitBuffer returned it: owned by the
+ *              application until it queues it again.
+ * NodrixEx_StreamStop returns every queued and filled buffer to the
+ * application (announced). NodrixEx_StreamRevokeBuffer forgets an announced
+ * or handed-out buffer; a queued or filled one is refused. Nodrix_Release
+ * stops the stream and forgets every buffer; memory the library allocated
+ * is freed then, the application's own memory is never freed by the
+ * library.
+ *
+ * Frames: rows top first, packed (stride = width x bytes per pixel), in the
+ * colour format of Nodrix_SetColorMode, the same pixels Nodrix_SnapShot
+ * gives in the same settings. In a grey colour mode (8 or 16 bits) with no
+ * pipeline step and no software mirror the camera's bulk reads land in the
+ * queued buffer itself; otherwise the frame is converted once, into it.
+ *
+ * With no empty buffer queued when a frame arrives, the newest frame is
+ * dropped; with NODRIXEX_STREAM_RECYCLE_OLDEST the oldest filled buffer not
+ * yet handed out takes the new frame instead. Either way the frame given
+ * up is counted in lostNoBuffer of the statistics and in lostBefore of the
+ * next frame's metadata. No frame is dropped while an empty buffer is
+ * queued.
+ *
+ * Threads: the stream runs on a thread of its own per connection. Every
+ * call may come from any thread. Several threads may wait at once; each
+ * filled buffer goes to one of them. The frame callback
+ * (NodrixEx_SetFrameCallback) is called for every frame the stream
+ * delivers, on the stream's thread, with the buffer's pixels, before the
+ * buffer is handed out; from inside it the stream calls that start, stop
+ * or wait fail with NODRIX_ERROR_NO_CORE.
+ *
+ * The stream is an acquisition mode: while it runs, Nodrix_Preview,
+ * Nodrix_CallBackPreview, Nodrix_StartPreview, Nodrix_Capture,
+ * Nodrix_SnapShot, Nodrix_Trigger and Nodrix_Record fail with
+ * NODRIX_ERROR_NO_CORE, and the stream does not start while one of them
+ * runs. Nodrix_StopPreview stops the stream as well.
+ */
+
+/** NodrixEx_StreamStart flags. */
+/** Free-running frames (no flag) or, with this flag, a frame per trigger
+ *  (the trigger mode of Nodrix_Trigger). */
+#define NODRIXEX_STREAM_TRIGGER 0x1
+/** With no empty buffer queued, recycle the oldest filled buffer not yet
+ *  handed out for the new frame, instead of dropping the new frame. */
+#define NODRIXEX_STREAM_RECYCLE_OLDEST 0x2
+
+/** NodrixEx_StreamWaitBuffer time-out that waits for ever. */
+#define NODRIXEX_WAIT_INFINITE (-1)
+
+/** Results of NodrixEx_StreamWaitBuffer. */
+#define NODRIXEX_WAIT_FAILED 0    /**< an error code was pushed (see the call) */
+#define NODRIXEX_WAIT_BUFFER 1    /**< a filled buffer was handed out */
+#define NODRIXEX_WAIT_TIMEOUT 2   /**< no frame within the time-out */
+#define NODRIXEX_WAIT_CANCELLED 3 /**< NodrixEx_StreamCancelWaits woke it */
+#define NODRIXEX_WAIT_STOPPED 4   /**< the stream is not running, or was
+                                       stopped, or the handle released,
+                                       while it waited */
+
+/**
+ * What the stream would deliver in the connection's present settings, and
+ * the state of its buffers.
+ */
+typedef struct NodrixExStreamInfo {
+    uint32_t size;         /**< caller: sizeof(NodrixExStreamInfo) */
+    int32_t running;       /**< 1 while the stream runs */
+    uint64_t payloadBytes; /**< bytes a buffer needs for one frame:
+                                stride x height */
+    int32_t width;         /**< pixels */
+    int32_t height;        /**< pixels */
+    int32_t bitsPerPixel;  /**< 8, 16, 24, 32, 48 or 64 */
+    int32_t stride;        /**< bytes from one row to the next: width x
+                                bytes per pixel */
+    int32_t announced;     /**< buffers announced, in any state */
+    int32_t queued;        /**< buffers queued and empty */
+    int32_t filled;        /**< buffers filled, not yet handed out */
+    int32_t flags;         /**< NODRIXEX_STREAM_ flags of the running stream */
+} NodrixExStreamInfo;
+
+/**
+ * A filled buffer as NodrixEx_StreamWaitBuffer hands it out.
+ */
+typedef struct NodrixExStreamBuffer {
+    uint32_t size;         /**< caller: sizeof(NodrixExStreamBuffer) */
+    int32_t id;            /**< the buffer's identifier from
+                                NodrixEx_StreamAnnounceBuffer */
+    void *pixels;          /**< the buffer's memory: the top row first */
+    void *user;            /**< as announced */
+    size_t capacity;       /**< bytes of the buffer, as announced */
+    size_t bytes;          /**< bytes of the frame: stride x height */
+    int32_t width;         /**< pixels */
+    int32_t height;        /**< pixels */
+    int32_t bitsPerPixel;  /**< 8, 16, 24, 32, 48 or 64 */
+    int32_t stride;        /**< width x bytes per pixel */
+    NodrixExFrameMetadata metadata; /**< of this frame */
+} NodrixExStreamBuffer;
+
 
 #ifdef __cplusplus
 extern "C" {
@@ -336,6 +454,121 @@ NODRIX_API int NODRIX_CALL NodrixEx_SetRecordFormat(int handle, int format);
  *         NODRIX_ERROR_INVALID_ARGUMENT (status NULL or its size below 8).
  */
 NODRIX_API int NODRIX_CALL NodrixEx_GetRecordStatus(int handle, NodrixExRecordStatus *status);
+
+/**
+ * The frame size and layout the stream would deliver now, and its buffers'
+ * states (see NodrixExStreamInfo). Added in extension API 1.2.
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param info the caller's record, its size set (see Conventions).
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_INVALID_ARGUMENT (info NULL or its size below 8),
+ *         NODRIX_ERROR_NO_CORE (the connection has no camera core).
+ */
+NODRIX_API int NODRIX_CALL NodrixEx_StreamGetInfo(int handle, NodrixExStreamInfo *info);
+
+/**
+ * Makes a buffer known to the connection's stream (announced, owned by the
+ * application). Buffers may be announced while the stream runs.
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param memory the application's memory of bytes bytes, which must stay
+ *        valid until the buffer is revoked or the handle released; or NULL
+ *        for memory the library allocates (and frees at revoke or release).
+ * @param bytes the buffer's size; at least payloadBytes of the stream info
+ *        when the stream starts or the buffer is queued into a running
+ *        stream.
+ * @param user handed back with the buffer; the library never touches it.
+ * @param id receives the buffer's identifier (above 0).
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_INVALID_ARGUMENT (id NULL, bytes 0, or more than
+ *         4096 buffers), NODRIX_ERROR_MEMORY (the library could not
+ *         allocate them).
+ */
+NODRIX_API int NODRIX_CALL NodrixEx_StreamAnnounceBuffer(int handle, void *memory, size_t bytes,
+                                                         void *user, int *id);
+
+/**
+ * Forgets an announced or handed-out buffer; frees the memory the library
+ * allocated for it.
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param id the buffer's identifier.
+ * @param memory receives the buffer's memory (NULL for memory the library
+ *        allocated, now freed); may be NULL.
+ * @param user receives the user pointer; may be NULL.
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_INVALID_ARGUMENT (no such buffer),
+ *         NODRIX_ERROR_NO_CORE (the buffer is queued or filled: the library
+ *         owns it; stop the stream first).
+ */
+NODRIX_API int NODRIX_CALL NodrixEx_StreamRevokeBuffer(int handle, int id, void **memory,
+                                                       void **user);
+
+/**
+ * Queues an announced or handed-out buffer to be filled (the library owns
+ * it from now on). Buffers are filled in the order they were queued.
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param id the buffer's identifier.
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_INVALID_ARGUMENT (no such buffer, or it is queued or
+ *         filled already), NODRIX_ERROR_MEMORY (the stream runs and the
+ *         buffer is smaller than a frame).
+ */
+NODRIX_API int NODRIX_CALL NodrixEx_StreamQueueBuffer(int handle, int id);
+
+/**
+ * Starts the stream: prepares the camera as Nodrix_StartPreview does and
+ * begins filling the queued buffers (none need be queued yet).
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param flags 0, or NODRIXEX_STREAM_ flags.
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_NO_CORE (another acquisition mode runs, or called
+ *         from inside the frame callback), NODRIX_ERROR_INVALID_ARGUMENT
+ *         (unknown flags), NODRIX_ERROR_MEMORY (an announced buffer is
+ *         smaller than a frame in the present settings; nothing started),
+ *         and the errors of Nodrix_StartPreview.
+ */
+NODRIX_API int NODRIX_CALL NodrixEx_StreamStart(int handle, int flags);
+
+/**
+ * Stops the stream and returns every queued and filled buffer to the
+ * application (announced). Waiting threads return NODRIXEX_WAIT_STOPPED.
+ * Returns within a bounded time whatever the camera does (unplugged, no
+ * trigger coming). Stopping a stream that does not run succeeds.
+ * @param handle connection handle from Nodrix_Initialize.
+ * @return 1/0. 0 for an unknown handle (nothing recorded). Errors:
+ *         NODRIX_ERROR_NO_CORE (called from inside the frame callback).
+ */
+NODRIX_API int NODRIX_CALL NodrixEx_StreamStop(int handle);
+
+/**
+ * Waits for the next filled buffer and hands it out (the application owns
+ * it until it queues it again).
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param timeoutMs milliseconds to wait: 0 only looks,
+ *        NODRIXEX_WAIT_INFINITE waits until a frame, a cancel, a stop, a
+ *        release or the loss of the camera.
+ * @param buffer the caller's record, its size set (see Conventions);
+ *        filled only with NODRIXEX_WAIT_BUFFER.
+ * @return a NODRIXEX_WAIT_ result. NODRIXEX_WAIT_FAILED for an unknown
+ *         handle (nothing recorded), and with an error pushed:
+ *         NODRIX_ERROR_INVALID_ARGUMENT (buffer NULL or its size below 8,
+ *         timeoutMs below -1), NODRIX_ERROR_CAMERA_LOST (the camera was
+ *         lost; the stream has ended, every buffer it held is announced
+ *         again), NODRIX_ERROR_NO_CORE (called from inside the frame
+ *         callback).
+ */
+NODRIX_API int NODRIX_CALL NodrixEx_StreamWaitBuffer(int handle, int timeoutMs,
+                                                     NodrixExStreamBuffer *buffer);
+
+/**
+ * Wakes the threads waiting in NodrixEx_StreamWaitBuffer on this handle
+ * (they return NODRIXEX_WAIT_CANCELLED) and, with cancel 1, makes every
+ * later wait return NODRIXEX_WAIT_CANCELLED at once until called with
+ * cancel 0. The stream itself goes on filling buffers.
+ * @param handle connection handle from Nodrix_Initialize.
+ * @param cancel 1 to cancel waits from now on, 0 to allow them again.
+ * @return 1, or 0 for an unknown handle (nothing recorded).
+ */
+NODRIX_API int NODRIX_CALL NodrixEx_StreamCancelWaits(int handle, int cancel);
 
 #ifdef __cplusplus
 }

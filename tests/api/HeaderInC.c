@@ -29,7 +29,7 @@ int NodrixHeaderCompiledAsC(void) {
     record.size = (uint32_t)sizeof record;
     info.size = (int32_t)sizeof info;
     return Nodrix_GetDllVersion() == NODRIX_DLL_VERSION && info.size == 56 &&
-           sizeof(NodrixWChar) == 2 && metadata.size == 56 && statistics.size == 96 &&
+           sizeof(NodrixWChar) == 2 && metadata.size == 56 && statistics.size == 104 &&
            record.size == 40 &&
            NodrixEx_GetApiVersion() == NODRIXEX_API_VERSION &&
            NodrixEx_ErrorText(NODRIX_ERROR_NONE) != 0 && NodrixEx_GetVersionText()[0] != 0;

@@ -63,7 +63,7 @@ NODRIX_FIELD_AT(NodrixExFrameMetadata, significantBits, 44, 44);
 NODRIX_FIELD_AT(NodrixExFrameMetadata, lostBefore, 48, 48);
 NODRIX_FIELD_AT(NodrixExFrameMetadata, reserved, 52, 52);
 
-NODRIX_RECORD_SIZE(NodrixExStreamStatistics, 96, 96);
+NODRIX_RECORD_SIZE(NodrixExStreamStatistics, 104, 104);
 NODRIX_FIELD_AT(NodrixExStreamStatistics, size, 0, 0);
 NODRIX_FIELD_AT(NodrixExStreamStatistics, reserved, 4, 4);
 NODRIX_FIELD_AT(NodrixExStreamStatistics, framesReceived, 8, 8);
@@ -77,6 +77,7 @@ NODRIX_FIELD_AT(NodrixExStreamStatistics, recoveries, 64, 64);
 NODRIX_FIELD_AT(NodrixExStreamStatistics, receivedRate, 72, 72);
 NODRIX_FIELD_AT(NodrixExStreamStatistics, deliveredRate, 80, 80);
 NODRIX_FIELD_AT(NodrixExStreamStatistics, notRecorded, 88, 88);
+NODRIX_FIELD_AT(NodrixExStreamStatistics, lostNoBuffer, 96, 96);
 
 NODRIX_RECORD_SIZE(NodrixExRecordStatus, 40, 40);
 NODRIX_FIELD_AT(NodrixExRecordStatus, size, 0, 0);
@@ -86,6 +87,21 @@ NODRIX_FIELD_AT(NodrixExRecordStatus, framesDropped, 16, 16);
 NODRIX_FIELD_AT(NodrixExRecordStatus, bytesWritten, 24, 24);
 NODRIX_FIELD_AT(NodrixExRecordStatus, error, 32, 32);
 NODRIX_FIELD_AT(NodrixExRecordStatus, format, 36, 36);
+
+NODRIX_RECORD_SIZE(NodrixExStreamInfo, 48, 48);
+NODRIX_FIELD_AT(NodrixExStreamInfo, payloadBytes, 8, 8);
+NODRIX_FIELD_AT(NodrixExStreamInfo, width, 16, 16);
+NODRIX_FIELD_AT(NodrixExStreamInfo, flags, 44, 44);
+
+NODRIX_RECORD_SIZE(NodrixExStreamBuffer, 96, 112);
+NODRIX_FIELD_AT(NodrixExStreamBuffer, id, 4, 4);
+NODRIX_FIELD_AT(NodrixExStreamBuffer, pixels, 8, 8);
+NODRIX_FIELD_AT(NodrixExStreamBuffer, user, 12, 16);
+NODRIX_FIELD_AT(NodrixExStreamBuffer, capacity, 16, 24);
+NODRIX_FIELD_AT(NodrixExStreamBuffer, bytes, 20, 32);
+NODRIX_FIELD_AT(NodrixExStreamBuffer, width, 24, 40);
+NODRIX_FIELD_AT(NodrixExStreamBuffer, stride, 36, 52);
+NODRIX_FIELD_AT(NodrixExStreamBuffer, metadata, 40, 56);
 
 NODRIX_RECORD_SIZE(NodrixExFrame, 88, 96);
 NODRIX_FIELD_AT(NodrixExFrame, size, 0, 0);
