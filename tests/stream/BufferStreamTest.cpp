@@ -465,3 +465,50 @@ TEST_F(BufferStreamTest, ExcludesTheOtherAcquisitionModes) {
 
 }  // namespace
 }  // namespace nodrix::test
+
+namespace nodrix::test {
+namespace {
+
+// Each connection's stream runs on threads of its own: two cameras stream
+// at once, each frame of each in order.
+TEST(BufferStreamTwoCameras, StreamAtOnceEachInOrder) {
+    testing::InstalledEmulator emulator{
+        testing::CamerasOf({0x33B0, 0x33B0}, emulator::Pace::Sensor)};
+    std::vector<int> handles;
+    for (int camera = 0; camera < 2; ++camera) {
+        const int h = Nodrix_Initialize(0);
+        ASSERT_NE(h, 0);
+        ASSERT_EQ(Nodrix_SetDeviceNumber(h, camera), 1);
+        ASSERT_EQ(Nodrix_SetPreviewWindow(h, 0, 0, 0, 0, 0), 1);
+        handles.push_back(h);
+    }
+    std::vector<std::future<int>> streams;
+    for (const int h : handles) {
+        streams.push_back(std::async(std::launch::async, [h] {
+            int inOrder = 0;
+            std::uint32_t previous = 0;
+            for (int i = 0; i < 8; ++i) {
+                int id = 0;
+                if (NodrixEx_StreamAnnounceBuffer(h, nullptr, 1280 * 1024 * 2, nullptr, &id) != 1 ||
+                    NodrixEx_StreamQueueBuffer(h, id) != 1) {
+                    return -1;
+                }
+            }
+            if (NodrixEx_StreamStart(h, 0) != 1) return -2;
+            for (int i = 0; i < 16; ++i) {
+                NodrixExStreamBuffer b = {};
+                b.size = sizeof b;
+                if (NodrixEx_StreamWaitBuffer(h, 20000, &b) != NODRIXEX_WAIT_BUFFER) return -3;
+                if (i == 0 || b.metadata.frameNumber == previous + 1) ++inOrder;
+                previous = b.metadata.frameNumber;
+                NodrixEx_StreamQueueBuffer(h, b.id);
+            }
+            return NodrixEx_StreamStop(h) == 1 ? inOrder : -4;
+        }));
+    }
+    for (auto& stream : streams) EXPECT_EQ(stream.get(), 16);
+    for (const int h : handles) Nodrix_Release(h);
+}
+
+}  // namespace
+}  // namespace nodrix::test
