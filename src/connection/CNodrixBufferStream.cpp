@@ -83,6 +83,10 @@ bool CNodrix::PlanStream(int flags, stream::StreamPlan* plan) {
     m.height = height;
     m.bitsPerPixel = bits;
     m.significantBits = bits == 16 ? pipeline::kCameraSampleBits16 : 8;
+    // As the stream starts; each frame handed out carries the values then.
+    const CameraParameters camera = controls_.Parameters();
+    m.exposure10 = camera.exposure;
+    m.gain = camera.globalGain;
     streamFlippedV_ = plan->zeroCopy && !asStored;
     if (streamFlippedV_ && !core_->SetMirrorV(controls_.Parameters().mirrorV != 0 ? 0 : 1)) {
         streamFlippedV_ = false;
