@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "connection/CNodrix.h"
-#include "connection/stream/RecordFill.h"
 #include "connection/pipeline/FrameConverter.h"
+#include "connection/stream/RecordFill.h"
 
 namespace nodrix {
 using stream::FillRecord;

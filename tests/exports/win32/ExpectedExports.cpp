@@ -173,17 +173,25 @@ const std::vector<ExpectedExport>& ExpectedExports() {
 
 const std::vector<ExpectedExport>& ExtensionExports() {
     static const std::vector<ExpectedExport> list = {
-        {"NodrixEx_GetApiVersion", ""},         {"NodrixEx_ErrorText", ""},
-        {"NodrixEx_GetFrameMetadata", ""},      {"NodrixEx_GetStreamStatistics", ""},
-        {"NodrixEx_ResetStreamStatistics", ""}, {"NodrixEx_SetFrameCallback", ""},
+        {"NodrixEx_GetApiVersion", ""},
+        {"NodrixEx_ErrorText", ""},
+        {"NodrixEx_GetFrameMetadata", ""},
+        {"NodrixEx_GetStreamStatistics", ""},
+        {"NodrixEx_ResetStreamStatistics", ""},
+        {"NodrixEx_SetFrameCallback", ""},
         {"NodrixEx_GetVersionText", ""},
         {"NodrixEx_SetSaveOnRelease", ""},
-        {"NodrixEx_GetLastSystemError", ""},    {"NodrixEx_SetRecordFormat", ""},
+        {"NodrixEx_GetLastSystemError", ""},
+        {"NodrixEx_SetRecordFormat", ""},
         {"NodrixEx_GetRecordStatus", ""},
-        {"NodrixEx_StreamGetInfo", ""},         {"NodrixEx_StreamAnnounceBuffer", ""},
-        {"NodrixEx_StreamRevokeBuffer", ""},    {"NodrixEx_StreamQueueBuffer", ""},
-        {"NodrixEx_StreamStart", ""},           {"NodrixEx_StreamStop", ""},
-        {"NodrixEx_StreamWaitBuffer", ""},      {"NodrixEx_StreamCancelWaits", ""},
+        {"NodrixEx_StreamGetInfo", ""},
+        {"NodrixEx_StreamAnnounceBuffer", ""},
+        {"NodrixEx_StreamRevokeBuffer", ""},
+        {"NodrixEx_StreamQueueBuffer", ""},
+        {"NodrixEx_StreamStart", ""},
+        {"NodrixEx_StreamStop", ""},
+        {"NodrixEx_StreamWaitBuffer", ""},
+        {"NodrixEx_StreamCancelWaits", ""},
     };
     return list;
 }
