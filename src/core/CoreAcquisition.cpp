@@ -457,7 +457,9 @@ bool CNodrixU3T2Base::ReadIntoRing(transport::FrameDescriptor& descriptor,
 bool CNodrixU3T2Base::ReadIntoSink(core::FrameSink& sink, transport::FrameDescriptor& descriptor,
                                    std::uint32_t timeoutMs) {
     std::size_t capacity = 0;
-    std::uint8_t* const destination = sink.NextDestination(descriptor.PayloadSize(), &capacity);
+    bool behind = false;
+    std::uint8_t* const destination =
+        sink.NextDestination(descriptor.PayloadSize(), &capacity, &behind);
     bool whole = false;
     if (destination == nullptr || capacity < frameSize_) {
         // The payload must leave the camera all the same; the ring takes
@@ -465,7 +467,11 @@ bool CNodrixU3T2Base::ReadIntoSink(core::FrameSink& sink, transport::FrameDescri
         whole = ReadIntoRing(descriptor, timeoutMs);
         if (whole) {
             ring_.MarkAllTaken();
-            statistics_.NoBuffer(1);
+            if (behind) {
+                statistics_.Overwritten(1);
+            } else {
+                statistics_.NoBuffer(1);
+            }
         }
         if (destination == nullptr) return whole;
     } else if (capacity >= descriptor.PayloadSize()) {

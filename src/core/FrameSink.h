@@ -16,8 +16,11 @@ public:
 
     // Memory for the next frame's payload of payloadBytes bytes (capacity
     // receives its size), or null when there is none: the frame is then
-    // read into the ring and given up as a frame without a buffer.
-    virtual std::uint8_t* NextDestination(std::size_t payloadBytes, std::size_t* capacity) = 0;
+    // read into the ring and given up, as a frame without a buffer, or as
+    // overwritten when the sink says it is behind (behind set: an empty
+    // buffer was there, the sink's own work had not caught up).
+    virtual std::uint8_t* NextDestination(std::size_t payloadBytes, std::size_t* capacity,
+                                          bool* behind) = 0;
     // The payload read into destination ended: whole or not (a failed or
     // cut-short read, which leaves the memory to the sink again). A whole
     // frame was counted as received before this call.

@@ -66,7 +66,8 @@ void BufferStream::Stop() {
     freeRaw_.clear();
 }
 
-std::uint8_t* BufferStream::NextDestination(std::size_t payloadBytes, std::size_t* capacity) {
+std::uint8_t* BufferStream::NextDestination(std::size_t payloadBytes, std::size_t* capacity,
+                                            bool* behind) {
     bool recycled = false;
     StreamBuffer* buffer = pool_.TakeEmpty(&recycled);
     // The frame the recycled buffer held is given up for the new one.
@@ -87,7 +88,8 @@ std::uint8_t* BufferStream::NextDestination(std::size_t payloadBytes, std::size_
     }
     if (raw < 0 || plan_.rawBytes < payloadBytes) {
         // The conversion is behind by all its raw buffers: this frame
-        // cannot be taken.
+        // cannot be taken, though an empty buffer was queued for it.
+        *behind = raw < 0;
         if (raw >= 0) {
             std::lock_guard<std::mutex> lock(mutex_);
             freeRaw_.push_back(raw);

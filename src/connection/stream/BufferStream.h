@@ -71,7 +71,8 @@ public:
     void Stop();
 
     // core::FrameSink, on the acquisition thread.
-    std::uint8_t* NextDestination(std::size_t payloadBytes, std::size_t* capacity) override;
+    std::uint8_t* NextDestination(std::size_t payloadBytes, std::size_t* capacity,
+                                  bool* behind) override;
     void FrameRead(std::uint8_t* destination, bool whole, std::uint32_t frameNumber,
                    std::uint64_t completedUs) override;
     void AcquisitionEnded(bool failed) override;
