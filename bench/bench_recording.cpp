@@ -44,6 +44,7 @@ class DroppingSink : public files::AviSink {
 public:
     bool Write(const void*, std::uint32_t) override { return true; }
     bool Seek(std::uint32_t) override { return true; }
+    bool Truncate(std::uint32_t) override { return true; }
     void Close() override {}
 };
 

@@ -1,6 +1,7 @@
 #include "connection/RecordingQueue.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace nodrix {
@@ -15,18 +16,24 @@ bool RecordingQueue::Allocate(std::uint32_t slotBytes, std::uint64_t memoryBytes
     if (bytes > static_cast<std::uint64_t>(SIZE_MAX / 2)) return false;
     block_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]);
     if (!block_) return false;
+    // Every page is touched now, so that the first frames at the link rate
+    // do not pay for the memory's first use.
+    std::memset(block_.get(), 0, static_cast<std::size_t>(bytes));
     slotBytes_ = slotBytes;
     slots_ = static_cast<std::uint32_t>(slots);
+    batch_ = std::max<std::uint32_t>(slots_ / 8, 1);
     return true;
 }
 
 void RecordingQueue::Free() {
     block_.reset();
     slots_ = 0;
+    batch_ = 0;
     slotBytes_ = 0;
     publishedCount_ = 0;
     released_ = 0;
     published_.Reset();
+    freed_.Reset();
 }
 
 std::uint8_t* RecordingQueue::Claim() {
@@ -46,11 +53,12 @@ std::uint32_t RecordingQueue::Filled(const std::uint8_t** first) const {
     if (filled == 0 || slots_ == 0) return 0;
     const std::uint32_t at = oldest % slots_;
     *first = block_.get() + static_cast<std::size_t>(at) * slotBytes_;
-    return std::min(filled, slots_ - at);
+    return std::min({filled, slots_ - at, batch_});
 }
 
 void RecordingQueue::Release(std::uint32_t count) {
     released_.fetch_add(count, std::memory_order_release);
+    freed_.Set();
 }
 
 }  // namespace nodrix

@@ -13,6 +13,7 @@ public:
     bool Open(const char* fileName) { return file_.OpenForWriting(fileName); }
     bool Write(const void* data, std::uint32_t size) override { return file_.Write(data, size); }
     bool Seek(std::uint32_t offset) override { return file_.Seek(offset); }
+    bool Truncate(std::uint32_t size) override { return file_.Truncate(size); }
     void Close() override { file_.Close(); }
 
 private:

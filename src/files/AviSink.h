@@ -14,6 +14,8 @@ public:
     virtual bool Write(const void* data, std::uint32_t size) = 0;
     // Moves the current position to offset bytes from the start.
     virtual bool Seek(std::uint32_t offset) = 0;
+    // Cuts the bytes from size on (what a failed write left behind).
+    virtual bool Truncate(std::uint32_t size) = 0;
     virtual void Close() = 0;
 };
 

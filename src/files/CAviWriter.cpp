@@ -176,7 +176,8 @@ int CAviWriter::Finish() {
     // A write that failed may have left part of a frame behind the last
     // whole one: the index goes right after the last whole frame.
     const std::uint32_t end = 8 + riffSize_;
-    bool ok = !writeFailed_;
+    const bool failed = writeFailed_;
+    bool ok = !failed;
     writeFailed_ = false;
     if (position_ != end) {
         ok = sink_->Seek(end) && ok;
@@ -189,6 +190,9 @@ int CAviWriter::Finish() {
     stream_.length = frames;
     stream_.scale = avi::StreamScale(rate);
     ok = WriteIndex() && ok;
+    // The rest of the broken chunk, behind the index, would read as chunks
+    // of its own: the file ends with its RIFF.
+    if (failed) ok = sink_->Truncate(8 + riffSize_) && ok;
     ok = PatchU32(avi::kRiffSizeOffset, riffSize_) && ok;
     ok = PatchU32(moviSizePosition_, moviSize_) && ok;
     ok = PatchU32(avi::kTotalFramesOffset, main_.totalFrames) && ok;

@@ -32,6 +32,12 @@ bool CBinaryFile::Seek(std::uint64_t offset) {
     return file_.Seek(offset);
 }
 
+bool CBinaryFile::Truncate(std::uint64_t size) {
+    if (!file_.Truncate(size)) return false;
+    if (size < dataSize_) dataSize_ = static_cast<std::uint32_t>(size);
+    return true;
+}
+
 bool CBinaryFile::SeekToEnd() {
     return file_.SeekToEnd();
 }

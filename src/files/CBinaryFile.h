@@ -27,6 +27,8 @@ public:
     // Moves the write position (AVI headers are patched after the frames).
     bool Seek(std::uint64_t offset);
     bool SeekToEnd();
+    // Cuts the file open for writing to size bytes.
+    bool Truncate(std::uint64_t size);
     bool Position(std::uint64_t* position) const;
 
     // Closes what is open and reads the whole file into memory; the file

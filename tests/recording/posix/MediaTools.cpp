@@ -34,6 +34,19 @@ long long FfprobeFrameCount(const std::string& file, bool decode) {
     return std::strtoll(out.c_str(), nullptr, 10);
 }
 
+long long GstreamerFrameCount(const std::string& file) {
+    // The sink announces every buffer it takes in a line of its own.
+    const std::string out = Output("gst-launch-1.0 -v filesrc location=" + Quoted(file) +
+                                   " ! avidemux ! fakesink silent=false 2>/dev/null");
+    if (out.empty()) return -1;
+    long long count = 0;
+    for (std::size_t at = out.find("last-message = chain"); at != std::string::npos;
+         at = out.find("last-message = chain", at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 std::vector<std::uint8_t> FfmpegDecode(const std::string& file, const std::string& pixFmt,
                                        bool raw) {
     const std::string out =

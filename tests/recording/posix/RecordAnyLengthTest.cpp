@@ -1,15 +1,19 @@
 // Recordings of any length, as the system's media tools read them: OpenDML
 // files across several RIFFs with every frame decoded against the emulated
 // ramp, every delivered frame recorded in order, a recording killed midway
-// or stopped by a file-size limit still playable.
+// or stopped by a file-size limit or a full file system still playable.
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -101,22 +105,27 @@ std::vector<std::uint32_t> DecodedFrameNumbers(const FormatCase& c,
     return numbers;
 }
 
-// RIFFs at the top level of the file.
-int RiffCount(const std::string& file) {
-    std::FILE* f = std::fopen(file.c_str(), "rb");
-    if (f == nullptr) return 0;
+// RIFFs at the top level of the file, and where the last one ends.
+struct Riffs {
     int count = 0;
+    long long end = 0;
+};
+
+Riffs RiffsOf(const std::string& file) {
+    std::FILE* f = std::fopen(file.c_str(), "rb");
+    if (f == nullptr) return {};
+    Riffs riffs;
     std::uint8_t head[8];
-    long long at = 0;
+    long long& at = riffs.end;
     while (std::fseek(f, static_cast<long>(at), SEEK_SET) == 0 && std::fread(head, 1, 8, f) == 8 &&
            std::memcmp(head, "RIFF", 4) == 0) {
-        ++count;
+        ++riffs.count;
         const std::uint32_t size =
             head[4] | head[5] << 8 | head[6] << 16 | static_cast<std::uint32_t>(head[7]) << 24;
         at += 8 + size + (size & 1);
     }
     std::fclose(f);
-    return count;
+    return riffs;
 }
 
 NodrixExRecordStatus Status(int handle) {
@@ -162,8 +171,9 @@ TEST_P(RecordAnyLength, EveryDeliveredFrameIsDecodedInOrderAcrossRiffs) {
     EXPECT_EQ(status.error, 0);
     EXPECT_EQ(Nodrix_GetLastError(handle_), 0);
 
-    EXPECT_GE(RiffCount(file), 3);
+    EXPECT_GE(RiffsOf(file).count, 3);
     EXPECT_EQ(FfprobeFrameCount(file, !c.raw), static_cast<long long>(status.framesWritten));
+    EXPECT_EQ(GstreamerFrameCount(file), static_cast<long long>(status.framesWritten));
     const std::vector<std::uint32_t> recorded =
         DecodedFrameNumbers(c, FfmpegDecode(file, c.pixFmt, c.raw), kWindowY, kWindowHeight);
     ASSERT_EQ(recorded.size(), status.framesWritten);
@@ -203,28 +213,73 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{NODRIXEX_RECORD_GREY16, 16, "gray16le", 2, true, 0}),
     [](const auto& info) { return CaseName(info.param); });
 
-// A child process records until it is killed or its file may grow no more;
-// it reports the frames written every 50 ms through a pipe.
+// A child process records until it is killed or its file may grow no more
+// (a file-size limit, or a small file system of its own); it reports the
+// frames written every 50 ms through a pipe, and at the end the frames
+// ffprobe reads from the file it can see.
+struct ChildSetup {
+    const char* name;
+    int format;
+    std::uint64_t fileSizeLimit;    // 0: none
+    std::uint64_t fileSystemBytes;  // 0: the temporary folder as it is
+    int reason;                     // errno of the failed write
+};
+
 struct ChildReport {
     std::uint64_t microseconds;
     std::uint64_t frames;
     std::int32_t recording;
     std::int32_t error;
+    std::int64_t probedFrames;     // in the last report
+    std::int64_t bytesAfterRiffs;  // likewise: the file beyond its last RIFF
     char reason[128];
 };
 
-[[noreturn]] void RecordInChild(int out, const std::string& file, std::uint64_t sizeLimit) {
+// Child exit status: a small file system could not be mounted here.
+constexpr int kNoMount = 5;
+
+bool WriteText(const char* file, const std::string& text) {
+    std::FILE* f = std::fopen(file, "w");
+    if (f == nullptr) return false;
+    const bool ok = std::fputs(text.c_str(), f) >= 0;
+    return std::fclose(f) == 0 && ok;
+}
+
+// Mounts a file system of the size on the folder, in a mount namespace of
+// the child's own (a user namespace too when the child is no administrator),
+// so that nothing outlives the child.
+bool MountSmallFileSystem(const std::string& folder, std::uint64_t bytes) {
+    if (unshare(CLONE_NEWNS) != 0) {
+        const uid_t uid = getuid();
+        const gid_t gid = getgid();
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+            !WriteText("/proc/self/setgroups", "deny") ||
+            !WriteText("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+            !WriteText("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1")) {
+            return false;
+        }
+    }
+    const std::string options = "size=" + std::to_string(bytes);
+    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount("nodrix_test", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
+}
+
+[[noreturn]] void RecordInChild(int out, const std::string& file, const ChildSetup& setup) {
+    if (setup.fileSystemBytes != 0 &&
+        !MountSmallFileSystem(file.substr(0, file.rfind('/')), setup.fileSystemBytes)) {
+        _exit(kNoMount);
+    }
     testing::InstalledEmulator emulator(testing::CamerasOf({0x33B0}, emulator::Pace::Max));
-    if (sizeLimit != 0) {
+    if (setup.fileSizeLimit != 0) {
         signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{sizeLimit, sizeLimit};
+        rlimit limit{setup.fileSizeLimit, setup.fileSizeLimit};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
     const int handle = Nodrix_Initialize(0);
     if (handle == 0 || Nodrix_SetPreviewWindow(handle, 0, 0, 0, 0, 0) != 1 ||
         Nodrix_SetColorMode(handle, 8) != 1 ||
         Nodrix_SetCaptureWindowEx(handle, 1280, 0, 1280, 1024, 100, 12) != 1 ||
-        NodrixEx_SetRecordFormat(handle, NODRIXEX_RECORD_GREY8) != 1 ||
+        NodrixEx_SetRecordFormat(handle, setup.format) != 1 ||
         Nodrix_Record(handle, file.c_str(), 600000, 0) != 1) {
         _exit(3);
     }
@@ -241,6 +296,10 @@ struct ChildReport {
         if (write(out, &report, sizeof report) != static_cast<ssize_t>(sizeof report)) _exit(4);
         if (status.recording == 0) {
             report.error = Nodrix_GetLastError(handle);
+            report.probedFrames = FfprobeFrameCount(file, true);
+            std::error_code error;
+            report.bytesAfterRiffs = static_cast<std::int64_t>(
+                std::filesystem::file_size(file, error) - RiffsOf(file).end);
             if (write(out, &report, sizeof report) != static_cast<ssize_t>(sizeof report)) _exit(4);
             Nodrix_Release(handle);
             _exit(0);
@@ -252,13 +311,18 @@ struct ChildReport {
 class ChildRecording : public ::testing::Test {
 protected:
     // Starts the child; false when it could not be made.
-    bool Start(std::uint64_t sizeLimit) {
+    bool Start(const ChildSetup& setup) {
+        if (setup.fileSystemBytes != 0) {
+            const std::string small = folder_.File("small");
+            std::filesystem::create_directory(small);
+            file_ = small + "/child.avi";
+        }
         int fds[2];
         if (pipe(fds) != 0) return false;
         child_ = fork();
         if (child_ == 0) {
             close(fds[0]);
-            RecordInChild(fds[1], file_, sizeLimit);
+            RecordInChild(fds[1], file_, setup);
         }
         close(fds[1]);
         in_ = fds[0];
@@ -289,7 +353,7 @@ protected:
 };
 
 TEST_F(ChildRecording, KilledMidwayLeavesEveryFrameUpToASecondBeforeTheKill) {
-    ASSERT_TRUE(Start(0));
+    ASSERT_TRUE(Start(ChildSetup{"", NODRIXEX_RECORD_GREY8, 0, 0, 0}));
     std::vector<ChildReport> reports;
     ChildReport report;
     // A few seconds of recording once the first frames are in.
@@ -311,18 +375,38 @@ TEST_F(ChildRecording, KilledMidwayLeavesEveryFrameUpToASecondBeforeTheKill) {
     EXPECT_GE(FfprobeFrameCount(file_, true), static_cast<long long>(framesASecondBefore));
 }
 
-TEST_F(ChildRecording, FileSizeLimitEndsTheRecordingWithTheFileErrorAndAPlayableFile) {
-    ASSERT_TRUE(Start(3 << 20));
+class ChildRecordingLimited : public ChildRecording,
+                              public ::testing::WithParamInterface<ChildSetup> {};
+
+TEST_P(ChildRecordingLimited, EndsWithTheFileErrorItsReasonAndAPlayableFile) {
+    const ChildSetup& setup = GetParam();
+    ASSERT_TRUE(Start(setup));
     ChildReport report = {};
     ChildReport last = {};
     while (Next(report)) last = report;
     const int status = Wait();
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kNoMount) {
+        GTEST_SKIP() << "this machine lets no process mount a small file system (neither as "
+                        "administrator nor in a user namespace)";
+    }
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(last.error, NODRIX_ERROR_FILE);
-    EXPECT_STREQ(last.reason, std::strerror(EFBIG));
+    EXPECT_STREQ(last.reason, std::strerror(setup.reason));
     ASSERT_GT(last.frames, 0u);
-    EXPECT_EQ(FfprobeFrameCount(file_, true), static_cast<long long>(last.frames));
+    EXPECT_EQ(last.probedFrames, static_cast<long long>(last.frames));
+    // Nothing of the write that failed is left behind the file's end.
+    EXPECT_EQ(last.bytesAfterRiffs, 0);
 }
+
+// Small enough that two or three frames fit (1.3 MB in 8-bit grey, 3.9 MB in
+// the classic 24 bits).
+INSTANTIATE_TEST_SUITE_P(
+    Limits, ChildRecordingLimited,
+    ::testing::Values(ChildSetup{"FileSizeLimit", NODRIXEX_RECORD_GREY8, 3 << 20, 0, EFBIG},
+                      ChildSetup{"FileSizeLimitClassic", NODRIXEX_RECORD_CLASSIC, 10 << 20, 0,
+                                 EFBIG},
+                      ChildSetup{"FullFileSystem", NODRIXEX_RECORD_GREY8, 0, 3 << 20, ENOSPC}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nodrix::test
