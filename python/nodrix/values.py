@@ -76,8 +76,8 @@ class StreamStatistics(NamedTuple):
     received: int
     delivered: int
     """Frames that reached the application through the library: copied by a
-    snapshot or handed to the frame callback. A stream's callback copies
-    frames into its pool ahead of the consumer (see
+    snapshot, handed to the frame callback, or filled into a stream's
+    array, which may be ahead of the consumer (see
     :attr:`Camera.statistics`)."""
     lost_header: int
     lost_payload: int
@@ -89,9 +89,11 @@ class StreamStatistics(NamedTuple):
     received_rate: float
     """Frames per second, recent."""
     delivered_rate: float
+    lost_no_buffer: int = 0
+    """Not delivered by a stream: none of its arrays was queued empty."""
 
     @property
     def lost(self) -> int:
         """All lost frames, whatever the reason."""
         return (self.lost_header + self.lost_payload + self.lost_gap + self.lost_overwritten +
-                self.lost_buffer_too_small)
+                self.lost_buffer_too_small + self.lost_no_buffer)
