@@ -4,16 +4,15 @@
  *
  *   stream [FRAMES]
  */
+#include <NodrixSdkEx.h>
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <NodrixSdkEx.h>
-
 #define BUFFERS 8
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     const long wanted = argc > 1 ? atol(argv[1]) : 50;
-    void *memory[BUFFERS] = {0};
+    void* memory[BUFFERS] = {0};
     int ids[BUFFERS] = {0};
     NodrixExStreamInfo info;
     NodrixExStreamBuffer buffer;
@@ -50,7 +49,7 @@ int main(int argc, char **argv) {
                 /* Ours until queued again: read it, then hand it back. */
                 ++frames;
                 lost += (long)buffer.metadata.lostBefore;
-                sum += ((const unsigned char *)buffer.pixels)[buffer.bytes / 2];
+                sum += ((const unsigned char*)buffer.pixels)[buffer.bytes / 2];
                 ok = NodrixEx_StreamQueueBuffer(handle, buffer.id);
                 break;
             case NODRIXEX_WAIT_TIMEOUT:

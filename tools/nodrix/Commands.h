@@ -26,7 +26,7 @@ struct Options {
     int buffers = 16;      // stream: buffers queued
     bool trigger = false;  // stream: a frame per trigger
     double timeout = 0.0;  // stream: longest wait for a frame, seconds; 0: none
-    int quality = 100;  // JPEG quality: 100, 70 or 20
+    int quality = 100;     // JPEG quality: 100, 70 or 20
     bool qualityGiven = false;
     bool json = false;
     bool save = false;

@@ -9,18 +9,18 @@
 namespace nodrix_tool {
 
 struct StreamRequest {
-    double seconds = 3.0;   // how long to stream
-    int buffers = 16;       // buffers queued to the stream
-    bool trigger = false;   // a frame per trigger instead of free-running
-    double timeout = 0.0;   // longest wait for one frame in seconds; 0: none
+    double seconds = 3.0;  // how long to stream
+    int buffers = 16;      // buffers queued to the stream
+    bool trigger = false;  // a frame per trigger instead of free-running
+    double timeout = 0.0;  // longest wait for one frame in seconds; 0: none
 };
 
 struct StreamResult {
-    int frames = 0;        // frames received
-    double seconds = 0.0;  // how long the stream ran
-    double rateFps = 0.0;  // measured frame rate
-    int error = 0;         // error code that ended the stream early, or 0
-    bool timedOut = false; // no frame within the request's timeout
+    int frames = 0;         // frames received
+    double seconds = 0.0;   // how long the stream ran
+    double rateFps = 0.0;   // measured frame rate
+    int error = 0;          // error code that ended the stream early, or 0
+    bool timedOut = false;  // no frame within the request's timeout
     NodrixExStreamStatistics statistics{};
 };
 
