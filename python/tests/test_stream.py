@@ -34,7 +34,7 @@ def test_stream_yields_count_frames_and_accounts_for_every_gap(camera, bits):
     # Stopped: every received frame is delivered or counted lost, and at
     # full camera speed only for want of a taker.
     statistics = camera.statistics
-    assert statistics.delivered >= 200 and statistics.lost_overwritten == 0
+    assert statistics.delivered >= 200
     assert statistics.received == statistics.delivered + statistics.lost
     assert statistics.lost_header == statistics.lost_payload == statistics.lost_gap == 0
 
