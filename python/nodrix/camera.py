@@ -678,11 +678,10 @@ class Camera:
     def statistics(self) -> StreamStatistics:
         """Frame counters of this connection (see :class:`StreamStatistics`).
 
-        ``delivered`` counts the frames the library delivered: during a
-        :meth:`stream` that includes the arrays filled but not yet taken,
-        so after taking ``n`` frames ``delivered`` may be up to ``buffers``
-        higher than ``n``. :attr:`Stream.taken` counts what the application
-        received.
+        During a :meth:`stream` ``delivered`` counts the frames taken from
+        it (:attr:`Stream.taken` of this stream alone); arrays filled but
+        not yet taken are in flight, and those a stop finds untaken are
+        counted in ``lost_overwritten``.
         """
         record = StreamStatisticsRecord(size=ctypes.sizeof(StreamStatisticsRecord))
         self._connection.call(self._extension("NodrixEx_GetStreamStatistics"),

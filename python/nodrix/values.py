@@ -76,14 +76,14 @@ class StreamStatistics(NamedTuple):
     received: int
     delivered: int
     """Frames that reached the application through the library: copied by a
-    snapshot, handed to the frame callback, or filled into a stream's
-    array, which may be ahead of the consumer (see
+    snapshot, handed to the frame callback, or taken from a stream (see
     :attr:`Camera.statistics`)."""
     lost_header: int
     lost_payload: int
     lost_gap: int
     lost_overwritten: int
-    """Replaced by a newer frame before anyone took it: a consumer too slow."""
+    """Replaced by a newer frame before anyone took it (a consumer too slow),
+    or filled but not yet taken when a stream stopped."""
     lost_buffer_too_small: int
     recoveries: int
     received_rate: float
