@@ -14,7 +14,10 @@
 // - SlowConsumer/path: frames lost at the link rate (8 bits) when the
 //   consumer takes three frame periods on every tenth frame, 16 buffers
 //   queued (path 0), against the ring of the classic preview with the same
-//   consumer in its frame callback (path 1).
+//   consumer in its frame callback (path 1). Lost frames are counted before
+//   the stop (which counts the frames it finds untaken as lost too), so
+//   frames still in flight then (received but neither delivered nor lost)
+//   make sent exceed delivered + lost by a few.
 // - FourCameras: four emulated cameras at their sensor's pace, a stream and
 //   a consumer thread each, all at once: frames lost, and processor time
 //   per frame against one camera alone in the same run (cpu_ratio).
@@ -205,6 +208,8 @@ LinkRateFigures MeasureLinkRate(int bits) {
             });
         const double sdk = span.Sdk();
         const double wall = span.Wall();
+        // Before the stop, which counts the buffers it finds filled as lost.
+        figures.lost = static_cast<double>(Lost(Statistics(handle)));
         RestoreLineLength(handle);
         if (delivered == 0 || period <= 0) {
             figures.error = "no frame was delivered";
@@ -217,7 +222,6 @@ LinkRateFigures MeasureLinkRate(int bits) {
             figures.sdkPacedMemcpys = sdk / static_cast<double>(delivered) / pacedMemcpy;
         }
     }
-    figures.lost = static_cast<double>(Lost(Statistics(handle)));
     figures.latencyMedianUs = Percentile(latencies, 0.5);
     figures.latencyP99Us = Percentile(latencies, 0.99);
     return figures;
@@ -280,15 +284,16 @@ LossFigures MeasureSlowConsumer(bool ring) {
     NodrixEx_ResetStreamStatistics(handle);
     if (ring) {
         std::this_thread::sleep_for(std::chrono::duration<double>(kRunSeconds));
-        Nodrix_StopPreview(handle);
-        NodrixEx_SetFrameCallback(handle, nullptr, nullptr);
     } else {
         Consume(handle, WallSeconds() + kRunSeconds,
                 [&consumer](const NodrixExStreamBuffer&) { consumer.Take(); });
-        stream.reset();
     }
-    RestoreLineLength(handle);
+    // Before the stop, which counts the frames it finds untaken as lost.
     const NodrixExStreamStatistics s = Statistics(handle);
+    Nodrix_StopPreview(handle);
+    NodrixEx_SetFrameCallback(handle, nullptr, nullptr);
+    stream.reset();
+    RestoreLineLength(handle);
     figures.sent = static_cast<double>(s.framesReceived);
     figures.delivered = static_cast<double>(s.framesDelivered);
     figures.lost = static_cast<double>(Lost(s));
@@ -341,11 +346,12 @@ CamerasRun RunCameras(int count) {
     consumeAll(span.wall + kSensorPaceSeconds);
     const double sdk = span.Sdk();
     run.seconds = span.Wall();
-    streams.clear();
+    // Before the stop, which counts the buffers it finds filled as lost.
     for (int i = 0; i < count; ++i) {
         run.frames += frames[i];
         run.lost += Lost(Statistics(cameras[i]->Handle()));
     }
+    streams.clear();
     run.ok = run.frames > 0;
     run.sdkPerFrame = run.ok ? sdk / static_cast<double>(run.frames) : 0;
     return run;
