@@ -11,6 +11,8 @@
 //   per frame period, as bench_frame_delivery explains); latency_median_us
 //   and latency_p99_us, from the frame's payload completing (timestampUs of
 //   its metadata, on the monotonic clock) to the waiting thread's return.
+//   sent_fps is the sensor's pace; received_fps what the camera managed to
+//   send (a camera read late waits for its next frame period).
 // - SlowConsumer/path: frames lost at the link rate (8 bits) when the
 //   consumer takes three frame periods on every tenth frame, 16 buffers
 //   queued (path 0), against the ring of the classic preview with the same
@@ -162,6 +164,7 @@ struct CpuSpan {
 struct LinkRateFigures {
     const char* error = nullptr;
     double sentFps = 0;
+    double receivedFps = 0;
     double deliveredFps = 0;
     double sdkMemcpys = 0;
     double sdkPacedMemcpys = 0;
@@ -209,7 +212,9 @@ LinkRateFigures MeasureLinkRate(int bits) {
         const double sdk = span.Sdk();
         const double wall = span.Wall();
         // Before the stop, which counts the buffers it finds filled as lost.
-        figures.lost = static_cast<double>(Lost(Statistics(handle)));
+        const NodrixExStreamStatistics statistics = Statistics(handle);
+        figures.lost = static_cast<double>(Lost(statistics));
+        figures.receivedFps = static_cast<double>(statistics.framesReceived) / wall;
         RestoreLineLength(handle);
         if (delivered == 0 || period <= 0) {
             figures.error = "no frame was delivered";
@@ -391,11 +396,12 @@ int main(int argc, char** argv) {
                 return 1;
             }
             std::printf(
-                "stream bits:%d sent_fps=%.1f delivered_fps=%.1f sdk_memcpys=%.3f "
+                "stream bits:%d sent_fps=%.1f received_fps=%.1f delivered_fps=%.1f "
+                "sdk_memcpys=%.3f "
                 "sdk_paced_memcpys=%.3f memcpy_us=%.1f latency_median_us=%.0f "
                 "latency_p99_us=%.0f lost=%.0f\n",
-                bits, f.sentFps, f.deliveredFps, f.sdkMemcpys, f.sdkPacedMemcpys, f.memcpyUs,
-                f.latencyMedianUs, f.latencyP99Us, f.lost);
+                bits, f.sentFps, f.receivedFps, f.deliveredFps, f.sdkMemcpys, f.sdkPacedMemcpys,
+                f.memcpyUs, f.latencyMedianUs, f.latencyP99Us, f.lost);
             std::fflush(stdout);
         }
         for (bool ring : {false, true}) {
@@ -435,6 +441,7 @@ void BM_StreamAtLinkRate(benchmark::State& state) {
         return;
     }
     state.counters["sent_fps"] = f.sentFps;
+    state.counters["received_fps"] = f.receivedFps;
     state.counters["delivered_fps"] = f.deliveredFps;
     state.counters["sdk_memcpys"] = f.sdkMemcpys;
     state.counters["sdk_paced_memcpys"] = f.sdkPacedMemcpys;
