@@ -250,6 +250,7 @@ struct LossFigures {
     double sent = 0;
     double delivered = 0;
     double lost = 0;
+    double lostNoBuffer = 0;  // of lost: no empty buffer queued
 };
 
 LossFigures MeasureSlowConsumer(bool ring) {
@@ -302,6 +303,7 @@ LossFigures MeasureSlowConsumer(bool ring) {
     figures.sent = static_cast<double>(s.framesReceived);
     figures.delivered = static_cast<double>(s.framesDelivered);
     figures.lost = static_cast<double>(Lost(s));
+    figures.lostNoBuffer = static_cast<double>(s.lostNoBuffer);
     return figures;
 }
 
@@ -311,6 +313,7 @@ struct CamerasFigures {
     double fourUsPerFrame = 0;
     double fourFps = 0;
     double fourLost = 0;
+    double fourLostNoBuffer = 0;
 };
 
 // Streams `count` cameras at their sensor's pace at once, a consumer thread
@@ -320,6 +323,7 @@ struct CamerasRun {
     double sdkPerFrame = 0;
     std::int64_t frames = 0;
     std::uint64_t lost = 0;
+    std::uint64_t lostNoBuffer = 0;
     double seconds = 0;
 };
 
@@ -354,7 +358,9 @@ CamerasRun RunCameras(int count) {
     // Before the stop, which counts the buffers it finds filled as lost.
     for (int i = 0; i < count; ++i) {
         run.frames += frames[i];
-        run.lost += Lost(Statistics(cameras[i]->Handle()));
+        const NodrixExStreamStatistics statistics = Statistics(cameras[i]->Handle());
+        run.lost += Lost(statistics);
+        run.lostNoBuffer += statistics.lostNoBuffer;
     }
     streams.clear();
     run.ok = run.frames > 0;
@@ -378,6 +384,7 @@ CamerasFigures MeasureCameras() {
     figures.fourUsPerFrame = four.sdkPerFrame * 1e6;
     figures.fourFps = static_cast<double>(four.frames) / four.seconds;
     figures.fourLost = static_cast<double>(four.lost);
+    figures.fourLostNoBuffer = static_cast<double>(four.lostNoBuffer);
     return figures;
 }
 
@@ -410,8 +417,9 @@ int main(int argc, char** argv) {
                 std::printf("slow consumer error: %s\n", f.error);
                 return 1;
             }
-            std::printf("slow consumer %s: sent=%.0f delivered=%.0f lost=%.0f\n",
-                        ring ? "ring" : "stream", f.sent, f.delivered, f.lost);
+            std::printf(
+                "slow consumer %s: sent=%.0f delivered=%.0f lost=%.0f lost_no_buffer=%.0f\n",
+                ring ? "ring" : "stream", f.sent, f.delivered, f.lost, f.lostNoBuffer);
             std::fflush(stdout);
         }
         const CamerasFigures c = MeasureCameras();
@@ -463,6 +471,7 @@ void BM_SlowConsumer(benchmark::State& state) {
     state.counters["sent"] = f.sent;
     state.counters["delivered"] = f.delivered;
     state.counters["lost"] = f.lost;
+    state.counters["lost_no_buffer"] = f.lostNoBuffer;
     state.counters["lost_pct"] = f.sent > 0 ? 100.0 * f.lost / f.sent : 0;
 }
 
@@ -477,6 +486,7 @@ void BM_FourCameras(benchmark::State& state) {
     }
     state.counters["fps_all"] = f.fourFps;
     state.counters["lost"] = f.fourLost;
+    state.counters["lost_no_buffer"] = f.fourLostNoBuffer;
     state.counters["one_us_per_frame"] = f.oneUsPerFrame;
     state.counters["four_us_per_frame"] = f.fourUsPerFrame;
     state.counters["cpu_ratio"] = f.oneUsPerFrame > 0 ? f.fourUsPerFrame / f.oneUsPerFrame : 0;
