@@ -1,19 +1,20 @@
 #!/usr/bin/env python3
 """Frames per second and CPU time per frame of the Python package's stream()
-against a C program receiving the same frames through the same frame
-callback, on the emulated camera.
+against a C program taking the same frames from the same stream of
+buffers, on the emulated camera.
 
     python3 bench/bench_python_stream.py [--library build/linux-release/src/libnodrix.so]
                                          [--frames 200] [--bits 8] [--pace sensor max]
 
 Both sides take the same number of full frames in a process of their own
-and copy each into a pool of arrays (the C program with memcpy); CPU time is
-the process's user and system time, the library's threads included. At the
+from eight buffers the library fills in place (numpy arrays on the Python
+side), each queued again when the next frame is taken; CPU time is the
+process's user and system time, the library's threads included. At the
 sensor's pace both take every frame, so the CPU time per frame compares the
 two ways of receiving it; at full speed the frame rate shows how fast each
 takes frames (the library reads faster than it delivers, and counts the
-rest as overwritten, so the CPU time there is mostly reading). Each pace
-ends with the ratios Python / C.
+rest as lost for want of a buffer, so the CPU time there is mostly
+reading). Each pace ends with the ratios Python / C.
 """
 
 from __future__ import annotations
@@ -29,37 +30,14 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 
 C_PROGRAM = r"""
-#include <pthread.h>
-#include <stdatomic.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 #include <sys/resource.h>
 #include <time.h>
 
 #include "NodrixSdkEx.h"
 
-enum { kPool = 4 };
-static unsigned char *pool[kPool];
-static atomic_int delivered;
-static int wanted;
-static pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
-static pthread_cond_t done = PTHREAD_COND_INITIALIZER;
-
-/* The same work as the Python side's callback: a copy into the pool, and
- * the waiting consumer woken (here only once, when all frames are in). */
-static void NODRIX_CALL OnFrame(int handle, const NodrixExFrame *frame, void *user) {
-    (void)handle;
-    (void)user;
-    const int n = atomic_load(&delivered);
-    memcpy(pool[n % kPool], frame->pixels, frame->bytes);
-    atomic_store(&delivered, n + 1);
-    if (n + 1 == wanted) {
-        pthread_mutex_lock(&lock);
-        pthread_cond_signal(&done);
-        pthread_mutex_unlock(&lock);
-    }
-}
+enum { kBuffers = 8 };
 
 static double Now(void) {
     struct timespec t;
@@ -74,37 +52,41 @@ static double Cpu(void) {
            u.ru_stime.tv_usec / 1e6;
 }
 
+/* The same work as the Python side: buffers of its own queued to the
+ * stream, each filled one taken with a wait and queued again when the next
+ * is taken. */
 int main(int argc, char **argv) {
     const int frames = argc > 1 ? atoi(argv[1]) : 200;
-    wanted = frames;
     const int bits = argc > 2 ? atoi(argv[2]) : 8;
     const int handle = Nodrix_Initialize(0);
+    NodrixExStreamInfo info = {sizeof info};
+    void *memory[kBuffers];
+    int got = 0, held = 0;
     if (!handle || !Nodrix_SetDeviceNumber(handle, 0) || !Nodrix_SetColorMode(handle, bits) ||
-        !Nodrix_SetWaitTime(handle, 0)) {
+        !NodrixEx_StreamGetInfo(handle, &info)) {
         fprintf(stderr, "setup failed: error %d\n", handle ? Nodrix_GetLastError(handle) : -1);
         return 1;
     }
-    const size_t bytes = (size_t)((Nodrix_Width(handle) * bits / 8 + 3) & ~3) *
-                         (size_t)Nodrix_Height(handle);
-    for (int i = 0; i < kPool; ++i) pool[i] = malloc(bytes);
-    if (!NodrixEx_SetFrameCallback(handle, OnFrame, NULL)) return 1;
-    const double wall0 = Now(), cpu0 = Cpu();
-    if (!Nodrix_StartPreview(handle)) return 1;
-    struct timespec limit;
-    clock_gettime(CLOCK_REALTIME, &limit);
-    limit.tv_sec += 120;
-    pthread_mutex_lock(&lock);
-    while (atomic_load(&delivered) < frames) {
-        if (pthread_cond_timedwait(&done, &lock, &limit) != 0) break;
+    for (int i = 0; i < kBuffers; ++i) {
+        int id = 0;
+        memory[i] = malloc(info.payloadBytes);
+        if (!NodrixEx_StreamAnnounceBuffer(handle, memory[i], info.payloadBytes, NULL, &id) ||
+            !NodrixEx_StreamQueueBuffer(handle, id)) return 1;
     }
-    pthread_mutex_unlock(&lock);
-    const int got = atomic_load(&delivered);
+    const double wall0 = Now(), cpu0 = Cpu();
+    if (!NodrixEx_StreamStart(handle, 0)) return 1;
+    while (got < frames) {
+        NodrixExStreamBuffer buffer = {sizeof buffer};
+        if (NodrixEx_StreamWaitBuffer(handle, 10000, &buffer) != NODRIXEX_WAIT_BUFFER) break;
+        if (held) NodrixEx_StreamQueueBuffer(handle, held);
+        held = buffer.id;
+        ++got;
+    }
     const double wall = Now() - wall0, cpu = Cpu() - cpu0;
-    Nodrix_StopPreview(handle);
-    NodrixEx_SetFrameCallback(handle, NULL, NULL);
+    NodrixEx_StreamStop(handle);
     Nodrix_Release(handle);
     printf("{\"frames\": %d, \"wall\": %.6f, \"cpu\": %.6f}\n", got, wall, cpu);
-    for (int i = 0; i < kPool; ++i) free(pool[i]);
+    for (int i = 0; i < kBuffers; ++i) free(memory[i]);
     return 0;
 }
 """
@@ -170,7 +152,7 @@ def main() -> None:
         source.write_text(C_PROGRAM)
         built = subprocess.run([options.cc, "-O2", "-std=c11", "-D_POSIX_C_SOURCE=200809L",
                                 f"-I{ROOT / 'include'}", str(source), "-o", str(program),
-                                str(library), f"-Wl,-rpath,{library.parent}", "-pthread"],
+                                str(library), f"-Wl,-rpath,{library.parent}"],
                                capture_output=True, text=True)
         if built.returncode != 0:
             raise SystemExit(f"the C side could not be built against {library} (a release "

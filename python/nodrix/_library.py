@@ -203,6 +203,18 @@ EXTENSION_PROTOTYPES: tuple[tuple[str, Any, tuple[Any, ...]], ...] = (
 LATER_PROTOTYPES: tuple[tuple[str, Any, tuple[Any, ...]], ...] = (
     ("NodrixEx_GetVersionText", ctypes.c_char_p, ()),  # extension API 1.1
     ("NodrixEx_GetLastSystemError", _INT, (_INT, ctypes.c_char_p, _INT)),  # 1.1
+    # The stream of application buffers, 1.2.
+    ("NodrixEx_StreamGetInfo", _INT, (_INT, ctypes.POINTER(_records.StreamInfoRecord))),
+    ("NodrixEx_StreamAnnounceBuffer", _INT,
+     (_INT, _VOID_P, ctypes.c_size_t, _VOID_P, _INT_P)),
+    ("NodrixEx_StreamRevokeBuffer", _INT,
+     (_INT, _INT, ctypes.POINTER(_VOID_P), ctypes.POINTER(_VOID_P))),
+    ("NodrixEx_StreamQueueBuffer", _INT, (_INT, _INT)),
+    ("NodrixEx_StreamStart", _INT, (_INT, _INT)),
+    ("NodrixEx_StreamStop", _INT, (_INT,)),
+    ("NodrixEx_StreamWaitBuffer", _INT,
+     (_INT, _INT, ctypes.POINTER(_records.StreamBufferRecord))),
+    ("NodrixEx_StreamCancelWaits", _INT, (_INT, _INT)),
 )
 
 LIBRARY_ENVIRONMENT = "NODRIX_LIBRARY"

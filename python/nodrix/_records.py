@@ -84,6 +84,42 @@ class FrameRecord(ctypes.Structure):
     ]
 
 
+class StreamInfoRecord(ctypes.Structure):
+    """NodrixExStreamInfo: the frame layout of the stream and its buffers."""
+
+    _fields_ = [
+        ("size", ctypes.c_uint32),
+        ("running", ctypes.c_int32),
+        ("payloadBytes", ctypes.c_uint64),
+        ("width", ctypes.c_int32),
+        ("height", ctypes.c_int32),
+        ("bitsPerPixel", ctypes.c_int32),
+        ("stride", ctypes.c_int32),
+        ("announced", ctypes.c_int32),
+        ("queued", ctypes.c_int32),
+        ("filled", ctypes.c_int32),
+        ("flags", ctypes.c_int32),
+    ]
+
+
+class StreamBufferRecord(ctypes.Structure):
+    """NodrixExStreamBuffer: a filled buffer as a wait hands it out."""
+
+    _fields_ = [
+        ("size", ctypes.c_uint32),
+        ("id", ctypes.c_int32),
+        ("pixels", ctypes.c_void_p),
+        ("user", ctypes.c_void_p),
+        ("capacity", ctypes.c_size_t),
+        ("bytes", ctypes.c_size_t),
+        ("width", ctypes.c_int32),
+        ("height", ctypes.c_int32),
+        ("bitsPerPixel", ctypes.c_int32),
+        ("stride", ctypes.c_int32),
+        ("metadata", FrameMetadataRecord),
+    ]
+
+
 # void callback(int handle, const NodrixExFrame *frame, void *user), with
 # the C calling convention on every platform. The record arrives as its
 # address: the callback copies it whole instead of reading it field by field

@@ -587,7 +587,7 @@ class Camera:
         if timeout is None:
             self._connection.call("Nodrix_SnapShot", out.ctypes.data, shape[0] * stride, 1)
             return out
-        with self._start_stream(Stream.PREVIEW, 1, float(timeout), 2) as stream:
+        with self._start_stream(Stream.PREVIEW, 1, float(timeout), 1) as stream:
             np.copyto(out, next(stream).array)
         return out
 
@@ -606,49 +606,71 @@ class Camera:
         self._check_open()
         if getattr(self._connection.lib, name) is None:
             raise errors.NotSupportedError(
-                f"{name}: the loaded library ({self._connection.lib.path}) has no extension API",
+                f"{name}: the loaded library ({self._connection.lib.path}) lacks it (an older "
+                f"extension API, or none)",
                 code=11, operation=name)
         return name
 
-    def stream(self, count: Optional[int] = None, timeout: float = 5.0,
-               pool: int = 4) -> "Stream":
-        """Starts the preview and returns an iterator of :class:`Frame`.
+    def stream(self, count: Optional[int] = None, timeout: Optional[float] = 5.0,
+               buffers: int = 8, *, requeue: bool = True,
+               recycle_oldest: bool = False, pool: Optional[int] = None) -> "Stream":
+        """Starts the stream and returns an iterator of :class:`Frame`.
+
+        The library fills ``buffers`` numpy arrays of this stream, in the
+        order the camera sent the frames, and each frame's ``array`` is one
+        of them, handed over without a copy.
 
         Args:
             count: frames to yield before the stream ends by itself; None
                 for no end (close the stream, or leave a ``with`` block).
             timeout: seconds to wait for each frame before raising
-                :class:`FrameTimeoutError`.
-            pool: arrays frames are copied into. While all of them are
-                queued or held, the library's worker waits, and frames the
-                camera delivers meanwhile are counted in :attr:`statistics`
-                (``lost_overwritten``) and in the next frame's
-                ``lost_before``.
+                :class:`FrameTimeoutError`; None waits for ever (a close
+                from another thread still ends the wait).
+            buffers: arrays the library fills. While none of them is queued
+                (all filled and not yet taken, or held by the
+                application), frames the camera sends are counted in
+                :attr:`statistics` (``lost_no_buffer``) and in the next
+                frame's ``lost_before``. Each holds a whole frame.
+            requeue: True: a frame's array goes back to the library when
+                the next frame is taken. False: only
+                :meth:`Stream.requeue` gives it back, so the application
+                may hold several frames at once.
+            recycle_oldest: with no empty array queued, the oldest frame
+                not yet taken is overwritten by the new one (and counted
+                lost) instead of the new frame being dropped.
+            pool: the former name of ``buffers``.
 
-        A frame's array is valid until the next frame is taken from the
-        stream; copy it to keep it. ``close()`` (or the end of the ``with``
-        block, or the last frame) stops the preview.
+        A frame's array is valid until the next frame is taken (or until
+        it is requeued); copy it to keep it longer. ``close()`` (or the end
+        of the ``with`` block, or the last frame) stops the stream.
+
+        Raises:
+            NoCoreError: a stream, trigger mode or recording is running.
         """
-        return self._start_stream(Stream.PREVIEW, count, timeout, pool)
+        return self._start_stream(Stream.PREVIEW, count, timeout,
+                                  buffers if pool is None else pool, requeue, recycle_oldest)
 
-    def trigger(self, count: Optional[int] = None, timeout: float = 10.0,
-                pool: int = 4) -> "Stream":
-        """Starts trigger mode: like :meth:`stream`, but every frame follows a
-        trigger (the camera's trigger input or the FPGA's timed trigger)."""
-        return self._start_stream(Stream.TRIGGER, count, timeout, pool)
+    def trigger(self, count: Optional[int] = None, timeout: Optional[float] = 10.0,
+                buffers: int = 8, *, requeue: bool = True,
+                recycle_oldest: bool = False, pool: Optional[int] = None) -> "Stream":
+        """Starts the stream in trigger mode: like :meth:`stream`, but every
+        frame follows a trigger (the camera's trigger input or the FPGA's
+        timed trigger). ``timeout=None`` waits for the next trigger however
+        long it takes."""
+        return self._start_stream(Stream.TRIGGER, count, timeout,
+                                  buffers if pool is None else pool, requeue, recycle_oldest)
 
-    def _start_stream(self, mode: str, count: Optional[int], timeout: float,
-                      pool: int) -> "Stream":
-        self._extension("NodrixEx_SetFrameCallback")
+    def _start_stream(self, mode: str, count: Optional[int], timeout: Optional[float],
+                      buffers: int, requeue: bool = True,
+                      recycle_oldest: bool = False) -> "Stream":
+        self._extension("NodrixEx_StreamStart")
         running = self._stream() if self._stream is not None else None
         if running is not None and not running.closed:
-            # One frame callback per connection: a second stream would take
-            # the first one's frames.
             raise self._connection.refusal(
-                "NodrixEx_SetFrameCallback", "a stream is already running on this camera",
+                "NodrixEx_StreamStart", "a stream is already running on this camera",
                 errors.NoCoreError)
-        shape, dtype, stride = self._layout()
-        stream = Stream(self, self._connection, mode, shape, dtype, stride, count, timeout, pool)
+        stream = Stream(self, self._connection, mode, count, timeout, buffers, requeue,
+                        recycle_oldest)
         self._stream = weakref.ref(stream)
         return stream
 
@@ -656,11 +678,10 @@ class Camera:
     def statistics(self) -> StreamStatistics:
         """Frame counters of this connection (see :class:`StreamStatistics`).
 
-        ``delivered`` counts the frames the library handed to this package:
-        during a :meth:`stream` that includes the frames copied into the
-        stream's pool but not yet taken from it, so after taking ``n``
-        frames ``delivered`` may be up to ``pool + 1`` higher than ``n``.
-        :attr:`Stream.taken` counts what the application received.
+        During a :meth:`stream` ``delivered`` counts the frames taken from
+        it (:attr:`Stream.taken` of this stream alone); arrays filled but
+        not yet taken are in flight, and those a stop finds untaken are
+        counted in ``lost_overwritten``.
         """
         record = StreamStatisticsRecord(size=ctypes.sizeof(StreamStatisticsRecord))
         self._connection.call(self._extension("NodrixEx_GetStreamStatistics"),
@@ -669,7 +690,7 @@ class Camera:
             record.framesReceived, record.framesDelivered, record.lostHeader,
             record.lostPayload, record.lostGap, record.lostOverwritten,
             record.lostBufferTooSmall, record.recoveries, record.receivedRate,
-            record.deliveredRate)
+            record.deliveredRate, record.lostNoBuffer)
 
     def reset_statistics(self) -> None:
         """Sets every counter of :attr:`statistics` to 0."""

@@ -1,38 +1,53 @@
-"""Frames of a running preview or trigger mode as an iterator.
+"""Frames of the library's stream as an iterator of numpy arrays.
 
-The library calls the frame callback on its worker thread for every frame.
-The callback only copies the pixels into a free array of a small pool and
-queues it; when every array of the pool is queued or held by the consumer,
-the callback waits for one, and the library counts the frames the camera
-delivers meanwhile (``lost_overwritten`` in the statistics, ``lost_before``
-of the next frame) instead of this package dropping them unseen.
+The stream fills buffers the application announced, in the order the camera
+sent the frames. Here every buffer is a numpy array: the library writes the
+pixels straight into the array's memory, and the array is handed to the
+application as it is, without a copy. Once the application moves on to the
+next frame (or calls :meth:`Stream.requeue`), the array is queued again to
+be filled. While no array is queued, the library counts the frames it has
+nowhere to put (``lost_no_buffer`` in the statistics, ``lost_before`` of
+the next frame) instead of this package dropping them unseen.
 """
 
 from __future__ import annotations
 
 import ctypes
-import queue
+import math
+import threading
 import weakref
-from typing import Any, NamedTuple, Optional
+from typing import NamedTuple, Optional, Union
 
 import numpy as np
 
 from . import errors
 from ._connection import Connection
-from ._images import allocate_image, metadata_from
-from ._records import FrameCallback, FrameMetadataRecord, FrameRecord
+from ._images import metadata_from
+from ._records import StreamBufferRecord, StreamInfoRecord
 from .values import FrameMetadata
 
-_FRAME_BYTES = ctypes.sizeof(FrameRecord)
-_METADATA_OFFSET = FrameRecord.metadata.offset
-_METADATA_BYTES = ctypes.sizeof(FrameMetadataRecord)
+# NodrixSdkEx.h: start flags and wait results.
+_TRIGGER = 0x1
+_RECYCLE_OLDEST = 0x2
+_WAIT_INFINITE = -1
+_WAIT_FAILED, _WAIT_BUFFER, _WAIT_TIMEOUT, _WAIT_CANCELLED, _WAIT_STOPPED = range(5)
+# Longest finite wait the library takes, in milliseconds.
+_LONGEST_WAIT_MS = 2**31 - 1
+# Bits per pixel -> (sample type, samples per pixel).
+_SAMPLES: dict[int, tuple[type, int]] = {
+    8: (np.uint8, 1), 16: (np.uint16, 1), 24: (np.uint8, 3),
+    32: (np.uint8, 4), 48: (np.uint16, 3), 64: (np.uint16, 4),
+}
 
 
 class Frame(NamedTuple):
     """One frame of a :class:`Stream`.
 
-    ``array`` belongs to the stream's pool: it is valid until the next frame
-    is taken from the stream. Copy it (``frame.array.copy()``) to keep it.
+    ``array`` is one of the stream's buffers, filled by the library: it is
+    valid until the next frame is taken from the stream (or until
+    :meth:`Stream.requeue`), after which the library fills it again. Copy
+    it (``frame.array.copy()``) to keep it longer. The frames taken last
+    before the stream closed stay valid for good.
     """
 
     array: np.ndarray
@@ -45,169 +60,200 @@ class Frame(NamedTuple):
     metadata: FrameMetadata
 
 
-class _Delivery:
-    """What the callback shares with the consumer. It holds no reference to
-    the stream, so that an abandoned stream can be collected and stopped."""
+def stream_info(connection: Connection) -> StreamInfoRecord:
+    """The stream's frame layout and buffer states in the present settings."""
+    record = StreamInfoRecord(size=ctypes.sizeof(StreamInfoRecord))
+    connection.call("NodrixEx_StreamGetInfo", ctypes.byref(record))
+    return record
 
-    def __init__(self, arrays: list[np.ndarray], stride: int, bits: int) -> None:
-        self.addresses = [a.ctypes.data for a in arrays]
-        # Each array's metadata, copied beside its pixels.
-        self.records = [FrameMetadataRecord() for _ in arrays]
-        self.record_addresses = [ctypes.addressof(r) for r in self.records]
-        # The callback's copy of the library's frame record.
-        self.frame = FrameRecord()
-        self.frame_address = ctypes.addressof(self.frame)
-        self.height = arrays[0].shape[0]
-        self.width = arrays[0].shape[1]
-        self.bits = bits
-        self.stride = stride
-        self.size = stride * self.height
-        self.free: queue.SimpleQueue[int] = queue.SimpleQueue()
-        self.ready: queue.SimpleQueue[Any] = queue.SimpleQueue()
-        for slot in range(len(arrays)):
-            self.free.put(slot)
-        self.closing = False
 
-    def on_frame(self, handle: int, address: int, user: Any) -> None:
-        # Runs on the library's worker thread: a copy and a queue put. An
-        # exception must not escape into C; it is handed to the consumer.
-        try:
-            if self.closing:
+def _wait_milliseconds(timeout: Optional[float]) -> int:
+    if timeout is None:
+        return _WAIT_INFINITE
+    return min(_LONGEST_WAIT_MS, math.ceil(timeout * 1000.0))
+
+
+class _Buffers:
+    """The arrays announced to the library and who holds each. It holds no
+    reference to the stream, so that an abandoned stream can be collected and
+    stopped; the arrays live here until the library has forgotten them."""
+
+    def __init__(self, connection: Connection) -> None:
+        self.connection = connection
+        self.arrays: dict[int, np.ndarray] = {}  # buffer id -> its array
+        self.ids: dict[int, int] = {}            # array address -> buffer id
+        # Taken under this lock: whether the stream is closed, and every
+        # queue or revoke. A wait runs outside it, so that a close from
+        # another thread stops the stream and wakes the waiter.
+        self.lock = threading.Lock()
+        self.closed = False
+
+    def announce(self, array: np.ndarray) -> None:
+        lib, handle = self.connection.lib, self.connection.handle
+        buffer = ctypes.c_int(0)
+        if not lib.NodrixEx_StreamAnnounceBuffer(handle, array.ctypes.data, array.nbytes, None,
+                                                 ctypes.byref(buffer)):
+            raise self.connection.failure("NodrixEx_StreamAnnounceBuffer")
+        self.arrays[buffer.value] = array
+        self.ids[array.ctypes.data] = buffer.value
+
+    def queue(self, buffer: int) -> None:
+        """Hands a buffer to the library; nothing once the stream is closed."""
+        with self.lock:
+            if self.closed:
                 return
-            f = self.frame
-            ctypes.memmove(self.frame_address, address, _FRAME_BYTES)
-            if f.width != self.width or f.height != self.height or f.bitsPerPixel != self.bits:
-                self.ready.put(errors.FrameError(
-                    f"a frame of {f.width} x {f.height} at {f.bitsPerPixel} bits arrived in a "
-                    f"stream of {self.width} x {self.height} at {self.bits}", code=8,
-                    operation="stream"))
-                return
-            slot = self.free.get()
-            if slot < 0:  # the stream is closing
-                self.free.put(slot)
-                return
-            target = self.addresses[slot]
-            if f.topRowFirst and f.stride == self.stride:
-                ctypes.memmove(target, f.pixels, self.size)
-            else:
-                row_bytes = min(self.stride, f.stride)
-                for row in range(self.height):
-                    source = row if f.topRowFirst else self.height - 1 - row
-                    ctypes.memmove(target + row * self.stride, f.pixels + source * f.stride,
-                                   row_bytes)
-            ctypes.memmove(self.record_addresses[slot], self.frame_address + _METADATA_OFFSET,
-                           _METADATA_BYTES)
-            self.ready.put(slot)
-        except BaseException as error:  # noqa: BLE001 - reported to the consumer
-            self.ready.put(error)
+            if not self.connection.lib.NodrixEx_StreamQueueBuffer(self.connection.handle,
+                                                                   buffer):
+                raise self.connection.failure("NodrixEx_StreamQueueBuffer")
 
-
-def _stop(connection: Connection, delivery: _Delivery, callback: Any) -> None:
-    """Stops the acquisition and removes the callback; after this the library
-    no longer calls ``callback``."""
-    delivery.closing = True
-    delivery.free.put(-1)  # wakes a callback waiting for a free array
-    lib, handle = connection.lib, connection.handle
-    lib.Nodrix_StopPreview(handle)
-    # Waits for a running call of the callback to return.
-    lib.NodrixEx_SetFrameCallback(handle, FrameCallback(), None)
-    connection.pop_error()
-    delivery.ready.put(None)  # wakes a consumer waiting for a frame
-    del callback
+    def close(self) -> None:
+        """Stops the stream and has the library forget every array; after
+        this the library never touches them again."""
+        with self.lock:
+            if self.closed:
+                return
+            self.closed = True
+            lib, handle = self.connection.lib, self.connection.handle
+            # A released handle has forgotten the buffers already: the calls
+            # then fail without a word.
+            lib.NodrixEx_StreamStop(handle)
+            for buffer in self.arrays:
+                lib.NodrixEx_StreamRevokeBuffer(handle, buffer, None, None)
+            self.connection.pop_error()
 
 
 class Stream:
-    """An iterator of :class:`Frame` over a running preview or trigger mode.
+    """An iterator of :class:`Frame` over the library's stream, free-running
+    or a frame per trigger.
 
     Made by :meth:`Camera.stream` and :meth:`Camera.trigger`. It ends after
-    ``count`` frames, at :meth:`close` (from any thread), or at the end of a
-    ``with`` block; each stops the acquisition. Waiting longer than
-    ``timeout`` for a frame raises :class:`FrameTimeoutError` (or the error
-    the library recorded meanwhile, e.g. :class:`CameraLostError`).
+    ``count`` frames, at :meth:`close` (from any thread, which also wakes a
+    thread waiting for a frame), or at the end of a ``with`` block; each
+    stops the stream. Waiting longer than ``timeout`` for a frame raises
+    :class:`FrameTimeoutError`; a camera lost meanwhile raises
+    :class:`CameraLostError`.
     """
 
     PREVIEW = "preview"
     TRIGGER = "trigger"
 
     def __init__(self, camera: object, connection: Connection, mode: str,
-                 shape: tuple[int, ...], dtype: np.dtype[Any], stride: int,
-                 count: Optional[int], timeout: float, pool: int) -> None:
-        if pool < 2:
-            raise errors.InvalidArgumentError("pool must hold at least 2 arrays", code=9,
-                                              operation="stream")
+                 count: Optional[int], timeout: Optional[float], buffers: int,
+                 requeue: bool = True, recycle_oldest: bool = False) -> None:
+        if isinstance(buffers, bool) or not isinstance(buffers, int) or buffers < 1:
+            raise connection.refusal("stream", f"buffers must be at least 1, not {buffers!r}")
         if count is not None and count < 0:
-            raise errors.InvalidArgumentError("count must not be negative", code=9,
-                                              operation="stream")
+            raise connection.refusal("stream", "count must not be negative")
+        if timeout is not None and not timeout >= 0:
+            raise connection.refusal("stream", f"timeout must not be negative, not {timeout}")
         self._camera = camera  # keeps the connection open while frames come
         self._connection = connection
         self._count = count
         self._timeout = timeout
-        self.taken = 0
-        """Frames taken from the stream so far: what the application received
-        (``statistics.delivered`` also counts those still in the pool)."""
-        self._arrays = [allocate_image(shape, dtype, stride) for _ in range(pool)]
-        bits = dtype.itemsize * 8 * (shape[2] if len(shape) == 3 else 1)
-        self._delivery = _Delivery(self._arrays, stride, bits)
+        self._requeue = requeue
         self._held: Optional[int] = None
-        callback = FrameCallback(self._delivery.on_frame)
-        lib, handle = connection.lib, connection.handle
-        connection.pop_error()
-        if not lib.NodrixEx_SetFrameCallback(handle, callback, None):
-            raise connection.failure("NodrixEx_SetFrameCallback")
-        self._finalizer = weakref.finalize(self, _stop, connection, self._delivery, callback)
-        if mode == self.TRIGGER:
-            started = lib.Nodrix_Trigger(handle, 0, None, 0, 1)
-        else:
-            started = lib.Nodrix_StartPreview(handle)
-        if not started:
-            error = connection.failure("Nodrix_Trigger" if mode == self.TRIGGER
-                                       else "Nodrix_StartPreview")
+        self.taken = 0
+        """Frames taken from the stream so far: what the application received."""
+        info = stream_info(connection)
+        if info.running:
+            raise connection.refusal("NodrixEx_StreamStart",
+                                     "a stream is already running on this camera",
+                                     errors.NoCoreError)
+        sample, channels = _SAMPLES[info.bitsPerPixel]
+        self.shape: tuple[int, ...] = ((info.height, info.width) if channels == 1
+                                       else (info.height, info.width, channels))
+        """Shape of every frame's array."""
+        self.dtype = np.dtype(sample).newbyteorder("<")
+        """Sample type of every frame's array."""
+        self._buffers = _Buffers(connection)
+        self._finalizer = weakref.finalize(self, self._buffers.close)
+        flags = (_TRIGGER if mode == self.TRIGGER else 0) | (
+            _RECYCLE_OLDEST if recycle_oldest else 0)
+        try:
+            # Rows top first and packed: a C-contiguous array is the layout.
+            for _ in range(buffers):
+                self._buffers.announce(np.empty(self.shape, self.dtype))
+            for buffer in self._buffers.arrays:
+                self._buffers.queue(buffer)
+            if not connection.lib.NodrixEx_StreamStart(connection.handle, flags):
+                raise connection.failure("NodrixEx_StreamStart")
+        except BaseException:
             self._finalizer()
-            raise error
+            raise
 
     def __iter__(self) -> "Stream":
         return self
 
     def __next__(self) -> Frame:
-        delivery = self._delivery
-        if self._held is not None:
-            delivery.free.put(self._held)
-            self._held = None
+        frame = self._take(self._timeout)
+        if frame is None:
+            code = self._connection.pop_error()
+            if code:
+                raise self._connection.failure("NodrixEx_StreamWaitBuffer", code)
+            raise errors.FrameTimeoutError(
+                f"no frame within {self._timeout} s", code=8,
+                text=self._connection.error_text(8), operation="stream")
+        return frame
+
+    def wait(self, timeout: Optional[float] = None) -> Optional[Frame]:
+        """The next frame, or None when none came within ``timeout`` seconds
+        (0 only looks; None waits as long as the stream's own time-out).
+
+        Raises:
+            StopIteration: the stream is closed or has taken its ``count``.
+        """
+        return self._take(self._timeout if timeout is None else timeout)
+
+    def _take(self, timeout: Optional[float]) -> Optional[Frame]:
+        if self._requeue and self._held is not None:
+            held, self._held = self._held, None
+            self._buffers.queue(held)
         if not self._finalizer.alive or (self._count is not None and self.taken >= self._count):
             self.close()
             raise StopIteration
-        try:
-            item = delivery.ready.get(timeout=self._timeout)
-        except queue.Empty:
-            code = self._connection.pop_error()
-            if code:
-                raise self._connection.failure("stream", code) from None
-            raise errors.FrameTimeoutError(
-                f"no frame within {self._timeout} s", code=8,
-                text=self._connection.error_text(8), operation="stream") from None
-        if item is None:
-            raise StopIteration
-        if isinstance(item, BaseException):
+        connection = self._connection
+        record = StreamBufferRecord(size=ctypes.sizeof(StreamBufferRecord))
+        result = connection.lib.NodrixEx_StreamWaitBuffer(
+            connection.handle, _wait_milliseconds(timeout), ctypes.byref(record))
+        if result == _WAIT_TIMEOUT:
+            return None
+        if result != _WAIT_BUFFER:
+            code = connection.pop_error() if result == _WAIT_FAILED else 0
             self.close()
-            raise item
-        slot = item
-        metadata = metadata_from(delivery.records[slot])
-        self._held = slot
+            if code:
+                raise connection.failure("NodrixEx_StreamWaitBuffer", code)
+            raise StopIteration  # stopped, or closed from another thread
+        self._held = record.id
         self.taken += 1
         if self._count is not None and self.taken >= self._count:
-            # The last frame: stop the camera now, the array stays valid.
+            # The last frame: stop the camera now; the array stays valid.
             self.close()
-        return Frame(self._arrays[slot], metadata.number, metadata.timestamp,
+        metadata = metadata_from(record.metadata)
+        return Frame(self._buffers.arrays[record.id], metadata.number, metadata.timestamp,
                      metadata.lost_before, metadata)
 
+    def requeue(self, frame: Union[Frame, np.ndarray]) -> None:
+        """Hands a frame's array back to the library to be filled again; the
+        application must not use it afterwards. Frames are requeued by
+        themselves when the next one is taken, unless the stream was made
+        with ``requeue=False``: then only this call requeues them."""
+        array = frame.array if isinstance(frame, Frame) else frame
+        buffer = self._buffers.ids.get(array.ctypes.data)
+        if buffer is None or self._buffers.arrays[buffer] is not array:
+            raise self._connection.refusal("stream", "the array is none of this stream's")
+        if self._held == buffer:
+            self._held = None
+        self._buffers.queue(buffer)
+
     def close(self) -> None:
-        """Stops the acquisition. Safe to call more than once and from
-        another thread than the one iterating."""
+        """Stops the stream. Safe to call more than once and from another
+        thread than the one iterating (a thread waiting for a frame then
+        ends its iteration)."""
         self._finalizer()
 
     @property
     def closed(self) -> bool:
-        """True once the acquisition was stopped."""
+        """True once the stream was stopped."""
         return not self._finalizer.alive
 
     def __enter__(self) -> "Stream":

@@ -76,22 +76,24 @@ class StreamStatistics(NamedTuple):
     received: int
     delivered: int
     """Frames that reached the application through the library: copied by a
-    snapshot or handed to the frame callback. A stream's callback copies
-    frames into its pool ahead of the consumer (see
+    snapshot, handed to the frame callback, or taken from a stream (see
     :attr:`Camera.statistics`)."""
     lost_header: int
     lost_payload: int
     lost_gap: int
     lost_overwritten: int
-    """Replaced by a newer frame before anyone took it: a consumer too slow."""
+    """Replaced by a newer frame before anyone took it (a consumer too slow),
+    or filled but not yet taken when a stream stopped."""
     lost_buffer_too_small: int
     recoveries: int
     received_rate: float
     """Frames per second, recent."""
     delivered_rate: float
+    lost_no_buffer: int = 0
+    """Not delivered by a stream: none of its arrays was queued empty."""
 
     @property
     def lost(self) -> int:
         """All lost frames, whatever the reason."""
         return (self.lost_header + self.lost_payload + self.lost_gap + self.lost_overwritten +
-                self.lost_buffer_too_small)
+                self.lost_buffer_too_small + self.lost_no_buffer)

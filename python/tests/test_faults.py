@@ -35,3 +35,28 @@ def test_failed_payloads_are_counted_as_lost(tmp_path):
     assert statistics["lost_payload"] >= 3
     assert result["lost_before"] >= 3
     assert statistics["received"] >= statistics["delivered"] + 3
+
+
+LOST_SCRIPT = """
+import nodrix
+with nodrix.open() as camera:
+    frames = 0
+    try:
+        for frame in camera.stream(timeout=None):  # no time-out: the loss ends it
+            frames += 1
+    except nodrix.CameraLostError:
+        print("camera lost after", frames, "frames")
+"""
+
+
+def test_a_camera_lost_ends_an_endless_wait_with_its_error(tmp_path):
+    environment = dict(os.environ)
+    environment.update(
+        NODRIX_EMULATION="cameras=1;unplug_after_ms=4000",
+        NODRIX_SETTINGS_FILE=str(tmp_path / "settings.reg"),
+        NODRIX_OBJECT_NAMESPACE=f"nodrixpylost{os.getpid()}",
+        PYTHONPATH=os.pathsep.join(p for p in sys.path if p))
+    done = subprocess.run([sys.executable, "-c", LOST_SCRIPT], env=environment,
+                          capture_output=True, text=True, timeout=300)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.startswith("camera lost after"), done.stdout + done.stderr

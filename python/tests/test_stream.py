@@ -1,4 +1,4 @@
-"""Streams through the library's frame callback, metadata and statistics."""
+"""Streams of numpy arrays the library fills, metadata and statistics."""
 
 from __future__ import annotations
 
@@ -39,6 +39,37 @@ def test_stream_yields_count_frames_and_accounts_for_every_gap(camera, bits):
     assert statistics.lost_header == statistics.lost_payload == statistics.lost_gap == 0
 
 
+@pytest.mark.parametrize("bits", [8, 16])
+def test_frames_are_the_stream_s_own_arrays_filled_in_place(camera, bits):
+    camera.bits = bits
+    with camera.stream(count=12, timeout=10.0, buffers=3) as stream:
+        addresses = set()
+        for frame in stream:
+            assert frame.array.flags.c_contiguous and frame.array.flags.owndata
+            np.testing.assert_array_equal(frame.array, ramp(bits, frame.number))
+            addresses.add(frame.array.ctypes.data)
+    assert len(addresses) == 3
+
+
+def test_held_frames_stay_until_requeued_and_the_rest_is_counted(camera):
+    camera.reset_statistics()
+    with camera.stream(timeout=0.5, buffers=2, requeue=False) as stream:
+        first, second = next(stream), next(stream)
+        with pytest.raises(nodrix.FrameTimeoutError):
+            next(stream)  # both arrays are held: nothing to fill
+        for frame in (first, second):
+            np.testing.assert_array_equal(frame.array, ramp(8, frame.number))
+        stream.requeue(first)
+        third = next(stream)
+        assert third.array is first.array
+        assert third.lost_before == (third.number - second.number - 1) & 0xFFFFFFFF > 0
+        with pytest.raises(nodrix.InvalidArgumentError):
+            stream.requeue(third.array.copy())
+    statistics = camera.statistics
+    assert statistics.lost_no_buffer >= third.lost_before
+    assert statistics.received == statistics.delivered + statistics.lost
+
+
 def test_stream_consumed_from_a_second_thread(camera):
     frames: list[tuple[int, int]] = []
     failures: list[BaseException] = []
@@ -58,7 +89,7 @@ def test_stream_consumed_from_a_second_thread(camera):
 
 
 def test_close_from_another_thread_ends_an_endless_stream(camera):
-    stream = camera.stream(timeout=10.0)
+    stream = camera.stream(timeout=None)
     next(stream)
     closer = threading.Timer(0.2, stream.close)
     closer.start()
@@ -78,7 +109,7 @@ def test_one_stream_at_a_time(camera):
 
 
 def test_trigger_mode_delivers_triggered_frames(camera):
-    with camera.trigger(count=3, timeout=10.0) as stream:
+    with camera.trigger(count=3, timeout=None) as stream:
         frames = [frame.metadata for frame in stream]
     assert len(frames) == 3
     assert all(m.width == 1280 and m.height == 1024 for m in frames)

@@ -81,6 +81,11 @@ TABLE = [
      True),
     (["stream", "--seconds", "3"], EMU, 0, ["frames received"], True),
     (["stream", "--seconds", "0"], EMU, 2, ["--seconds must be positive"], False),
+    (["stream", "--seconds", "1", "--trigger", "--buffers", "2"],
+     {"NODRIX_EMULATION": "trigger_interval_ms=100"}, 0, ["frames received", "no_buffer"], True),
+    (["stream", "--seconds", "30", "--trigger", "--timeout", "0.5"], EMU, 1,
+     ["no frame within 0.5 s"], False),
+    (["stream", "--buffers", "0"], EMU, 2, ["--buffers must be a whole number, 1 to 4096"], False),
     (["regs", "fpga", "16", "17"], EMU, 0, ["fpga 0x0010 (  16) = 0x0005"], False),
     (["regs", "fpga", "0x100"], EMU, 2, ["addresses 0 to 0xFF"], False),
     (["regs", "sensor", "5=0x3A"], EMU, 0, ["sensor 0x0005 (   5) <- 0x003A"], False),
@@ -179,7 +184,9 @@ def check_json(tool):
     check(stream["frames"] > 0 and stream["seconds"] > 0 and stream["interrupted"] is False
           and "statistics" in stream, f"stream: {stream}")
     if stream["statistics"] is not None:
-        check(stream["statistics"]["delivered"] > 0, f"stream statistics: {stream}")
+        statistics = stream["statistics"]
+        check(statistics["delivered"] > 0 and "lost_no_buffer" in statistics,
+              f"stream statistics: {stream}")
 
 
 # Every settable name with a value other than its default: without --save

@@ -1,5 +1,5 @@
-// nodrix stream: a preview for a time, with frames, rate and, through the
-// extension API, the frames lost by reason.
+// nodrix stream: the stream for a time, with frames, rate and the frames
+// lost by reason.
 #include <cstdio>
 
 #include "Commands.h"
@@ -23,6 +23,7 @@ constexpr LossReason kLossReasons[] = {
     {"lost_gap", &NodrixExStreamStatistics::lostGap},
     {"lost_overwritten", &NodrixExStreamStatistics::lostOverwritten},
     {"lost_buffer_too_small", &NodrixExStreamStatistics::lostBufferTooSmall},
+    {"lost_no_buffer", &NodrixExStreamStatistics::lostNoBuffer},
 };
 
 void PrintJson(const StreamResult& r, bool interrupted) {
@@ -32,7 +33,8 @@ void PrintJson(const StreamResult& r, bool interrupted) {
         .Number("seconds", r.seconds)
         .Number("rate_fps", r.rateFps)
         .Number("error", r.error)
-        .Bool("interrupted", interrupted);
+        .Bool("interrupted", interrupted)
+        .Bool("timed_out", r.timedOut);
     const NodrixExStreamStatistics& s = r.statistics;
     json.BeginObject("statistics")
         .Number("received", static_cast<double>(s.framesReceived))
@@ -73,11 +75,16 @@ int Stream(Session& session, const Options& options) {
         std::snprintf(text, sizeof text, "  %5.1f s  %6d frames", seconds, frames);
         line.Show(text);
     };
+    StreamRequest request;
+    request.seconds = options.seconds;
+    request.buffers = options.buffers;
+    request.trigger = options.trigger;
+    request.timeout = options.timeout;
     StreamResult result;
-    const bool started = StreamFrames(session.Handle(), options.seconds, progress, &result);
+    const bool started = StreamFrames(session.Handle(), request, progress, &result);
     line.Finish();
     if (!started) {
-        std::fprintf(stderr, "nodrix: starting the preview failed: error %d (%s)\n", result.error,
+        std::fprintf(stderr, "nodrix: starting the stream failed: error %d (%s)\n", result.error,
                      ErrorText(result.error));
         return kExitFailed;
     }
@@ -90,6 +97,10 @@ int Stream(Session& session, const Options& options) {
     if (result.error != 0) {
         std::fprintf(stderr, "nodrix: the stream reported error %d (%s)\n", result.error,
                      ErrorText(result.error));
+        return kExitFailed;
+    }
+    if (result.timedOut) {
+        std::fprintf(stderr, "nodrix: no frame within %g s\n", options.timeout);
         return kExitFailed;
     }
     if (result.frames == 0) {

@@ -32,10 +32,13 @@ const CommandSpec kCommands[] = {
      "one frame into .pgm, .png, .tif, .raw (16 bits kept), .jpg or .bmp (8 bits) by extension",
      "--out --bits --quality --mask --exposure-ms --gain",
      "nodrix snap --out frame.png exposure-ms=10", true},
-    {"stream", Stream, "[--seconds N] [NAME=VALUE...] [--bits 8|16] [--mask FILE] [--json]",
-     "a preview for N seconds (default 3) or until Ctrl-C: frames, rate and frames lost by reason",
-     "--seconds --json --bits --mask --exposure-ms --gain", "nodrix stream --seconds 5 --json",
-     true},
+    {"stream", Stream,
+     "[--seconds N] [--buffers N] [--trigger] [--timeout S] [NAME=VALUE...] [--bits 8|16] "
+     "[--mask FILE] [--json]",
+     "the stream for N seconds (default 3) or until Ctrl-C, every frame in order into queued "
+     "buffers: frames, rate and frames lost by reason",
+     "--seconds --buffers --trigger --timeout --json --bits --mask --exposure-ms --gain",
+     "nodrix stream --seconds 5 --json", true},
     {"record", Record, "--out FILE.avi [--seconds N] [NAME=VALUE...] [--bits 8|16] [--mask FILE]",
      "an AVI file of the preview for N seconds (default 3); Ctrl-C stops and keeps the file; "
      "status 3 when the file-size limit ended it",
@@ -63,6 +66,9 @@ struct OptionHelp {
 const OptionHelp kOptionHelp[] = {
     {"--out", "FILE", "the file to write"},
     {"--seconds", "N", "how long, in seconds (default 3)"},
+    {"--buffers", "N", "buffers queued to the stream, 1 to 4096 (default 16)"},
+    {"--trigger", "", "a frame per trigger (trigger input or the FPGA's timer)"},
+    {"--timeout", "S", "give up when no frame came for S seconds (default: wait)"},
     {"--bits", "8|16", "output bits per pixel (default: as set; snap: 8 for .jpg and .bmp)"},
     {"--quality", "100|70|20", "JPEG quality (JPEG files only; default 100)"},
     {"--mask", "FILE", "a flat-field mask file to load first"},

@@ -23,7 +23,10 @@ struct Options {
     std::string mask;    // --mask: a mask file for snap, stream and record
     int bits = 0;        // 8 or 16; 0: chosen by the output kind
     double seconds = 3.0;
-    int quality = 100;  // JPEG quality: 100, 70 or 20
+    int buffers = 16;      // stream: buffers queued
+    bool trigger = false;  // stream: a frame per trigger
+    double timeout = 0.0;  // stream: longest wait for a frame, seconds; 0: none
+    int quality = 100;     // JPEG quality: 100, 70 or 20
     bool qualityGiven = false;
     bool json = false;
     bool save = false;

@@ -1,6 +1,6 @@
 #pragma once
-// A stream through the extension API: frames counted by the frame
-// callback, losses by reason from the stream statistics.
+// The stream of the extension API: frames taken in order from buffers the
+// library allocates, losses by reason from the stream statistics.
 
 #include <functional>
 
@@ -8,11 +8,19 @@
 
 namespace nodrix_tool {
 
+struct StreamRequest {
+    double seconds = 3.0;  // how long to stream
+    int buffers = 16;      // buffers queued to the stream
+    bool trigger = false;  // a frame per trigger instead of free-running
+    double timeout = 0.0;  // longest wait for one frame in seconds; 0: none
+};
+
 struct StreamResult {
-    int frames = 0;        // frames received
-    double seconds = 0.0;  // how long the stream ran
-    double rateFps = 0.0;  // measured frame rate
-    int error = 0;         // error code that ended the stream early, or 0
+    int frames = 0;         // frames received
+    double seconds = 0.0;   // how long the stream ran
+    double rateFps = 0.0;   // measured frame rate
+    int error = 0;          // error code that ended the stream early, or 0
+    bool timedOut = false;  // no frame within the request's timeout
     NodrixExStreamStatistics statistics{};
 };
 
@@ -20,9 +28,10 @@ struct StreamResult {
 // elapsed.
 using StreamProgress = std::function<void(int frames, double seconds)>;
 
-// Runs a preview on the open connection for the given time or until Ctrl-C.
-// Returns false when the preview could not start (the SDK's error code is
-// then in result->error).
-bool StreamFrames(int handle, double seconds, const StreamProgress& progress, StreamResult* result);
+// Runs the stream on the open connection for the requested time, until
+// Ctrl-C, or until no frame came within the timeout. Returns false when the
+// stream could not start (the SDK's error code is then in result->error).
+bool StreamFrames(int handle, const StreamRequest& request, const StreamProgress& progress,
+                  StreamResult* result);
 
 }  // namespace nodrix_tool

@@ -21,7 +21,7 @@ using nodrix_tool::Options;
 bool TakesValue(const std::string& name) {
     return name == "--out" || name == "--device" || name == "--mask" || name == "--bits" ||
            name == "--seconds" || name == "--quality" || name == "--exposure-ms" ||
-           name == "--gain";
+           name == "--gain" || name == "--buffers" || name == "--timeout";
 }
 
 bool IsCommonOption(const std::string& name) {
@@ -62,10 +62,20 @@ bool Store(const std::string& name, const std::string& value, Options* options) 
     if (name == "--mask") options->mask = value;
     if (name == "--exposure-ms") options->args.push_back("exposure-ms=" + value);
     if (name == "--gain") options->args.push_back("gain=" + value);
-    if (name != "--bits" && name != "--seconds" && name != "--quality") return true;
+    if (name != "--bits" && name != "--seconds" && name != "--quality" && name != "--buffers" &&
+        name != "--timeout") {
+        return true;
+    }
     if (!ParseNumber(name, value, &number)) return false;
     if (name == "--bits") options->bits = static_cast<int>(number);
     if (name == "--seconds") options->seconds = number;
+    if (name == "--timeout") options->timeout = number;
+    if (name == "--buffers") {
+        // Out of range (or a fraction) is refused by Validate.
+        options->buffers = number >= 1 && number <= 4096 && number == static_cast<int>(number)
+                               ? static_cast<int>(number)
+                               : 0;
+    }
     if (name == "--quality") {
         options->quality = static_cast<int>(number);
         options->qualityGiven = true;
@@ -94,6 +104,7 @@ bool ParseArguments(int argc, char** argv, int at, const CommandSpec& command, O
         if (arg == "--save") options->save = true;
         if (arg == "--no-emulation") options->noEmulation = true;
         if (arg == "--confirm-write") options->confirmWrite = true;
+        if (arg == "--trigger") options->trigger = true;
         if (!TakesValue(arg)) continue;
         if (i + 1 >= argc) {
             std::fprintf(stderr, "nodrix: %s needs a value\n", arg.c_str());
@@ -132,6 +143,10 @@ bool Validate(const Options& options) {
     }
     if (!(options.seconds > 0 && options.seconds < 86400.0 * 24)) {
         return refuse("--seconds must be positive (and below 24 days)");
+    }
+    if (options.buffers == 0) return refuse("--buffers must be a whole number, 1 to 4096");
+    if (!(options.timeout >= 0 && options.timeout < 86400.0 * 24)) {
+        return refuse("--timeout must not be negative (and below 24 days)");
     }
     return true;
 }

@@ -25,7 +25,7 @@ _nodrix() {
     command=
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
-            --out|--device|--mask|--bits|--seconds|--quality|--exposure-ms|--gain) ((i++)) ;;
+            --out|--device|--mask|--bits|--seconds|--quality|--exposure-ms|--gain|--buffers|--timeout) ((i++)) ;;
             -*) ;;
             *) command=${COMP_WORDS[i]}; break ;;
         esac
@@ -36,7 +36,7 @@ _nodrix() {
             COMPREPLY=($(compgen -f -- "$cur")); compopt -o filenames 2>/dev/null; return ;;
         --bits) COMPREPLY=($(compgen -W "8 16" -- "$cur")); return ;;
         --quality) COMPREPLY=($(compgen -W "100 70 20" -- "$cur")); return ;;
-        --device|--seconds|--exposure-ms|--gain) return ;;
+        --device|--seconds|--exposure-ms|--gain|--buffers|--timeout) return ;;
     esac
 
     if [[ -z $command ]]; then

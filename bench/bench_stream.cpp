@@ -1,0 +1,515 @@
+// Frames through the stream of application buffers (NodrixSdkEx.h), as an
+// application takes them: buffers of its own queued to the stream, a thread
+// waiting for each filled one and queueing it again. The emulated camera is
+// paced at the USB 3.0 link rate as in bench_frame_delivery (about 380 MB/s)
+// or runs at its sensor's pace.
+//
+// - StreamAtLinkRate/bits: sdk_memcpys, processor time of the whole process
+//   per delivered frame less what the emulated camera spent computing its
+//   payloads meanwhile (its meter), as a multiple of one streaming memcpy of
+//   a frame measured in the same run (sdk_paced_memcpys: of a copy paced one
+//   per frame period, as bench_frame_delivery explains); latency_median_us
+//   and latency_p99_us, from the frame's payload completing (timestampUs of
+//   its metadata, on the monotonic clock) to the waiting thread's return.
+//   sent_fps is the sensor's pace; received_fps what the camera managed to
+//   send (a camera read late waits for its next frame period).
+// - SlowConsumer/path: frames lost at the link rate (8 bits) when the
+//   consumer takes three frame periods on every tenth frame, 16 buffers
+//   queued (path 0), against the ring of the classic preview with the same
+//   consumer in its frame callback (path 1). Lost frames are counted before
+//   the stop (which counts the frames it finds untaken as lost too), so
+//   frames still in flight then (received but neither delivered nor lost)
+//   make sent exceed delivered + lost by a few.
+// - FourCameras: four emulated cameras at their sensor's pace, a stream and
+//   a consumer thread each, all at once: frames lost, and processor time
+//   per frame against one camera alone in the same run (cpu_ratio).
+//
+// The machine may be shared: run with --benchmark_repetitions and read the
+// medians.
+
+#ifndef NODRIX_BENCH_WITHOUT_FRAMEWORK
+#include <benchmark/benchmark.h>
+#endif
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "DeliveryBench.h"
+#include "NodrixSdkEx.h"
+
+namespace {
+
+using namespace nodrix_bench;
+
+constexpr int kCameras = 4;
+constexpr int kBuffers = 16;
+constexpr double kRunSeconds = 3.0;
+constexpr double kSensorPaceSeconds = 5.0;
+constexpr double kSettleSeconds = 0.5;
+constexpr int kWaitSliceMs = 100;
+
+const bool kEnvironment = UseEmulation("cameras=4");
+
+std::uint64_t Lost(const NodrixExStreamStatistics& s) {
+    return s.lostHeader + s.lostPayload + s.lostGap + s.lostOverwritten + s.lostBufferTooSmall +
+           s.lostNoBuffer;
+}
+
+NodrixExStreamStatistics Statistics(int handle) {
+    NodrixExStreamStatistics s{};
+    s.size = sizeof s;
+    NodrixEx_GetStreamStatistics(handle, &s);
+    return s;
+}
+
+// A connection to one emulated camera in a grey mode; released at the end.
+class Camera {
+public:
+    Camera(int index, int bits) : handle_(Nodrix_Initialize(0)) {
+        ok_ = kEnvironment && handle_ != 0 && Nodrix_SetDeviceNumber(handle_, index) == 1 &&
+              Nodrix_SetPreviewWindow(handle_, 0, 0, 0, 0, 0) == 1 &&
+              Nodrix_SetColorMode(handle_, bits) == 1 && Nodrix_SetWaitTime(handle_, 1) == 1 &&
+              NodrixEx_SetSaveOnRelease(handle_, 0) == 1;
+    }
+    ~Camera() {
+        if (handle_ != 0) Nodrix_Release(handle_);
+    }
+    Camera(const Camera&) = delete;
+    Camera& operator=(const Camera&) = delete;
+
+    bool Ok() const { return ok_; }
+    int Handle() const { return handle_; }
+
+private:
+    int handle_;
+    bool ok_ = false;
+};
+
+// The application's buffers, announced and queued to a running stream;
+// the stream stopped and the buffers revoked at the end.
+class Stream {
+public:
+    Stream(int handle, int buffers) : handle_(handle) {
+        NodrixExStreamInfo info{};
+        info.size = sizeof info;
+        ok_ = NodrixEx_StreamGetInfo(handle, &info) == 1;
+        for (int i = 0; ok_ && i < buffers; ++i) {
+            memory_.emplace_back(static_cast<std::size_t>(info.payloadBytes), std::uint8_t{0});
+            int id = 0;
+            ok_ = NodrixEx_StreamAnnounceBuffer(handle, memory_.back().data(),
+                                                memory_.back().size(), nullptr, &id) == 1 &&
+                  NodrixEx_StreamQueueBuffer(handle, id) == 1;
+            ids_.push_back(id);
+        }
+        ok_ = ok_ && NodrixEx_StreamStart(handle, 0) == 1;
+    }
+    ~Stream() {
+        NodrixEx_StreamStop(handle_);
+        for (const int id : ids_) NodrixEx_StreamRevokeBuffer(handle_, id, nullptr, nullptr);
+    }
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    bool Ok() const { return ok_; }
+
+private:
+    int handle_;
+    bool ok_ = false;
+    std::vector<std::vector<std::uint8_t>> memory_;
+    std::vector<int> ids_;
+};
+
+// Takes filled buffers until the deadline (wall seconds), calling
+// onFrame(buffer) for each before queueing it again. Returns the frames.
+template <typename OnFrame>
+std::int64_t Consume(int handle, double until, OnFrame onFrame) {
+    std::int64_t frames = 0;
+    while (WallSeconds() < until) {
+        NodrixExStreamBuffer buffer{};
+        buffer.size = sizeof buffer;
+        const int waited = NodrixEx_StreamWaitBuffer(handle, kWaitSliceMs, &buffer);
+        if (waited == NODRIXEX_WAIT_TIMEOUT) continue;
+        if (waited != NODRIXEX_WAIT_BUFFER) break;
+        onFrame(buffer);
+        ++frames;
+        NodrixEx_StreamQueueBuffer(handle, buffer.id);
+    }
+    return frames;
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+    if (values.empty()) return 0;
+    const auto at = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(at),
+                     values.end());
+    return values[at];
+}
+
+// Processor and emulator seconds over a stretch of the run.
+struct CpuSpan {
+    double cpu = ProcessCpuSeconds();
+    double emulator = Meter().Seconds();
+    double wall = WallSeconds();
+    // Processor seconds of the SDK (and the consumer) since the start.
+    double Sdk() const { return (ProcessCpuSeconds() - cpu) - (Meter().Seconds() - emulator); }
+    double Wall() const { return WallSeconds() - wall; }
+};
+
+struct LinkRateFigures {
+    const char* error = nullptr;
+    double sentFps = 0;
+    double receivedFps = 0;
+    double deliveredFps = 0;
+    double sdkMemcpys = 0;
+    double sdkPacedMemcpys = 0;
+    double memcpyUs = 0;
+    double latencyMedianUs = 0;
+    double latencyP99Us = 0;
+    double lost = 0;
+};
+
+LinkRateFigures MeasureLinkRate(int bits) {
+    LinkRateFigures figures;
+    const std::size_t frameBytes = std::size_t{kWidth} * kHeight * (bits / 8);
+    const double memcpy = MemcpySeconds(frameBytes);
+    const double pacedMemcpy = PacedMemcpySeconds(frameBytes);
+    figures.memcpyUs = memcpy * 1e6;
+    if (!Meter().Open()) {
+        figures.error = "the emulated camera's meter did not open";
+        return figures;
+    }
+    Camera camera(0, bits);
+    const int handle = camera.Handle();
+    if (!camera.Ok()) {
+        figures.error = "the emulated camera did not open";
+        return figures;
+    }
+    std::vector<double> latencies;
+    latencies.reserve(1 << 14);
+    double period = 0;
+    {
+        Stream stream(handle, kBuffers);
+        if (!stream.Ok() || PaceToLink(handle, frameBytes) <= 0) {
+            RestoreLineLength(handle);
+            figures.error = "the stream did not start at the link rate";
+            return figures;
+        }
+        Consume(handle, WallSeconds() + kSettleSeconds, [](const NodrixExStreamBuffer&) {});
+        period = SensorPeriod(handle);
+        NodrixEx_ResetStreamStatistics(handle);
+        const CpuSpan span;
+        const std::int64_t delivered =
+            Consume(handle, span.wall + kRunSeconds, [&](const NodrixExStreamBuffer& b) {
+                const std::uint64_t now = MonotonicMicroseconds();
+                latencies.push_back(static_cast<double>(now - b.metadata.timestampUs));
+            });
+        const double sdk = span.Sdk();
+        const double wall = span.Wall();
+        // Before the stop, which counts the buffers it finds filled as lost.
+        const NodrixExStreamStatistics statistics = Statistics(handle);
+        figures.lost = static_cast<double>(Lost(statistics));
+        figures.receivedFps = static_cast<double>(statistics.framesReceived) / wall;
+        RestoreLineLength(handle);
+        if (delivered == 0 || period <= 0) {
+            figures.error = "no frame was delivered";
+            return figures;
+        }
+        figures.sentFps = 1.0 / period;
+        figures.deliveredFps = static_cast<double>(delivered) / wall;
+        figures.sdkMemcpys = sdk / static_cast<double>(delivered) / memcpy;
+        if (pacedMemcpy > 0) {
+            figures.sdkPacedMemcpys = sdk / static_cast<double>(delivered) / pacedMemcpy;
+        }
+    }
+    figures.latencyMedianUs = Percentile(latencies, 0.5);
+    figures.latencyP99Us = Percentile(latencies, 0.99);
+    return figures;
+}
+
+// The consumer of SlowConsumer: three frame periods on every tenth frame.
+struct SlowConsumer {
+    std::chrono::duration<double> stall{0};
+    std::int64_t frames = 0;
+    void Take() {
+        if (++frames % 10 == 0) std::this_thread::sleep_for(stall);
+    }
+};
+
+void NODRIX_CALL TakeInCallback(int, const NodrixExFrame*, void* user) {
+    static_cast<SlowConsumer*>(user)->Take();
+}
+
+struct LossFigures {
+    const char* error = nullptr;
+    double sent = 0;
+    double delivered = 0;
+    double lost = 0;
+    double lostNoBuffer = 0;  // of lost: no empty buffer queued
+};
+
+LossFigures MeasureSlowConsumer(bool ring) {
+    LossFigures figures;
+    constexpr int kBits = 8;
+    const std::size_t frameBytes = std::size_t{kWidth} * kHeight;
+    Camera camera(0, kBits);
+    const int handle = camera.Handle();
+    if (!camera.Ok()) {
+        figures.error = "the emulated camera did not open";
+        return figures;
+    }
+    SlowConsumer consumer;
+    std::unique_ptr<Stream> stream;
+    bool started = false;
+    if (ring) {
+        started = NodrixEx_SetFrameCallback(handle, TakeInCallback, &consumer) == 1 &&
+                  Nodrix_StartPreview(handle) == 1;
+    } else {
+        stream = std::make_unique<Stream>(handle, kBuffers);
+        started = stream->Ok();
+    }
+    const double period = started ? PaceToLink(handle, frameBytes) : 0;
+    if (period <= 0) {
+        RestoreLineLength(handle);
+        Nodrix_StopPreview(handle);
+        figures.error = "the acquisition did not start at the link rate";
+        return figures;
+    }
+    const double settled = WallSeconds() + kSettleSeconds;
+    if (ring) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(kSettleSeconds));
+    } else {
+        Consume(handle, settled, [](const NodrixExStreamBuffer&) {});
+    }
+    consumer.stall = std::chrono::duration<double>(3 * SensorPeriod(handle));
+    NodrixEx_ResetStreamStatistics(handle);
+    if (ring) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(kRunSeconds));
+    } else {
+        Consume(handle, WallSeconds() + kRunSeconds,
+                [&consumer](const NodrixExStreamBuffer&) { consumer.Take(); });
+    }
+    // Before the stop, which counts the frames it finds untaken as lost.
+    const NodrixExStreamStatistics s = Statistics(handle);
+    Nodrix_StopPreview(handle);
+    NodrixEx_SetFrameCallback(handle, nullptr, nullptr);
+    stream.reset();
+    RestoreLineLength(handle);
+    figures.sent = static_cast<double>(s.framesReceived);
+    figures.delivered = static_cast<double>(s.framesDelivered);
+    figures.lost = static_cast<double>(Lost(s));
+    figures.lostNoBuffer = static_cast<double>(s.lostNoBuffer);
+    return figures;
+}
+
+struct CamerasFigures {
+    const char* error = nullptr;
+    double oneUsPerFrame = 0;
+    double fourUsPerFrame = 0;
+    double fourFps = 0;
+    double fourLost = 0;
+    double fourLostNoBuffer = 0;
+};
+
+// Streams `count` cameras at their sensor's pace at once, a consumer thread
+// each; SDK processor seconds per frame, frames and losses.
+struct CamerasRun {
+    bool ok = false;
+    double sdkPerFrame = 0;
+    std::int64_t frames = 0;
+    std::uint64_t lost = 0;
+    std::uint64_t lostNoBuffer = 0;
+    double seconds = 0;
+};
+
+CamerasRun RunCameras(int count) {
+    CamerasRun run;
+    std::vector<std::unique_ptr<Camera>> cameras;
+    std::vector<std::unique_ptr<Stream>> streams;
+    for (int i = 0; i < count; ++i) {
+        cameras.push_back(std::make_unique<Camera>(i, 8));
+        if (!cameras.back()->Ok()) return run;
+        streams.push_back(std::make_unique<Stream>(cameras.back()->Handle(), kBuffers));
+        if (!streams.back()->Ok()) return run;
+    }
+    const double settled = WallSeconds() + kSettleSeconds;
+    std::vector<std::int64_t> frames(count, 0);
+    const auto consumeAll = [&](double until) {
+        std::vector<std::thread> threads;
+        for (int i = 0; i < count; ++i) {
+            threads.emplace_back([&, i] {
+                frames[i] =
+                    Consume(cameras[i]->Handle(), until, [](const NodrixExStreamBuffer&) {});
+            });
+        }
+        for (std::thread& t : threads) t.join();
+    };
+    consumeAll(settled);
+    for (const auto& camera : cameras) NodrixEx_ResetStreamStatistics(camera->Handle());
+    const CpuSpan span;
+    consumeAll(span.wall + kSensorPaceSeconds);
+    const double sdk = span.Sdk();
+    run.seconds = span.Wall();
+    // Before the stop, which counts the buffers it finds filled as lost.
+    for (int i = 0; i < count; ++i) {
+        run.frames += frames[i];
+        const NodrixExStreamStatistics statistics = Statistics(cameras[i]->Handle());
+        run.lost += Lost(statistics);
+        run.lostNoBuffer += statistics.lostNoBuffer;
+    }
+    streams.clear();
+    run.ok = run.frames > 0;
+    run.sdkPerFrame = run.ok ? sdk / static_cast<double>(run.frames) : 0;
+    return run;
+}
+
+CamerasFigures MeasureCameras() {
+    CamerasFigures figures;
+    if (!Meter().Open()) {
+        figures.error = "the emulated camera's meter did not open";
+        return figures;
+    }
+    const CamerasRun one = RunCameras(1);
+    const CamerasRun four = RunCameras(kCameras);
+    if (!one.ok || !four.ok) {
+        figures.error = "the streams did not run";
+        return figures;
+    }
+    figures.oneUsPerFrame = one.sdkPerFrame * 1e6;
+    figures.fourUsPerFrame = four.sdkPerFrame * 1e6;
+    figures.fourFps = static_cast<double>(four.frames) / four.seconds;
+    figures.fourLost = static_cast<double>(four.lost);
+    figures.fourLostNoBuffer = static_cast<double>(four.lostNoBuffer);
+    return figures;
+}
+
+}  // namespace
+
+#ifdef NODRIX_BENCH_WITHOUT_FRAMEWORK
+// Where Google Benchmark is not built (the Windows cross builds): the same
+// figures, one line each per run.
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 3;
+    for (int run = 0; run < runs; ++run) {
+        for (int bits : {8, 16}) {
+            const LinkRateFigures f = MeasureLinkRate(bits);
+            if (f.error != nullptr) {
+                std::printf("stream bits:%d error: %s\n", bits, f.error);
+                return 1;
+            }
+            std::printf(
+                "stream bits:%d sent_fps=%.1f received_fps=%.1f delivered_fps=%.1f "
+                "sdk_memcpys=%.3f "
+                "sdk_paced_memcpys=%.3f memcpy_us=%.1f latency_median_us=%.0f "
+                "latency_p99_us=%.0f lost=%.0f\n",
+                bits, f.sentFps, f.receivedFps, f.deliveredFps, f.sdkMemcpys, f.sdkPacedMemcpys,
+                f.memcpyUs, f.latencyMedianUs, f.latencyP99Us, f.lost);
+            std::fflush(stdout);
+        }
+        for (bool ring : {false, true}) {
+            const LossFigures f = MeasureSlowConsumer(ring);
+            if (f.error != nullptr) {
+                std::printf("slow consumer error: %s\n", f.error);
+                return 1;
+            }
+            std::printf(
+                "slow consumer %s: sent=%.0f delivered=%.0f lost=%.0f lost_no_buffer=%.0f\n",
+                ring ? "ring" : "stream", f.sent, f.delivered, f.lost, f.lostNoBuffer);
+            std::fflush(stdout);
+        }
+        const CamerasFigures c = MeasureCameras();
+        if (c.error != nullptr) {
+            std::printf("four cameras error: %s\n", c.error);
+            return 1;
+        }
+        std::printf(
+            "four cameras: fps=%.1f lost=%.0f us_per_frame one=%.1f four=%.1f "
+            "cpu_ratio=%.2f\n",
+            c.fourFps, c.fourLost, c.oneUsPerFrame, c.fourUsPerFrame,
+            c.oneUsPerFrame > 0 ? c.fourUsPerFrame / c.oneUsPerFrame : 0);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+#else
+namespace {
+
+void BM_StreamAtLinkRate(benchmark::State& state) {
+    LinkRateFigures f;
+    for (auto _ : state) {
+        f = MeasureLinkRate(static_cast<int>(state.range(0)));
+    }
+    if (f.error != nullptr) {
+        state.SkipWithError(f.error);
+        return;
+    }
+    state.counters["sent_fps"] = f.sentFps;
+    state.counters["received_fps"] = f.receivedFps;
+    state.counters["delivered_fps"] = f.deliveredFps;
+    state.counters["sdk_memcpys"] = f.sdkMemcpys;
+    state.counters["sdk_paced_memcpys"] = f.sdkPacedMemcpys;
+    state.counters["memcpy_us"] = f.memcpyUs;
+    state.counters["latency_median_us"] = f.latencyMedianUs;
+    state.counters["latency_p99_us"] = f.latencyP99Us;
+    state.counters["lost"] = f.lost;
+}
+
+void BM_SlowConsumer(benchmark::State& state) {
+    LossFigures f;
+    for (auto _ : state) {
+        f = MeasureSlowConsumer(state.range(0) == 1);
+    }
+    if (f.error != nullptr) {
+        state.SkipWithError(f.error);
+        return;
+    }
+    state.counters["sent"] = f.sent;
+    state.counters["delivered"] = f.delivered;
+    state.counters["lost"] = f.lost;
+    state.counters["lost_no_buffer"] = f.lostNoBuffer;
+    state.counters["lost_pct"] = f.sent > 0 ? 100.0 * f.lost / f.sent : 0;
+}
+
+void BM_FourCameras(benchmark::State& state) {
+    CamerasFigures f;
+    for (auto _ : state) {
+        f = MeasureCameras();
+    }
+    if (f.error != nullptr) {
+        state.SkipWithError(f.error);
+        return;
+    }
+    state.counters["fps_all"] = f.fourFps;
+    state.counters["lost"] = f.fourLost;
+    state.counters["lost_no_buffer"] = f.fourLostNoBuffer;
+    state.counters["one_us_per_frame"] = f.oneUsPerFrame;
+    state.counters["four_us_per_frame"] = f.fourUsPerFrame;
+    state.counters["cpu_ratio"] = f.oneUsPerFrame > 0 ? f.fourUsPerFrame / f.oneUsPerFrame : 0;
+}
+
+BENCHMARK(BM_StreamAtLinkRate)
+    ->ArgName("bits")
+    ->Arg(8)
+    ->Arg(16)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+// path 0: the stream with 16 buffers; path 1: the ring of the preview.
+BENCHMARK(BM_SlowConsumer)
+    ->ArgName("path")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_FourCameras)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
+#endif
