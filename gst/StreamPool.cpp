@@ -110,14 +110,20 @@ gboolean PoolStop(GstBufferPool* base) {
     return TRUE;
 }
 
-// Buffers queued on the stream and empty, as far as this pool knows: every
-// slot that is neither downstream nor filled.
+// Slots not downstream: queued, filled or waiting for the pool's end.
 guint Available(GstNodrixStreamPool* pool) {
     guint available = 0;
     for (auto& slot : *pool->slots) {
         if (!slot->downstream) ++available;
     }
     return available;
+}
+
+// Empty buffers the stream has queued now (pool locked).
+int EmptyQueued(GstNodrixStreamPool* pool) {
+    NodrixExStreamInfo info = {};
+    info.size = sizeof info;
+    return NodrixEx_StreamGetInfo(pool->handle, &info) ? info.queued : 0;
 }
 
 GstFlowReturn PoolAcquire(GstBufferPool* base, GstBuffer** buffer, GstBufferPoolAcquireParams*) {
@@ -128,7 +134,9 @@ GstFlowReturn PoolAcquire(GstBufferPool* base, GstBuffer** buffer, GstBufferPool
         // Grow before the stream runs dry: a downstream that keeps buffers
         // (a queue, an encoder's look-ahead) should not cost frames while
         // the pool may still grow.
-        while (Available(pool) < 2 && AddSlot(pool)) {
+        if (pool->handle != 0) {
+            for (int empty = EmptyQueued(pool); empty < 2 && AddSlot(pool); ++empty) {
+            }
         }
         handle = pool->handle;
     }
