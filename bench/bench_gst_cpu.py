@@ -5,7 +5,9 @@ cost (the same frames taken through the stream API alone: wait, queue
 again) and against a copy of one frame. The element should add less than
 1.5 frame copies to the stream's cost (it copies nothing; sample-bits=16
 widens the samples in place, one pass). Lost frames are counted from the
-element's QoS messages.
+element's QoS messages. Then the time gst-launch-1.0 takes to reach NULL
+when interrupted while the element waits (for a trigger, on an unplugged
+camera, behind a blocked downstream).
 
     python3 bench/bench_gst_cpu.py build/linux-release [FRAMES]
 
@@ -16,6 +18,7 @@ import ctypes
 import os
 import re
 import resource
+import signal
 import subprocess
 import sys
 import tempfile
@@ -105,6 +108,18 @@ def memcpy_per_frame():
     return (time.process_time() - start) / runs
 
 
+def seconds_to_null(pipeline, env, wait=2.0):
+    """gst-launch-1.0 playing the pipeline is interrupted after `wait`
+    seconds (it then sets the pipeline to NULL): the seconds until it ended."""
+    process = subprocess.Popen(["gst-launch-1.0"] + pipeline.split(), env=env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(wait)
+    start = time.monotonic()
+    process.send_signal(signal.SIGINT)
+    process.wait()
+    return time.monotonic() - start
+
+
 def main():
     if sys.argv[1] == "--stream-loop":
         stream_loop(sys.argv[2], int(sys.argv[3]))
@@ -127,6 +142,17 @@ def main():
         gst, lost = gst_per_frame(env, frames, bits)
         print(f"nodrixsrc sample-bits={bits} ! fakesink: {gst * 1e6:8.1f} us per frame, "
               f"{(gst - stream) / copy:5.2f} memcpys above the stream, {lost} QoS (lost) messages")
+    # PLAYING to NULL while the element waits: for a trigger that never
+    # comes, for an unplugged camera, on a downstream that blocks.
+    never = dict(env, NODRIX_EMULATION="1")
+    print("to NULL, no trigger coming:   %.3f s" % seconds_to_null(
+        "nodrixsrc trigger-mode=true ! fakesink", never))
+    unplugged = dict(env, NODRIX_EMULATION="unplug_after_ms=1000")
+    print("to NULL, camera unplugged:    %.3f s" % seconds_to_null(
+        "nodrixsrc ! fakesink", unplugged, wait=1.5))
+    print("to NULL, downstream blocking: %.3f s" % seconds_to_null(
+        "nodrixsrc ! queue max-size-buffers=1 ! fakesink sync=true ts-offset=3600000000000",
+        never))
 
 
 if __name__ == "__main__":

@@ -31,7 +31,7 @@ bool IsReal(const Parameter& p) {
 std::string Blurb(const Parameter& p) {
     std::string blurb = p.info.meaning;
     if (IsText(p)) return blurb + ", e.g. 1280x512+0+256; the height is the caps' choice";
-    if (p.kind == Kind::kBits) return blurb + " (8 or 16); the negotiated format decides";
+    if (p.kind == Kind::kBits) return blurb + "; the negotiated format decides";
     blurb += "; " + RangeText(0, p);
     blurb += ". Unset: the camera's stored setting";
     return blurb;

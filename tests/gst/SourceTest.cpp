@@ -111,8 +111,8 @@ class NegotiationTest : public testing::TestWithParam<Negotiation> {};
 
 TEST_P(NegotiationTest, DownstreamPicksFormatAndHeight) {
     const Negotiation n = GetParam();
-    Source source("nodrixsrc name=src",
-                  std::string("video/x-raw,format=") + n.format + ",height=" + std::to_string(n.height));
+    Source source("nodrixsrc name=src", std::string("video/x-raw,format=") + n.format +
+                                            ",height=" + std::to_string(n.height));
     source.Play();
     GstBuffer* buffer = source.Pull();
     ASSERT_NE(buffer, nullptr);
@@ -131,7 +131,8 @@ TEST_P(NegotiationTest, DownstreamPicksFormatAndHeight) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, NegotiationTest,
-                         testing::Values(Negotiation{"GRAY8", 1024, 1}, Negotiation{"GRAY8", 512, 1},
+                         testing::Values(Negotiation{"GRAY8", 1024, 1},
+                                         Negotiation{"GRAY8", 512, 1},
                                          Negotiation{"GRAY16_LE", 1024, 2},
                                          Negotiation{"GRAY16_LE", 256, 2}));
 
@@ -165,7 +166,9 @@ TEST_P(ContentTest, FramesAreConsecutiveAndPixelExact) {
             EXPECT_GT(GST_BUFFER_PTS(buffer), previousTime);
         }
         EXPECT_EQ(meta->lost_before, 0u);
-        EXPECT_EQ(meta->significant_bits, c.samples == Samples::k8 ? 8 : c.samples == Samples::k12 ? 12 : 16);
+        EXPECT_EQ(meta->significant_bits, c.samples == Samples::k8    ? 8
+                                          : c.samples == Samples::k12 ? 12
+                                                                      : 16);
         EXPECT_EQ(CheckRamp(buffer, c.samples, 1024), "");
         previousNumber = meta->frame_number;
         previousTime = GST_BUFFER_PTS(buffer);
@@ -227,7 +230,8 @@ TEST(SourceTrigger, StopsWhileWaitingForATrigger) {
 TEST(SourceUnplug, CameraLossIsAnElementError) {
     Source source("nodrixsrc name=src", "video/x-raw,format=GRAY8,height=1024");
     source.Play();
-    GstMessage* message = gst_bus_timed_pop_filtered(source.bus(), 60 * GST_SECOND, GST_MESSAGE_ERROR);
+    GstMessage* message =
+        gst_bus_timed_pop_filtered(source.bus(), 60 * GST_SECOND, GST_MESSAGE_ERROR);
     ASSERT_NE(message, nullptr);
     GError* error = nullptr;
     gst_message_parse_error(message, &error, nullptr);
