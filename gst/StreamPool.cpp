@@ -18,6 +18,10 @@ struct Slot {
 };
 
 constexpr gsize kAlignment = 64;
+// Empty buffers kept queued ahead of the camera while the pool may grow:
+// enough for the frames of a streaming thread that comes back late on a
+// loaded machine.
+constexpr int kSpareBuffers = 4;
 
 }  // namespace
 
@@ -135,7 +139,7 @@ GstFlowReturn PoolAcquire(GstBufferPool* base, GstBuffer** buffer, GstBufferPool
         // (a queue, an encoder's look-ahead) should not cost frames while
         // the pool may still grow.
         if (pool->handle != 0) {
-            for (int empty = EmptyQueued(pool); empty < 2 && AddSlot(pool); ++empty) {
+            for (int empty = EmptyQueued(pool); empty < kSpareBuffers && AddSlot(pool); ++empty) {
             }
         }
         handle = pool->handle;
