@@ -149,14 +149,6 @@ void BufferPool::Publish(StreamBuffer* buffer) {
     changed_.notify_one();
 }
 
-StreamBuffer* BufferPool::FindFilling(const std::uint8_t* memory) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (const auto& buffer : buffers_) {
-        if (buffer->memory == memory && buffer->state == BufferState::kFilling) return buffer.get();
-    }
-    return nullptr;
-}
-
 void BufferPool::HandOut(StreamBuffer& buffer, NodrixExStreamBuffer* out, std::uint64_t* lostMark) {
     buffer.state = BufferState::kHandedOut;
     NodrixExStreamBuffer& b = *out;

@@ -89,7 +89,6 @@ public:
     void GiveBack(StreamBuffer* buffer);
     // The buffer holds its frame (metadata filled in); wakes one waiter.
     void Publish(StreamBuffer* buffer);
-    StreamBuffer* FindFilling(const std::uint8_t* memory);
 
     // Consumer side: the next filled buffer into out (its metadata without
     // lostBefore, which the connection adds).
