@@ -9,7 +9,7 @@ element's QoS messages. Then the time gst-launch-1.0 takes to reach NULL
 when interrupted while the element waits (for a trigger, on an unplugged
 camera, behind a blocked downstream).
 
-    python3 bench/bench_gst_cpu.py build/linux-release [FRAMES]
+    /usr/bin/python3 bench/bench_gst_cpu.py build/linux-release [FRAMES]
 
 The build folder holds src/libnodrix.so and gst/libgstnodrix.so. GStreamer
 reads a registry of the run's own, the library private settings.
