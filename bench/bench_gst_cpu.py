@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Processor time per frame of `nodrixsrc ! fakesink` at the link rate (the
-emulated camera at pace=max, 16-bit full frames), against the stream's own
+"""Processor time per frame of `nodrixsrc ! fakesink` (16-bit full frames of
+the emulated camera at the sensor's rate, about 25 per second), against the stream's own
 cost (the same frames taken through the stream API alone: wait, queue
 again) and against a copy of one frame. The element should add less than
 1.5 frame copies to the stream's cost (it copies nothing; sample-bits=16
-widens the samples in place, one pass). Lost frames are counted from the
-element's QoS messages. Then the time gst-launch-1.0 takes to reach NULL
+widens the samples in place, one pass). Each runs in a process of its
+own; the processor time of the whole process (the emulated camera's work
+included, the same in both) is taken over the frames after a warm-up, with
+the frames lost meanwhile. Then the time gst-launch-1.0 takes to reach NULL
 when interrupted while the element waits (for a trigger, on an unplugged
 camera, behind a blocked downstream).
 
@@ -15,9 +17,8 @@ The build folder holds src/libnodrix.so and gst/libgstnodrix.so. GStreamer
 reads a registry of the run's own, the library private settings.
 """
 import ctypes
+import json
 import os
-import re
-import resource
 import signal
 import subprocess
 import sys
@@ -45,34 +46,44 @@ class StreamBuffer(ctypes.Structure):
         [("metadata", Metadata)]
 
 
-def child_cpu(command, env):
-    """Runs a program; its user + system seconds and its output."""
-    before = resource.getrusage(resource.RUSAGE_CHILDREN)
-    result = subprocess.run(command, env=env, capture_output=True, text=True, check=True)
-    after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime), result.stdout
+WARMUP = 50
 
 
-def gst_per_frame(env, frames, sample_bits):
-    def run(n):
-        command = ["gst-launch-1.0", "-m", "nodrixsrc", f"num-buffers={n}",
-                   f"sample-bits={sample_bits}", "!",
-                   f"video/x-raw,format=GRAY16_LE,height={HEIGHT}", "!", "fakesink"]
-        return child_cpu(command, env)
-    short = max(frames // 10, 10)
-    cpu_short, _ = run(short)
-    cpu_long, out = run(frames)
-    lost = len(re.findall(r"message: qos|Got message #\d+ from element \"nodrixsrc0\" \(qos\)", out))
-    return (cpu_long - cpu_short) / (frames - short), lost
+def child(arguments):
+    """Runs this script's measuring half in a process of its own; its result."""
+    command = [sys.executable, os.path.abspath(__file__)] + arguments
+    result = subprocess.run(command, capture_output=True, text=True, check=True)
+    return json.loads(result.stdout.strip().splitlines()[-1])
 
 
-def stream_per_frame(library, frames):
-    """The stream alone, in a child process of this script: its CPU per frame."""
-    def run(n):
-        command = [sys.executable, os.path.abspath(__file__), "--stream-loop", library, str(n)]
-        return child_cpu(command, os.environ.copy())[0]
-    short = max(frames // 10, 10)
-    return (run(frames) - run(short)) / (frames - short)
+def measure_gst(plugin_dir, frames, sample_bits):
+    """In this process: the pipeline plays; after WARMUP frames, the
+    processor time and the statistics over the next frames."""
+    import gi
+    gi.require_version("Gst", "1.0")
+    from gi.repository import Gst
+    Gst.init(None)
+    pipeline = Gst.parse_launch(
+        f"nodrixsrc name=src sample-bits={sample_bits} "
+        f"! video/x-raw,format=GRAY16_LE,height={HEIGHT} ! fakesink")
+    source = pipeline.get_by_name("src")
+
+    def stats():
+        s = source.get_property("statistics")
+        return s.get_value("frames-received"), s.get_value("frames-delivered")
+
+    pipeline.set_state(Gst.State.PLAYING)
+    while stats()[1] < WARMUP:
+        time.sleep(0.25)
+    received0, delivered0 = stats()
+    cpu0 = time.process_time()
+    while stats()[1] < delivered0 + frames:
+        time.sleep(0.25)
+    cpu1 = time.process_time()
+    received1, delivered1 = stats()
+    pipeline.set_state(Gst.State.NULL)
+    return {"cpu": (cpu1 - cpu0) / (delivered1 - delivered0),
+            "lost": (received1 - received0) - (delivered1 - delivered0)}
 
 
 def stream_loop(library, frames):
@@ -89,13 +100,20 @@ def stream_loop(library, frames):
     if not lib.NodrixEx_StreamStart(handle, 0):
         sys.exit("the stream did not start: error %d" % lib.Nodrix_GetLastError(handle))
     buffer = StreamBuffer()
-    for _ in range(frames):
+    lost = 0
+    for i in range(WARMUP + frames):
+        if i == WARMUP:
+            cpu0 = time.process_time()
         buffer.size = ctypes.sizeof(buffer)
         if lib.NodrixEx_StreamWaitBuffer(handle, 5000, ctypes.byref(buffer)) != 1:
             sys.exit("no frame")
+        if i >= WARMUP:
+            lost += buffer.metadata.lostBefore
         lib.NodrixEx_StreamQueueBuffer(handle, buffer.id)
+    cpu = (time.process_time() - cpu0) / frames
     lib.NodrixEx_StreamStop(handle)
     lib.Nodrix_Release(handle)
+    return {"cpu": cpu, "lost": lost}
 
 
 def memcpy_per_frame():
@@ -122,26 +140,30 @@ def seconds_to_null(pipeline, env, wait=2.0):
 
 def main():
     if sys.argv[1] == "--stream-loop":
-        stream_loop(sys.argv[2], int(sys.argv[3]))
+        print(json.dumps(stream_loop(sys.argv[2], int(sys.argv[3]))))
+        return
+    if sys.argv[1] == "--gst":
+        print(json.dumps(measure_gst(sys.argv[2], int(sys.argv[3]), int(sys.argv[4]))))
         return
     build = os.path.abspath(sys.argv[1])
-    frames = int(sys.argv[2]) if len(sys.argv) > 2 else 1000
+    frames = int(sys.argv[2]) if len(sys.argv) > 2 else 300
     folder = tempfile.mkdtemp(prefix="nodrix-gst-bench-")
-    os.environ.update(NODRIX_EMULATION="pace=max",
+    os.environ.update(NODRIX_EMULATION="pace=sensor",
                       NODRIX_SETTINGS_FILE=os.path.join(folder, "settings.reg"),
                       NODRIX_OBJECT_NAMESPACE=f"gstbench{os.getpid()}",
                       GST_REGISTRY=os.path.join(folder, "registry.bin"),
                       GST_PLUGIN_PATH=os.path.join(build, "gst"))
     env = os.environ.copy()
     copy = memcpy_per_frame()
-    stream = stream_per_frame(os.path.join(build, "src", "libnodrix.so"), frames)
-    print(f"frame: {WIDTH} x {HEIGHT} x 16 bits; {frames} frames at the link rate")
+    stream = child(["--stream-loop", os.path.join(build, "src", "libnodrix.so"), str(frames)])
+    print(f"frame: {WIDTH} x {HEIGHT} x 16 bits; {frames} frames at the sensor's rate")
     print(f"memcpy of a frame:          {copy * 1e6:8.1f} us")
-    print(f"stream API alone per frame: {stream * 1e6:8.1f} us")
+    print(f"stream API alone per frame: {stream['cpu'] * 1e6:8.1f} us, {stream['lost']} lost")
     for bits in (12, 16):
-        gst, lost = gst_per_frame(env, frames, bits)
-        print(f"nodrixsrc sample-bits={bits} ! fakesink: {gst * 1e6:8.1f} us per frame, "
-              f"{(gst - stream) / copy:5.2f} memcpys above the stream, {lost} QoS (lost) messages")
+        gst = child(["--gst", os.path.join(build, "gst"), str(frames), str(bits)])
+        print(f"nodrixsrc sample-bits={bits} ! fakesink: {gst['cpu'] * 1e6:8.1f} us per frame, "
+              f"{(gst['cpu'] - stream['cpu']) / copy:5.2f} memcpys above the stream, "
+              f"{gst['lost']} lost")
     # PLAYING to NULL while the element waits: for a trigger that never
     # comes, for an unplugged camera, on a downstream that blocks.
     never = dict(env, NODRIX_EMULATION="1")
