@@ -31,6 +31,6 @@ else()
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/triggers)
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "The camera library (libnodrix.so.1) with its C headers, CMake package\nand pkg-config file, the nodrix command-line tool with its manual page\nand bash completion, the udev rules for the cameras, the guide and the\nexamples. NODRIX_EMULATION selects an emulated camera.")
+    "The camera library (libnodrix.so.1) with its C headers, CMake package\nand pkg-config file, the nodrix command-line tool with its manual page\nand bash completion, the udev rules for the cameras, the GStreamer plugin\n(nodrixsrc), the guide and the examples. NODRIX_EMULATION selects an\nemulated camera.")
 endif()
 include(CPack)
