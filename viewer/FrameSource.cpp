@@ -7,13 +7,14 @@ namespace nodrix_viewer {
 
 bool FrameSource::Start(int handle) {
     Stop();
+    received_ = 0;
+    wanted_ = true;
     if (!NodrixEx_SetFrameCallback(handle, &FrameSource::OnFrame, this)) return false;
     if (!Nodrix_StartPreview(handle)) {
         NodrixEx_SetFrameCallback(handle, nullptr, nullptr);
         return false;
     }
     handle_ = handle;
-    received_ = 0;
     return true;
 }
 
@@ -32,6 +33,7 @@ void NODRIX_CALL FrameSource::OnFrame(int, const NodrixExFrame* frame, void* use
 
 void FrameSource::Keep(const NodrixExFrame& frame) {
     received_.fetch_add(1);
+    if (!wanted_.load(std::memory_order_relaxed)) return;
     if (frame.width <= 0 || frame.height <= 0 || frame.pixels == nullptr) return;
     const int rowBytes = frame.width * (frame.bitsPerPixel / 8);
     if (rowBytes > frame.stride || frame.bytes < static_cast<std::size_t>(frame.stride) *
@@ -60,6 +62,7 @@ void FrameSource::Keep(const NodrixExFrame& frame) {
     std::lock_guard<std::mutex> guard(lock_);
     std::swap(back_, newest_);
     fresh_ = true;
+    wanted_ = false;
 }
 
 bool FrameSource::TakeNewest(Frame& frame) {
@@ -67,6 +70,7 @@ bool FrameSource::TakeNewest(Frame& frame) {
     if (!fresh_) return false;
     std::swap(frame, newest_);
     fresh_ = false;
+    wanted_ = true;
     return true;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 // Where the viewer's frames come from: the library's frame callback during a
-// running preview. The callback copies each frame into a buffer of its own
-// and then trades it for the shared newest one; the window trades that for
-// its own when it draws. The lock is held for the trades only, so neither
-// side waits for the other's copying, and frames the window has no time for
-// are simply replaced. This class is the only part
+// running preview. The window asks for a picture when it has drawn the last
+// one; the callback copies the first frame after that into a buffer of its
+// own and then trades it for the shared newest one, and the window trades
+// that for its own when it draws. Frames in between are counted only, so a
+// camera faster than the display costs a copy per picture shown, not per
+// frame. The lock is held for the trades only. This class is the only part
 // of the viewer that knows how frames arrive, so that it can move onto a
 // stream interface without touching the rest.
 
@@ -32,8 +33,8 @@ public:
     bool Running() const { return handle_ != 0; }
 
     // Swaps the newest frame into frame when one arrived since the last
-    // call; the buffers trade places, so nothing is allocated once both
-    // have held a frame of the largest size.
+    // call, and asks for the next; the buffers trade places, so nothing is
+    // allocated once they have held a frame of the largest size.
     bool TakeNewest(Frame& frame);
     // Frames the callback received since Start.
     std::uint64_t Received() const { return received_.load(); }
@@ -47,6 +48,7 @@ private:
     std::mutex lock_;
     Frame newest_;  // guarded by lock_; the three buffers trade places
     bool fresh_ = false;
+    std::atomic<bool> wanted_{true};  // the window is ready for a picture
     std::atomic<std::uint64_t> received_{0};
 };
 
