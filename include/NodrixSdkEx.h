@@ -79,11 +79,14 @@ typedef struct NodrixExFrameMetadata {
  * Frames in flight are those completed but not yet delivered or lost (the
  * frames that arrived since the worker last took one, which it counts as
  * overwritten or delivers when it takes the next, and the frame it is
- * converting), plus failed header tries whose cost is known only when the
- * next header's frame number arrives. Once the acquisition has stopped
- * (Nodrix_StopPreview returned, or a Nodrix_SnapShot returned) nothing is
- * in flight and the equation holds exactly; a stop counts frames left
- * untaken in the ring as overwritten. A reset keeps the frames in flight as
+ * converting; in the stream, the frames filled but not yet handed out by
+ * a wait, and the one being converted), plus failed header tries whose
+ * cost is known only when the next header's frame number arrives. Once the
+ * acquisition has stopped
+ * (Nodrix_StopPreview, NodrixEx_StreamStop or a Nodrix_SnapShot returned)
+ * nothing is in flight and the equation holds exactly; a stop counts frames
+ * left untaken in the ring, and filled stream buffers no wait handed out,
+ * as overwritten. A reset keeps the frames in flight as
  * received (framesReceived restarts from their number), so the equation
  * holds exactly after a reset as well.
  */
@@ -232,6 +235,10 @@ typedef void(NODRIX_CALL *NodrixExFrameCallback)(int handle, const NodrixExFrame
  * gives in the same settings. In a grey colour mode (8 or 16 bits) with no
  * pipeline step and no software mirror the camera's bulk reads land in the
  * queued buffer itself; otherwise the frame is converted once, into it.
+ * Which of the two a stream takes is decided when it starts: a setting
+ * changed while it runs that would choose the other (a pipeline step
+ * switched on or off, a mirror, the colour mode) takes effect at the next
+ * start. Image settings that keep the path take effect at once.
  *
  * With no empty buffer queued when a frame arrives, the newest frame is
  * dropped; with NODRIXEX_STREAM_RECYCLE_OLDEST the oldest filled buffer not

@@ -64,6 +64,7 @@ class StreamStatisticsRecord(ctypes.Structure):
         ("receivedRate", ctypes.c_double),
         ("deliveredRate", ctypes.c_double),
         ("notRecorded", ctypes.c_uint64),
+        ("lostNoBuffer", ctypes.c_uint64),
     ]
 
 

@@ -82,6 +82,9 @@ int CSdkChain::Release(std::int32_t handle) {
         if (connection == nullptr) return 0;
         Remove(handle);
     }
+    // Threads waiting in the connection's stream return now, so that the
+    // shutdown below need not wait for their time-outs.
+    connection->StreamReleased();
     // The shutdown runs on this thread when the calls in flight return in
     // time, so that the camera is closed when Release returns; other handles
     // stay usable meanwhile.

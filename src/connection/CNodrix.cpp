@@ -130,6 +130,7 @@ int CNodrix::StopPreview() {
 int CNodrix::StopAcquisition() {
     if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
+    if (Streaming()) StopStreamLocked();
     runFlag_ = 0;
     workerStop_.Set();
     {

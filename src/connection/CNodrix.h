@@ -16,9 +16,11 @@
 #include "connection/CameraControls.h"
 #include "connection/CoreLink.h"
 #include "connection/DeviceNotification.h"
-#include "connection/stream/FrameCallbackSlot.h"
 #include "connection/RecordingFile.h"
 #include "connection/RecordingQueue.h"
+#include "connection/stream/BufferPool.h"
+#include "connection/stream/BufferStream.h"
+#include "connection/stream/FrameCallbackSlot.h"
 #include "files/RecordFormat.h"
 #include "imaging/CDibImage.h"
 #include "platform/Event.h"
@@ -58,7 +60,13 @@ enum ImageSlot : int {
 };
 
 // Acquisition modes.
-enum AcquisitionState : int { kIdle = 0, kPreviewing = 1, kCapturing = 2, kTriggering = 3 };
+enum AcquisitionState : int {
+    kIdle = 0,
+    kPreviewing = 1,
+    kCapturing = 2,
+    kTriggering = 3,
+    kStreaming = 4,  // the stream of application buffers
+};
 
 // Depth of the error stack.
 inline constexpr int kErrorStackDepth = 20;
@@ -153,6 +161,19 @@ public:
     // stops once the callback returns and then destroys the connection as
     // its last act (its thread detaches instead of joining itself).
     void DestroyWhenWorkerEnds();
+
+    // --- Stream of application buffers (CNodrixBufferStream.cpp) -------------
+    int StreamGetInfo(NodrixExStreamInfo* info);
+    int StreamAnnounceBuffer(void* memory, std::size_t bytes, void* user, int* id);
+    int StreamRevokeBuffer(int id, void** memory, void** user);
+    int StreamQueueBuffer(int id);
+    int StreamStart(int flags);
+    int StreamStop();
+    // A NODRIXEX_WAIT_ result.
+    int StreamWaitBuffer(int timeoutMs, NodrixExStreamBuffer* buffer);
+    int StreamCancelWaits(int cancel);
+    // The handle is gone: every wait returns at once, now and later.
+    void StreamReleased() { streamPool_.Release(); }
 
     // --- Preview window and capture geometry ---------------------------------
     int SetPreviewWindow(platform::WindowHandle parent, int x, int y, int width, int height);
@@ -310,6 +331,19 @@ private:
     bool OpenPreviewWindow();
     int StartPreviewWithWindow();
 
+    // --- Stream internals (CNodrixBufferStream.cpp) -------------------------
+    friend class StreamConnection;
+    bool Streaming() const { return mode_.load() == kStreaming; }
+    // Ends a running stream; the caller holds the control lock.
+    void StopStreamLocked();
+    // The stream's plan in the present settings; false (error pushed) when
+    // no stream can start.
+    bool PlanStream(int flags, stream::StreamPlan* plan);
+    // Converts a raw frame into the application's buffer, on the stream's
+    // thread.
+    bool ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
+                            NodrixExFrameMetadata& metadata);
+
     // --- Recording (CNodrixRecording.cpp) -----------------------------------
     // Joins a recording thread that has ended by itself.
     void ReapRecorder();
@@ -444,6 +478,17 @@ private:
     int dotFilter_ = 0;
 
     DeviceNotificationToken notification_ = 0;
+
+    // The stream: its buffers live as long as the connection; the running
+    // stream goes first when the connection ends.
+    stream::BufferPool streamPool_;
+    std::unique_ptr<stream::StreamHost> streamHost_;
+    std::unique_ptr<stream::BufferStream> stream_;
+    // Set while a stream runs: the sensor reads its rows the other way
+    // round, so that they arrive top first.
+    bool streamFlippedV_ = false;
+    int streamColorMode_ = 0;
+    std::size_t streamFrameBytes_ = 0;
 };
 
 }  // namespace nodrix

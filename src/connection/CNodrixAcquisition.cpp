@@ -56,8 +56,7 @@ bool CNodrix::CanDeliverStraight(const void* buffer, int size) {
     // core's rows as they are, and a buffer large enough for all of them.
     const imaging::CDibImage& raw = *images_[colorMode_ == 1 ? kRaw16 : kRaw8];
     if (raw.Empty() || raw.Stride() != raw.Width() * raw.BytesPerPixel() ||
-        core_->FrameSize() != raw.SizeBytes() ||
-        static_cast<std::size_t>(size) < raw.SizeBytes()) {
+        core_->FrameSize() != raw.SizeBytes() || static_cast<std::size_t>(size) < raw.SizeBytes()) {
         return false;
     }
     return ConvertsNothing();
@@ -165,10 +164,12 @@ void CNodrix::StopUnlessCapturing() {
 }
 
 int CNodrix::Capture() {
-    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || InOwnFrameCallback() || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     const int mode = mode_.load();
-    if (mode == kPreviewing || mode == kTriggering) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (mode == kPreviewing || mode == kTriggering || mode == kStreaming) {
+        return PushError(NODRIX_ERROR_NO_CORE), 0;
+    }
     if (mode == kCapturing) return 1;
     if (!Prepare()) return 0;
     mode_ = kCapturing;
@@ -176,10 +177,12 @@ int CNodrix::Capture() {
 }
 
 int CNodrix::SnapShot(void* buffer, int size, int rowOrder) {
-    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || InOwnFrameCallback() || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     const int mode = mode_.load();
-    if (mode == kPreviewing || mode == kTriggering) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (mode == kPreviewing || mode == kTriggering || mode == kStreaming) {
+        return PushError(NODRIX_ERROR_NO_CORE), 0;
+    }
     if (mode == kIdle && !Prepare()) return 0;
 
     platform::LockGuard frame(frameLock_);
@@ -208,7 +211,7 @@ int CNodrix::SnapShot(void* buffer, int size, int rowOrder) {
 }
 
 int CNodrix::StartPreview() {
-    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || InOwnFrameCallback() || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     const int mode = mode_.load();
     if (mode == kPreviewing) return 1;
@@ -235,10 +238,12 @@ int CNodrix::StartPreviewWithWindow() {
     return 1;
 }
 
-int CNodrix::Preview() { return CallBackPreview(0, nullptr, 0, 0); }
+int CNodrix::Preview() {
+    return CallBackPreview(0, nullptr, 0, 0);
+}
 
 int CNodrix::CallBackPreview(platform::WindowHandle window, void* buffer, int size, int rowOrder) {
-    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || InOwnFrameCallback() || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     {
         // A running worker picks the new values up with its next frame.
@@ -252,7 +257,7 @@ int CNodrix::CallBackPreview(platform::WindowHandle window, void* buffer, int si
 }
 
 int CNodrix::Trigger(platform::WindowHandle window, void* buffer, int size, int rowOrder) {
-    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || InOwnFrameCallback() || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     // One worker per connection: a running trigger mode is not restarted.
     if (mode_.load() != kIdle) return PushError(NODRIX_ERROR_NO_CORE), 0;

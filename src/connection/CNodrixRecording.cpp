@@ -37,7 +37,7 @@ int CNodrix::Record(const char* fileName, int durationMs, int showWindow) {
     if (fileName == nullptr || fileName[0] == '\0' || durationMs < 0) {
         return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     }
-    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || InOwnFrameCallback() || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     // One writer per connection: a running recording is left alone.
     if (recording_.load() != 0) return PushError(NODRIX_ERROR_NO_CORE), 0;

@@ -5,29 +5,12 @@
 #include <cstring>
 
 #include "connection/CNodrix.h"
+#include "connection/stream/RecordFill.h"
 #include "connection/pipeline/FrameConverter.h"
 
 namespace nodrix {
-namespace {
-
-constexpr std::uint32_t kSmallestRecord = 8;
-
-// Copies as much of the library's record as the caller's size allows and
-// leaves the number of bytes filled in its size word.
-template <typename Record>
-void FillRecord(Record* out, Record full) {
-    const std::uint32_t bytes =
-        std::min<std::uint32_t>(out->size, static_cast<std::uint32_t>(sizeof(Record)));
-    full.size = bytes;
-    std::memcpy(out, &full, bytes);
-}
-
-template <typename Record>
-bool RecordUsable(const Record* record) {
-    return record != nullptr && record->size >= kSmallestRecord;
-}
-
-}  // namespace
+using stream::FillRecord;
+using stream::RecordUsable;
 
 void CNodrix::StampConvertedFrame(bool straight) {
     const core::FrameRing::SlotInfo stamp = core_->LastReadInfo();
@@ -128,6 +111,7 @@ int CNodrix::GetStreamStatistics(NodrixExStreamStatistics* statistics) {
     s.receivedRate = c.receivedRate;
     s.deliveredRate = c.deliveredRate;
     s.notRecorded = c.notRecorded;
+    s.lostNoBuffer = c.lostNoBuffer;
     FillRecord(statistics, s);
     return 1;
 }

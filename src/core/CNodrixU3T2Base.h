@@ -17,6 +17,7 @@
 
 #include "core/FrameCopy.h"
 #include "core/FrameRing.h"
+#include "core/FrameSink.h"
 #include "core/StreamStatistics.h"
 #include "platform/DriverPort.h"
 #include "platform/RecursiveLock.h"
@@ -41,6 +42,9 @@ enum AcquisitionMode : int {
     kModeSingle = 1,
     kModeTriggered = 2,
     kModeHeaderOnly = 3,
+    // A frame per trigger, as kModeTriggered, but the run goes on after
+    // each frame instead of ending with it.
+    kModeTriggeredStream = 4,
 };
 
 // WaitFrame results.
@@ -285,6 +289,12 @@ public:
     // What the ring recorded of the frame the last ReadFrame or
     // ReadFrameKept copied out (its number and completion time).
     core::FrameRing::SlotInfo LastReadInfo() const { return lastReadInfo_; }
+    // Hands the next runs' frames to sink instead of the ring (null: the
+    // ring again). Set only while no acquisition thread runs.
+    void SetFrameSink(core::FrameSink* sink) { sink_.store(sink); }
+    // How the stored rows map onto the raw image's memory order (the order
+    // ReadFrame with the bottom-up flag gives).
+    core::FrameOrientation RawOrientation() const;
 
 protected:
     // The FPGA register that pulses the stream reset, by the driver's model
@@ -323,6 +333,11 @@ protected:
     // Hands the transport's failed header tries to the statistics.
     void CountFailedHeaders();
     core::FrameGeometry PreparedGeometry() const { return geometry_; }
+    // The payload whose header is in descriptor into the ring, counted as
+    // received when whole; or into the sink's memory.
+    bool ReadIntoRing(transport::FrameDescriptor& descriptor, std::uint32_t timeoutMs);
+    bool ReadIntoSink(core::FrameSink& sink, transport::FrameDescriptor& descriptor,
+                      std::uint32_t timeoutMs);
 
 private:
     std::unique_ptr<CNodrixCy3> transport_;
@@ -351,6 +366,7 @@ private:
 
     std::unique_ptr<platform::Thread> thread_;
     std::atomic<bool> running_{false};
+    std::atomic<core::FrameSink*> sink_{nullptr};
     // Set by a single-frame or triggered run once it has its frame and
     // leaves the loop without being stopped.
     std::atomic<bool> endingByItself_{false};

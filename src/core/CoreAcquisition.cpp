@@ -266,7 +266,7 @@ int CNodrixU3T2Base::SetAcquisitionMode(int mode) {
     if (mode != acquisitionMode_.load()) {
         StopTransfer();
         EnsureFrameEvent();
-        if (mode == kModeTriggered) {
+        if (mode == kModeTriggered || mode == kModeTriggeredStream) {
             DiscardUntakenFrames();
             ReadTriggerState();
         }
@@ -327,6 +327,7 @@ void CNodrixU3T2Base::FinishThread() {
     }
     CountFailedHeaders();
     statistics_.StreamEnded();
+    if (core::FrameSink* const sink = sink_.load()) sink->AcquisitionEnded(streamFailed_.load());
     SignalEndEvent();
     if (streamFailed_.load()) {
         SignalFrameEvent();
@@ -358,8 +359,9 @@ int CNodrixU3T2Base::AcquisitionLoop() {
             sensor_->SetExposureTenths(sensorCommandValue_.load());
         }
         const int mode = acquisitionMode_.load();
+        const bool triggered = mode == kModeTriggered || mode == kModeTriggeredStream;
 
-        if (mode == kModeTriggered) {
+        if (triggered) {
             // A frame is read only once the camera's frame counter moved.
             std::uint8_t counter = 0;
             if (transport_->ReadFpgaRegister(kFpgaFrameCounter, &counter) == 0) {
@@ -391,20 +393,14 @@ int CNodrixU3T2Base::AcquisitionLoop() {
             lastFrameNumber_.store(descriptor.frameNumber);
             break;
         }
+        core::FrameSink* const sink = sink_.load();
         if (ok) {
-            if (mode != kModeTriggered) {
+            if (!triggered) {
                 lastFrameNumber_.store(descriptor.frameNumber);
             }
-            ok = ring_.FillNext(
-                [&](std::uint8_t* buffer, std::size_t capacity) {
-                    const bool whole = ReadPayloadInto(descriptor, buffer, capacity,
-                                                       static_cast<std::uint32_t>(timeoutMs));
-                    // Counted before the frame is published, so that no
-                    // reader delivers a frame not yet received.
-                    if (whole) statistics_.FrameCompleted();
-                    return whole;
-                },
-                lastFrameNumber_.load());
+            const auto timeout = static_cast<std::uint32_t>(timeoutMs);
+            ok = sink != nullptr ? ReadIntoSink(*sink, descriptor, timeout)
+                                 : ReadIntoRing(descriptor, timeout);
             // A payload cut short by a stop is no loss of the camera's.
             if (!ok && running_.load()) statistics_.PayloadFailed();
         }
@@ -414,13 +410,13 @@ int CNodrixU3T2Base::AcquisitionLoop() {
             // Said before the frame is signalled: whoever takes it may
             // start the next run before this thread is gone.
             if (mode == kModeSingle || mode == kModeTriggered) endingByItself_.store(true);
-            SignalFrameEvent();
+            if (sink == nullptr) SignalFrameEvent();
             if (mode == kModeSingle) {
                 break;
             }
-            if (mode == kModeTriggered) {
+            if (triggered) {
                 triggeredFrames_.fetch_add(1);
-                break;
+                if (mode == kModeTriggered) break;
             }
             continue;
         }
@@ -443,6 +439,52 @@ int CNodrixU3T2Base::AcquisitionLoop() {
     }
     FinishThread();
     return 1;
+}
+
+bool CNodrixU3T2Base::ReadIntoRing(transport::FrameDescriptor& descriptor,
+                                   std::uint32_t timeoutMs) {
+    return ring_.FillNext(
+        [&](std::uint8_t* buffer, std::size_t capacity) {
+            const bool whole = ReadPayloadInto(descriptor, buffer, capacity, timeoutMs);
+            // Counted before the frame is published, so that no reader
+            // delivers a frame not yet received.
+            if (whole) statistics_.FrameCompleted();
+            return whole;
+        },
+        lastFrameNumber_.load());
+}
+
+bool CNodrixU3T2Base::ReadIntoSink(core::FrameSink& sink, transport::FrameDescriptor& descriptor,
+                                   std::uint32_t timeoutMs) {
+    std::size_t capacity = 0;
+    std::uint8_t* const destination = sink.NextDestination(descriptor.PayloadSize(), &capacity);
+    bool whole = false;
+    if (destination == nullptr || capacity < frameSize_) {
+        // The payload must leave the camera all the same; the ring takes
+        // it and forgets it at once.
+        whole = ReadIntoRing(descriptor, timeoutMs);
+        if (whole) {
+            ring_.MarkAllTaken();
+            statistics_.NoBuffer(1);
+        }
+        if (destination == nullptr) return whole;
+    } else if (capacity >= descriptor.PayloadSize()) {
+        whole = ReadPayloadInto(descriptor, destination, capacity, timeoutMs);
+        if (whole) statistics_.FrameCompleted();
+    } else {
+        // A payload longer than the frame: its frame is the first bytes.
+        whole = ReadIntoRing(descriptor, timeoutMs) &&
+                ring_.CopyOut(ring_.NewestSlot(), destination, geometry_, {});
+        ring_.MarkAllTaken();
+    }
+    sink.FrameRead(destination, whole && capacity >= frameSize_, lastFrameNumber_.load(),
+                   platform::MonotonicMicroseconds());
+    return whole;
+}
+
+core::FrameOrientation CNodrixU3T2Base::RawOrientation() const {
+    const int orientationCode = sensor_ ? sensor_->Description().orientationCode : 1;
+    return core::OrientationFor(orientationCode, true);
 }
 
 int CNodrixU3T2Base::StreamAcquisitionLoop() {

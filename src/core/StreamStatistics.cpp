@@ -137,6 +137,12 @@ void StreamStatistics::BufferTooSmall() {
     Lose(counts_.lostBufferTooSmall, 1);
 }
 
+void StreamStatistics::NoBuffer(std::uint64_t count) {
+    if (count == 0) return;
+    platform::LockGuard guard(lock_);
+    Lose(counts_.lostNoBuffer, count);
+}
+
 void StreamStatistics::NotRecorded() {
     platform::LockGuard guard(lock_);
     ++counts_.notRecorded;

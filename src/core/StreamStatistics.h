@@ -22,6 +22,9 @@ struct StreamCounts {
     std::uint64_t lostGap = 0;
     std::uint64_t lostOverwritten = 0;
     std::uint64_t lostBufferTooSmall = 0;
+    // Given up by the stream of application buffers: no empty buffer was
+    // queued, or the oldest filled one was taken back for a newer frame.
+    std::uint64_t lostNoBuffer = 0;
     std::uint64_t recoveries = 0;
     // Delivered, but left out of a recording whose queue was full; not a
     // loss of the stream.
@@ -30,7 +33,8 @@ struct StreamCounts {
     double deliveredRate = 0.0;
 
     std::uint64_t Lost() const {
-        return lostHeader + lostPayload + lostGap + lostOverwritten + lostBufferTooSmall;
+        return lostHeader + lostPayload + lostGap + lostOverwritten + lostBufferTooSmall +
+               lostNoBuffer;
     }
 };
 
@@ -81,6 +85,7 @@ public:
     void Overwritten(std::uint64_t count);
     void Delivered();
     void BufferTooSmall();
+    void NoBuffer(std::uint64_t count);
     void NotRecorded();
 
     StreamCounts Counts();

@@ -180,6 +180,10 @@ const std::vector<ExpectedExport>& ExtensionExports() {
         {"NodrixEx_SetSaveOnRelease", ""},
         {"NodrixEx_GetLastSystemError", ""},    {"NodrixEx_SetRecordFormat", ""},
         {"NodrixEx_GetRecordStatus", ""},
+        {"NodrixEx_StreamGetInfo", ""},         {"NodrixEx_StreamAnnounceBuffer", ""},
+        {"NodrixEx_StreamRevokeBuffer", ""},    {"NodrixEx_StreamQueueBuffer", ""},
+        {"NodrixEx_StreamStart", ""},           {"NodrixEx_StreamStop", ""},
+        {"NodrixEx_StreamWaitBuffer", ""},      {"NodrixEx_StreamCancelWaits", ""},
     };
     return list;
 }

@@ -1,0 +1,251 @@
+// The stream of application buffers as an acquisition mode of the
+// connection: its start and stop beside the other modes, the plan of what
+// it delivers, the conversion of a frame into a buffer, and the calls of
+// the application on its buffers.
+#include <algorithm>
+#include <cstring>
+
+#include "connection/CNodrix.h"
+#include "connection/pipeline/FrameConverter.h"
+#include "connection/stream/RecordFill.h"
+#include "imaging/ConversionKernels.h"
+
+namespace nodrix {
+
+// The connection as the running stream sees it.
+class StreamConnection : public stream::StreamHost {
+public:
+    explicit StreamConnection(CNodrix& connection) : c_(connection) {}
+    bool ConvertFrame(const std::uint8_t* raw, std::uint8_t* out,
+                      NodrixExFrameMetadata& metadata) override {
+        return c_.ConvertStreamFrame(raw, out, metadata);
+    }
+    bool FrameCallbackInstalled() const override { return c_.frameCallback_.Installed(); }
+    void CallFrameCallback(const NodrixExFrame& frame) override { c_.frameCallback_.Invoke(frame); }
+    void StreamLost() override { c_.PostError(NODRIX_ERROR_CAMERA_LOST); }
+    core::StreamStatistics& Statistics() override { return c_.core_->Statistics(); }
+
+private:
+    CNodrix& c_;
+};
+
+namespace {
+
+// Externally triggered frames may be far apart.
+constexpr int kStreamTriggerFrameTimeoutMs = 6000;
+constexpr int kKnownFlags = NODRIXEX_STREAM_TRIGGER | NODRIXEX_STREAM_RECYCLE_OLDEST;
+
+bool SixteenBitRaw(int colorMode) {
+    return colorMode == 1 || colorMode == 4 || colorMode == 5;
+}
+
+}  // namespace
+
+bool CNodrix::PlanStream(int flags, stream::StreamPlan* plan) {
+    const int width = OutputWidth();
+    const int height = OutputHeight();
+    const int bits = kColorModeBits[colorMode_];
+    stream::StreamLayout& layout = plan->layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bitsPerPixel = bits;
+    layout.stride = width * (bits / 8);
+    plan->flags = flags;
+    // The buffers are checked before the camera is touched.
+    if (!streamPool_.AllHold(layout.FrameBytes())) return PushError(NODRIX_ERROR_MEMORY), false;
+    if (!Prepare()) return false;
+    // The core shapes its buffers for the window just set.
+    if (core_->BuffersNeedSetup() && !core_->PrepareBuffers()) {
+        return PushError(NODRIX_ERROR_MEMORY), false;
+    }
+    const imaging::CDibImage& raw = *images_[SixteenBitRaw(colorMode_) ? kRaw16 : kRaw8];
+    const std::size_t rawPacked = static_cast<std::size_t>(raw.Width()) * raw.BytesPerPixel() *
+                                  static_cast<std::size_t>(raw.Height());
+    if (raw.Empty() || core_->FrameSize() != rawPacked) {
+        return PushError(NODRIX_ERROR_FRAME), false;
+    }
+    // A grey frame the pipeline leaves as it is goes from the camera into
+    // the application's buffer; the sensor reads its rows top first for it
+    // when it stores them the other way round.
+    const core::FrameOrientation stored = core_->RawOrientation();
+    const bool grey = colorMode_ == 0 || colorMode_ == 1;
+    const bool asStored = !stored.reverseRows && !stored.reversePixels;
+    const bool flippable = stored.reverseRows && !stored.reversePixels && core_->HasMirrorV() != 0;
+    plan->zeroCopy =
+        grey && rawPacked == layout.FrameBytes() && ConvertsNothing() && (asStored || flippable);
+    plan->rawBytes = std::max<std::size_t>(core_->TransferCapacity(), rawPacked);
+    NodrixExFrameMetadata& m = plan->stamp;
+    m = NodrixExFrameMetadata{};
+    m.size = sizeof m;
+    m.x = geometry_.horizontalStart;
+    m.y = geometry_.verticalStart;
+    m.width = width;
+    m.height = height;
+    m.bitsPerPixel = bits;
+    m.significantBits = bits == 16 ? pipeline::kCameraSampleBits16 : 8;
+    streamFlippedV_ = plan->zeroCopy && !asStored;
+    if (streamFlippedV_ && !core_->SetMirrorV(controls_.Parameters().mirrorV != 0 ? 0 : 1)) {
+        streamFlippedV_ = false;
+        return PushError(NODRIX_ERROR_CAMERA_REQUEST), false;
+    }
+    streamColorMode_ = colorMode_;
+    streamFrameBytes_ = layout.FrameBytes();
+    return true;
+}
+
+int CNodrix::StreamStart(int flags) {
+    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if ((flags & ~kKnownFlags) != 0) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    platform::LockGuard control(controlLock_);
+    if (mode_.load() == kStreaming) {
+        if (streamPool_.Running() && streamPool_.Flags() == flags) return 1;
+        // A stream the camera's loss ended, or one started otherwise.
+        StopStreamLocked();
+    }
+    if (mode_.load() != kIdle) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    stream::StreamPlan plan;
+    if (!PlanStream(flags, &plan)) return 0;
+    if (!streamHost_) streamHost_ = std::make_unique<StreamConnection>(*this);
+    if (!stream_) stream_ = std::make_unique<stream::BufferStream>(*streamHost_, streamPool_);
+    if (!stream_->Start(plan)) {
+        StopStreamLocked();
+        return PushError(NODRIX_ERROR_THREAD), 0;
+    }
+    core_->SetFrameSink(stream_.get());
+    mode_ = kStreaming;
+    bool started = false;
+    if ((flags & NODRIXEX_STREAM_TRIGGER) != 0) {
+        core_->SetFrameTimeout(kStreamTriggerFrameTimeoutMs);
+        core_->SetTriggerMode(1, 0);
+        started = core_->StartTransfer(kModeTriggeredStream) != 0;
+    } else {
+        started = core_->StartTransfer(kModeContinuous) != 0;
+    }
+    if (!started) {
+        StopStreamLocked();
+        return PushError(NODRIX_ERROR_CAMERA_REQUEST), 0;
+    }
+    return 1;
+}
+
+void CNodrix::StopStreamLocked() {
+    // The acquisition thread first: nothing is written into a buffer once
+    // the stream's thread hands the buffers back.
+    core_->StopTransfer();
+    core_->SetFrameSink(nullptr);
+    if (stream_) stream_->Stop();
+    if (streamFlippedV_) {
+        core_->SetMirrorV(controls_.Parameters().mirrorV);
+        streamFlippedV_ = false;
+    }
+    int streaming = kStreaming;
+    mode_.compare_exchange_strong(streaming, kIdle);
+}
+
+int CNodrix::StreamStop() {
+    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    platform::LockGuard control(controlLock_);
+    if (mode_.load() == kStreaming) StopStreamLocked();
+    return 1;
+}
+
+bool CNodrix::ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
+                                 NodrixExFrameMetadata& metadata) {
+    platform::LockGuard frame(frameLock_);
+    // A colour mode set while the stream runs takes effect at its next
+    // start; until then the frames cannot be converted for its buffers.
+    if (colorMode_ != streamColorMode_) return false;
+    pendingRawSlot_ = -1;
+    imaging::CDibImage& image = *images_[SixteenBitRaw(colorMode_) ? kRaw16 : kRaw8];
+    const core::FrameGeometry geometry{static_cast<std::uint32_t>(image.Width()),
+                                       static_cast<std::uint32_t>(image.Height()),
+                                       static_cast<std::uint32_t>(image.BytesPerPixel())};
+    if (image.Empty() || geometry.FrameBytes() != core_->FrameSize()) return false;
+    core::CopyFrameOriented(image.Pixels(), raw, geometry, core_->RawOrientation());
+    const int packed = image.Width() * image.BytesPerPixel();
+    if (image.Stride() != packed) {
+        imaging::KernelRect rect{0, 0, image.Width(), image.Height()};
+        const imaging::PixelKernel expand =
+            image.Bits() == 16 ? imaging::ExpandRows16 : imaging::ExpandRows8;
+        expand(image.Pixels(), image.Pixels(), rect, 0, 0, image.BytesPerPixel(),
+               image.BytesPerPixel(), image.Stride(), packed, nullptr);
+    }
+    Convert();
+    const imaging::CDibImage& output = *images_[OutputSlot()];
+    const std::size_t rowBytes = static_cast<std::size_t>(output.Width()) * output.BytesPerPixel();
+    if (output.Empty() ||
+        rowBytes * static_cast<std::size_t>(output.Height()) != streamFrameBytes_) {
+        return false;
+    }
+    for (int row = 0; row < output.Height(); ++row) {
+        std::memcpy(out + static_cast<std::size_t>(row) * rowBytes, output.Row(row), rowBytes);
+    }
+    metadata.significantBits = output.SignificantBits();
+    return true;
+}
+
+int CNodrix::StreamGetInfo(NodrixExStreamInfo* info) {
+    if (!stream::RecordUsable(info)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    NodrixExStreamInfo s = {};
+    const int bits = kColorModeBits[colorMode_];
+    s.width = OutputWidth();
+    s.height = OutputHeight();
+    s.bitsPerPixel = bits;
+    s.stride = s.width * (bits / 8);
+    s.payloadBytes = static_cast<std::uint64_t>(s.stride) * static_cast<std::uint64_t>(s.height);
+    streamPool_.FillInfo(&s);
+    stream::FillRecord(info, s);
+    return 1;
+}
+
+int CNodrix::StreamAnnounceBuffer(void* memory, std::size_t bytes, void* user, int* id) {
+    const int error = streamPool_.Announce(memory, bytes, user, id);
+    return error != 0 ? (PushError(error), 0) : 1;
+}
+
+int CNodrix::StreamRevokeBuffer(int id, void** memory, void** user) {
+    const int error = streamPool_.Revoke(id, memory, user);
+    return error != 0 ? (PushError(error), 0) : 1;
+}
+
+int CNodrix::StreamQueueBuffer(int id) {
+    const int error = streamPool_.Queue(id);
+    return error != 0 ? (PushError(error), 0) : 1;
+}
+
+int CNodrix::StreamWaitBuffer(int timeoutMs, NodrixExStreamBuffer* buffer) {
+    if (!stream::RecordUsable(buffer) || timeoutMs < NODRIXEX_WAIT_INFINITE) {
+        return PushError(NODRIX_ERROR_INVALID_ARGUMENT), NODRIXEX_WAIT_FAILED;
+    }
+    if (InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), NODRIXEX_WAIT_FAILED;
+    NodrixExStreamBuffer out = {};
+    std::uint64_t lostMark = 0;
+    const int result = streamPool_.Wait(timeoutMs, &out, &lostMark);
+    if (result == NODRIXEX_WAIT_FAILED) {
+        PushError(NODRIX_ERROR_CAMERA_LOST);
+        return result;
+    }
+    if (result != NODRIXEX_WAIT_BUFFER) return result;
+    const CameraParameters camera = controls_.Parameters();
+    out.metadata.exposure10 = camera.exposure;
+    out.metadata.gain = camera.globalGain;
+    if (core_) core_->Statistics().Delivered();
+    {
+        platform::LockGuard guard(metadataLock_);
+        out.metadata.lostBefore = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+            lostMark > lostAtLastDelivery_ ? lostMark - lostAtLastDelivery_ : 0, 0xFFFFFFFFu));
+        lostAtLastDelivery_ = std::max(lostAtLastDelivery_, lostMark);
+        deliveredMetadata_ = out.metadata;
+        anyDelivered_ = true;
+    }
+    stream::FillRecord(buffer, out);
+    return result;
+}
+
+int CNodrix::StreamCancelWaits(int cancel) {
+    streamPool_.CancelWaits(cancel != 0);
+    return 1;
+}
+
+}  // namespace nodrix
