@@ -60,10 +60,18 @@ void Camera::Set(const std::string& name, double value, const std::string& text)
 
 void Camera::SaveImage(const std::string& path, int format) {
     Post([this, path, format] {
-        if (connection_.Handle() == 0) return Error("no picture to save yet");
-        if (!Nodrix_SaveImage(connection_.Handle(), path.c_str(), format)) {
-            return Failure("saving " + path);
-        }
+        const int handle = connection_.Handle();
+        if (handle == 0) return Error("no picture to save yet");
+        // The library writes the frame it converted last, which the stream's
+        // buffers bypass: between two frames of the stream, one snapshot.
+        // (During a recording the preview converts every frame.)
+        const bool restart = source_.Running() && !view_.recording;
+        if (restart) source_.Stop();
+        const bool saved = (!restart || Nodrix_SnapShot(handle, nullptr, 0, 1)) &&
+                           Nodrix_SaveImage(handle, path.c_str(), format);
+        if (!saved) Failure("saving " + path);
+        if (restart) StartStream();
+        if (!saved) return;
         view_.lastSnapshot = path;
         Notice("saved " + path);
     });
@@ -72,8 +80,13 @@ void Camera::SaveImage(const std::string& path, int format) {
 void Camera::StartRecording(const std::string& path, int durationMs) {
     Post([this, path, durationMs] {
         if (view_.state != CameraState::kStreaming || view_.recording) return;
-        if (!Nodrix_Record(connection_.Handle(), path.c_str(), durationMs, 0)) {
-            return Failure("recording into " + path);
+        // A recording is an acquisition of its own: the picture comes from
+        // the preview beside it until it ends.
+        source_.Stop();
+        if (!source_.StartPreview(connection_.Handle()) ||
+            !Nodrix_Record(connection_.Handle(), path.c_str(), durationMs, 0)) {
+            Failure("recording into " + path);
+            return StartStream();
         }
         view_.recording = true;
         view_.recordFile = path;
@@ -85,11 +98,7 @@ void Camera::StartRecording(const std::string& path, int durationMs) {
 
 void Camera::StopRecording() {
     Post([this] {
-        if (!view_.recording) return;
-        // The recording ends with the acquisition; the live picture goes on.
-        source_.Stop();
-        FinishRecording();
-        StartStream();
+        if (view_.recording) EndRecording();
     });
 }
 
@@ -292,8 +301,15 @@ void Camera::Periodic() {
     }
     if (view_.recording &&
         now - recordStart_ > std::chrono::milliseconds(recordMs_) + std::chrono::seconds(1)) {
-        FinishRecording();
+        EndRecording();
     }
+}
+
+void Camera::EndRecording() {
+    // The recording ends with its acquisition; the live picture goes on.
+    source_.Stop();
+    FinishRecording();
+    StartStream();
 }
 
 void Camera::FinishRecording() {

@@ -90,7 +90,8 @@ private:
     void PollErrors();
     void Periodic();
     void Reconnect();
-    void FinishRecording();
+    void EndRecording();     // stops it and goes back to the stream
+    void FinishRecording();  // what remains of it once its acquisition stopped
     void SetParameter(const std::string& name, double value, const std::string& text);
     void Error(const std::string& text);
     void Notice(const std::string& text);

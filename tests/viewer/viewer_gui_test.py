@@ -206,7 +206,7 @@ def first_run(args, folder, shots):
 
     # A value typed into the exposure field reaches the camera: read back
     # through the library and carried by the frames that follow.
-    v.click(s["widgets"]["exposure-ms"])
+    v.click(v.reveal("exposure-ms"))
     v.key("ctrl+a")
     xdotool("type", "12.5")
     v.key("Return")
@@ -245,8 +245,13 @@ def first_run(args, folder, shots):
         pid = subprocess.run(["xdotool", "getwindowpid", window], capture_output=True, text=True)
         if pid.stdout.strip():
             os.kill(int(pid.stdout), signal.SIGTERM)
-    # The keyboard goes back to the first window (no window manager does it).
-    xdotool("search", "--name", "T520EMU00", "windowfocus")
+    # The keyboard goes back to the first window (no window manager does
+    # it); a search can meet a window of the ending viewer that is just gone.
+    for _ in range(20):
+        if subprocess.run(["xdotool", "search", "--name", "T520EMU00", "windowfocus"],
+                          capture_output=True).returncode == 0:
+            break
+        time.sleep(0.5)
 
     # Snapshot and a two-second recording by key.
     v.hover_picture()
