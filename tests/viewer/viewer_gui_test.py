@@ -33,7 +33,7 @@ def check(condition, what):
 
 
 class Viewer:
-    def __init__(self, program, folder, emulation, arguments):
+    def __init__(self, program, folder, emulation, arguments, launcher=()):
         self.probe_path = os.path.join(folder, "probe.json")
         self.env = dict(os.environ)
         self.env["NODRIX_EMULATION"] = emulation
@@ -42,7 +42,7 @@ class Viewer:
         self.env["ASAN_OPTIONS"] = self.env.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
         self.log = open(os.path.join(folder, "viewer.log"), "w")
         self.process = subprocess.Popen(
-            [program, "--probe", self.probe_path, "--folder", folder] + arguments,
+            list(launcher) + [program, "--probe", self.probe_path, "--folder", folder] + arguments,
             env=self.env, stdout=self.log, stderr=subprocess.STDOUT, cwd=folder)
 
     def state(self):
