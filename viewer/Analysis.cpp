@@ -29,7 +29,7 @@ double GradientEnergy(const Frame& frame) {
     const int x0 = frame.width / 4, x1 = frame.width - frame.width / 4 - 1;
     const int y0 = frame.height / 4, y1 = frame.height - frame.height / 4 - 1;
     const int step = frame.Channels();
-    double sum = 0.0;
+    std::uint64_t sum = 0;  // integer: no rounding, and cheaper per sample
     std::uint64_t n = 0;
     for (int y = y0; y < y1; ++y) {
         const std::uint8_t* row = &frame.pixels[static_cast<std::size_t>(y) * frame.stride];
@@ -40,15 +40,15 @@ double GradientEnergy(const Frame& frame) {
             std::memcpy(&here, row + at, sizeof here);
             std::memcpy(&right, row + at + step * sizeof(Sample), sizeof right);
             std::memcpy(&down, below + at, sizeof down);
-            const double dx = static_cast<double>(right) - here;
-            const double dy = static_cast<double>(down) - here;
-            sum += dx * dx + dy * dy;
-            ++n;
+            const std::int64_t dx = static_cast<std::int64_t>(right) - here;
+            const std::int64_t dy = static_cast<std::int64_t>(down) - here;
+            sum += static_cast<std::uint64_t>(dx * dx + dy * dy);
         }
+        n += static_cast<std::uint64_t>(x1 - x0);
     }
     if (n == 0) return 0.0;
     const double scale = static_cast<double>(1 << (frame.significantBits - 8));
-    return sum / static_cast<double>(n) / (scale * scale);
+    return static_cast<double>(sum) / static_cast<double>(n) / (scale * scale);
 }
 
 template <typename Sample>
@@ -156,6 +156,18 @@ void BuildLookup(const Frame& frame, const Histogram& histogram, const DisplayOp
             lookup[v] = Grey(s >> shift);
         }
     }
+}
+
+LookupKey KeyOf(const Frame& frame, const Histogram& histogram, const DisplayOptions& options) {
+    LookupKey key;
+    key.bytesPerSample = frame.BytesPerSample();
+    key.significantBits = frame.significantBits;
+    key.options = options;
+    if (options.mapping == Mapping::kAutoContrast) {
+        key.low = histogram.low;
+        key.high = histogram.high;
+    }
+    return key;
 }
 
 void RenderPicture(const Frame& frame, const std::vector<std::uint32_t>& lookup, std::uint8_t* out,

@@ -35,6 +35,7 @@ enum class Mapping { kLinear, kAutoContrast };
 struct DisplayOptions {
     Mapping mapping = Mapping::kLinear;
     bool markClipping = false;  // saturated red, black blue
+    bool operator==(const DisplayOptions&) const = default;
 };
 
 inline constexpr std::uint32_t kMarkSaturated = 0xFFFF2020u;  // ARGB
@@ -44,6 +45,17 @@ inline constexpr std::uint32_t kMarkBlack = 0xFF2040FFu;
 // significant bits; auto contrast stretches the histogram's low..high.
 void BuildLookup(const Frame& frame, const Histogram& histogram, const DisplayOptions& options,
                  std::vector<std::uint32_t>& lookup);
+
+// What a lookup is built from: equal keys give the same lookup, so it is
+// built again only when the key changes (a 16-bit lookup has 65536 entries).
+struct LookupKey {
+    int bytesPerSample = 0;
+    int significantBits = 0;
+    DisplayOptions options;
+    int low = 0, high = 0;  // the stretch, with auto contrast only
+    bool operator==(const LookupKey&) const = default;
+};
+LookupKey KeyOf(const Frame& frame, const Histogram& histogram, const DisplayOptions& options);
 
 // Writes the picture as ARGB pixels, rows `pitch` bytes apart.
 void RenderPicture(const Frame& frame, const std::vector<std::uint32_t>& lookup, std::uint8_t* out,

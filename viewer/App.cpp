@@ -16,9 +16,6 @@ namespace {
 
 constexpr auto kFramePeriod = std::chrono::milliseconds(16);  // at most 60 pictures a second
 constexpr auto kPeriodic = std::chrono::milliseconds(250);
-constexpr auto kPollPeriod = std::chrono::milliseconds(50);  // the error stack
-constexpr auto kControlsPeriod = std::chrono::seconds(1);
-constexpr auto kRetryPeriod = std::chrono::seconds(1);
 
 double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();
@@ -32,9 +29,7 @@ App::App(Options options) : options_(std::move(options)), probe_(options_.probe)
 }
 
 App::~App() {
-    source_.Stop();
-    if (connection_.Handle() != 0 && !keepSettings_) controls_.Restore();
-    connection_.Close();
+    camera_.Stop();
     if (texture_ != nullptr) SDL_DestroyTexture(texture_);
     draw_.reset();
     if (ImGui::GetCurrentContext() != nullptr) {
@@ -82,46 +77,14 @@ bool App::OpenWindow() {
     return draw_->Ok();
 }
 
-void App::OpenCamera() {
-    std::string problem;
-    if (!connection_.Open(options_.device, &problem)) {
-        state_ = State::kNoCamera;
-        ShowError(problem);
-        Title();
-        return;
-    }
-    controls_.Open(connection_.Handle());
-    for (const std::string& assignment : options_.settings) {
-        const std::size_t equals = assignment.find('=');
-        const std::string name = assignment.substr(0, equals);
-        const std::string value = equals == std::string::npos ? "" : assignment.substr(equals + 1);
-        if (controls_.Find(name) == nullptr || value.empty() ||
-            !controls_.Set(name, std::atof(value.c_str()), value)) {
-            ReportFailure("setting " + assignment);
-        }
-    }
-    cameras_ = connection_.CameraNames();
-    StartStream();
-    Title();
-}
-
-void App::StartStream() {
-    if (source_.Start(connection_.Handle())) {
-        state_ = State::kStreaming;
-        NodrixEx_ResetStreamStatistics(connection_.Handle());
-        return;
-    }
-    ReportFailure("starting the live picture");
-}
-
 void App::Title() {
     std::string title = "nodrix-viewer";
-    if (connection_.Handle() != 0 && !connection_.Name().empty()) {
-        title += " - " + connection_.Name();
-        if (!connection_.Serial().empty()) title += " (" + connection_.Serial() + ")";
+    if (!view_.name.empty()) {
+        title += " - " + view_.name;
+        if (!view_.serial.empty()) title += " (" + view_.serial + ")";
     }
     if (EmulationAsked()) title += " - emulated camera";
-    if (state_ == State::kLost) title += " - camera lost";
+    if (view_.state == CameraState::kLost) title += " - camera lost";
     SDL_SetWindowTitle(window_, title.c_str());
 }
 
@@ -130,70 +93,24 @@ void App::ShowError(const std::string& text) {
     std::fprintf(stderr, "nodrix-viewer: %s\n", text.c_str());
 }
 
-void App::ReportFailure(const std::string& what) {
-    const int code = connection_.Handle() != 0 ? Nodrix_GetLastError(connection_.Handle()) : 0;
-    ShowError(what + " failed" + (code != 0 ? ": " + ErrorMessage(code) : std::string()));
-    while (connection_.Handle() != 0 && Nodrix_GetLastError(connection_.Handle()) != 0) {
-    }
-}
-
-void App::PollErrors() {
-    const int handle = connection_.Handle();
-    if (handle == 0) return;
-    for (int code = Nodrix_GetLastError(handle); code != 0; code = Nodrix_GetLastError(handle)) {
-        if (code == NODRIX_ERROR_CAMERA_LOST && state_ == State::kStreaming) {
-            // What the user chose stays wanted; the camera gets it again.
-            wanted_.clear();
-            for (const Control& c : controls_.All()) wanted_.push_back(c.value);
-            source_.Stop();
-            if (recording_) FinishRecording();
-            state_ = State::kLost;
-            ShowError(ErrorMessage(code) + "; waiting for the camera to come back");
-            Title();
-            lastRetry_ = Clock::now();
-        } else if (state_ != State::kLost) {
-            ShowError(ErrorMessage(code));
+void App::TakeCamera() {
+    messages_.clear();
+    const CameraState before = view_.state;
+    const std::string name = view_.name;
+    const bool changed = camera_.Take(&view_, &messages_);
+    for (const CameraMessage& m : messages_) {
+        if (m.error) {
+            error_ = m.text;
+        } else {
+            notice_ = m.text;
         }
     }
+    if (before == CameraState::kLost && view_.state == CameraState::kStreaming) error_.clear();
+    if (changed && (before != view_.state || name != view_.name)) Title();
 }
 
 void App::Periodic() {
     const auto now = Clock::now();
-    const int handle = connection_.Handle();
-    if (state_ == State::kLost && now - lastRetry_ >= kRetryPeriod) {
-        lastRetry_ = now;
-        // Only the bus is asked until the camera is listed again: calls on
-        // the lost camera itself would wait for it.
-        if (static_cast<int>(connection_.CameraNames().size()) > connection_.Device()) {
-            // Opening it again stores and reloads the connection's values;
-            // the ones of the opening are put back when the viewer closes.
-            // Whatever the new opening did not bring back is set again.
-            if (connection_.Reopen()) {
-                std::vector<Control>& all = controls_.All();
-                controls_.Refresh();
-                for (std::size_t i = 0; i < all.size() && i < wanted_.size(); ++i) {
-                    const nodrix_tool::Kind kind = all[i].parameter->kind;
-                    if (kind == nodrix_tool::Kind::kWindow ||
-                        kind == nodrix_tool::Kind::kExposureS) {
-                        continue;
-                    }
-                    if (all[i].readable && all[i].value != wanted_[i]) {
-                        controls_.Set(all[i].parameter->info.name, wanted_[i]);
-                    }
-                }
-                while (Nodrix_GetLastError(handle) != 0) {
-                }
-                StartStream();
-                if (state_ == State::kStreaming) {
-                    error_.clear();
-                    notice_ = "the camera is back";
-                }
-                Title();
-            }
-        }
-        while (Nodrix_GetLastError(handle) != 0) {
-        }
-    }
     if (now - lastPeriodic_ < kPeriodic) return;
     const double elapsed = Seconds(now - rateMark_);
     if (elapsed >= 1.0) {
@@ -202,25 +119,6 @@ void App::Periodic() {
         rateMark_ = now;
     }
     lastPeriodic_ = now;
-    if (handle == 0) return;
-    if (state_ == State::kStreaming) {
-        NodrixExStreamStatistics s{};
-        s.size = sizeof s;
-        if (NodrixEx_GetStreamStatistics(handle, &s)) statistics_ = s;
-        int ok = 0;
-        const double t = Nodrix_GetTemperatureEx(handle, &ok);
-        temperatureOk_ = ok != 0;
-        if (temperatureOk_) temperature_ = t;
-        if (now - lastControls_ >= kControlsPeriod) {
-            // Automatic exposure moves the exposure; the list follows plugging.
-            controls_.RefreshAutomatic();
-            cameras_ = connection_.CameraNames();
-            lastControls_ = now;
-        }
-        while (Nodrix_GetLastError(handle) == NODRIX_ERROR_NOT_SUPPORTED) {
-        }
-    }
-    if (recording_ && Seconds(now - recordStart_) > options_.recordSeconds + 1.0) FinishRecording();
     if (probe_.Enabled()) WriteProbe();
 }
 
@@ -248,7 +146,11 @@ void App::UpdatePicture() {
         textureHeight_ = frame_.height;
         if (texture_ == nullptr) return;
     }
-    BuildLookup(frame_, histogram_, display_, lookup_);
+    const LookupKey key = KeyOf(frame_, histogram_, display_);
+    if (lookup_.empty() || !(key == lookupKey_)) {
+        BuildLookup(frame_, histogram_, display_, lookup_);
+        lookupKey_ = key;
+    }
     void* pixels = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) != 0) return;
@@ -307,51 +209,27 @@ void App::Shortcut(const SDL_Keysym& key) {
 }
 
 void App::Snapshot() {
-    const int handle = connection_.Handle();
-    if (handle == 0 || frame_.Empty()) {
+    if (view_.state != CameraState::kStreaming || frame_.Empty()) {
         ShowError("no picture to save yet");
         return;
     }
     const StillFormat& format = StillFormats()[formatIndex_];
-    const std::string path = UniqueFileName(folder_, format.extension);
-    if (!Nodrix_SaveImage(handle, path.c_str(), format.code)) {
-        ReportFailure("saving " + path);
-        return;
-    }
-    lastSnapshot_ = path;
-    notice_ = "saved " + path;
+    camera_.SaveImage(UniqueFileName(folder_, format.extension), format.code);
 }
 
 void App::ToggleRecording() {
-    const int handle = connection_.Handle();
-    if (handle == 0 || state_ != State::kStreaming) return;
-    if (recording_) {
-        // The recording ends with the acquisition; the live picture goes on.
-        source_.Stop();
-        FinishRecording();
-        StartStream();
+    if (view_.state != CameraState::kStreaming) return;
+    if (view_.recording) {
+        camera_.StopRecording();
         return;
     }
-    const std::string path = UniqueFileName(folder_, "avi");
-    const int durationMs = static_cast<int>(options_.recordSeconds * 1000.0);
-    if (!Nodrix_Record(handle, path.c_str(), durationMs, 0)) {
-        ReportFailure("recording into " + path);
-        return;
-    }
-    recording_ = true;
-    recordFile_ = path;
     recordStart_ = Clock::now();
-    notice_ = "recording into " + path;
-}
-
-void App::FinishRecording() {
-    recording_ = false;
-    lastRecording_ = recordFile_;
-    notice_ = "recorded " + recordFile_;
+    camera_.StartRecording(UniqueFileName(folder_, "avi"),
+                           static_cast<int>(options_.recordSeconds * 1000.0));
 }
 
 void App::ApplyWindow(int x, int y, int width, int height) {
-    const Control* window = controls_.Find("window");
+    const Control* window = view_.Find("window");
     int oldX = 0, oldY = 0;
     if (window != nullptr) {
         int w = 0, h = 0;
@@ -363,11 +241,7 @@ void App::ApplyWindow(int x, int y, int width, int height) {
 }
 
 void App::SetWindow(const std::string& text) {
-    // The window changes between acquisitions.
-    const bool running = source_.Running();
-    source_.Stop();
-    if (!controls_.Set("window", 0, text)) ReportFailure("capture window " + text);
-    if (running) StartStream();
+    camera_.Set("window", 0, text);
     fit_ = true;
 }
 
@@ -398,8 +272,9 @@ void App::Render() {
 
 int App::Run() {
     if (!OpenWindow()) return 1;
-    OpenCamera();
-    rateMark_ = lastPeriodic_ = lastControls_ = Clock::now();
+    camera_.Start(options_.device, options_.settings);
+    Title();
+    rateMark_ = lastPeriodic_ = Clock::now();
     int redraws = 2;  // Dear ImGui settles a change in the frame after it
     auto lastDraw = Clock::now() - kFramePeriod;
     std::vector<SDL_Event> events, later;
@@ -426,10 +301,7 @@ int App::Run() {
         }
         if (!events.empty()) redraws = 2;
         const auto now = Clock::now();
-        if (now - lastPoll_ >= kPollPeriod) {
-            lastPoll_ = now;
-            PollErrors();
-        }
+        TakeCamera();
         Periodic();
         if (!held && now - lastDraw < kFramePeriod) continue;
         const std::uint64_t before = shown_;

@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "Analysis.h"
-#include "Connection.h"
-#include "Controls.h"
+#include "Camera.h"
 #include "DrawBackend.h"
 #include "Frame.h"
 #include "FrameSource.h"
@@ -45,21 +44,17 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    enum class State { kNoCamera, kStreaming, kLost };
 
     bool OpenWindow();
-    void OpenCamera();
-    void StartStream();
     void HandleEvent(const SDL_Event& event);
     void Shortcut(const SDL_Keysym& key);
     void Periodic();
-    void PollErrors();
+    void TakeCamera();
     void TakeFrame();
     void UpdatePicture();
     void Render();
     void Title();
     void ShowError(const std::string& text);
-    void ReportFailure(const std::string& what);
 
     // Panels.cpp
     void DrawPanels();
@@ -71,6 +66,7 @@ private:
     void FilesPanel();
     void ConfigurationPanel();
     void ControlWidget(Control& control);
+    void NoteWidget(const std::string& name);  // the last item's rectangle, for --probe
     // PictureView.cpp
     void DrawPicture();
     void PictureInput(float x, float y, float w, float h);
@@ -79,7 +75,6 @@ private:
     // Actions
     void Snapshot();
     void ToggleRecording();
-    void FinishRecording();
     void ApplyWindow(int x, int y, int width, int height);
     void SetWindow(const std::string& text);
     void WriteProbe();
@@ -92,17 +87,16 @@ private:
     int textureWidth_ = 0, textureHeight_ = 0;
     bool quit_ = false;
 
-    Connection connection_;
-    Controls controls_;
     FrameSource source_;
-    State state_ = State::kNoCamera;
-    std::vector<std::string> cameras_;
-    std::vector<double> wanted_;  // the user's values, put back after a replug
-    bool keepSettings_ = false;
+    Camera camera_{source_};  // the only caller of the library besides the frame source
+    CameraView view_;         // the camera as the worker published it last
+    std::vector<CameraMessage> messages_;
+    bool storeAtClose_ = false;
 
     nodrix_viewer::Frame frame_;
     Histogram histogram_;
     std::vector<std::uint32_t> lookup_;
+    LookupKey lookupKey_;  // what lookup_ was built from
     DisplayOptions display_;
     bool displayChanged_ = false;
     bool paused_ = false;
@@ -123,27 +117,17 @@ private:
     int cursorX_ = -1, cursorY_ = -1;
     float histogramRect_[4] = {};
 
-    NodrixExStreamStatistics statistics_{};
-    double temperature_ = 0.0;
-    bool temperatureOk_ = false;
     std::uint64_t shown_ = 0;
     std::uint64_t renders_ = 0;  // windows drawn
     std::uint64_t shownAtMark_ = 0;
     double shownRate_ = 0.0;
     Clock::time_point rateMark_;
     Clock::time_point lastPeriodic_;
-    Clock::time_point lastPoll_;
-    Clock::time_point lastControls_;
-    Clock::time_point lastRetry_;
 
     std::string error_;
     std::string notice_;
     int formatIndex_ = 0;
-    std::string lastSnapshot_;
-    bool recording_ = false;
-    std::string recordFile_;
     Clock::time_point recordStart_;
-    std::string lastRecording_;
     char folder_[512] = {};
     char configPath_[512] = "nodrix-viewer.conf";
     char windowText_[64] = {};

@@ -37,6 +37,9 @@ bool Connection::Open(int device, std::string* error) {
         *error = "the library could not make a connection";
         return false;
     }
+    // The camera's stored settings stay as they were unless the user asks
+    // for the values in effect to be stored.
+    NodrixEx_SetSaveOnRelease(handle_, 0);
     device_ = device;
     const int cameras = static_cast<int>(CameraNames().size());
     if (cameras == 0) {

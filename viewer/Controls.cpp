@@ -40,14 +40,6 @@ void Controls::Open(int handle) {
         controls_.push_back(c);
     }
     Refresh();
-    original_ = controls_;
-    int ok = 0;
-    originalTenths_ = Nodrix_GetFilterValue(handle, NODRIX_FILTER_EXPOSURE_TIME, &ok);
-    originalSeconds_ = Nodrix_GetExposureTimeEx(handle, &ok);
-    for (int i = 0; i < 4; ++i) {
-        originalColourGains_[i] =
-            Nodrix_GetFilterValue(handle, NODRIX_FILTER_COLOR_GAIN_RED + i, &ok);
-    }
     while (Nodrix_GetLastError(handle) != 0) {
     }
 }
@@ -81,61 +73,6 @@ bool Controls::Set(const std::string& name, double value, const std::string& tex
         return ok;
     }
     return false;
-}
-
-void Controls::Restore() {
-    if (handle_ == 0) return;
-    // The values as last read or set (reading a lost camera waits for it).
-    // Only what changed is written back: a write is not always a no-op
-    // (the exposure's two stored forms, the colour gains of the global gain).
-    bool exposureChanged = false, gainChanged = false;
-    for (std::size_t i = controls_.size(); i-- > 0;) {
-        const Control& now = controls_[i];
-        const Control& then = original_[i];
-        const Kind kind = then.parameter->kind;
-        if (!then.readable || (now.value == then.value && now.text == then.text)) continue;
-        if (kind == Kind::kExposureMs || kind == Kind::kExposureS) {
-            exposureChanged = true;
-        } else if (kind == Kind::kFilter && then.parameter->code == NODRIX_FILTER_GLOBAL_GAIN) {
-            gainChanged = true;
-        } else {
-            Write(handle_, *then.parameter, then.value, then.text);
-        }
-    }
-    if (gainChanged) {
-        // Setting the global gain sets the four colour gains as well.
-        const Control* gain = nullptr;
-        for (const Control& c : original_) {
-            if (c.parameter->kind == Kind::kFilter &&
-                c.parameter->code == NODRIX_FILTER_GLOBAL_GAIN) {
-                gain = &c;
-            }
-        }
-        if (gain != nullptr) {
-            Nodrix_SetFilterValue(handle_, NODRIX_FILTER_GLOBAL_GAIN,
-                                  static_cast<int>(gain->value));
-        }
-        for (int i = 0; i < 4; ++i) {
-            Nodrix_SetFilterValue(handle_, NODRIX_FILTER_COLOR_GAIN_RED + i,
-                                  originalColourGains_[i]);
-        }
-    }
-    if (exposureChanged) {
-        // Both stored forms, in the order that reproduces them where one does.
-        const bool secondsLast =
-            static_cast<long long>(originalSeconds_) * 10000 == originalTenths_ &&
-            originalSeconds_ != originalTenths_ / 10000.0;
-        if (secondsLast) {
-            Nodrix_SetFilterValue(handle_, NODRIX_FILTER_EXPOSURE_TIME, originalTenths_);
-            Nodrix_SetExposureTimeEx(handle_, originalSeconds_);
-        } else {
-            Nodrix_SetExposureTimeEx(handle_, originalSeconds_);
-            Nodrix_SetFilterValue(handle_, NODRIX_FILTER_EXPOSURE_TIME, originalTenths_);
-        }
-    }
-    while (Nodrix_GetLastError(handle_) != 0) {
-    }
-    controls_ = original_;
 }
 
 bool Controls::Save(const std::string& path) const {

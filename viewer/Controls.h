@@ -1,7 +1,6 @@
 #pragma once
 // The camera and image parameters the tool's `set` knows, read and written
-// through the exported functions, with their ranges; and the values found
-// at opening, put back at the end unless the user keeps the changes.
+// through the exported functions, with their ranges.
 
 #include <string>
 #include <vector>
@@ -20,8 +19,7 @@ struct Control {
 
 class Controls {
 public:
-    // Reads every parameter and its range, and remembers the values as the
-    // ones to put back.
+    // Reads every parameter and its range.
     void Open(int handle);
     // Reads every value again (after a change, a configuration or a replug).
     void Refresh();
@@ -30,8 +28,6 @@ public:
     void RefreshAutomatic();
     // Writes one value; false with the library's code on the error stack.
     bool Set(const std::string& name, double value, const std::string& text = "");
-    // Puts back what Open found (reverse order, exposure and gains as pairs).
-    void Restore();
 
     std::vector<Control>& All() { return controls_; }
     const Control* Find(const std::string& name) const;
@@ -44,10 +40,6 @@ public:
 private:
     int handle_ = 0;
     std::vector<Control> controls_;
-    std::vector<Control> original_;
-    int originalTenths_ = 0;
-    double originalSeconds_ = 0.0;
-    int originalColourGains_[4] = {};
 };
 
 }  // namespace nodrix_viewer

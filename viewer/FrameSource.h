@@ -1,16 +1,22 @@
 #pragma once
-// Where the viewer's frames come from: the library's frame callback during a
-// running preview. The callback copies each frame into a buffer of its own
-// and then trades it for the shared newest one; the window trades that for
-// its own when it draws. The lock is held for the trades only, so neither
-// side waits for the other's copying, and frames the window has no time for
-// are simply replaced. This class is the only part
-// of the viewer that knows how frames arrive, so that it can move onto a
-// stream interface without touching the rest.
+// Where the viewer's frames come from. Live, from the library's stream: a
+// few buffers the library allocates are announced and queued, a thread of
+// this class takes each filled one as it comes, keeps the newest for the
+// window and queues the one it replaces again at once, so that the stream
+// never runs out of buffers however slowly the window draws; frames the
+// window has no time for are counted, not copied. The window copies the
+// newest into its own frame when it draws (one copy per picture shown).
+// During a recording, which is an acquisition of its own, frames come
+// from the frame callback of the running preview instead: the callback
+// copies the first frame after the window asked for one and counts the
+// rest. This class is the only part of the viewer that knows how frames
+// arrive.
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <thread>
 
 #include "Frame.h"
 #include "NodrixSdkEx.h"
@@ -24,29 +30,41 @@ public:
     FrameSource(const FrameSource&) = delete;
     FrameSource& operator=(const FrameSource&) = delete;
 
-    // Installs the callback and starts the preview on the handle. false with
-    // the library's error code left on the handle's error stack.
+    // Starts the stream on the handle. false with the library's error code
+    // left on the handle's error stack.
     bool Start(int handle);
-    // Stops the preview (and a recording with it) and removes the callback.
+    // Starts the preview with the frame callback (for a recording).
+    bool StartPreview(int handle);
+    // Stops either (and a recording with the preview).
     void Stop();
     bool Running() const { return handle_ != 0; }
 
-    // Swaps the newest frame into frame when one arrived since the last
-    // call; the buffers trade places, so nothing is allocated once both
-    // have held a frame of the largest size.
+    // Copies the newest frame into frame when one arrived since the last
+    // call; nothing is allocated once frame has held the largest size.
     bool TakeNewest(Frame& frame);
-    // Frames the callback received since Start.
+    // Frames received since the start.
     std::uint64_t Received() const { return received_.load(); }
 
 private:
+    static constexpr int kBuffers = 6;
     static void NODRIX_CALL OnFrame(int handle, const NodrixExFrame* frame, void* user);
     void Keep(const NodrixExFrame& frame);
+    void Wait();
+    void Release();
 
     int handle_ = 0;
-    Frame back_;  // the callback's own: filled without the lock
+    bool streaming_ = false;
+    std::array<int, kBuffers> ids_{};
+    int announced_ = 0;
+    std::thread waiter_;
+
     std::mutex lock_;
-    Frame newest_;  // guarded by lock_; the three buffers trade places
-    bool fresh_ = false;
+    int streamHandle_ = 0;            // guarded by lock_: the handle while streaming
+    NodrixExStreamBuffer newest_{};   // guarded by lock_; id 0: none
+    Frame back_;                      // the callback's own: filled without the lock
+    Frame fresh_;                     // guarded by lock_: the callback's newest
+    bool hasFresh_ = false;           // guarded by lock_
+    std::atomic<bool> wanted_{true};  // the window is ready for a picture
     std::atomic<std::uint64_t> received_{0};
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "App.h"
 #include "Files.h"
@@ -23,6 +24,11 @@ bool IsSwitch(const nodrix_tool::Parameter& p) {
 
 }  // namespace
 
+void App::NoteWidget(const std::string& name) {
+    const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    widgetRects_.push_back({name, {min.x, min.y, max.x - min.x, max.y - min.y}});
+}
+
 void App::DrawPanels() {
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
     ImGui::SetNextWindowPos(viewport->Pos);
@@ -36,7 +42,7 @@ void App::DrawPanels() {
         ImGui::PushStyleColor(ImGuiCol_Text, kErrorColour);
         ImGui::TextWrapped("%s", error_.c_str());
         ImGui::PopStyleColor();
-        if (state_ != State::kLost && ImGui::SmallButton("Dismiss")) error_.clear();
+        if (view_.state != CameraState::kLost && ImGui::SmallButton("Dismiss")) error_.clear();
     }
     if (!notice_.empty()) ImGui::TextColored(kNoticeColour, "%s", notice_.c_str());
     CameraPanel();
@@ -57,19 +63,20 @@ void App::DrawPanels() {
 void App::CameraPanel() {
     if (!ImGui::CollapsingHeader("Camera", ImGuiTreeNodeFlags_DefaultOpen)) return;
     const char* states[] = {"no camera", "live", "lost"};
-    ImGui::Text("%s  %s  %s", connection_.Name().c_str(), connection_.Serial().c_str(),
-                states[static_cast<int>(state_)]);
+    ImGui::Text("%s  %s  %s", view_.name.c_str(), view_.serial.c_str(),
+                states[static_cast<int>(view_.state)]);
     if (EmulationAsked()) ImGui::TextDisabled("emulated camera (NODRIX_EMULATION)");
-    if (temperatureOk_) ImGui::Text("Temperature: %.1f °C", temperature_);
-    for (std::size_t i = 0; i < cameras_.size(); ++i) {
+    if (view_.temperatureOk) ImGui::Text("Temperature: %.1f °C", view_.temperature);
+    for (std::size_t i = 0; i < view_.cameras.size(); ++i) {
         ImGui::PushID(static_cast<int>(i));
-        const bool self = static_cast<int>(i) == connection_.Device();
-        ImGui::BulletText("%s%s", cameras_[i].c_str(), self ? " (this window)" : "");
+        const bool self = static_cast<int>(i) == view_.device;
+        ImGui::BulletText("%s%s", view_.cameras[i].c_str(), self ? " (this window)" : "");
         if (!self) {
             ImGui::SameLine();
             if (ImGui::SmallButton("Open in a new window") && !SpawnViewer(static_cast<int>(i))) {
                 ShowError("could not start another viewer");
             }
+            NoteWidget("open-" + std::to_string(i + 1));
         }
         ImGui::PopID();
     }
@@ -158,7 +165,7 @@ void App::HistogramPanel() {
 
 void App::StreamPanel() {
     if (!ImGui::CollapsingHeader("Stream", ImGuiTreeNodeFlags_DefaultOpen)) return;
-    const NodrixExStreamStatistics& s = statistics_;
+    const NodrixExStreamStatistics& s = view_.statistics;
     ImGui::Text("received %.1f fps   delivered %.1f fps   shown %.1f fps", s.receivedRate,
                 s.deliveredRate, shownRate_);
     ImGui::Text("frames %llu received, %llu delivered",
@@ -171,6 +178,7 @@ void App::StreamPanel() {
             {"lost: skipped by the camera", s.lostGap},
             {"lost: overwritten", s.lostOverwritten},
             {"lost: buffer too small", s.lostBufferTooSmall},
+            {"lost: no empty buffer", s.lostNoBuffer},
             {"recoveries", s.recoveries}};
         for (const auto& row : rows) {
             ImGui::TableNextRow();
@@ -181,9 +189,7 @@ void App::StreamPanel() {
         }
         ImGui::EndTable();
     }
-    if (ImGui::SmallButton("Reset statistics") && connection_.Handle() != 0) {
-        NodrixEx_ResetStreamStatistics(connection_.Handle());
-    }
+    if (ImGui::SmallButton("Reset statistics")) camera_.ResetStatistics();
 }
 
 void App::ControlWidget(Control& c) {
@@ -225,8 +231,7 @@ void App::ControlWidget(Control& c) {
                                ImGuiInputTextFlags_EnterReturnsTrue)) {
             changed = true;
         }
-        const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
-        widgetRects_.push_back({name, {min.x, min.y, max.x - min.x, max.y - min.y}});
+        NoteWidget(name);
         ImGui::SameLine();
         ImGui::SetNextItemWidth(std::max(40.0f, kPanelWidth - 300.0f));
         double slider = c.value;
@@ -250,18 +255,15 @@ void App::ControlWidget(Control& c) {
                           p.info.stored ? "" : "\n(not stored with the camera's settings)");
     }
     if (changed) {
-        // A new sample size takes a new start of the acquisition.
-        const bool restart = p.kind == nodrix_tool::Kind::kBits && source_.Running();
-        if (restart) source_.Stop();
-        if (!controls_.Set(name, value, text)) ReportFailure(std::string("setting ") + name);
-        if (restart) StartStream();
+        camera_.Set(name, value, text);
+        c.value = value;  // shown until the worker reads the camera's own
     }
     ImGui::PopID();
 }
 
 void App::ControlsPanel() {
     if (!ImGui::CollapsingHeader("Camera controls", ImGuiTreeNodeFlags_DefaultOpen)) return;
-    for (Control& c : controls_.All()) {
+    for (Control& c : view_.controls) {
         if (c.parameter->kind == nodrix_tool::Kind::kExposureS) continue;  // the same in ms
         ControlWidget(c);
     }
@@ -269,15 +271,11 @@ void App::ControlsPanel() {
         notice_ = "drag a rectangle over the picture";
     }
     ImGui::SameLine();
-    if (ImGui::SmallButton("Full sensor") && connection_.Handle() != 0) {
-        NodrixCameraInfo info = {};
-        info.size = NODRIX_CAMERA_INFO_BASIC_SIZE;
-        if (Nodrix_GetCameraInfo(connection_.Handle(), &info)) {
-            const Control* window = controls_.Find("window");
-            int w = 0, h = 0, x = 0, y = 0;
-            if (window != nullptr) std::sscanf(window->text.c_str(), "%dx%d+%d+%d", &w, &h, &x, &y);
-            ApplyWindow(-x, -y, info.maxWidth, info.maxHeight);
-        }
+    if (ImGui::SmallButton("Full sensor") && view_.maxWidth > 0) {
+        const Control* window = view_.Find("window");
+        int w = 0, h = 0, x = 0, y = 0;
+        if (window != nullptr) std::sscanf(window->text.c_str(), "%dx%d+%d+%d", &w, &h, &x, &y);
+        ApplyWindow(-x, -y, view_.maxWidth, view_.maxHeight);
     }
 }
 
@@ -297,53 +295,44 @@ void App::FilesPanel() {
         ImGui::TextDisabled("JPEG keeps the top eight significant bits");
     }
     if (ImGui::Button("Snapshot (S)")) Snapshot();
-    if (!lastSnapshot_.empty()) {
+    if (!view_.lastSnapshot.empty()) {
         ImGui::SameLine();
-        ImGui::TextDisabled("%s", lastSnapshot_.c_str());
+        ImGui::TextDisabled("%s", view_.lastSnapshot.c_str());
     }
     ImGui::InputDouble("Recording seconds", &options_.recordSeconds, 1.0, 10.0, "%.1f");
     options_.recordSeconds = std::clamp(options_.recordSeconds, 0.1, 86400.0);
-    if (ImGui::Button(recording_ ? "Stop recording (R)" : "Record AVI (R)")) ToggleRecording();
-    if (recording_) {
+    if (ImGui::Button(view_.recording ? "Stop recording (R)" : "Record AVI (R)")) {
+        ToggleRecording();
+    }
+    if (view_.recording) {
         const double elapsed = std::chrono::duration<double>(Clock::now() - recordStart_).count();
         char progress[128];
         std::snprintf(progress, sizeof progress, "%.1f s of %.1f s, %.1f MB", elapsed,
-                      options_.recordSeconds, FileBytes(recordFile_) / 1e6);
+                      options_.recordSeconds, FileBytes(view_.recordFile) / 1e6);
         ImGui::ProgressBar(static_cast<float>(std::min(1.0, elapsed / options_.recordSeconds)),
                            ImVec2(-1.0f, 0.0f), progress);
-    } else if (!lastRecording_.empty()) {
+    } else if (!view_.lastRecording.empty()) {
         ImGui::SameLine();
-        ImGui::TextDisabled("%s (%.1f MB)", lastRecording_.c_str(),
-                            FileBytes(lastRecording_) / 1e6);
+        ImGui::TextDisabled("%s (%.1f MB)", view_.lastRecording.c_str(),
+                            FileBytes(view_.lastRecording) / 1e6);
     }
 }
 
 void App::ConfigurationPanel() {
     if (!ImGui::CollapsingHeader("Configuration", ImGuiTreeNodeFlags_DefaultOpen)) return;
     ImGui::InputText("File", configPath_, sizeof configPath_);
-    if (ImGui::Button("Load")) {
-        std::string problems;
-        if (!controls_.Load(configPath_, &problems)) {
-            ShowError(std::string("cannot read ") + configPath_);
-        } else if (!problems.empty()) {
-            ReportFailure("applying " + problems);
-        } else {
-            notice_ = std::string("loaded ") + configPath_;
-        }
-    }
+    if (ImGui::Button("Load")) camera_.LoadConfiguration(configPath_);
+    NoteWidget("configuration-load");
     ImGui::SameLine();
-    if (ImGui::Button("Save")) {
-        if (controls_.Save(configPath_)) {
-            notice_ = std::string("saved ") + configPath_;
-        } else {
-            ShowError(std::string("cannot write ") + configPath_);
-        }
+    if (ImGui::Button("Save")) camera_.SaveConfiguration(configPath_);
+    NoteWidget("configuration-save");
+    if (ImGui::Checkbox("Store the settings in the camera", &storeAtClose_)) {
+        camera_.StoreAtClose(storeAtClose_);
     }
-    ImGui::Checkbox("Keep the settings in the camera", &keepSettings_);
     if (ImGui::IsItemHovered()) {
         ImGui::SetTooltip(
             "On: the camera stores the values in effect when the viewer closes.\n"
-            "Off: the values found at opening are put back.");
+            "Off: the camera's stored settings stay as they were.");
     }
 }
 

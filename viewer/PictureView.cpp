@@ -27,7 +27,7 @@ void App::DrawPicture() {
     ImDrawList* draw = ImGui::GetWindowDrawList();
     Overlays(draw);
     if (frame_.Empty()) {
-        const char* text = state_ == State::kLost ? "camera lost" : "no picture";
+        const char* text = view_.state == CameraState::kLost ? "camera lost" : "no picture";
         draw->AddText(ImVec2(regionX_ + 20, regionY_ + 20), IM_COL32(200, 200, 200, 255), text);
     }
     if (!error_.empty()) {
@@ -123,8 +123,9 @@ void App::WriteProbe() {
     probe_.Rect("histogram", histogramRect_[0], histogramRect_[1], histogramRect_[2],
                 histogramRect_[3]);
     const char* states[] = {"no camera", "streaming", "lost"};
-    probe_.Text("state", states[static_cast<int>(state_)]);
+    probe_.Text("state", states[static_cast<int>(view_.state)]);
     probe_.Text("error", error_);
+    probe_.Text("notice", notice_);
     probe_.Text("title", SDL_GetWindowTitle(window_));
     probe_.Number("shown", static_cast<double>(shown_));
     probe_.Number("renders", static_cast<double>(renders_));
@@ -141,14 +142,14 @@ void App::WriteProbe() {
     probe_.Number("marks", display_.markClipping ? 1 : 0);
     probe_.Number("crosshair", crosshair_ ? 1 : 0);
     probe_.Number("grid", grid_ ? 1 : 0);
-    probe_.Number("recording", recording_ ? 1 : 0);
-    probe_.Text("snapshot", lastSnapshot_);
-    probe_.Text("recorded", lastRecording_);
+    probe_.Number("recording", view_.recording ? 1 : 0);
+    probe_.Text("snapshot", view_.lastSnapshot);
+    probe_.Text("recorded", view_.lastRecording);
     probe_.Object("widgets");
     for (const auto& [name, r] : widgetRects_) probe_.Rect(name.c_str(), r[0], r[1], r[2], r[3]);
     probe_.End();
     probe_.Object("values");
-    for (const Control& c : controls_.All()) {
+    for (const Control& c : view_.controls) {
         if (c.parameter->kind == nodrix_tool::Kind::kWindow) {
             probe_.Text(c.parameter->info.name, c.text);
         } else if (c.readable) {

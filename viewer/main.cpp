@@ -24,7 +24,7 @@ const char kUsage[] =
     "Keys: S snapshot, R record, F fit, 1 one to one, wheel zoom, drag pan, Space pause,\n"
     "C crosshair, G grid, M mark clipping, A auto contrast, Ctrl+Q quit.\n"
     "NODRIX_EMULATION=1 shows the emulated camera. Nothing is stored in the camera\n"
-    "unless \"Keep the settings in the camera\" is ticked.\n";
+    "unless \"Store the settings in the camera\" is ticked.\n";
 
 }  // namespace
 

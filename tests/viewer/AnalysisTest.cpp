@@ -86,5 +86,22 @@ TEST(ViewerAnalysis, FocusGrowsWithEdgesOnTheEightBitScale) {
     EXPECT_DOUBLE_EQ(FocusMeasure(GreyFrame(16, 12, edges, 16)), 256.0);
 }
 
+TEST(ViewerAnalysis, TheLookupKeyChangesOnlyWithWhatTheLookupIsBuiltFrom) {
+    const Frame twelve = GreyFrame(16, 12, {0, 100, 2000, 4095}, 2);
+    const Frame brighter = GreyFrame(16, 12, {10, 300, 3000, 4000}, 2);
+    Histogram h1, h2;
+    ComputeHistogram(twelve, h1);
+    ComputeHistogram(brighter, h2);
+    const DisplayOptions linear, autoContrast{Mapping::kAutoContrast, false};
+    const DisplayOptions marks{Mapping::kLinear, true};
+    // Linear: another frame of the same kind keeps the lookup.
+    EXPECT_EQ(KeyOf(twelve, h1, linear), KeyOf(brighter, h2, linear));
+    EXPECT_FALSE(KeyOf(twelve, h1, linear) == KeyOf(twelve, h1, marks));
+    EXPECT_FALSE(KeyOf(twelve, h1, linear) == KeyOf(GreyFrame(8, 8, {0, 1}, 2), h1, linear));
+    // Auto contrast follows the histogram's stretch.
+    EXPECT_FALSE(KeyOf(twelve, h1, autoContrast) == KeyOf(brighter, h2, autoContrast));
+    EXPECT_EQ(KeyOf(twelve, h1, autoContrast), KeyOf(twelve, h1, autoContrast));
+}
+
 }  // namespace
 }  // namespace nodrix_viewer
