@@ -10,7 +10,7 @@
 static_assert(sizeof(NodrixExFrameMetadata) == 56, "frame metadata record");
 static_assert(offsetof(NodrixExFrameMetadata, timestampUs) == 8, "time stamp at byte 8");
 static_assert(offsetof(NodrixExFrameMetadata, lostBefore) == 48, "lost count at byte 48");
-static_assert(sizeof(NodrixExStreamStatistics) == 96, "stream statistics record");
+static_assert(sizeof(NodrixExStreamStatistics) == 104, "stream statistics record");
 static_assert(offsetof(NodrixExStreamStatistics, notRecorded) == 88, "added at the end");
 static_assert(sizeof(NodrixExRecordStatus) == 40, "recording status record");
 static_assert(offsetof(NodrixExRecordStatus, framesWritten) == 8, "counts from byte 8");
