@@ -51,7 +51,7 @@ void CNodrix::FillPendingRawFrame() const {
 
 bool CNodrix::CanDeliverStraight(const void* buffer, int size) {
     if (colorMode_ != 0 && colorMode_ != 1) return false;
-    if (buffer == nullptr || size <= 0 || previewWindow_ != 0 || Recording()) return false;
+    if (buffer == nullptr || size <= 0 || preview_.IsOpen() || Recording()) return false;
     // Rows without padding, so that the application's buffer takes the
     // core's rows as they are, and a buffer large enough for all of them.
     const imaging::CDibImage& raw = *images_[colorMode_ == 1 ? kRaw16 : kRaw8];

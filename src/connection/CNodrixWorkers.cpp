@@ -95,7 +95,7 @@ bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
     if (!straight) Convert();
     StampConvertedFrame(straight);
     frameReady_ = 1;
-    if (recording_.load() != 0) QueueRecordingFrame();
+    if (Recording()) QueueRecordingFrame();
     if (straight) {
         RecordDelivery(true);
         if (mode_.load() == kTriggering) {

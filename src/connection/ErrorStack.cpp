@@ -1,57 +1,48 @@
-// The connection's error stack and its notification of the recipient window.
+#include "connection/ErrorStack.h"
+
 #include <cstring>
 
-#include "connection/CNodrix.h"
+#include "NodrixSdk.h"
 #include "platform/SystemError.h"
 
 namespace nodrix {
 
-int CNodrix::PushError(int code) {
+void ErrorStack::Push(int code) {
     {
-        platform::LockGuard guard(errorLock_);
-        for (int i = kErrorStackDepth - 1; i > 0; --i) errors_[i] = errors_[i - 1];
-        errors_[0] = code;
+        platform::LockGuard guard(lock_);
+        for (int i = kErrorStackDepth - 1; i > 0; --i) codes_[i] = codes_[i - 1];
+        codes_[0] = code;
     }
-    PostError(code);
-    return 1;
+    Post(code);
 }
 
-int CNodrix::PopError() {
-    platform::LockGuard guard(errorLock_);
-    const int code = errors_[0];
-    for (int i = 0; i < kErrorStackDepth - 1; ++i) errors_[i] = errors_[i + 1];
-    errors_[kErrorStackDepth - 1] = 0;
+int ErrorStack::Pop() {
+    platform::LockGuard guard(lock_);
+    const int code = codes_[0];
+    for (int i = 0; i < kErrorStackDepth - 1; ++i) codes_[i] = codes_[i + 1];
+    codes_[kErrorStackDepth - 1] = 0;
     return code;
 }
 
-void CNodrix::PostError(int code) {
+void ErrorStack::Post(int code) const {
     if (recipient_ != 0) platform::PostWindowMessage(recipient_, NODRIX_WM_ERROR, 0, code);
 }
 
-int CNodrix::FileFailed(const char* reason) {
+void ErrorStack::FileFailed(const char* reason) {
     std::string text = platform::TakeNotedError();
     if (text.empty()) text = reason != nullptr ? reason : "the file could not be read or written";
     {
-        platform::LockGuard guard(errorLock_);
-        lastFileError_.swap(text);
+        platform::LockGuard guard(lock_);
+        lastFileFailure_.swap(text);
     }
-    PushError(NODRIX_ERROR_FILE);
-    return 0;
+    Push(NODRIX_ERROR_FILE);
 }
 
-int CNodrix::GetLastSystemError(char* text, int size) {
-    if (text == nullptr || size <= 0) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
-    platform::LockGuard guard(errorLock_);
-    if (lastFileError_.size() >= static_cast<std::size_t>(size)) {
-        return PushError(NODRIX_ERROR_MEMORY), 0;
-    }
-    std::memcpy(text, lastFileError_.c_str(), lastFileError_.size() + 1);
-    return 1;
-}
-
-int CNodrix::Reported(const ControlResult& control) {
-    if (control.error != ControlResult::kNoError) PushError(control.error);
-    return control.result;
+bool ErrorStack::CopyLastFileFailure(char* text, int size) const {
+    platform::LockGuard guard(lock_);
+    if (lastFileFailure_.size() >= static_cast<std::size_t>(size)) return false;
+    std::memcpy(text, lastFileFailure_.c_str(), lastFileFailure_.size() + 1);
+    return true;
 }
 
 }  // namespace nodrix

@@ -1,15 +1,11 @@
-// The connection's mask data: capturing a reference plane from the current
-// raw frame, and saving and loading the four planes as a mask file. The
-// planes and their defect maps change only under the mask lock, which the
-// conversion holds while it applies the mask and dot filters, so a frame is
-// never corrected with half-replaced planes.
-#include <cstring>
-#include <vector>
+#include "connection/MaskStore.h"
 
-#include "connection/CNodrix.h"
+#include <cstring>
+
 #include "connection/pipeline/DefectMap.h"
 #include "files/MaskFileIo.h"
 #include "files/MaskFileLayout.h"
+#include "settings/ParameterBlocks.h"
 
 namespace nodrix {
 
@@ -29,80 +25,100 @@ constexpr MaskSlot kMaskSlots[files::kMaskPlaneCount] = {
     {kWhite16, kDefectWhite16, pipeline::MaskKind::White},
 };
 
-void RebuildDefectMap(const CNodrix& connection, const MaskSlot& slot) {
-    pipeline::BuildDefectMap(*connection.Image(slot.plane), slot.kind,
-                             *connection.Image(slot.defectMap));
-}
-
 }  // namespace
 
-int CNodrix::UpdateMaskData(int which) {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    platform::LockGuard frame(frameLock_);
-    const imaging::CDibImage& source = RawImage();
+bool MaskStore::Allocate() {
+    struct Bits {
+        ImageSlot slot;
+        int bits;
+    };
+    static constexpr Bits kPlanes[] = {
+        {kDark8, 8},       {kWhite8, 8},       {kDark16, 16},       {kWhite16, 16},
+        {kDefectDark8, 8}, {kDefectWhite8, 8}, {kDefectDark16, 16}, {kDefectWhite16, 16},
+        {kMark8, 8},       {kMark16, 16},
+    };
+    platform::LockGuard guard(lock_);
+    for (const Bits& plane : kPlanes) {
+        imaging::CDibImage& image = *Plane(plane.slot);
+        if (!image.Allocate(kSensorWidth, kSensorHeight, plane.bits)) return false;
+        std::memset(image.Pixels(), 0, image.SizeBytes());
+    }
+    // The neutral flat field: dark 0, white full scale (12 bits in 16-bit
+    // samples).
+    std::memset(Plane(kWhite8)->Pixels(), 0xFF, Plane(kWhite8)->SizeBytes());
+    imaging::CDibImage& white16 = *Plane(kWhite16);
+    for (int y = 0; y < white16.Height(); ++y) {
+        std::uint8_t* row = white16.Row(y);
+        for (int x = 0; x < white16.Width(); ++x) {
+            row[2 * x] = 0xFF;
+            row[2 * x + 1] = 0x0F;
+        }
+    }
+    return true;
+}
+
+MaskStore::Result MaskStore::TakePlane(const imaging::CDibImage& source, int which) {
     if ((which != 0 && which != 1) || source.Empty() || source.Width() != kSensorWidth ||
         source.Height() != kSensorHeight) {
-        // The code the library has always reported for a plane it cannot
-        // take from the frame.
-        return PushError(NODRIX_ERROR_TEXT), 0;
+        return Result::kNoPlane;
     }
     const int first = source.Bits() == 16 ? 2 : 0;
     const MaskSlot& slot = kMaskSlots[first + which];
-    imaging::CDibImage& plane = *images_[slot.plane];
+    imaging::CDibImage& plane = *Plane(slot.plane);
     const std::size_t rowBytes = static_cast<std::size_t>(kSensorWidth) * source.BytesPerPixel();
     if (plane.Bits() != source.Bits() || plane.Width() != kSensorWidth ||
         plane.Height() != kSensorHeight) {
-        return PushError(NODRIX_ERROR_MEMORY), 0;
+        return Result::kNoMemory;
     }
-    // The frame lock keeps the raw frame still; the mask lock keeps a
-    // converting worker from reading a half-copied plane.
-    platform::LockGuard mask(maskLock_);
+    // The caller keeps the raw frame still; the lock keeps a converting
+    // worker from reading a half-copied plane.
+    platform::LockGuard guard(lock_);
     for (int y = 0; y < kSensorHeight; ++y) std::memcpy(plane.Row(y), source.Row(y), rowBytes);
-    RebuildDefectMap(*this, slot);
-    return 1;
+    pipeline::BuildDefectMap(plane, slot.kind, *Plane(slot.defectMap));
+    return Result::kDone;
 }
 
-int CNodrix::SaveMaskFile(const char* fileName) {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+MaskStore::Result MaskStore::Save(const char* fileName) {
     // The file image is taken under the lock and written without it, so a
     // slow disk does not hold up the frames being corrected.
     std::vector<std::uint8_t> bytes;
     bool encoded = false;
     {
-        platform::LockGuard mask(maskLock_);
-        encoded = files::EncodeMaskFile({images_[kDark8].get(), images_[kWhite8].get(),
-                                         images_[kDark16].get(), images_[kWhite16].get()},
-                                        bytes);
+        platform::LockGuard guard(lock_);
+        encoded = files::EncodeMaskFile(
+            {Plane(kDark8), Plane(kWhite8), Plane(kDark16), Plane(kWhite16)}, bytes);
     }
-    if (!encoded) return PushError(NODRIX_ERROR_MEMORY), 0;
-    if (!files::WriteMaskFileBytes(fileName, bytes)) {
-        // The specified code stays the newest; the reason lies beneath it.
-        FileFailed("the file name is empty");
-        return PushError(NODRIX_ERROR_MASK_FILE), 0;
-    }
-    return 1;
+    if (!encoded) return Result::kNoMemory;
+    if (!files::WriteMaskFileBytes(fileName, bytes)) return Result::kUnreadable;
+    return Result::kDone;
 }
 
-int CNodrix::LoadMaskFile(const char* fileName) {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    // The whole file is read and checked before a plane changes: a missing,
-    // short, long or foreign file leaves the mask data as it was.
+MaskStore::Result MaskStore::Load(const char* fileName) {
+    // A missing, short, long or foreign file leaves the mask data as it was.
     std::vector<std::uint8_t> bytes;
-    if (!files::ReadMaskFileBytes(fileName, bytes)) {
-        // The specified code stays the newest; the reason lies beneath it.
-        FileFailed("the file name is empty");
-        return PushError(NODRIX_ERROR_MASK_FILE), 0;
-    }
+    if (!files::ReadMaskFileBytes(fileName, bytes)) return Result::kUnreadable;
     if (files::CheckMaskFile(bytes.data(), bytes.size()) != files::MaskFileFault::None) {
-        return PushError(NODRIX_ERROR_MASK_FILE), 0;
+        return Result::kForeign;
     }
-    platform::LockGuard mask(maskLock_);
-    if (!files::DecodeMaskPlanes(bytes.data(), {images_[kDark8].get(), images_[kWhite8].get(),
-                                                images_[kDark16].get(), images_[kWhite16].get()})) {
-        return PushError(NODRIX_ERROR_MEMORY), 0;
+    platform::LockGuard guard(lock_);
+    if (!files::DecodeMaskPlanes(
+            bytes.data(), {Plane(kDark8), Plane(kWhite8), Plane(kDark16), Plane(kWhite16)})) {
+        return Result::kNoMemory;
     }
-    for (const MaskSlot& slot : kMaskSlots) RebuildDefectMap(*this, slot);
-    return 1;
+    for (const MaskSlot& slot : kMaskSlots) {
+        pipeline::BuildDefectMap(*Plane(slot.plane), slot.kind, *Plane(slot.defectMap));
+    }
+    return Result::kDone;
+}
+
+void MaskStore::SetConfigPairs(ConfigPairs pairs) {
+    platform::LockGuard guard(lock_);
+    configPairs_ = std::move(pairs);
+}
+
+MaskStore::ConfigPairs MaskStore::GetConfigPairs() const {
+    platform::LockGuard guard(lock_);
+    return configPairs_;
 }
 
 }  // namespace nodrix
