@@ -1,7 +1,10 @@
 #pragma once
-// The camera connection behind one handle: owns the camera core, the
-// eighteen image buffers, the preview window, the worker threads, the image
-// parameters, the owner of the camera parameters and a stack of error codes.
+// The camera connection behind one handle, the facade the exports call. It
+// keeps the camera core, the acquisition (modes, worker, image buffers,
+// delivered frame) and the image parameters, and forwards the rest to owners
+// of their own: the error stack, the mask store, the recorder, the preview
+// window and the owner of the camera parameters. Lock order:
+// connection/LockOrder.h.
 
 #include <array>
 #include <atomic>
@@ -25,12 +28,12 @@
 #include "connection/stream/FrameCallbackSlot.h"
 #include "files/RecordFormat.h"
 #include "imaging/CDibImage.h"
+#include "pipeline/ParameterBlocks.h"
 #include "platform/Event.h"
 #include "platform/RecursiveLock.h"
 #include "platform/Thread.h"
 #include "platform/WindowMessages.h"
 #include "settings/LiveDialogs.h"
-#include "settings/ParameterBlocks.h"
 
 namespace nodrix {
 
@@ -297,6 +300,8 @@ private:
     // queue, under the frame lock; counted as not recorded when the queue
     // is full.
     void QueueRecordingFrame();
+
+    // --- Mask store (CNodrixMask.cpp) ----------------------------------------
     // The mask store's result as the code reported for it; 1 when done.
     int MaskReported(MaskStore::Result result);
 

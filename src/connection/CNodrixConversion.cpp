@@ -1,14 +1,16 @@
 // The connection's side of the per-frame conversion: hands the pipeline its
-// buffers, parameter blocks, camera and the owner of the camera parameters.
+// buffers, its parameter blocks and the camera's own flips, then applies
+// what the pipeline measured.
 #include "connection/CNodrix.h"
-#include "connection/pipeline/FrameConverter.h"
+#include "connection/FrameFindings.h"
+#include "pipeline/FrameConverter.h"
 
 namespace nodrix {
 
 void CNodrix::Convert() {
     const CameraParameters camera = controls_.Parameters();
-    pipeline::PipelineContext context = PipelineContextOf(camera);
-    pipeline::ConvertFrame(context);
+    const pipeline::PipelineFindings found = pipeline::ConvertFrame(PipelineContextOf(camera));
+    ApplyFrameFindings(found, imageParams_, controls_, liveDialogs_);
 }
 
 bool CNodrix::ConvertsNothing() {
@@ -38,14 +40,14 @@ pipeline::PipelineContext CNodrix::PipelineContextOf(const CameraParameters& cam
     im.mark16 = masks_.Plane(kMark16);
     context.imageParams = &imageParams_;
     context.cameraParams = &camera;
-    context.controls = &controls_;
+    context.exposureCorrectable = core_ != nullptr;
     context.geometry = geometry_;
     context.colorMode = colorMode_;
     context.maskFilter = maskFilter_ != 0;
     context.dotFilter = dotFilter_ != 0;
-    context.core = core_.get();
+    context.hardwareMirrorH = core_ && core_->HasMirrorH() != 0;
+    context.hardwareMirrorV = core_ && core_->HasMirrorV() != 0;
     context.maskLock = &masks_.Lock();
-    context.dialogs = &liveDialogs_;
     return context;
 }
 

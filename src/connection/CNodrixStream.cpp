@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "connection/CNodrix.h"
-#include "connection/pipeline/FrameConverter.h"
+#include "pipeline/FrameConverter.h"
 
 namespace nodrix {
 namespace {

@@ -9,9 +9,9 @@
 #include <cstdint>
 
 #include "connection/LockOrder.h"
+#include "pipeline/ParameterBlocks.h"
 #include "platform/RecursiveLock.h"
 #include "settings/CameraControlsPort.h"
-#include "settings/ParameterBlocks.h"
 
 namespace nodrix {
 

@@ -1,11 +1,12 @@
 #include "connection/MaskStore.h"
 
 #include <cstring>
+#include <new>
 
-#include "connection/pipeline/DefectMap.h"
 #include "files/MaskFileIo.h"
 #include "files/MaskFileLayout.h"
-#include "settings/ParameterBlocks.h"
+#include "pipeline/DefectMap.h"
+#include "pipeline/ParameterBlocks.h"
 
 namespace nodrix {
 
@@ -38,6 +39,10 @@ bool MaskStore::Allocate() {
         {kMark8, 8},       {kMark16, 16},
     };
     platform::LockGuard guard(lock_);
+    for (auto& plane : planes_) {
+        if (!plane) plane.reset(new (std::nothrow) imaging::CDibImage());
+        if (!plane) return false;
+    }
     for (const Bits& plane : kPlanes) {
         imaging::CDibImage& image = *Plane(plane.slot);
         if (!image.Allocate(kSensorWidth, kSensorHeight, plane.bits)) return false;

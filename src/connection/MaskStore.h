@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -24,11 +25,9 @@ public:
     // The planes at the sensor's size, the neutral flat field (dark 0,
     // white full scale) and empty defect maps. False without memory.
     bool Allocate();
-    // A plane of the store (slot from kFirstMaskSlot on).
-    imaging::CDibImage* Plane(ImageSlot slot) { return &planes_[slot - kFirstMaskSlot]; }
-    const imaging::CDibImage* Plane(ImageSlot slot) const {
-        return &planes_[slot - kFirstMaskSlot];
-    }
+    // A plane of the store (slot from kFirstMaskSlot on); null before the
+    // store is allocated.
+    imaging::CDibImage* Plane(ImageSlot slot) const { return planes_[slot - kFirstMaskSlot].get(); }
     // Held by the conversion while it reads the planes.
     platform::RecursiveLock& Lock() { return lock_; }
 
@@ -47,7 +46,7 @@ public:
 
 private:
     mutable platform::RecursiveLock lock_{kLockRankMask};
-    std::array<imaging::CDibImage, kMaskSlotCount> planes_;
+    std::array<std::unique_ptr<imaging::CDibImage>, kMaskSlotCount> planes_;
     ConfigPairs configPairs_;
 };
 
