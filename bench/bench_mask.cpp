@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "connection/pipeline/DefectMap.h"
-#include "connection/pipeline/DefectPixelFilter.h"
 #include "files/MaskFileLayout.h"
 #include "imaging/CDibImage.h"
+#include "pipeline/DefectMap.h"
+#include "pipeline/DefectPixelFilter.h"
 
 using namespace nodrix;
 using nodrix::imaging::CDibImage;

@@ -5,13 +5,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <vector>
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <vector>
 
-#include "connection/pipeline/FrameConverter.h"
-#include "connection/pipeline/FrameView.h"
+#include "pipeline/FrameConverter.h"
+#include "pipeline/FrameView.h"
 
 using namespace nodrix;
 using nodrix::imaging::CDibImage;

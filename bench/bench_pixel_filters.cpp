@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "connection/pipeline/DefectPixelFilter.h"
-#include "connection/pipeline/FlatFieldFilter.h"
-#include "connection/pipeline/FrameView.h"
 #include "imaging/CDibImage.h"
+#include "pipeline/DefectPixelFilter.h"
+#include "pipeline/FlatFieldFilter.h"
+#include "pipeline/FrameView.h"
 
 using namespace nodrix;
 using nodrix::imaging::CDibImage;

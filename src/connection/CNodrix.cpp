@@ -9,8 +9,7 @@
 namespace nodrix {
 
 CNodrix::CNodrix() : rateWindowStart_(platform::MultimediaTime()) {
-    placement_[2] = geometry_.width;
-    placement_[3] = geometry_.height;
+    preview_.Place(0, 0, 0, geometry_.width, geometry_.height);
 }
 
 CNodrix::~CNodrix() {
@@ -29,7 +28,7 @@ int CNodrix::Initialize(platform::WindowHandle recipient) {
     core_ = CreateCameraCore();
     controls_.Attach(core_.get());
     const bool buffersMade = CreateBuffers();
-    recipient_ = recipient;
+    errors_.SetRecipient(recipient);
 
     if (recipient != 0) {
         notification_ = RegisterDeviceNotifications(recipient);
@@ -40,7 +39,7 @@ int CNodrix::Initialize(platform::WindowHandle recipient) {
         PushError(NODRIX_ERROR_MEMORY);
         return 0;
     }
-    if (!AllocateMaskPlanes()) return 0;
+    if (!masks_.Allocate()) return 0;
 
     const bool firstStart = LoadCaptureGeometry();
     SetUpCore();
@@ -62,38 +61,10 @@ bool CNodrix::CreateBuffers() {
     return all;
 }
 
-bool CNodrix::AllocateMaskPlanes() {
-    struct Plane {
-        ImageSlot slot;
-        int bits;
-    };
-    static constexpr Plane kPlanes[] = {
-        {kDark8, 8},         {kWhite8, 8},         {kDark16, 16},       {kWhite16, 16},
-        {kDefectDark8, 8},   {kDefectWhite8, 8},   {kDefectDark16, 16}, {kDefectWhite16, 16},
-        {kMark8, 8},         {kMark16, 16},
-    };
-    for (const Plane& plane : kPlanes) {
-        if (!images_[plane.slot]->Allocate(kSensorWidth, kSensorHeight, plane.bits)) return false;
-        std::memset(images_[plane.slot]->Pixels(), 0, images_[plane.slot]->SizeBytes());
-    }
-    // The neutral flat field: dark 0, white full scale (12 bits in 16-bit
-    // samples).
-    std::memset(images_[kWhite8]->Pixels(), 0xFF, images_[kWhite8]->SizeBytes());
-    imaging::CDibImage& white16 = *images_[kWhite16];
-    for (int y = 0; y < white16.Height(); ++y) {
-        std::uint8_t* row = white16.Row(y);
-        for (int x = 0; x < white16.Width(); ++x) {
-            row[2 * x] = 0xFF;
-            row[2 * x + 1] = 0x0F;
-        }
-    }
-    return true;
-}
-
 void CNodrix::SetUpCore() {
     if (!core_) return;
     core_->SetProductId(kConnectionProductId);
-    core_->Setup(reinterpret_cast<void*>(recipient_), &kCameraInterfaceClass);
+    core_->Setup(reinterpret_cast<void*>(errors_.Recipient()), &kCameraInterfaceClass);
     // A single camera of this model is opened right away; with none the
     // application finds why it has no camera.
     const int cameras = core_->CountCameras(kConnectionProductId);
@@ -154,14 +125,9 @@ void CNodrix::JoinWorkers() {
         worker_->Join();
         worker_.reset();
     }
-    recording_ = 0;
+    recorder_.End();
     // The recording thread finishes its file before it ends.
     ReapRecorder();
-}
-
-std::vector<std::pair<std::int32_t, std::int32_t>> CNodrix::ConfigPairs() const {
-    platform::LockGuard guard(maskLock_);
-    return configPairs_;
 }
 
 }  // namespace nodrix

@@ -1,7 +1,10 @@
 #pragma once
-// The camera connection behind one handle: owns the camera core, the
-// eighteen image buffers, the preview window, the worker threads, the image
-// parameters, the owner of the camera parameters and a stack of error codes.
+// The camera connection behind one handle, the facade the exports call. It
+// keeps the camera core, the acquisition (modes, worker, image buffers,
+// delivered frame) and the image parameters, and forwards the rest to owners
+// of their own: the error stack, the mask store, the recorder, the preview
+// window and the owner of the camera parameters. Lock order:
+// connection/LockOrder.h.
 
 #include <array>
 #include <atomic>
@@ -16,48 +19,29 @@
 #include "connection/CameraControls.h"
 #include "connection/CoreLink.h"
 #include "connection/DeviceNotification.h"
-#include "connection/RecordingFile.h"
-#include "connection/RecordingQueue.h"
+#include "connection/ErrorStack.h"
+#include "connection/ImageSlots.h"
+#include "connection/LockOrder.h"
+#include "connection/MaskStore.h"
+#include "connection/PreviewWindowOwner.h"
+#include "connection/Recorder.h"
 #include "connection/stream/BufferPool.h"
 #include "connection/stream/BufferStream.h"
 #include "connection/stream/FrameCallbackSlot.h"
 #include "files/RecordFormat.h"
 #include "imaging/CDibImage.h"
+#include "pipeline/ParameterBlocks.h"
 #include "platform/Event.h"
 #include "platform/RecursiveLock.h"
 #include "platform/Thread.h"
 #include "platform/WindowMessages.h"
 #include "settings/LiveDialogs.h"
-#include "settings/ParameterBlocks.h"
 
 namespace nodrix {
 
 namespace pipeline {
 struct PipelineContext;
 }
-
-// The image buffers, in the connection's order.
-enum ImageSlot : int {
-    kRaw8 = 0,  // 8-bit raw frame; output of colour mode 0
-    kRaw16,     // 16-bit raw frame; output of colour mode 1
-    kRgb24,
-    kRgb32,
-    kRgb48,
-    kRgb64,
-    kScratch,  // copy of the output read by the sharpness filter
-    kDisplay,  // window-sized image drawn into the preview window
-    kDark8,
-    kWhite8,
-    kDark16,
-    kWhite16,
-    kDefectDark8,
-    kDefectWhite8,
-    kDefectDark16,
-    kDefectWhite16,
-    kMark8,
-    kMark16,
-    kImageSlotCount
-};
 
 // Acquisition modes.
 enum AcquisitionState : int {
@@ -68,8 +52,6 @@ enum AcquisitionState : int {
     kStreaming = 4,  // the stream of application buffers
 };
 
-// Depth of the error stack.
-inline constexpr int kErrorStackDepth = 20;
 // Wait for a single frame, in milliseconds.
 inline constexpr int kDefaultFrameTimeoutMs = 3000;
 inline constexpr int kDefaultWaitTimeMs = 10;
@@ -151,7 +133,7 @@ public:
     int SetRecordFormat(int format);
     int GetRecordStatus(NodrixExRecordStatus* status);
     // Tests: smaller RIFFs for the next recordings of any length.
-    void SetRecordRiffLimit(std::uint64_t bytes) { recordRiffLimit_ = bytes; }
+    void SetRecordRiffLimit(std::uint64_t bytes) { recorder_.SetRiffLimit(bytes); }
     // Whether the calling thread runs this connection's frame callback:
     // starting or stopping an acquisition from there would wait for the
     // call it is made from, so those calls fail with error 1 instead.
@@ -224,10 +206,12 @@ public:
     int UpdateMaskData(int which);
 
     // --- State read by tests and by the other parts of the connection --------
-    platform::WindowHandle Recipient() const { return recipient_; }
+    platform::WindowHandle Recipient() const { return errors_.Recipient(); }
     bool HasCore() const { return core_ != nullptr; }
     CNodrixU3T2Base* Core() const { return core_.get(); }
-    imaging::CDibImage* Image(ImageSlot slot) const { return images_[slot].get(); }
+    imaging::CDibImage* Image(ImageSlot slot) const {
+        return slot >= kFirstMaskSlot ? masks_.Plane(slot) : images_[slot].get();
+    }
     const CaptureGeometry& Geometry() const { return geometry_; }
     const ImageParameters& ImageBlock() const { return imageParams_; }
     CameraParameters CameraBlock() const { return controls_.Parameters(); }
@@ -237,8 +221,8 @@ public:
     int AcquisitionMode() const { return mode_.load(); }
     const FrameInfo* FrameInfoRecord() const { return &frameInfo_; }
     // Whether a recording runs; cleared once its file is complete.
-    bool Recording() const { return recording_.load() != 0; }
-    std::vector<std::pair<std::int32_t, std::int32_t>> ConfigPairs() const;
+    bool Recording() const { return recorder_.Running(); }
+    MaskStore::ConfigPairs ConfigPairs() const { return masks_.GetConfigPairs(); }
 
     // Runs the conversion pipeline once on the current raw frame (raw16 in
     // colour modes 1, 4, 5, else raw8) into the output image of the colour
@@ -251,7 +235,6 @@ public:
 private:
     // Initialisation steps.
     bool CreateBuffers();
-    bool AllocateMaskPlanes();
     void SetUpCore();
     // The filter, grey and camera groups of the selected camera, and the
     // connection values, from and to the settings store.
@@ -347,56 +330,46 @@ private:
     // --- Recording (CNodrixRecording.cpp) -----------------------------------
     // Joins a recording thread that has ended by itself.
     void ReapRecorder();
-    void RecorderMain();
     // The worker's side: the frame just converted into the recording's
     // queue, under the frame lock; counted as not recorded when the queue
     // is full.
     void QueueRecordingFrame();
-    // The rate of the frames queued so far, in hundredths of a frame per
-    // second.
-    std::uint32_t RecordedRate() const;
+
+    // --- Mask store (CNodrixMask.cpp) ----------------------------------------
+    // The mask store's result as the code reported for it; 1 when done.
+    int MaskReported(MaskStore::Result result);
 
     // --- Preview window (CNodrixPreview.cpp) --------------------------------
-    bool PreviewWindowWanted() const;
-    platform::WindowHandle CreatePreviewWindow(platform::WindowHandle parent, const int* placement);
     void SizeDisplayToWindow();
     void Draw();
     int OutputWidth() const;
     int OutputHeight() const;
 
     CoreHandle core_;
-    std::array<std::unique_ptr<imaging::CDibImage>, kImageSlotCount> images_;
-
-    // Preview window (Part of the preview code): window, device context,
-    // class name, parent and placement.
-    platform::WindowHandle previewWindow_ = 0;
-    void* previewDc_ = nullptr;
-    char windowClassName_[256] = {};
-    platform::WindowHandle previewParent_ = 0;
-    int placement_[4] = {0, 0, kSensorWidth, kSensorHeight};
+    // The buffers of the acquisition and the conversion; the mask planes
+    // are the mask store's.
+    std::array<std::unique_ptr<imaging::CDibImage>, kFirstMaskSlot> images_;
+    mutable MaskStore masks_;
+    PreviewWindowOwner preview_{kSensorWidth, kSensorHeight};
 
     CaptureGeometry geometry_;
     ImageParameters imageParams_;
     CameraControls controls_;
     // The open image and analog dialogs, told of the automatic stages'
     // changes by the conversion.
-    settings::LiveDialogs liveDialogs_;
+    settings::LiveDialogs liveDialogs_{kLockRankLiveDialogs};
 
-    platform::RecursiveLock frameLock_;
+    platform::RecursiveLock frameLock_{kLockRankFrame};
     // Serialises the mode changes of the application's threads (start, stop,
     // snapshot); never taken by a worker.
-    platform::RecursiveLock controlLock_;
-    mutable platform::RecursiveLock maskLock_;
+    platform::RecursiveLock controlLock_{kLockRankControl};
     bool settingsSaved_ = false;
     std::atomic<bool> saveOnRelease_{true};
     // Whether a camera has been opened: only then are there camera settings
     // worth saving.
     bool cameraOpened_ = false;
 
-    // Configuration-file pairs, under the mask lock.
-    std::vector<std::pair<std::int32_t, std::int32_t>> configPairs_;
-
-    // Worker (preview or trigger) and recording threads.
+    // Worker thread (preview or trigger).
     std::atomic<int> runFlag_{0};  // 0 stop, 1 run, 2 paused
     std::atomic<bool> destroyedByWorker_{false};
     std::unique_ptr<platform::Thread> worker_;
@@ -404,38 +377,6 @@ private:
     // Set by a stop: ends the worker's waits between frames (the wait time,
     // the trigger worker's exposure wait) at once.
     platform::Event workerStop_{platform::EventReset::Manual, false};
-    std::atomic<int> recording_{0};
-    std::unique_ptr<platform::Thread> recorder_;
-    std::unique_ptr<platform::Event> recorderEnded_;
-    // The running recording. Set before its thread starts: its format, the
-    // frame layout and the output's bit count it was started for, its length
-    // from the first frame. The queue's producer is the worker (under the
-    // frame lock), its consumer the recording thread, which alone touches
-    // the file.
-    files::RecordFormat recordFormat_ = files::RecordFormat::kClassic;
-    files::RecordFormat nextRecordFormat_ = files::RecordFormat::kClassic;
-    std::uint64_t recordRiffLimit_ = files::AviOpenDmlWriter::kRiffLimit;
-    files::FrameLayout recordLayout_;
-    int recordSourceBits_ = 0;
-    std::uint32_t recordDurationMs_ = 0;
-    RecordingQueue recordingQueue_;
-    RecordingFile recordingFile_;
-    imaging::CDibImage recordGrey8_;
-    // Worker side, under the frame lock: the first and the latest frame's
-    // time, and whether the duration has passed (no frame is taken after).
-    bool recordStarted_ = false;
-    bool recordEnded_ = false;
-    std::uint64_t recordFirstUs_ = 0;
-    std::uint64_t recordLastUs_ = 0;
-    std::uint64_t recordQueued_ = 0;
-    // Read by the status from any thread.
-    std::atomic<std::uint64_t> recordFrames_{0};
-    std::atomic<std::uint64_t> recordDropped_{0};
-    std::atomic<std::uint64_t> recordBytes_{0};
-    std::atomic<int> recordError_{0};
-    std::atomic<int> recordStatusFormat_{0};
-
-    platform::WindowHandle recipient_ = 0;
     platform::WindowHandle callbackWindow_ = 0;
     void* appBuffer_ = nullptr;
     int appBufferSize_ = 0;
@@ -444,11 +385,11 @@ private:
     // Metadata of the frame in the output image (under the frame lock), and
     // of the frame last delivered (under the metadata lock).
     NodrixExFrameMetadata outputMetadata_ = {};
-    mutable platform::RecursiveLock metadataLock_;
+    mutable platform::RecursiveLock metadataLock_{kLockRankMetadata};
     NodrixExFrameMetadata deliveredMetadata_ = {};
     bool anyDelivered_ = false;
     std::uint64_t lostAtLastDelivery_ = 0;
-    stream::FrameCallbackSlot frameCallback_;
+    stream::FrameCallbackSlot frameCallback_{kLockRankFrameCallback};
     // The delivered frame as the callback sees it; written under the frame
     // lock by the thread that delivers and then calls back.
     NodrixExFrame deliveredView_ = {};
@@ -465,12 +406,8 @@ private:
     int frameCount_ = 0;
     std::uint32_t rateWindowStart_ = 0;
 
-    // Error stack, newest first. Pushes come from the application's threads
-    // and from the workers, so the stack has its own lock.
-    mutable platform::RecursiveLock errorLock_;
-    std::array<int, kErrorStackDepth> errors_{};
-    // Reason of the last failed file read or write, under the error lock.
-    std::string lastFileError_;
+    // The error stack, with the recipient window it posts each code to.
+    ErrorStack errors_;
 
     int frameTimeoutMs_ = kDefaultFrameTimeoutMs;
     int deviceNumber_ = 0;
@@ -478,6 +415,10 @@ private:
     int dotFilter_ = 0;
 
     DeviceNotificationToken notification_ = 0;
+
+    // The recorder reads the worker's side of a recording under the frame
+    // lock and ends with the acquisition.
+    Recorder recorder_{frameLock_, runFlag_, errors_};
 
     // The stream: its buffers live as long as the connection; the running
     // stream goes first when the connection ends.

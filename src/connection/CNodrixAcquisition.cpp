@@ -4,8 +4,8 @@
 
 #include "connection/CNodrix.h"
 #include "connection/CaptureWindowCheck.h"
-#include "connection/pipeline/FrameConverter.h"
 #include "imaging/ConversionKernels.h"
+#include "pipeline/FrameConverter.h"
 
 namespace nodrix {
 namespace {
@@ -17,7 +17,7 @@ constexpr int kTriggerFrameTimeoutMs = 6000;
 
 imaging::CDibImage& CNodrix::RawImage() const {
     FillPendingRawFrame();
-    const bool sixteen = colorMode_ == 1 || colorMode_ == 4 || colorMode_ == 5;
+    const bool sixteen = pipeline::IsSixteenBitRaw(colorMode_);
     return *images_[sixteen ? kRaw16 : kRaw8];
 }
 
@@ -51,7 +51,7 @@ void CNodrix::FillPendingRawFrame() const {
 
 bool CNodrix::CanDeliverStraight(const void* buffer, int size) {
     if (colorMode_ != 0 && colorMode_ != 1) return false;
-    if (buffer == nullptr || size <= 0 || previewWindow_ != 0 || Recording()) return false;
+    if (buffer == nullptr || size <= 0 || preview_.IsOpen() || Recording()) return false;
     // Rows without padding, so that the application's buffer takes the
     // core's rows as they are, and a buffer large enough for all of them.
     const imaging::CDibImage& raw = *images_[colorMode_ == 1 ? kRaw16 : kRaw8];
@@ -117,7 +117,7 @@ int CNodrix::Prepare() {
             sized = image.Allocate(width, height, bits) != 0 && sized;
         };
         if (mode <= 3) size(kRaw8, 8);
-        if (mode == 1 || mode == 4 || mode == 5) size(kRaw16, 16);
+        if (pipeline::IsSixteenBitRaw(mode)) size(kRaw16, 16);
         if (mode != 1) size(kRgb24, 24);
         if (mode == 3) size(kRgb32, 32);
         if (mode == 4) size(kRgb48, 48);
@@ -126,7 +126,7 @@ int CNodrix::Prepare() {
         if (!sized) return PushError(NODRIX_ERROR_MEMORY), 0;
     }
 
-    core_->SetTransferBits(mode == 1 || mode == 4 || mode == 5 ? 1 : 0);
+    core_->SetTransferBits(pipeline::IsSixteenBitRaw(mode) ? 1 : 0);
     if (!core_->SetCaptureWindow(g.horizontalStart, g.verticalStart, g.width, g.height,
                                  subSample_)) {
         return PushError(NODRIX_ERROR_CAPTURE_WINDOW), 0;

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "connection/CNodrix.h"
-#include "connection/pipeline/FrameConverter.h"
+#include "pipeline/FrameConverter.h"
 #include "connection/stream/RecordFill.h"
 #include "imaging/ConversionKernels.h"
 

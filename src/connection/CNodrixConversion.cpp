@@ -1,14 +1,16 @@
 // The connection's side of the per-frame conversion: hands the pipeline its
-// buffers, parameter blocks, camera and the owner of the camera parameters.
+// buffers, its parameter blocks and the camera's own flips, then applies
+// what the pipeline measured.
 #include "connection/CNodrix.h"
-#include "connection/pipeline/FrameConverter.h"
+#include "connection/FrameFindings.h"
+#include "pipeline/FrameConverter.h"
 
 namespace nodrix {
 
 void CNodrix::Convert() {
     const CameraParameters camera = controls_.Parameters();
-    pipeline::PipelineContext context = PipelineContextOf(camera);
-    pipeline::ConvertFrame(context);
+    const pipeline::PipelineFindings found = pipeline::ConvertFrame(PipelineContextOf(camera));
+    ApplyFrameFindings(found, imageParams_, controls_, liveDialogs_);
 }
 
 bool CNodrix::ConvertsNothing() {
@@ -26,26 +28,26 @@ pipeline::PipelineContext CNodrix::PipelineContextOf(const CameraParameters& cam
     im.rgb48 = images_[kRgb48].get();
     im.rgb64 = images_[kRgb64].get();
     im.scratch = images_[kScratch].get();
-    im.dark8 = images_[kDark8].get();
-    im.white8 = images_[kWhite8].get();
-    im.dark16 = images_[kDark16].get();
-    im.white16 = images_[kWhite16].get();
-    im.defectDark8 = images_[kDefectDark8].get();
-    im.defectWhite8 = images_[kDefectWhite8].get();
-    im.defectDark16 = images_[kDefectDark16].get();
-    im.defectWhite16 = images_[kDefectWhite16].get();
-    im.mark8 = images_[kMark8].get();
-    im.mark16 = images_[kMark16].get();
+    im.dark8 = masks_.Plane(kDark8);
+    im.white8 = masks_.Plane(kWhite8);
+    im.dark16 = masks_.Plane(kDark16);
+    im.white16 = masks_.Plane(kWhite16);
+    im.defectDark8 = masks_.Plane(kDefectDark8);
+    im.defectWhite8 = masks_.Plane(kDefectWhite8);
+    im.defectDark16 = masks_.Plane(kDefectDark16);
+    im.defectWhite16 = masks_.Plane(kDefectWhite16);
+    im.mark8 = masks_.Plane(kMark8);
+    im.mark16 = masks_.Plane(kMark16);
     context.imageParams = &imageParams_;
     context.cameraParams = &camera;
-    context.controls = &controls_;
+    context.exposureCorrectable = core_ != nullptr;
     context.geometry = geometry_;
     context.colorMode = colorMode_;
     context.maskFilter = maskFilter_ != 0;
     context.dotFilter = dotFilter_ != 0;
-    context.core = core_.get();
-    context.maskLock = &maskLock_;
-    context.dialogs = &liveDialogs_;
+    context.hardwareMirrorH = core_ && core_->HasMirrorH() != 0;
+    context.hardwareMirrorV = core_ && core_->HasMirrorV() != 0;
+    context.maskLock = &masks_.Lock();
     return context;
 }
 

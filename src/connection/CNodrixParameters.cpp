@@ -97,11 +97,7 @@ int CNodrix::SetPreviewWindow(platform::WindowHandle parent, int x, int y, int w
     if (width > preview_window::kMaxExtent || height > preview_window::kMaxExtent) {
         return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     }
-    previewParent_ = parent;
-    placement_[0] = x;
-    placement_[1] = y;
-    placement_[2] = width;
-    placement_[3] = height;
+    preview_.Place(parent, x, y, width, height);
     return 1;
 }
 

@@ -104,8 +104,7 @@ int CNodrix::LoadConfigFile(const char* fileName) {
     std::vector<settings::ConfigPair> pairs;
     if (fileName == nullptr || fileName[0] == '\0') return FileFailed("the file name is empty");
     if (!settings::ReadConfigFile(fileName, pairs)) return FileFailed("the file could not be read");
-    platform::LockGuard guard(maskLock_);
-    configPairs_ = std::move(pairs);
+    masks_.SetConfigPairs(std::move(pairs));
     return 1;
 }
 

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "connection/CNodrix.h"
-#include "connection/pipeline/FrameConverter.h"
 #include "connection/stream/RecordFill.h"
+#include "pipeline/FrameConverter.h"
 
 namespace nodrix {
 using stream::FillRecord;
@@ -119,12 +119,7 @@ int CNodrix::GetStreamStatistics(NodrixExStreamStatistics* statistics) {
 int CNodrix::GetRecordStatus(NodrixExRecordStatus* status) {
     if (!RecordUsable(status)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     NodrixExRecordStatus s = {};
-    s.recording = recording_.load() != 0 ? 1 : 0;
-    s.framesWritten = recordFrames_.load();
-    s.framesDropped = recordDropped_.load();
-    s.bytesWritten = recordBytes_.load();
-    s.error = recordError_.load();
-    s.format = recordStatusFormat_.load();
+    recorder_.Status(s);
     FillRecord(status, s);
     return 1;
 }

@@ -2,6 +2,7 @@
 // new frame of the continuous transfer) and the trigger loop (one frame per
 // external trigger), with the frame-rate measurement.
 #include "connection/CNodrix.h"
+#include "pipeline/FrameConverter.h"
 #include "platform/Time.h"
 
 namespace nodrix {
@@ -80,7 +81,7 @@ bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
         return false;
     }
     const imaging::CDibImage& raw =
-        *images_[colorMode_ == 1 || colorMode_ == 4 || colorMode_ == 5 ? kRaw16 : kRaw8];
+        *images_[pipeline::IsSixteenBitRaw(colorMode_) ? kRaw16 : kRaw8];
     Update(frameInfo_.reserved, 0);
     Update(frameInfo_.width, static_cast<std::int32_t>(raw.Width()));
     Update(frameInfo_.height, static_cast<std::int32_t>(raw.Height()));
@@ -95,7 +96,7 @@ bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
     if (!straight) Convert();
     StampConvertedFrame(straight);
     frameReady_ = 1;
-    if (recording_.load() != 0) QueueRecordingFrame();
+    if (Recording()) QueueRecordingFrame();
     if (straight) {
         RecordDelivery(true);
         if (mode_.load() == kTriggering) {

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "NodrixSdk.h"
-#include "connection/pipeline/AutoExposure.h"
 #include "core/CNodrixU3T2Base.h"
+#include "pipeline/AutoExposure.h"
 
 namespace nodrix {
 

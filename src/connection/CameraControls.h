@@ -8,9 +8,10 @@
 
 #include <cstdint>
 
+#include "connection/LockOrder.h"
+#include "pipeline/ParameterBlocks.h"
 #include "platform/RecursiveLock.h"
 #include "settings/CameraControlsPort.h"
-#include "settings/ParameterBlocks.h"
 
 namespace nodrix {
 
@@ -105,7 +106,7 @@ private:
     static constexpr int kReadTenths = 2;
     void ReadBackExposure(int what);
 
-    mutable platform::RecursiveLock lock_;
+    mutable platform::RecursiveLock lock_{kLockRankCameraControls};
     CNodrixU3T2Base* core_ = nullptr;
     CameraParameters block_;
 };

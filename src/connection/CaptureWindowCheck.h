@@ -2,7 +2,7 @@
 // Whether a capture window fits the sensor and its subsampling
 // mode can be delivered.
 
-#include "settings/ParameterBlocks.h"
+#include "pipeline/ParameterBlocks.h"
 
 namespace nodrix {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/ParameterBlocks.h"
 #include "settings/CameraControlsPort.h"
-#include "settings/ParameterBlocks.h"
 #include "settings/TrackbarGroup.h"
 
 namespace nodrix::settings {

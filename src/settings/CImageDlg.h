@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
+#include "pipeline/ParameterBlocks.h"
 #include "settings/EditNumbers.h"
 #include "settings/LiveImageBlock.h"
-#include "settings/ParameterBlocks.h"
 #include "settings/TrackbarGroup.h"
 
 namespace nodrix::settings {

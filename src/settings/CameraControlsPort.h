@@ -6,7 +6,7 @@
 // and abilities come through the same port, so the dialogs need nothing
 // from the layers below.
 
-#include "settings/ParameterBlocks.h"
+#include "pipeline/ParameterBlocks.h"
 
 namespace nodrix::settings {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "settings/ParameterBlocks.h"
+#include "pipeline/ParameterBlocks.h"
 
 namespace nodrix::settings {
 

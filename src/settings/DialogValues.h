@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "settings/ParameterBlocks.h"
+#include "pipeline/ParameterBlocks.h"
 #include "settings/SettingsKeys.h"
 
 namespace nodrix::settings {

@@ -22,6 +22,9 @@ public:
 
 class LiveDialogs {
 public:
+    // The rank of the lock in its owner's lock order (platform/LockRank.h).
+    explicit LiveDialogs(int lockRank = platform::kUnranked) : lock_(lockRank) {}
+
     void AttachImage(DialogListener* listener);
     void DetachImage();
     void AttachAnalog(DialogListener* listener);

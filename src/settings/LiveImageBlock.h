@@ -4,8 +4,8 @@
 // a frame is converted with the values before or after a change, never
 // while one is half made.
 
+#include "pipeline/ParameterBlocks.h"
 #include "platform/RecursiveLock.h"
-#include "settings/ParameterBlocks.h"
 
 namespace nodrix::settings {
 

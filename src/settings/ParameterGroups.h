@@ -2,7 +2,7 @@
 // The camera group ("Gain"), the filter group ("Filter") and the grey group
 // ("Gray") of one camera.
 
-#include "settings/ParameterBlocks.h"
+#include "pipeline/ParameterBlocks.h"
 
 namespace nodrix::settings {
 

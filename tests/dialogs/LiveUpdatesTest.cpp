@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "connection/CNodrix.h"
-#include "connection/pipeline/FrameConverter.h"
+#include "connection/FrameFindings.h"
 #include "core/CNodrixU3T2Base.h"
 #include "core/EmulatedCameraFixture.h"
+#include "pipeline/FrameConverter.h"
 #include "settings/LiveDialogs.h"
 #include "settings/SdkSettingsSandbox.h"
 
@@ -44,26 +45,27 @@ TEST(LiveDialogs, AutomaticExposureCorrectionsReachTheAttachedDialog) {
     context.cameraParams = &camera;
     context.geometry.width = 640;
     context.geometry.height = 480;
-    context.core = core;
-    context.controls = &connection.Controls();
+    context.exposureCorrectable = true;
     settings::LiveDialogs live;
     Recorder recorder;
     live.AttachAnalog(&recorder);
-    context.dialogs = &live;
+    const auto convert = [&] {
+        ApplyFrameFindings(pipeline::ConvertFrame(context), image, connection.Controls(), live);
+    };
 
     camera.autoIris = 1;
-    pipeline::ConvertFrame(context);
+    convert();
     ASSERT_EQ(recorder.exposures.size(), 1u);
     EXPECT_EQ(recorder.exposures[0], connection.CameraBlock().exposure);
     EXPECT_LT(connection.CameraBlock().exposure, 400);
 
     camera.autoIris = 2;
-    pipeline::ConvertFrame(context);
+    convert();
     ASSERT_EQ(recorder.gains.size(), 1u);
     EXPECT_EQ(recorder.gains[0], connection.CameraBlock().globalGain);
 
     live.DetachAnalog();
-    pipeline::ConvertFrame(context);
+    convert();
     EXPECT_EQ(recorder.gains.size(), 1u);
     test::ResetSdkSettings();
 }

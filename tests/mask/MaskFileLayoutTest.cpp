@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "connection/pipeline/DefectMap.h"
 #include "files/MaskFileLayout.h"
 #include "imaging/CDibImage.h"
+#include "pipeline/DefectMap.h"
 
 namespace nodrix::test {
 namespace {

@@ -1,9 +1,8 @@
-#include "connection/pipeline/AutoExposure.h"
-
 #include <gtest/gtest.h>
 
-#include "connection/pipeline/BayerPhase.h"
-#include "connection/pipeline/GreyCorrection.h"
+#include "pipeline/AutoExposure.h"
+#include "pipeline/BayerPhase.h"
+#include "pipeline/GreyCorrection.h"
 
 namespace nodrix::pipeline {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "connection/pipeline/DefectPixelFilter.h"
-#include "connection/pipeline/FrameView.h"
+#include "pipeline/DefectPixelFilter.h"
+#include "pipeline/FrameView.h"
 
 namespace nodrix::pipeline {
 namespace {

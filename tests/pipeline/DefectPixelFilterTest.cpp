@@ -1,11 +1,10 @@
-#include "connection/pipeline/DefectPixelFilter.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
 
-#include "connection/pipeline/FrameView.h"
+#include "pipeline/DefectPixelFilter.h"
+#include "pipeline/FrameView.h"
 
 namespace nodrix::pipeline {
 namespace {

@@ -1,5 +1,3 @@
-#include "connection/pipeline/FlatFieldFilter.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "connection/pipeline/FrameView.h"
+#include "pipeline/FlatFieldFilter.h"
+#include "pipeline/FrameView.h"
 
 namespace nodrix::pipeline {
 namespace {

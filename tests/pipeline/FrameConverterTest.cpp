@@ -1,8 +1,6 @@
 // The conversion pipeline run directly on raw frames, with every colour
 // mode (the camera itself is monochrome, so the colour stages are reached
 // only this way).
-#include "connection/pipeline/FrameConverter.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +9,8 @@
 #include <cstring>
 #include <vector>
 
-#include "connection/pipeline/FrameView.h"
+#include "pipeline/FrameConverter.h"
+#include "pipeline/FrameView.h"
 
 namespace nodrix::pipeline {
 namespace {
@@ -69,7 +68,7 @@ struct Fixture {
 
     CDibImage& Raw() { return *RawImageOf(context.images, context.colorMode); }
     CDibImage& Output() { return *OutputImageOf(context.images, context.colorMode); }
-    void Convert() { ConvertFrame(context); }
+    void Convert() { ConvertFrame(context).ApplyTo(image); }
 };
 
 void FillRamp8(CDibImage& image) {

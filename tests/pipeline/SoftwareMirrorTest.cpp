@@ -1,10 +1,9 @@
-#include "connection/pipeline/SoftwareMirror.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
-#include "connection/pipeline/FrameView.h"
+#include "pipeline/FrameView.h"
+#include "pipeline/SoftwareMirror.h"
 
 namespace nodrix::pipeline {
 namespace {

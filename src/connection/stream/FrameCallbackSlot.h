@@ -14,6 +14,8 @@ namespace nodrix::stream {
 
 class FrameCallbackSlot {
 public:
+    // The rank of the lock in its owner's lock order (platform/LockRank.h).
+    explicit FrameCallbackSlot(int lockRank = platform::kUnranked) : lock_(lockRank) {}
     // Installs (callback non-null) or removes the callback; handle is what
     // the callback is given as its first argument. Waits for a running call.
     void Set(int handle, NodrixExFrameCallback callback, void* user);

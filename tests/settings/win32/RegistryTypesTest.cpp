@@ -1,13 +1,12 @@
 // The settings as the Windows registry holds them: value types and bytes
 // read back with the registry's own calls.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstring>
 
 #include "NodrixSdk.h"
-#include "settings/ParameterBlocks.h"
+#include "pipeline/ParameterBlocks.h"
 #include "settings/ParameterGroups.h"
 #include "settings/SdkSettingsSandbox.h"
 

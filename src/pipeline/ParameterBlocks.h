@@ -46,9 +46,9 @@ struct CameraParameters {
     std::int32_t exposure = 0;  // tenths of a millisecond
     std::int32_t mirrorV = 0;
     std::int32_t mirrorH = 0;
-    std::int32_t autoIris = 0;    // 0 off, 1 exposure, 2 gain
-    std::int32_t blackLevel = 0;  // option 106
-    std::int32_t peltier = 0;     // option 100
+    std::int32_t autoIris = 0;       // 0 off, 1 exposure, 2 gain
+    std::int32_t blackLevel = 0;     // option 106
+    std::int32_t peltier = 0;        // option 100
     std::int32_t shortExposure = 0;  // option 105
     std::int32_t gainMode = 0;       // option 104
     double exposureSeconds = 0.0;

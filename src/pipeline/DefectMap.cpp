@@ -1,9 +1,9 @@
-#include "connection/pipeline/DefectMap.h"
+#include "pipeline/DefectMap.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "connection/pipeline/FrameView.h"
+#include "pipeline/FrameView.h"
 
 namespace nodrix::pipeline {
 
@@ -24,8 +24,8 @@ void Build(const FrameView<const Sample>& plane, const FrameView<Sample>& map, M
 }
 
 template <typename Sample>
-bool BuildOf(const imaging::CDibImage& plane, MaskKind kind, imaging::CDibImage& map,
-             int darkAbove, int whiteBelow) {
+bool BuildOf(const imaging::CDibImage& plane, MaskKind kind, imaging::CDibImage& map, int darkAbove,
+             int whiteBelow) {
     const auto in = ViewOf<Sample>(plane);
     const auto out = ViewOf<Sample>(map);
     if (in.Empty() || out.Empty() || in.width != out.width || in.height != out.height) {

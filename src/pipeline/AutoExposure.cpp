@@ -1,4 +1,4 @@
-#include "connection/pipeline/AutoExposure.h"
+#include "pipeline/AutoExposure.h"
 
 #include <algorithm>
 #include <cstdint>

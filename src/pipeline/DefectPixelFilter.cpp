@@ -1,10 +1,10 @@
-#include "connection/pipeline/DefectPixelFilter.h"
+#include "pipeline/DefectPixelFilter.h"
 
 #include <cstdint>
 #include <cstring>
 #include <utility>
 
-#include "connection/pipeline/FrameView.h"
+#include "pipeline/FrameView.h"
 
 namespace nodrix::pipeline {
 
@@ -88,8 +88,7 @@ void MarkDefects(const FrameView<Sample>& frame, const FrameView<Sample>& mark,
 // Every marked pixel has all four sources (see kMarkMargin), so the mean is
 // always of four.
 template <typename Sample>
-void ReplaceMarked(const FrameView<Sample>& frame, const FrameView<Sample>& mark,
-                   Sample* below) {
+void ReplaceMarked(const FrameView<Sample>& frame, const FrameView<Sample>& mark, Sample* below) {
     const int top = kMarkMargin;
     const int bottom = frame.height - 1 - kMarkMargin;
     const int first = kMarkMargin;
@@ -136,8 +135,8 @@ void ReplaceMarked(const FrameView<Sample>& frame, const FrameView<Sample>& mark
 
 template <typename Sample>
 void ApplyDefectFilter(imaging::CDibImage& frameImage, imaging::CDibImage& markImage,
-                       const imaging::CDibImage& defectDark,
-                       const imaging::CDibImage& defectWhite, int threshold) {
+                       const imaging::CDibImage& defectDark, const imaging::CDibImage& defectWhite,
+                       int threshold) {
     const auto frame = ViewOf<Sample>(frameImage);
     const auto markView = ViewOf<Sample>(markImage);
     if (frame.Empty() || markView.Empty() || markView.Count() < frame.Count()) return;
@@ -158,8 +157,8 @@ void ApplyDefectFilter(imaging::CDibImage& frameImage, imaging::CDibImage& markI
 }  // namespace
 
 void ApplyDefectFilter8(imaging::CDibImage& frame, imaging::CDibImage& mark,
-                        const imaging::CDibImage& defectDark,
-                        const imaging::CDibImage& defectWhite, int threshold) {
+                        const imaging::CDibImage& defectDark, const imaging::CDibImage& defectWhite,
+                        int threshold) {
     ApplyDefectFilter<std::uint8_t>(frame, mark, defectDark, defectWhite, threshold);
 }
 

@@ -1,11 +1,11 @@
-#include "connection/pipeline/FlatFieldFilter.h"
+#include "pipeline/FlatFieldFilter.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
 #include "catalogue/CameraCatalogue.h"
-#include "connection/pipeline/FrameView.h"
+#include "pipeline/FrameView.h"
 
 namespace nodrix::pipeline {
 

@@ -18,8 +18,8 @@ inline constexpr int kDefectThreshold16 = 480;
 // pixel's own sample offset in the frame buffer. Maps too small for the
 // frame are not consulted; a mark map too small skips the filter.
 void ApplyDefectFilter8(imaging::CDibImage& frame, imaging::CDibImage& mark,
-                        const imaging::CDibImage& defectDark,
-                        const imaging::CDibImage& defectWhite, int threshold);
+                        const imaging::CDibImage& defectDark, const imaging::CDibImage& defectWhite,
+                        int threshold);
 void ApplyDefectFilter16(imaging::CDibImage& frame, imaging::CDibImage& mark,
                          const imaging::CDibImage& defectDark,
                          const imaging::CDibImage& defectWhite, int threshold);

@@ -1,19 +1,16 @@
-#include "connection/pipeline/FrameConverter.h"
+#include "pipeline/FrameConverter.h"
 
 #include <algorithm>
 #include <mutex>
 
-#include "connection/CameraControls.h"
-#include "connection/pipeline/AutoExposure.h"
-#include "connection/pipeline/BayerPhase.h"
-#include "connection/pipeline/DefectPixelFilter.h"
-#include "connection/pipeline/FlatFieldFilter.h"
-#include "connection/pipeline/GreyCorrection.h"
-#include "connection/pipeline/SoftwareMirror.h"
-#include "connection/pipeline/ToneSteps.h"
-#include "core/CNodrixU3T2Base.h"
 #include "imaging/ConversionKernels.h"
-#include "settings/LiveDialogs.h"
+#include "pipeline/AutoExposure.h"
+#include "pipeline/BayerPhase.h"
+#include "pipeline/DefectPixelFilter.h"
+#include "pipeline/FlatFieldFilter.h"
+#include "pipeline/GreyCorrection.h"
+#include "pipeline/SoftwareMirror.h"
+#include "pipeline/ToneSteps.h"
 
 namespace nodrix::pipeline {
 
@@ -21,15 +18,24 @@ using imaging::CDibImage;
 
 namespace {
 
-bool Usable(const CDibImage* image) { return image != nullptr && !image->Empty(); }
+bool Usable(const CDibImage* image) {
+    return image != nullptr && !image->Empty();
+}
 
-bool IsSixteenBitRaw(int colorMode) { return colorMode == 1 || colorMode == 4 || colorMode == 5; }
+// One conversion: the context, a working copy of the image block that the
+// automatic stages measure into (later steps of the same frame use what they
+// measured), and the findings.
+struct Conversion {
+    const PipelineContext& c;
+    ImageParameters p;
+    PipelineFindings found;
+};
 
 // --- Automatic exposure ------------------------------------------------------
 
-void RunAutoExposure(PipelineContext& c, CDibImage& raw) {
-    const int mode = c.cameraParams->autoIris;
-    if ((mode != 1 && mode != 2) || c.controls == nullptr) return;
+void RunAutoExposure(Conversion& v, CDibImage& raw) {
+    const int mode = v.c.cameraParams->autoIris;
+    if ((mode != 1 && mode != 2) || !v.c.exposureCorrectable) return;
     const imaging::PixelKernel mean =
         raw.Bits() == 16 ? imaging::MeanOfRect16 : imaging::MeanOfRect8;
     std::array<int, kExposureWindowCount> means{};
@@ -42,18 +48,13 @@ void RunAutoExposure(PipelineContext& c, CDibImage& raw) {
     }
     const double factor = ExposureFactor(means);
     if (ExposureFactorIsNeutral(factor)) return;
-    if (mode == 2) {
-        const int gain = c.controls->CorrectGain(factor);
-        if (c.dialogs != nullptr) c.dialogs->GainCorrected(gain);
-        return;
-    }
-    const int exposure = c.controls->CorrectExposure(factor);
-    if (c.dialogs != nullptr) c.dialogs->ExposureCorrected(exposure);
+    v.found.exposureMode = mode;
+    v.found.exposureFactor = factor;
 }
 
 // --- Mask and dot filters ----------------------------------------------------
 
-void RunMaskFilters(PipelineContext& c, CDibImage& raw) {
+void RunMaskFilters(const PipelineContext& c, CDibImage& raw) {
     if (!c.maskFilter && !c.dotFilter) return;
     std::unique_lock<platform::RecursiveLock> guard;
     if (c.maskLock != nullptr) guard = std::unique_lock<platform::RecursiveLock>(*c.maskLock);
@@ -94,19 +95,18 @@ void RunMaskFilters(PipelineContext& c, CDibImage& raw) {
 
 // --- Demosaicing ---------------------------------------------------------------
 
-imaging::DemosaicParams DemosaicParamsOf(const PipelineContext& c) {
-    const ImageParameters& p = *c.imageParams;
+imaging::DemosaicParams DemosaicParamsOf(const PipelineContext& c, const ImageParameters& p) {
     imaging::DemosaicParams params;
-    params.bayerMode = EffectiveBayerMode(p.bayerMode, c.cameraParams->mirrorV != 0,
-                                          c.cameraParams->mirrorH != 0);
+    params.bayerMode =
+        EffectiveBayerMode(p.bayerMode, c.cameraParams->mirrorV != 0, c.cameraParams->mirrorH != 0);
     params.redGain = p.bayerGainRed;
     params.greenGain = p.bayerGainGreen;
     params.blueGain = p.bayerGainBlue;
     return params;
 }
 
-void MeasureWhiteBalance(PipelineContext& c, CDibImage& raw, imaging::DemosaicParams& params) {
-    ImageParameters& p = *c.imageParams;
+void MeasureWhiteBalance(Conversion& v, CDibImage& raw, imaging::DemosaicParams& params) {
+    ImageParameters& p = v.p;
     if (p.autoWhiteBalance == 0) return;
     imaging::DemosaicParams measured = params;
     raw.Apply(raw.Bits() == 16 ? imaging::WhiteBalanceStats16 : imaging::WhiteBalanceStats8, raw,
@@ -114,16 +114,18 @@ void MeasureWhiteBalance(PipelineContext& c, CDibImage& raw, imaging::DemosaicPa
     params.redGain = p.bayerGainRed = std::min(measured.redGain, 400);
     params.greenGain = p.bayerGainGreen = std::min(measured.greenGain, 400);
     params.blueGain = p.bayerGainBlue = std::min(measured.blueGain, 400);
+    v.found.whiteBalanceMeasured = true;
+    v.found.bayerGains = {p.bayerGainRed, p.bayerGainGreen, p.bayerGainBlue};
     if (p.whiteBalanceWord1 != 0 && p.whiteBalanceWord2 != 0) {
         p.autoWhiteBalance = p.whiteBalanceWord1 = p.whiteBalanceWord2 = 0;
+        v.found.whiteBalanceOneShotEnded = true;
     }
-    if (c.dialogs != nullptr) c.dialogs->ImageParametersMeasured();
 }
 
 // Demosaics raw into colour with the interior kernel, then the border.
-void Demosaic(PipelineContext& c, CDibImage& raw, CDibImage& colour) {
-    imaging::DemosaicParams params = DemosaicParamsOf(c);
-    MeasureWhiteBalance(c, raw, params);
+void Demosaic(Conversion& v, CDibImage& raw, CDibImage& colour) {
+    imaging::DemosaicParams params = DemosaicParamsOf(v.c, v.p);
+    MeasureWhiteBalance(v, raw, params);
     colour.SetSignificantBits(raw.SignificantBits());
     if (raw.Bits() == 16) {
         colour.Apply(imaging::DemosaicInterior16, raw, nullptr, 0, 0, &params);
@@ -138,8 +140,9 @@ void Demosaic(PipelineContext& c, CDibImage& raw, CDibImage& colour) {
 
 // --- Grey correction -----------------------------------------------------------
 
-void RunGreyCorrection(PipelineContext& c, CDibImage& raw) {
-    ImageParameters& p = *c.imageParams;
+void RunGreyCorrection(Conversion& v, CDibImage& raw) {
+    const PipelineContext& c = v.c;
+    ImageParameters& p = v.p;
     if (p.greyMode == 1) {
         imaging::GreyGainOffsetParams params;
         params.bayerMode = p.bayerMode;
@@ -153,7 +156,10 @@ void RunGreyCorrection(PipelineContext& c, CDibImage& raw) {
             std::copy(std::begin(params.gains), std::end(params.gains), p.greyGain);
             std::copy(std::begin(params.offsets), std::end(params.offsets), p.greyOffset);
             --p.autoGreyGain;
-            if (c.dialogs != nullptr) c.dialogs->ImageParametersMeasured();
+            v.found.greyGainsMeasured = true;
+            std::copy(std::begin(p.greyGain), std::end(p.greyGain), v.found.greyGain.begin());
+            std::copy(std::begin(p.greyOffset), std::end(p.greyOffset), v.found.greyOffset.begin());
+            v.found.autoGreyGainLeft = p.autoGreyGain;
         }
         const std::array<int, 4> gains{params.gains[0], params.gains[1], params.gains[2],
                                        params.gains[3]};
@@ -167,7 +173,7 @@ void RunGreyCorrection(PipelineContext& c, CDibImage& raw) {
         CDibImage* raw8 = c.images.raw8;
         CDibImage* rgb24 = c.images.rgb24;
         if (c.colorMode != 0 || !Usable(raw8) || !Usable(rgb24)) return;
-        Demosaic(c, *raw8, *rgb24);
+        Demosaic(v, *raw8, *rgb24);
         raw8->Apply(imaging::ColorToGrey, *rgb24, nullptr, 0, 0, nullptr);
     }
 }
@@ -180,36 +186,58 @@ CDibImage* RawImageOf(const PipelineImages& images, int colorMode) {
 
 CDibImage* OutputImageOf(const PipelineImages& images, int colorMode) {
     switch (colorMode) {
-        case 0: return images.raw8;
-        case 1: return images.raw16;
-        case 2: return images.rgb24;
-        case 3: return images.rgb32;
-        case 4: return images.rgb48;
-        case 5: return images.rgb64;
-        default: return nullptr;
+        case 0:
+            return images.raw8;
+        case 1:
+            return images.raw16;
+        case 2:
+            return images.rgb24;
+        case 3:
+            return images.rgb32;
+        case 4:
+            return images.rgb48;
+        case 5:
+            return images.rgb64;
+        default:
+            return nullptr;
     }
 }
 
-void ConvertFrame(PipelineContext& c) {
-    if (c.imageParams == nullptr || c.cameraParams == nullptr) return;
+void PipelineFindings::ApplyTo(ImageParameters& image) const {
+    if (whiteBalanceMeasured) {
+        image.bayerGainRed = bayerGains[0];
+        image.bayerGainGreen = bayerGains[1];
+        image.bayerGainBlue = bayerGains[2];
+    }
+    if (whiteBalanceOneShotEnded) {
+        image.autoWhiteBalance = image.whiteBalanceWord1 = image.whiteBalanceWord2 = 0;
+    }
+    if (greyGainsMeasured) {
+        std::copy(greyGain.begin(), greyGain.end(), std::begin(image.greyGain));
+        std::copy(greyOffset.begin(), greyOffset.end(), std::begin(image.greyOffset));
+        image.autoGreyGain = autoGreyGainLeft;
+    }
+}
+
+PipelineFindings ConvertFrame(const PipelineContext& c) {
+    if (c.imageParams == nullptr || c.cameraParams == nullptr) return {};
+    Conversion v{c, *c.imageParams, {}};
     CDibImage* raw = RawImageOf(c.images, c.colorMode);
-    if (!Usable(raw)) return;
+    if (!Usable(raw)) return {};
     raw->SetSignificantBits(raw->Bits() == 16 ? c.cameraSampleBits16 : 8);
 
-    RunAutoExposure(c, *raw);
+    RunAutoExposure(v, *raw);
     RunMaskFilters(c, *raw);
-    if (c.colorMode == 0 || c.colorMode == 1) RunGreyCorrection(c, *raw);
+    if (c.colorMode == 0 || c.colorMode == 1) RunGreyCorrection(v, *raw);
 
-    const bool hardwareMirrorH = c.core != nullptr && c.core->HasMirrorH() != 0;
-    const bool hardwareMirrorV = c.core != nullptr && c.core->HasMirrorV() != 0;
-    MirrorFrame(*raw, PlanSoftwareMirror(c.cameraParams->mirrorH != 0,
-                                         c.cameraParams->mirrorV != 0, hardwareMirrorH,
-                                         hardwareMirrorV));
+    MirrorFrame(*raw, PlanSoftwareMirror(c.cameraParams->mirrorH != 0, c.cameraParams->mirrorV != 0,
+                                         c.hardwareMirrorH, c.hardwareMirrorV));
 
     CDibImage* output = OutputImageOf(c.images, c.colorMode);
-    if (!Usable(output)) return;
-    if (output != raw) Demosaic(c, *raw, *output);
-    ApplyToneSteps(c, *output);
+    if (!Usable(output)) return v.found;
+    if (output != raw) Demosaic(v, *raw, *output);
+    ApplyToneSteps(v.p, c.images, c.colorMode, *output);
+    return v.found;
 }
 
 bool ConvertsNothing(const PipelineContext& c) {
@@ -217,7 +245,7 @@ bool ConvertsNothing(const PipelineContext& c) {
     if (c.colorMode != 0 && c.colorMode != 1) return false;
     const ImageParameters& p = *c.imageParams;
     const CameraParameters& camera = *c.cameraParams;
-    if ((camera.autoIris == 1 || camera.autoIris == 2) && c.controls != nullptr) return false;
+    if ((camera.autoIris == 1 || camera.autoIris == 2) && c.exposureCorrectable) return false;
     if (c.maskFilter || c.dotFilter) return false;
     if (p.greyMode == 1) {
         if (p.autoGreyGain != 0) return false;
@@ -228,10 +256,8 @@ bool ConvertsNothing(const PipelineContext& c) {
     } else if (p.greyMode == 2 && c.colorMode == 0) {
         return false;
     }
-    const bool hardwareMirrorH = c.core != nullptr && c.core->HasMirrorH() != 0;
-    const bool hardwareMirrorV = c.core != nullptr && c.core->HasMirrorV() != 0;
     const MirrorPlan mirror = PlanSoftwareMirror(camera.mirrorH != 0, camera.mirrorV != 0,
-                                                 hardwareMirrorH, hardwareMirrorV);
+                                                 c.hardwareMirrorH, c.hardwareMirrorV);
     if (mirror.reverseColumns || mirror.reverseRows) return false;
     return p.gamma == 100 && p.contrast == 0 && p.sharpness == 0 && p.brightness == 0;
 }

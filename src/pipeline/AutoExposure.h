@@ -19,7 +19,9 @@ std::array<imaging::KernelRect, kExposureWindowCount> ExposureWindows(int width,
 double ExposureFactor(const std::array<int, kExposureWindowCount>& means);
 
 // Within (0.6, 1.2) the exposure is left as it is.
-inline bool ExposureFactorIsNeutral(double factor) { return factor > 0.6 && factor < 1.2; }
+inline bool ExposureFactorIsNeutral(double factor) {
+    return factor > 0.6 && factor < 1.2;
+}
 
 // The new gain code for the gain mode: trunc(max(gain, 4) * factor) brought
 // into [minimum, maximum] (a value at or above the maximum becomes it).

@@ -1,4 +1,4 @@
-#include "connection/pipeline/ToneSteps.h"
+#include "pipeline/ToneSteps.h"
 
 #include <cstring>
 
@@ -20,8 +20,8 @@ struct ToneKernelSet {
 
 constexpr ToneKernelSet kGamma{imaging::Gamma8, imaging::Gamma16, imaging::GammaColor8,
                                imaging::GammaColor16};
-constexpr ToneKernelSet kContrast{imaging::Contrast8, imaging::Contrast16,
-                                  imaging::ContrastColor8, imaging::ContrastColor16};
+constexpr ToneKernelSet kContrast{imaging::Contrast8, imaging::Contrast16, imaging::ContrastColor8,
+                                  imaging::ContrastColor16};
 constexpr ToneKernelSet kSharpness{imaging::Sharpness8, imaging::Sharpness16,
                                    imaging::SharpnessColor8, imaging::SharpnessColor16};
 constexpr ToneKernelSet kBrightness{imaging::Brightness8, imaging::Brightness16,
@@ -29,11 +29,15 @@ constexpr ToneKernelSet kBrightness{imaging::Brightness8, imaging::Brightness16,
 
 PixelKernel ForColorMode(const ToneKernelSet& set, int colorMode) {
     switch (colorMode) {
-        case 0: return set.grey8;
-        case 1: return set.grey16;
+        case 0:
+            return set.grey8;
+        case 1:
+            return set.grey16;
         case 2:
-        case 3: return set.colour8;
-        default: return set.colour16;
+        case 3:
+            return set.colour8;
+        default:
+            return set.colour16;
     }
 }
 
@@ -43,9 +47,9 @@ void Adjust(imaging::CDibImage& output, const ToneKernelSet& set, int colorMode,
 
 }  // namespace
 
-void ApplyToneSteps(PipelineContext& c, imaging::CDibImage& output) {
-    const ImageParameters& p = *c.imageParams;
-    const int mode = c.colorMode;
+void ApplyToneSteps(const ImageParameters& p, const PipelineImages& images, int colorMode,
+                    imaging::CDibImage& output) {
+    const int mode = colorMode;
     if (mode >= 2 && (p.hue != 0 || p.saturation != 0)) {
         imaging::HueSaturationParams params;
         params.hue = p.hue;
@@ -61,7 +65,7 @@ void ApplyToneSteps(PipelineContext& c, imaging::CDibImage& output) {
     if (p.contrast != 0) Adjust(output, kContrast, mode, p.contrast);
     if (p.sharpness != 0) {
         // The kernel reads an untouched copy of the frame.
-        imaging::CDibImage* scratch = c.images.scratch;
+        imaging::CDibImage* scratch = images.scratch;
         if (scratch != nullptr && !scratch->Empty() && scratch->SizeBytes() == output.SizeBytes() &&
             scratch->Bits() == output.Bits()) {
             std::memcpy(scratch->Pixels(), output.Pixels(), output.SizeBytes());

@@ -1,4 +1,4 @@
-#include "connection/pipeline/SoftwareMirror.h"
+#include "pipeline/SoftwareMirror.h"
 
 #include <algorithm>
 #include <cstdint>
