@@ -226,8 +226,10 @@ public:
 
     // Runs the conversion pipeline once on the current raw frame (raw16 in
     // colour modes 1, 4, 5, else raw8) into the output image of the colour
-    // mode. The caller holds the frame lock.
-    void Convert();
+    // mode, or into output when it is given (for a grey mode, output holds
+    // the raw frame and is converted in place). The caller holds the frame
+    // lock.
+    void Convert(imaging::CDibImage* output = nullptr);
     // Whether Convert would leave the frame as it came (a grey colour mode
     // with no pipeline step enabled).
     bool ConvertsNothing();
@@ -430,6 +432,9 @@ private:
     bool streamFlippedV_ = false;
     int streamColorMode_ = 0;
     std::size_t streamFrameBytes_ = 0;
+    // The application buffer being converted into, viewed as an image for
+    // the duration of one conversion only (under the frame lock).
+    imaging::CDibImage streamView_;
 };
 
 }  // namespace nodrix

@@ -156,11 +156,33 @@ int CNodrix::StreamStop() {
 bool CNodrix::ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
                                  NodrixExFrameMetadata& metadata) {
     platform::LockGuard frame(frameLock_);
-    // A colour mode set while the stream runs takes effect at its next
-    // start; until then the frames cannot be converted for its buffers.
+    // Refused while the stream runs; a mode changed before its start that
+    // the plan did not see cannot fill its buffers.
     if (colorMode_ != streamColorMode_) return false;
     pendingRawSlot_ = -1;
-    imaging::CDibImage& image = *images_[SixteenBitRaw(colorMode_) ? kRaw16 : kRaw8];
+    const imaging::CDibImage& shape = *images_[OutputSlot()];
+    const int rowBytes = shape.Width() * shape.BytesPerPixel();
+    if (shape.Empty() ||
+        static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(shape.Height()) !=
+            streamFrameBytes_) {
+        return false;
+    }
+    // The pipeline writes the application's buffer itself, rows in the
+    // order the stream hands them out (memory row 0 first, as the copy out
+    // of the output image did). The view ends with this conversion, so
+    // nothing reads the buffer once it is handed out.
+    struct ViewEnd {
+        imaging::CDibImage& view;
+        ~ViewEnd() { view.Release(); }
+    } viewEnd{streamView_};
+    if (!streamView_.Borrow(out, shape.Width(), shape.Height(), shape.Bits(), rowBytes)) {
+        return false;
+    }
+    // A grey mode converts in place, so its frame goes straight into the
+    // buffer; a colour mode reads the raw image and writes the buffer.
+    const bool grey = OutputSlot() == kRaw8 || OutputSlot() == kRaw16;
+    imaging::CDibImage& image =
+        grey ? streamView_ : *images_[SixteenBitRaw(colorMode_) ? kRaw16 : kRaw8];
     const core::FrameGeometry geometry{static_cast<std::uint32_t>(image.Width()),
                                        static_cast<std::uint32_t>(image.Height()),
                                        static_cast<std::uint32_t>(image.BytesPerPixel())};
@@ -174,17 +196,8 @@ bool CNodrix::ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
         expand(image.Pixels(), image.Pixels(), rect, 0, 0, image.BytesPerPixel(),
                image.BytesPerPixel(), image.Stride(), packed, nullptr);
     }
-    Convert();
-    const imaging::CDibImage& output = *images_[OutputSlot()];
-    const std::size_t rowBytes = static_cast<std::size_t>(output.Width()) * output.BytesPerPixel();
-    if (output.Empty() ||
-        rowBytes * static_cast<std::size_t>(output.Height()) != streamFrameBytes_) {
-        return false;
-    }
-    for (int row = 0; row < output.Height(); ++row) {
-        std::memcpy(out + static_cast<std::size_t>(row) * rowBytes, output.Row(row), rowBytes);
-    }
-    metadata.significantBits = output.SignificantBits();
+    Convert(&streamView_);
+    metadata.significantBits = streamView_.SignificantBits();
     return true;
 }
 

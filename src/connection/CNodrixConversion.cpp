@@ -7,9 +7,11 @@
 
 namespace nodrix {
 
-void CNodrix::Convert() {
+void CNodrix::Convert(imaging::CDibImage* output) {
     const CameraParameters camera = controls_.Parameters();
-    const pipeline::PipelineFindings found = pipeline::ConvertFrame(PipelineContextOf(camera));
+    pipeline::PipelineContext context = PipelineContextOf(camera);
+    if (output != nullptr) pipeline::SetOutputImage(context.images, colorMode_, output);
+    const pipeline::PipelineFindings found = pipeline::ConvertFrame(context);
     ApplyFrameFindings(found, imageParams_, controls_, liveDialogs_);
 }
 

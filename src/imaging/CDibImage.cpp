@@ -59,6 +59,27 @@ int CDibImage::CopyFrom(const CDibImage& other) {
     return MakePixels(other.surface_.dc);
 }
 
+int CDibImage::Borrow(std::uint8_t* pixels, int width, int height, int bits, int stride) {
+    if (pixels == nullptr || width <= 0 || height <= 0 || bits <= 0 ||
+        stride < width * (bits / 8)) {
+        return 0;
+    }
+    Release();
+    width_ = width;
+    height_ = height;
+    bits_ = bits;
+    significantBits_ = SampleBits();
+    stride_ = stride;
+    DibInfoHeader& h = info_.header;
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = static_cast<std::uint16_t>(bits);
+    if (bits == 8) SetGreyTable();
+    pixels_ = pixels;
+    return 1;
+}
+
 void CDibImage::Release() {
     ReleaseDibSurface(surface_);
     delete[] heapPixels_;

@@ -27,6 +27,12 @@ public:
     int Allocate(int width, int height, int bits);
     // Takes the other image's format (not its pixels); 0 if it is empty.
     int CopyFrom(const CDibImage& other);
+    // Views memory the image does not own as width x height pixels of bits
+    // bits, rows stride bytes apart in memory order (no padding required).
+    // Nothing is allocated; the image neither frees the memory nor has a
+    // drawing surface. Release ends the view. 0 for a null pointer, a
+    // non-positive size, zero bits or a stride shorter than a row.
+    int Borrow(std::uint8_t* pixels, int width, int height, int bits, int stride);
     // Frees everything; the image is empty afterwards.
     void Release();
 

@@ -203,6 +203,12 @@ CDibImage* OutputImageOf(const PipelineImages& images, int colorMode) {
     }
 }
 
+void SetOutputImage(PipelineImages& images, int colorMode, CDibImage* image) {
+    CDibImage** const slots[6] = {&images.raw8,  &images.raw16, &images.rgb24,
+                                  &images.rgb32, &images.rgb48, &images.rgb64};
+    if (colorMode >= 0 && colorMode < 6) *slots[colorMode] = image;
+}
+
 void PipelineFindings::ApplyTo(ImageParameters& image) const {
     if (whiteBalanceMeasured) {
         image.bayerGainRed = bayerGains[0];

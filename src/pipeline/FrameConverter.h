@@ -100,6 +100,10 @@ imaging::CDibImage* RawImageOf(const PipelineImages& images, int colorMode);
 // The output image of a colour mode.
 imaging::CDibImage* OutputImageOf(const PipelineImages& images, int colorMode);
 
+// Puts image in the place of the colour mode's output. A grey mode converts
+// its raw frame in place, so image then holds the raw frame too.
+void SetOutputImage(PipelineImages& images, int colorMode, imaging::CDibImage* image);
+
 // Runs the pipeline once on the raw frame of the context's colour mode into
 // the output image of that mode.
 PipelineFindings ConvertFrame(const PipelineContext& context);

@@ -66,9 +66,15 @@ void ApplyToneSteps(const ImageParameters& p, const PipelineImages& images, int 
     if (p.sharpness != 0) {
         // The kernel reads an untouched copy of the frame.
         imaging::CDibImage* scratch = images.scratch;
-        if (scratch != nullptr && !scratch->Empty() && scratch->SizeBytes() == output.SizeBytes() &&
-            scratch->Bits() == output.Bits()) {
-            std::memcpy(scratch->Pixels(), output.Pixels(), output.SizeBytes());
+        // The output may be a view of packed rows while the copy has padded
+        // ones, so the rows are copied one by one.
+        if (scratch != nullptr && !scratch->Empty() && scratch->Width() == output.Width() &&
+            scratch->Height() == output.Height() && scratch->Bits() == output.Bits()) {
+            const std::size_t rowBytes =
+                static_cast<std::size_t>(output.Width()) * output.BytesPerPixel();
+            for (int row = 0; row < output.Height(); ++row) {
+                std::memcpy(scratch->Row(row), output.Row(row), rowBytes);
+            }
             int value = p.sharpness;
             output.Apply(ForColorMode(kSharpness, mode), *scratch, nullptr, 0, 0, &value);
         }

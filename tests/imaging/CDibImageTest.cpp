@@ -94,6 +94,25 @@ TEST(CDibImage, ReleaseClearsEverything) {
     EXPECT_EQ(img.Info().colors[200].rgbRed, 0);
 }
 
+// A view of memory the image does not own: packed rows, nothing freed or
+// allocated, refused for sizes an allocation would refuse or a short stride.
+TEST(CDibImage, BorrowViewsForeignMemoryUntilRelease) {
+    std::vector<std::uint8_t> memory(13 * 3 * 2, 7);
+    CDibImage img;
+    EXPECT_EQ(img.Borrow(nullptr, 13, 2, 24, 39), 0);
+    EXPECT_EQ(img.Borrow(memory.data(), 13, 2, 24, 38), 0);
+    EXPECT_EQ(img.Borrow(memory.data(), 0, 2, 24, 39), 0);
+    ASSERT_EQ(img.Borrow(memory.data(), 13, 2, 24, 39), 1);
+    EXPECT_EQ(img.Pixels(), memory.data());
+    EXPECT_EQ(img.Row(1), memory.data() + 39);
+    EXPECT_EQ(img.Info().header.biBitCount, 24);
+    EXPECT_EQ(img.SignificantBits(), 8);
+    EXPECT_EQ(img.DeviceContext(), nullptr);
+    img.Release();
+    EXPECT_TRUE(img.Empty());
+    EXPECT_EQ(memory[0], 7);
+}
+
 namespace {
 struct Call {
     int calls = 0;
