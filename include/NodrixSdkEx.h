@@ -237,8 +237,9 @@ typedef void(NODRIX_CALL *NodrixExFrameCallback)(int handle, const NodrixExFrame
  * queued buffer itself; otherwise the frame is converted once, into it.
  * Which of the two a stream takes is decided when it starts: a setting
  * changed while it runs that would choose the other (a pipeline step
- * switched on or off, a mirror, the colour mode) takes effect at the next
- * start. Image settings that keep the path take effect at once.
+ * switched on or off, a mirror) takes effect at the next start. Image
+ * settings that keep the path take effect at once. Nodrix_SetColorMode is
+ * refused (NODRIX_ERROR_NO_CORE) while the stream runs.
  *
  * With no empty buffer queued when a frame arrives, the newest frame is
  * dropped; with NODRIXEX_STREAM_RECYCLE_OLDEST the oldest filled buffer not

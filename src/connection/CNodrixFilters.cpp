@@ -155,7 +155,8 @@ int CNodrix::GetFilterValue(int code, int* ok) {
 }
 
 int CNodrix::SetColorMode(int bitsPerPixel) {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    // A running stream's buffers are shaped for the mode it started in.
+    if (!core_ || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     int mode = -1;
     for (int i = 0; i < 6; ++i) {
         if (kColorModeBits[i] == bitsPerPixel) mode = i;

@@ -446,6 +446,8 @@ TEST_F(BufferStreamTest, ExcludesTheOtherAcquisitionModes) {
         {"SnapShot", [&] { return Nodrix_SnapShot(handle_, frame.data(), size, 1); }},
         {"Trigger", [&] { return Nodrix_Trigger(handle_, 0, frame.data(), size, 1); }},
         {"Record", [&] { return Nodrix_Record(handle_, "never.avi", 1000, 0); }},
+        // Not a mode, but the running buffers are shaped for the colour mode.
+        {"SetColorMode", [&] { return Nodrix_SetColorMode(handle_, 16); }},
     };
     for (const auto& other : others) {
         EXPECT_EQ(other.call(), 0) << other.name;
