@@ -31,6 +31,13 @@ int BufferPool::Announce(void* memory, std::size_t bytes, void* user, int* id) {
     if (buffers_.size() >= static_cast<std::size_t>(kMaxBuffers)) {
         return NODRIX_ERROR_INVALID_ARGUMENT;
     }
+    try {
+        buffers_.reserve(buffers_.size() + 1);
+        input_.Reserve(buffers_.size() + 1);
+        output_.Reserve(buffers_.size() + 1);
+    } catch (const std::bad_alloc&) {
+        return NODRIX_ERROR_MEMORY;
+    }
     // Identifiers are never reused, so a revoked one stays unknown.
     buffer->id = nextId_++;
     *id = buffer->id;

@@ -9,12 +9,12 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "NodrixSdkEx.h"
+#include "connection/stream/BufferQueue.h"
 
 namespace nodrix::stream {
 
@@ -104,8 +104,8 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::unique_ptr<StreamBuffer>> buffers_;
-    std::deque<StreamBuffer*> input_;
-    std::deque<StreamBuffer*> output_;
+    BufferQueue<StreamBuffer> input_;
+    BufferQueue<StreamBuffer> output_;
     int nextId_ = 1;
     bool running_ = false;
     bool cameraLost_ = false;
