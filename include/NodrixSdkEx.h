@@ -254,13 +254,33 @@ typedef void(NODRIX_CALL *NodrixExFrameCallback)(int handle, const NodrixExFrame
  * (NodrixEx_SetFrameCallback) is called for every frame the stream
  * delivers, on the stream's thread, with the buffer's pixels, before the
  * buffer is handed out; from inside it the stream calls that start, stop
- * or wait fail with NODRIX_ERROR_NO_CORE.
+ * or wait fail with NODRIX_ERROR_NO_CORE. The callback's metadata is the
+ * metadata the wait then hands out with the buffer, field for field; its
+ * lostBefore counts from the frame before that the stream completed. Only
+ * a frame the callback saw but no wait handed out (recycled with
+ * NODRIXEX_STREAM_RECYCLE_OLDEST, or discarded by a stop) makes them
+ * differ: the next buffer's lostBefore then counts that frame and the
+ * frames lost before it as well.
  *
  * The stream is an acquisition mode: while it runs, Nodrix_Preview,
  * Nodrix_CallBackPreview, Nodrix_StartPreview, Nodrix_Capture,
  * Nodrix_SnapShot, Nodrix_Trigger and Nodrix_Record fail with
  * NODRIX_ERROR_NO_CORE, and the stream does not start while one of them
- * runs. Nodrix_StopPreview stops the stream as well.
+ * runs. Nodrix_StopPreview stops the stream as well. Nodrix_GetImage fails
+ * with NODRIX_ERROR_NO_CORE too: the stream's frames are in the
+ * application's buffers, each handed out once, and the connection keeps no
+ * image of them (after a stop, Nodrix_GetImage gives the frame of the last
+ * other acquisition, as before the stream started).
+ *
+ * Nodrix_SetCameraDlg pauses a running stream while the dialog is open, as
+ * it pauses a preview: the camera stops, frames read before are handed
+ * out, waits go on waiting and queued buffers stay queued. When the dialog
+ * closes, the stream goes on in the same buffers, frames in the camera's
+ * order; the frames the camera made meanwhile are not counted as lost. If
+ * the dialog changed the frame the buffers were shaped for (its size or
+ * format), the stream ends instead, as NodrixEx_StreamStop ends it (waits
+ * return NODRIXEX_WAIT_STOPPED, every buffer is the application's again):
+ * read NodrixEx_StreamGetInfo and start it again.
  */
 
 /** NodrixEx_StreamStart flags. */

@@ -328,6 +328,13 @@ private:
     // thread.
     bool ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
                             NodrixExFrameMetadata& metadata);
+    // Starts the camera's transfer for a stream of these flags.
+    bool StartStreamTransfer(int flags);
+    // The camera dialog's pause: the camera stops, the waits and the queued
+    // buffers stay, and the resume goes on with the same buffers, or ends
+    // the stream when the dialog changed the frame they were shaped for.
+    void PauseStream();
+    void ResumeStream();
 
     // --- Recording (CNodrixRecording.cpp) -----------------------------------
     // Joins a recording thread that has ended by itself.
@@ -430,6 +437,8 @@ private:
     // Set while a stream runs: the sensor reads its rows the other way
     // round, so that they arrive top first.
     bool streamFlippedV_ = false;
+    // Set while the camera dialog pauses the stream (under the control lock).
+    bool streamPaused_ = false;
     int streamColorMode_ = 0;
     std::size_t streamFrameBytes_ = 0;
     // The application buffer being converted into, viewed as an image for

@@ -286,6 +286,10 @@ int CNodrix::Trigger(platform::WindowHandle window, void* buffer, int size, int 
 
 int CNodrix::GetImage(void* buffer, int size, int rowOrder) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    // The stream's frames are in the application's buffers, not in the
+    // output image, which still holds the last frame of another mode: the
+    // stream hands out every frame, so there is nothing to peek at.
+    if (Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard frame(frameLock_);
     imaging::CDibImage& output = OutputImage();
     if (output.Empty()) return PushError(NODRIX_ERROR_MEMORY), 0;

@@ -21,6 +21,11 @@ public:
         return c_.ConvertStreamFrame(raw, out, metadata);
     }
     bool FrameCallbackInstalled() const override { return c_.frameCallback_.Installed(); }
+    void StampCameraValues(NodrixExFrameMetadata& metadata) override {
+        const CameraParameters camera = c_.controls_.Parameters();
+        metadata.exposure10 = camera.exposure;
+        metadata.gain = camera.globalGain;
+    }
     void CallFrameCallback(const NodrixExFrame& frame) override { c_.frameCallback_.Invoke(frame); }
     void StreamLost() override { c_.PostError(NODRIX_ERROR_CAMERA_LOST); }
     core::StreamStatistics& Statistics() override { return c_.core_->Statistics(); }
@@ -92,6 +97,10 @@ bool CNodrix::PlanStream(int flags, stream::StreamPlan* plan) {
         streamFlippedV_ = false;
         return PushError(NODRIX_ERROR_CAMERA_REQUEST), false;
     }
+    {
+        platform::LockGuard guard(metadataLock_);
+        plan->lostMarkAtStart = lostAtLastDelivery_;
+    }
     streamColorMode_ = colorMode_;
     streamFrameBytes_ = layout.FrameBytes();
     return true;
@@ -117,19 +126,66 @@ int CNodrix::StreamStart(int flags) {
     }
     core_->SetFrameSink(stream_.get());
     mode_ = kStreaming;
-    bool started = false;
-    if ((flags & NODRIXEX_STREAM_TRIGGER) != 0) {
-        core_->SetFrameTimeout(kStreamTriggerFrameTimeoutMs);
-        core_->SetTriggerMode(1, 0);
-        started = core_->StartTransfer(kModeTriggeredStream) != 0;
-    } else {
-        started = core_->StartTransfer(kModeContinuous) != 0;
-    }
-    if (!started) {
+    if (!StartStreamTransfer(flags)) {
         StopStreamLocked();
         return PushError(NODRIX_ERROR_CAMERA_REQUEST), 0;
     }
     return 1;
+}
+
+bool CNodrix::StartStreamTransfer(int flags) {
+    if ((flags & NODRIXEX_STREAM_TRIGGER) != 0) {
+        core_->SetFrameTimeout(kStreamTriggerFrameTimeoutMs);
+        core_->SetTriggerMode(1, 0);
+        return core_->StartTransfer(kModeTriggeredStream) != 0;
+    }
+    return core_->StartTransfer(kModeContinuous) != 0;
+}
+
+void CNodrix::PauseStream() {
+    // From the stream's own frame callback the drain would wait for the
+    // very call: the dialog then runs beside the stream, as it runs beside
+    // a preview it cannot stop from there.
+    if (!core_ || InOwnFrameCallback()) return;
+    {
+        platform::LockGuard control(controlLock_);
+        if (mode_.load() != kStreaming || streamPaused_ || !streamPool_.Running()) return;
+        // As a stop of the other modes: the frame being read is given up,
+        // and the camera's frames while the dialog is open are not counted
+        // as lost (the next run compares frame numbers afresh).
+        core_->StopTransfer();
+        core_->SetFrameSink(nullptr);
+        if (streamFlippedV_) {
+            core_->SetMirrorV(controls_.Parameters().mirrorV);
+            streamFlippedV_ = false;
+        }
+        streamPaused_ = true;
+    }
+    // Frames read before the pause reach their buffers in the settings
+    // they were read in. Outside the control lock: the frame callback may
+    // make calls that take it.
+    stream_->Drain();
+}
+
+void CNodrix::ResumeStream() {
+    platform::LockGuard control(controlLock_);
+    // A stop, or a new start, while the dialog was open ended the pause.
+    if (!streamPaused_) return;
+    streamPaused_ = false;
+    stream::StreamPlan plan;
+    if (!PlanStream(streamPool_.Flags(), &plan) || !stream_->CanResume(plan)) {
+        // The dialog changed the frame the buffers were shaped for (its
+        // size, its format): the stream ends as a stop ends it, and the
+        // application starts it again in the new shape.
+        StopStreamLocked();
+        return;
+    }
+    stream_->Resume(plan);
+    core_->SetFrameSink(stream_.get());
+    if (!StartStreamTransfer(plan.flags)) {
+        StopStreamLocked();
+        PushError(NODRIX_ERROR_CAMERA_REQUEST);
+    }
 }
 
 void CNodrix::StopStreamLocked() {
@@ -138,6 +194,7 @@ void CNodrix::StopStreamLocked() {
     core_->StopTransfer();
     core_->SetFrameSink(nullptr);
     if (stream_) stream_->Stop();
+    streamPaused_ = false;
     if (streamFlippedV_) {
         core_->SetMirrorV(controls_.Parameters().mirrorV);
         streamFlippedV_ = false;
@@ -237,22 +294,29 @@ int CNodrix::StreamWaitBuffer(int timeoutMs, NodrixExStreamBuffer* buffer) {
     }
     if (InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), NODRIXEX_WAIT_FAILED;
     NodrixExStreamBuffer out = {};
-    std::uint64_t lostMark = 0;
-    const int result = streamPool_.Wait(timeoutMs, &out, &lostMark);
+    stream::HandOutNote note;
+    const int result = streamPool_.Wait(timeoutMs, &out, &note);
     if (result == NODRIXEX_WAIT_FAILED) {
         PushError(NODRIX_ERROR_CAMERA_LOST);
         return result;
     }
     if (result != NODRIXEX_WAIT_BUFFER) return result;
-    const CameraParameters camera = controls_.Parameters();
-    out.metadata.exposure10 = camera.exposure;
-    out.metadata.gain = camera.globalGain;
+    // The frame callback saw the values of its call; the hand-out keeps
+    // them, so both see the same metadata.
+    if (!note.cameraValuesSet) {
+        const CameraParameters camera = controls_.Parameters();
+        out.metadata.exposure10 = camera.exposure;
+        out.metadata.gain = camera.globalGain;
+    }
     if (core_) core_->Statistics().Delivered();
     {
         platform::LockGuard guard(metadataLock_);
+        // Frames the stream completed but never handed out (recycled, or
+        // failed to convert) count here as well.
+        const std::uint64_t mark = note.lostMark;
         out.metadata.lostBefore = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-            lostMark > lostAtLastDelivery_ ? lostMark - lostAtLastDelivery_ : 0, 0xFFFFFFFFu));
-        lostAtLastDelivery_ = std::max(lostAtLastDelivery_, lostMark);
+            mark > lostAtLastDelivery_ ? mark - lostAtLastDelivery_ : 0, 0xFFFFFFFFu));
+        lostAtLastDelivery_ = std::max(lostAtLastDelivery_, mark);
         deliveredMetadata_ = out.metadata;
         anyDelivered_ = true;
     }

@@ -47,6 +47,9 @@ int CNodrix::SuspendAcquisition() {
         // is back to 1.
         int running = 1;
         runFlag_.compare_exchange_strong(running, 2);
+    } else if (mode == kStreaming) {
+        // Paused, not stopped: the waiters wait on, the buffers stay queued.
+        PauseStream();
     }
     return mode;
 }
@@ -59,6 +62,8 @@ void CNodrix::ResumeAcquisition(int mode) {
     } else if (mode == kTriggering) {
         int paused = 2;
         runFlag_.compare_exchange_strong(paused, 1);
+    } else if (mode == kStreaming) {
+        ResumeStream();
     }
 }
 

@@ -3,11 +3,13 @@
 // exactly, the pixels of both paths, waits ended by a cancel, a stop, a
 // release or the camera's loss, the buffers' ownership rules, the frame
 // callback beside the stream, and the stream among the acquisition modes.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
 #include <functional>
 #include <future>
+#include <mutex>
 #include <thread>
 
 #include "NodrixSdkEx.h"
@@ -426,6 +428,63 @@ TEST_F(BufferStreamTest, FrameCallbackSeesEveryBufferBeforeItIsHandedOut) {
     ASSERT_EQ(NodrixEx_SetFrameCallback(handle_, nullptr, nullptr), 1);
 }
 
+// The frame callback sees each stream frame with the metadata its buffer is
+// then handed out with, lostBefore included, while frames are lost for want
+// of a buffer: on the path straight into the buffer and on the converting
+// one (a gamma step).
+struct SeenMetadata {
+    std::mutex lock;
+    std::vector<NodrixExFrameMetadata> frames;
+};
+
+void NODRIX_CALL RememberMetadata(int, const NodrixExFrame* frame, void* user) {
+    auto& seen = *static_cast<SeenMetadata*>(user);
+    std::lock_guard<std::mutex> guard(seen.lock);
+    seen.frames.push_back(frame->metadata);
+}
+
+class CallbackMetadataTest : public BufferStreamTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CallbackMetadataTest, IsTheMetadataTheBufferIsHandedOutWith) {
+    NeutralPipeline();
+    if (GetParam()) {
+        ASSERT_EQ(Nodrix_SetGamma(handle_, 160), 1);
+    }
+    SeenMetadata seen;
+    ASSERT_EQ(NodrixEx_SetFrameCallback(handle_, RememberMetadata, &seen), 1);
+    Announce(2);
+    ASSERT_EQ(NodrixEx_StreamStart(handle_, 0), 1) << Nodrix_GetLastError(handle_);
+    std::vector<NodrixExFrameMetadata> handedOut;
+    for (int round = 0; round < 3; ++round) {
+        // Both buffers filled, and frames given up, before they come back.
+        const std::uint64_t lost = Statistics().lostNoBuffer;
+        for (int look = 0; look < 2000 && Statistics().lostNoBuffer < lost + 2; ++look) {
+            platform::SleepMs(10);
+        }
+        NodrixExStreamBuffer b[2] = {};
+        for (auto& buffer : b) {
+            ASSERT_EQ(Wait(&buffer), NODRIXEX_WAIT_BUFFER);
+            handedOut.push_back(buffer.metadata);
+        }
+        for (auto& buffer : b) ASSERT_EQ(NodrixEx_StreamQueueBuffer(handle_, buffer.id), 1);
+    }
+    ASSERT_EQ(NodrixEx_StreamStop(handle_), 1);
+    ASSERT_EQ(NodrixEx_SetFrameCallback(handle_, nullptr, nullptr), 1);
+    std::uint32_t lostBefore = 0;
+    for (const NodrixExFrameMetadata& m : handedOut) {
+        const auto called =
+            std::find_if(seen.frames.begin(), seen.frames.end(),
+                         [&](const auto& s) { return s.frameNumber == m.frameNumber; });
+        ASSERT_NE(called, seen.frames.end()) << "frame " << m.frameNumber;
+        EXPECT_EQ(called->lostBefore, m.lostBefore) << "frame " << m.frameNumber;
+        EXPECT_EQ(std::memcmp(&*called, &m, sizeof m), 0) << "frame " << m.frameNumber;
+        lostBefore += m.lostBefore;
+    }
+    EXPECT_GE(lostBefore, 4u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, CallbackMetadataTest, ::testing::Values(false, true));
+
 // The stream is one acquisition mode among the others: each excludes the
 // rest (error 1), and Nodrix_StopPreview ends it.
 TEST_F(BufferStreamTest, ExcludesTheOtherAcquisitionModes) {
@@ -448,6 +507,9 @@ TEST_F(BufferStreamTest, ExcludesTheOtherAcquisitionModes) {
         {"Record", [&] { return Nodrix_Record(handle_, "never.avi", 1000, 0); }},
         // Not a mode, but the running buffers are shaped for the colour mode.
         {"SetColorMode", [&] { return Nodrix_SetColorMode(handle_, 16); }},
+        // The stream's frames are the application's; none is in the output
+        // image.
+        {"GetImage", [&] { return Nodrix_GetImage(handle_, frame.data(), size, 1); }},
     };
     for (const auto& other : others) {
         EXPECT_EQ(other.call(), 0) << other.name;

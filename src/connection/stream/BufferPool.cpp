@@ -156,7 +156,7 @@ void BufferPool::Publish(StreamBuffer* buffer) {
     changed_.notify_one();
 }
 
-void BufferPool::HandOut(StreamBuffer& buffer, NodrixExStreamBuffer* out, std::uint64_t* lostMark) {
+void BufferPool::HandOut(StreamBuffer& buffer, NodrixExStreamBuffer* out, HandOutNote* note) {
     buffer.state = BufferState::kHandedOut;
     NodrixExStreamBuffer& b = *out;
     b.id = buffer.id;
@@ -169,10 +169,11 @@ void BufferPool::HandOut(StreamBuffer& buffer, NodrixExStreamBuffer* out, std::u
     b.bitsPerPixel = layout_.bitsPerPixel;
     b.stride = layout_.stride;
     b.metadata = buffer.metadata;
-    *lostMark = buffer.lostMark;
+    note->lostMark = buffer.lostMark;
+    note->cameraValuesSet = buffer.cameraValuesSet;
 }
 
-int BufferPool::Wait(int timeoutMs, NodrixExStreamBuffer* out, std::uint64_t* lostMark) {
+int BufferPool::Wait(int timeoutMs, NodrixExStreamBuffer* out, HandOutNote* note) {
     std::unique_lock<std::mutex> lock(mutex_);
     const std::uint64_t runs = runs_;
     const std::uint64_t cancels = cancels_;
@@ -187,7 +188,7 @@ int BufferPool::Wait(int timeoutMs, NodrixExStreamBuffer* out, std::uint64_t* lo
         if (!output_.empty()) {
             StreamBuffer* buffer = output_.front();
             output_.pop_front();
-            HandOut(*buffer, out, lostMark);
+            HandOut(*buffer, out, note);
             return kWaitBuffer;
         }
         if (cameraLost_) return kWaitFailed;

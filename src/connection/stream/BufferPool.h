@@ -38,6 +38,15 @@ struct StreamBuffer {
     NodrixExFrameMetadata metadata = {};
     // Frames lost since the connection opened, when this frame completed.
     std::uint64_t lostMark = 0;
+    // The metadata's exposure and gain were taken when the frame callback
+    // saw it; the hand-out keeps them.
+    bool cameraValuesSet = false;
+};
+
+// What a wait hands out beside the buffer's record.
+struct HandOutNote {
+    std::uint64_t lostMark = 0;
+    bool cameraValuesSet = false;
 };
 
 // The frame layout a stream delivers.
@@ -90,16 +99,17 @@ public:
     // The buffer holds its frame (metadata filled in); wakes one waiter.
     void Publish(StreamBuffer* buffer);
 
-    // Consumer side: the next filled buffer into out (its metadata without
-    // lostBefore, which the connection adds).
-    int Wait(int timeoutMs, NodrixExStreamBuffer* out, std::uint64_t* lostMark);
+    // Consumer side: the next filled buffer into out; the connection
+    // settles its lostBefore (and its exposure and gain, unless set) from
+    // the note.
+    int Wait(int timeoutMs, NodrixExStreamBuffer* out, HandOutNote* note);
     void CancelWaits(bool sticky);
 
     void FillInfo(NodrixExStreamInfo* info) const;
 
 private:
     StreamBuffer* Find(int id);
-    void HandOut(StreamBuffer& buffer, NodrixExStreamBuffer* out, std::uint64_t* lostMark);
+    void HandOut(StreamBuffer& buffer, NodrixExStreamBuffer* out, HandOutNote* note);
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;

@@ -1,5 +1,6 @@
 #include "connection/stream/BufferStream.h"
 
+#include <algorithm>
 #include <new>
 
 #include "core/StreamStatistics.h"
@@ -23,6 +24,7 @@ bool BufferStream::Start(const StreamPlan& plan) {
     plan_ = plan;
     current_ = nullptr;
     currentRaw_ = -1;
+    lastLostMark_ = plan.lostMarkAtStart;
     pending_.assign(static_cast<std::size_t>(kMaxBuffers) + 1, Pending{});
     pendingHead_ = 0;
     pendingCount_ = 0;
@@ -35,12 +37,20 @@ bool BufferStream::Start(const StreamPlan& plan) {
             freeRaw_.push_back(i);
         }
     }
-    stop_ = false;
-    lost_ = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = false;
+        lost_ = false;
+        delivering_ = false;
+    }
     pool_.Start(plan.layout, plan.flags);
     thread_ = std::make_unique<platform::Thread>();
     if (!thread_->Start([this] { ThreadMain(); })) {
         thread_.reset();
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
         pool_.Stop(false);
         return false;
     }
@@ -53,6 +63,7 @@ void BufferStream::Stop() {
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
         wake_.notify_all();
+        drained_.notify_all();
     }
     thread_->Join();
     thread_.reset();
@@ -109,6 +120,15 @@ void BufferStream::Stamp(StreamBuffer& buffer, std::uint32_t frameNumber,
     buffer.metadata.frameNumber = frameNumber;
     buffer.metadata.timestampUs = completedUs;
     buffer.lostMark = host_.Statistics().LostSinceOpen();
+    // Counted from the frame completed before: what the hand-out counts
+    // from the frame handed out before, as long as each completed frame is
+    // handed out. The frame callback sees it so.
+    const std::uint64_t lost =
+        buffer.lostMark > lastLostMark_ ? buffer.lostMark - lastLostMark_ : 0;
+    buffer.metadata.lostBefore =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(lost, 0xFFFFFFFFu));
+    lastLostMark_ = std::max(lastLostMark_, buffer.lostMark);
+    buffer.cameraValuesSet = false;
 }
 
 void BufferStream::FrameRead(std::uint8_t* /*destination*/, bool whole, std::uint32_t frameNumber,
@@ -151,18 +171,42 @@ void BufferStream::AcquisitionEnded(bool failed) {
     wake_.notify_one();
 }
 
+void BufferStream::Drain() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++drainers_;
+    drained_.wait(lock, [this] { return stop_ || (pendingCount_ == 0 && !delivering_); });
+    --drainers_;
+}
+
+bool BufferStream::CanResume(const StreamPlan& plan) const {
+    const StreamLayout& now = plan_.layout;
+    const StreamLayout& next = plan.layout;
+    return next.width == now.width && next.height == now.height &&
+           next.bitsPerPixel == now.bitsPerPixel && next.stride == now.stride &&
+           plan.zeroCopy == plan_.zeroCopy && plan.flags == plan_.flags &&
+           plan.rawBytes <= plan_.rawBytes;
+}
+
+void BufferStream::Resume(const StreamPlan& plan) {
+    // Only the acquisition thread reads the stamp, and it has not started.
+    plan_.stamp = plan.stamp;
+}
+
 void BufferStream::ThreadMain() {
     for (;;) {
         Pending next;
         bool lost = false;
         {
             std::unique_lock<std::mutex> lock(mutex_);
+            delivering_ = false;
+            if (drainers_ > 0 && pendingCount_ == 0) drained_.notify_all();
             wake_.wait(lock, [this] { return stop_ || lost_ || pendingCount_ > 0; });
             if (stop_) return;
             if (pendingCount_ > 0) {
                 next = pending_[pendingHead_];
                 pendingHead_ = (pendingHead_ + 1) % pending_.size();
                 --pendingCount_;
+                delivering_ = true;
             } else {
                 lost = true;
                 lost_ = false;
@@ -195,6 +239,8 @@ void BufferStream::Deliver(const Pending& pending) {
         }
     }
     if (host_.FrameCallbackInstalled()) {
+        host_.StampCameraValues(buffer.metadata);
+        buffer.cameraValuesSet = true;
         NodrixExFrame view = {};
         view.size = sizeof view;
         view.width = plan_.layout.width;

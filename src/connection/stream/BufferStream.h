@@ -36,6 +36,8 @@ public:
     virtual bool ConvertFrame(const std::uint8_t* raw, std::uint8_t* out,
                               NodrixExFrameMetadata& metadata) = 0;
     virtual bool FrameCallbackInstalled() const = 0;
+    // Sets the exposure and gain in effect into the metadata.
+    virtual void StampCameraValues(NodrixExFrameMetadata& metadata) = 0;
     // Calls the frame callback with the frame, on the stream's thread.
     virtual void CallFrameCallback(const NodrixExFrame& frame) = 0;
     // The camera was lost: the stream has ended.
@@ -53,6 +55,9 @@ struct StreamPlan {
     std::size_t rawBytes = 0;
     // The fields of every frame's metadata that stay while the stream runs.
     NodrixExFrameMetadata stamp = {};
+    // Frames lost since the connection opened, when the frame before the
+    // stream's first was delivered.
+    std::uint64_t lostMarkAtStart = 0;
 };
 
 class BufferStream : public core::FrameSink {
@@ -69,6 +74,16 @@ public:
     // gives every buffer back to the application. Frames completed but not
     // handed out are counted as lost to the stop.
     void Stop();
+    // After the acquisition thread has ended without a stop of the stream
+    // (a pause): returns once the stream's thread has handed on every frame
+    // read. Not from the stream's thread.
+    void Drain();
+    // Whether the stream can go on with the plan made after a pause: the
+    // same frame layout and path.
+    bool CanResume(const StreamPlan& plan) const;
+    // Goes on after a pause with the plan's metadata; before the
+    // acquisition thread starts again.
+    void Resume(const StreamPlan& plan);
 
     // core::FrameSink, on the acquisition thread.
     std::uint8_t* NextDestination(std::size_t payloadBytes, std::size_t* capacity,
@@ -95,6 +110,9 @@ private:
     // The acquisition thread's frame in progress.
     StreamBuffer* current_ = nullptr;
     int currentRaw_ = -1;
+    // The lost-frames mark of the frame completed last, on the acquisition
+    // thread.
+    std::uint64_t lastLostMark_ = 0;
 
     // Between the acquisition thread and the stream's thread.
     std::mutex mutex_;
@@ -104,7 +122,12 @@ private:
     std::size_t pendingCount_ = 0;
     std::vector<std::unique_ptr<std::uint8_t[]>> raw_;
     std::vector<int> freeRaw_;
-    bool stop_ = false;
+    // The stream's thread is handing a frame on; threads waiting for a
+    // drain.
+    bool delivering_ = false;
+    int drainers_ = 0;
+    std::condition_variable drained_;
+    bool stop_ = true;  // no thread runs
     bool lost_ = false;
     std::unique_ptr<platform::Thread> thread_;
 };

@@ -6,10 +6,14 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "connection/CNodrix.h"
 #include "core/CNodrixU3T2Base.h"
@@ -186,6 +190,54 @@ TEST_F(DialogWindows, JapaneseCameraDialogHasJapaneseTexts) {
         EXPECT_EQ(std::wstring(entry), L"カスタム");
         Click(d, IDCANCEL);
     });
+}
+
+// The stream goes on after the real dialog's OK: the camera stopped while it
+// was open, a thread waiting throughout saw no stop, and the frames came on
+// in order in the same buffers.
+TEST_F(DialogWindows, CameraDialogPausesARunningStream) {
+    NodrixExStreamInfo info = {};
+    info.size = sizeof info;
+    ASSERT_EQ(connection_->StreamGetInfo(&info), 1);
+    std::vector<std::vector<std::uint8_t>> memory(4);
+    std::vector<int> ids(memory.size());
+    for (std::size_t i = 0; i < memory.size(); ++i) {
+        memory[i].resize(static_cast<std::size_t>(info.payloadBytes));
+        ASSERT_EQ(connection_->StreamAnnounceBuffer(memory[i].data(), memory[i].size(), nullptr, &ids[i]), 1);
+        ASSERT_EQ(connection_->StreamQueueBuffer(ids[i]), 1);
+    }
+    ASSERT_EQ(connection_->StreamStart(0), 1);
+    std::atomic<bool> dialogDone{false};
+    auto waiter = std::async(std::launch::async, [&] {
+        std::vector<std::uint32_t> numbers;
+        for (int after = 0;;) {
+            NodrixExStreamBuffer b = {};
+            b.size = sizeof b;
+            const int result = connection_->StreamWaitBuffer(NODRIXEX_WAIT_INFINITE, &b);
+            if (result != NODRIXEX_WAIT_BUFFER) return std::make_pair(result, numbers);
+            numbers.push_back(b.metadata.frameNumber);
+            connection_->StreamQueueBuffer(b.id);
+            if (dialogDone && ++after == 8) return std::make_pair(result, numbers);
+        }
+    });
+    const int result = Drive([&] { return connection_->SetCameraDlg(0); }, [&](HWND d) {
+        EXPECT_FALSE(connection_->Core()->Acquiring());
+        NodrixExStreamInfo during = {};
+        during.size = sizeof during;
+        EXPECT_EQ(connection_->StreamGetInfo(&during), 1);
+        EXPECT_EQ(during.running, 1);
+        Type(d, IDC_WAIT_TIME, "30");
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(result, 1);
+    dialogDone = true;
+    ASSERT_EQ(waiter.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    const auto [waited, numbers] = waiter.get();
+    EXPECT_EQ(waited, NODRIXEX_WAIT_BUFFER);
+    for (std::size_t i = 1; i < numbers.size(); ++i) EXPECT_GT(numbers[i], numbers[i - 1]) << i;
+    EXPECT_TRUE(connection_->Core()->Acquiring());
+    ASSERT_EQ(connection_->StreamStop(), 1);
+    for (const int id : ids) EXPECT_EQ(connection_->StreamRevokeBuffer(id, nullptr, nullptr), 1);
 }
 
 // --- Image dialog ----------------------------------------------------------------
