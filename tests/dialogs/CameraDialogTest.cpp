@@ -3,12 +3,8 @@
 // acquisition stopped around it and restarted afterwards.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <future>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "connection/CNodrix.h"
 #include "core/EmulatedCameraFixture.h"
@@ -70,8 +66,7 @@ TEST_F(CameraDialog, MonochromeCameraOffersGreyFormatsAndTheFixedClock) {
     Store(camera0_, "Color", 0);
     Store(camera0_, "Clock", 0);
     host_.camera = [](CCameraDlg& d) {
-        EXPECT_EQ(d.FormatEntries(),
-                  (std::vector<std::string>{"Monochrome 8bit", "Monochrome 12bit *"}));
+        EXPECT_EQ(d.FormatEntries(), (std::vector<std::string>{"Monochrome 8bit", "Monochrome 12bit *"}));
         // 16-bit output wins over the stored 8-bit mode.
         EXPECT_EQ(d.FormatSelection(), 1);
         EXPECT_EQ(d.ClockEntries()[0], "Nomal(24MHz)");
@@ -100,8 +95,7 @@ TEST_F(CameraDialog, CustomWindowBecomesANewPresetAndTheConnectionTakesIt) {
         d.EditWaitTime("25");
         EXPECT_TRUE(d.ApplyEnabled());
         EXPECT_TRUE(d.Ok());
-        EXPECT_EQ(d.SizeEntries(),
-                  (std::vector<std::string>{"1280 x 1024", "640 x 480", "Custom"}));
+        EXPECT_EQ(d.SizeEntries(), (std::vector<std::string>{"1280 x 1024", "640 x 480", "Custom"}));
         EXPECT_EQ(d.SizeSelection(), 1);
         return kDialogOk;
     };
@@ -190,88 +184,6 @@ TEST_F(CameraDialog, AcquisitionIsStoppedAroundTheDialogAndRestarted) {
         EXPECT_EQ(modeDuring, kIdle);
         EXPECT_EQ(connection_->AcquisitionMode(), mode);
         connection_->StopPreview();
-    }
-}
-
-// A running stream is paused around the dialog, not stopped: a thread
-// waiting meanwhile sees no stop, the queued buffers stay queued, and the
-// frames after the dialog go on in order in the same buffers. A dialog that
-// changes the frame's shape ends the stream as a stop does.
-TEST_F(CameraDialog, StreamIsPausedAroundTheDialog) {
-    for (const bool newShape : {false, true}) {
-        NodrixExStreamInfo info = {};
-        info.size = sizeof info;
-        ASSERT_EQ(connection_->StreamGetInfo(&info), 1);
-        std::vector<std::vector<std::uint8_t>> memory(4);
-        std::vector<int> ids(memory.size());
-        for (std::size_t i = 0; i < memory.size(); ++i) {
-            memory[i].resize(static_cast<std::size_t>(info.payloadBytes));
-            ASSERT_EQ(connection_->StreamAnnounceBuffer(memory[i].data(), memory[i].size(), nullptr,
-                                                        &ids[i]),
-                      1);
-            ASSERT_EQ(connection_->StreamQueueBuffer(ids[i]), 1);
-        }
-        ASSERT_EQ(connection_->StreamStart(0), 1);
-        // Takes frames until a wait ends otherwise, or 12 came after the
-        // dialog.
-        std::atomic<bool> dialogDone{false};
-        auto waiter = std::async(std::launch::async, [&] {
-            std::vector<std::uint32_t> numbers;
-            for (int after = 0;;) {
-                NodrixExStreamBuffer b = {};
-                b.size = sizeof b;
-                const int result = connection_->StreamWaitBuffer(NODRIXEX_WAIT_INFINITE, &b);
-                if (result != NODRIXEX_WAIT_BUFFER) return std::make_pair(result, numbers);
-                numbers.push_back(b.metadata.frameNumber);
-                connection_->StreamQueueBuffer(b.id);
-                if (dialogDone && ++after == 12) return std::make_pair(result, numbers);
-            }
-        });
-        host_.camera = [&](CCameraDlg& d) {
-            EXPECT_EQ(connection_->AcquisitionMode(), kStreaming);
-            EXPECT_FALSE(connection_->Core()->Acquiring());
-            NodrixExStreamInfo during = {};
-            during.size = sizeof during;
-            EXPECT_EQ(connection_->StreamGetInfo(&during), 1);
-            EXPECT_EQ(during.running, 1);
-            // The waiter holds at most one between its wait and its queue.
-            EXPECT_GE(during.queued + during.filled, 3);
-            if (newShape) {
-                d.SelectSize(1);  // "Custom"
-                d.EditField(CCameraDlg::kHeight, "480");
-                EXPECT_TRUE(d.Ok());
-            }
-            return kDialogOk;
-        };
-        EXPECT_EQ(connection_->SetCameraDlg(0), 1);
-        dialogDone = true;
-        ASSERT_EQ(waiter.wait_for(std::chrono::seconds(60)), std::future_status::ready);
-        const auto [result, numbers] = waiter.get();
-        if (newShape) {
-            EXPECT_EQ(result, NODRIXEX_WAIT_STOPPED);
-            EXPECT_EQ(connection_->AcquisitionMode(), kIdle);
-            ASSERT_EQ(connection_->StreamGetInfo(&info), 1);
-            EXPECT_EQ(info.running, 0);
-            EXPECT_EQ(info.queued, 0);
-            EXPECT_EQ(info.height, 480);
-            // Started again, the same buffers take frames of the new shape.
-            for (const int id : ids) ASSERT_EQ(connection_->StreamQueueBuffer(id), 1);
-            ASSERT_EQ(connection_->StreamStart(0), 1);
-            NodrixExStreamBuffer b = {};
-            b.size = sizeof b;
-            ASSERT_EQ(connection_->StreamWaitBuffer(20000, &b), NODRIXEX_WAIT_BUFFER);
-            EXPECT_EQ(b.height, 480);
-        } else {
-            EXPECT_EQ(result, NODRIXEX_WAIT_BUFFER);
-            EXPECT_EQ(connection_->AcquisitionMode(), kStreaming);
-            EXPECT_TRUE(connection_->Core()->Acquiring());
-        }
-        for (std::size_t i = 1; i < numbers.size(); ++i) {
-            EXPECT_GT(numbers[i], numbers[i - 1]) << "frame " << i;
-        }
-        ASSERT_EQ(connection_->StreamStop(), 1);
-        for (const int id : ids)
-            EXPECT_EQ(connection_->StreamRevokeBuffer(id, nullptr, nullptr), 1);
     }
 }
 
