@@ -14,7 +14,6 @@
 namespace nodrix_viewer {
 namespace {
 
-constexpr float kPanelWidth = 400.0f;
 const ImVec4 kErrorColour(1.0f, 0.45f, 0.4f, 1.0f);
 const ImVec4 kNoticeColour(0.6f, 0.9f, 0.6f, 1.0f);
 
@@ -53,6 +52,7 @@ void App::DrawPanels() {
     ControlsPanel();
     ConfigurationPanel();
     ImGui::PopItemWidth();
+    panelsList_ = ImGui::GetWindowDrawList();
     ImGui::End();
     regionX_ = viewport->Pos.x + kPanelWidth;
     regionY_ = viewport->Pos.y;
