@@ -103,7 +103,7 @@ void App::TakeCamera() {
     const CameraState before = view_.state;
     const std::string name = view_.name;
     const bool changed = camera_.Take(&view_, &messages_);
-    if (changed || !messages_.empty()) panelsStale_ = true;
+    if (!messages_.empty()) panelsStale_ = true;  // errors and notices at once
     for (const CameraMessage& m : messages_) {
         if (m.error) {
             error_ = m.text;

@@ -158,9 +158,11 @@ void Camera::Run(int device, const std::vector<std::string>& settings) {
         jobs.swap(jobs_);
         guard.unlock();
         for (const auto& job : jobs) job();
-        PollErrors();
-        Periodic();
-        Publish();
+        // Published only when something changed: the window takes a copy
+        // and draws its panels again for each.
+        const bool errors = PollErrors();
+        const bool periodic = Periodic();
+        if (!jobs.empty() || errors || periodic) Publish();
         guard.lock();
     }
     guard.unlock();
@@ -225,10 +227,12 @@ void Camera::SetParameter(const std::string& name, double value, const std::stri
     view_.controls = controls_.All();
 }
 
-void Camera::PollErrors() {
+bool Camera::PollErrors() {
     const int handle = connection_.Handle();
-    if (handle == 0) return;
+    if (handle == 0) return false;
+    bool any = false;
     for (int code = Nodrix_GetLastError(handle); code != 0; code = Nodrix_GetLastError(handle)) {
+        any = true;
         if (code == NODRIX_ERROR_CAMERA_LOST && view_.state == CameraState::kStreaming) {
             // What the user chose stays wanted; the camera gets it again.
             wanted_.clear();
@@ -242,6 +246,7 @@ void Camera::PollErrors() {
             Error(ErrorMessage(code));
         }
     }
+    return any;
 }
 
 void Camera::Reconnect() {
@@ -270,18 +275,19 @@ void Camera::Reconnect() {
     ClearErrors(handle);
 }
 
-void Camera::Periodic() {
+bool Camera::Periodic() {
     const auto now = Clock::now();
     const int handle = connection_.Handle();
-    if (handle == 0) return;
+    if (handle == 0) return false;
     if (view_.state == CameraState::kLost) {
-        if (now - lastRetry_ >= kRetryPeriod) {
-            lastRetry_ = now;
-            Reconnect();
-        }
-        return;
+        if (now - lastRetry_ < kRetryPeriod) return false;
+        lastRetry_ = now;
+        Reconnect();
+        return true;
     }
-    if (view_.state != CameraState::kStreaming || now - lastStatistics_ < kStatisticsPeriod) return;
+    if (view_.state != CameraState::kStreaming || now - lastStatistics_ < kStatisticsPeriod) {
+        return false;
+    }
     lastStatistics_ = now;
     NodrixExStreamStatistics s{};
     s.size = sizeof s;
@@ -303,6 +309,7 @@ void Camera::Periodic() {
         now - recordStart_ > std::chrono::milliseconds(recordMs_) + std::chrono::seconds(1)) {
         EndRecording();
     }
+    return true;
 }
 
 void Camera::EndRecording() {

@@ -87,8 +87,9 @@ private:
     void Run(int device, const std::vector<std::string>& settings);
     void Open(int device, const std::vector<std::string>& settings);
     void StartStream();
-    void PollErrors();
-    void Periodic();
+    // Each true when it changed what the window is shown.
+    bool PollErrors();
+    bool Periodic();
     void Reconnect();
     void EndRecording();     // stops it and goes back to the stream
     void FinishRecording();  // what remains of it once its acquisition stopped
