@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "ThreadName.h"
+
 namespace nodrix_viewer {
 namespace {
 
@@ -148,6 +150,7 @@ bool Camera::Take(CameraView* view, std::vector<CameraMessage>* messages) {
 }
 
 void Camera::Run(int device, const std::vector<std::string>& settings) {
+    NameThisThread("viewer-camera");
     Open(device, settings);
     Publish();
     std::unique_lock<std::mutex> guard(lock_);
