@@ -331,11 +331,31 @@ def unplug_run(args, folder, shots):
           f"the stored gain: {got.stdout}")
 
 
+def threads_run(args, folder, shots):
+    """The viewer's threads at work together, for a ThreadSanitizer build:
+    the window, the camera worker, the thread taking the stream's buffers,
+    the library's own; a snapshot stops and starts the stream, a recording
+    switches to the frame callback and back. A race ends the viewer with
+    ThreadSanitizer's status."""
+    v = Viewer(args.viewer, folder, "1", ["--set", "bits=8", "--record-seconds", "1"])
+    v.wait(lambda s: s["state"] == "streaming" and s["shown"] >= 3, "the live picture starts", 180)
+    v.hover_picture()
+    v.key("s")
+    v.wait(lambda s: s["snapshot"], "S saves a snapshot", 180)
+    v.key("r")
+    s = v.wait(lambda s: s["recorded"], "a recording ends", 180)
+    shown = s.get("shown", 0)
+    v.wait(lambda s: s["shown"] > shown + 2, "the stream again after the recording", 180)
+    check(v.close() == 0, "the viewer ends with status 0")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--viewer", required=True)
     parser.add_argument("--tool", required=True)
     parser.add_argument("--shots", help="folder for the screenshots")
+    parser.add_argument("--threads", action="store_true",
+                        help="only the run for a ThreadSanitizer build")
     args = parser.parse_args()
     args.viewer, args.tool = os.path.abspath(args.viewer), os.path.abspath(args.tool)
     if "DISPLAY" not in os.environ:
@@ -345,7 +365,9 @@ def main():
     shots = args.shots or work
     os.makedirs(shots, exist_ok=True)
     try:
-        for name, run in (("first", first_run), ("unplug", unplug_run)):
+        runs = (("threads", threads_run),) if args.threads else (("first", first_run),
+                                                                 ("unplug", unplug_run))
+        for name, run in runs:
             folder = os.path.join(work, name)
             os.makedirs(folder)
             run(args, folder, shots)
