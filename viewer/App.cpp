@@ -21,6 +21,14 @@ constexpr auto kPeriodic = std::chrono::milliseconds(250);
 // without input: five times a second is live to the eye.
 constexpr auto kPanelPeriod = std::chrono::milliseconds(200);
 
+// Pixels of 32 bits, X or A, R, G, B from the top byte down: what the
+// display lookup writes. The window's own format when it is that, so the
+// renderer copies rows as they are; SDL converts otherwise.
+std::uint32_t TextureFormat(SDL_Window* window) {
+    return SDL_GetWindowPixelFormat(window) == SDL_PIXELFORMAT_RGB888 ? SDL_PIXELFORMAT_RGB888
+                                                                      : SDL_PIXELFORMAT_ARGB8888;
+}
+
 double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
@@ -151,10 +159,9 @@ void App::UpdatePicture() {
     const int regionW = static_cast<int>(regionW_), regionH = static_cast<int>(regionH_);
     if (texture_ == nullptr || textureWidth_ != regionW || textureHeight_ != regionH) {
         if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-        // The window's own pixel format and no blending: the renderer
-        // copies the rows as they are.
-        texture_ = SDL_CreateTexture(renderer_, SDL_GetWindowPixelFormat(window_),
-                                     SDL_TEXTUREACCESS_STREAMING, regionW, regionH);
+        // No blending: the renderer copies the rows as they are.
+        texture_ = SDL_CreateTexture(renderer_, TextureFormat(window_), SDL_TEXTUREACCESS_STREAMING,
+                                     regionW, regionH);
         textureWidth_ = regionW;
         textureHeight_ = regionH;
         if (texture_ == nullptr) return;
@@ -282,9 +289,8 @@ bool App::PanelTexture() {
     const int height = static_cast<int>(ImGui::GetMainViewport()->Size.y);
     if (panels_ != nullptr && panelsHeight_ == height) return true;
     if (panels_ != nullptr) SDL_DestroyTexture(panels_);
-    panels_ =
-        SDL_CreateTexture(renderer_, SDL_GetWindowPixelFormat(window_), SDL_TEXTUREACCESS_TARGET,
-                          static_cast<int>(kPanelWidth), std::max(1, height));
+    panels_ = SDL_CreateTexture(renderer_, TextureFormat(window_), SDL_TEXTUREACCESS_TARGET,
+                                static_cast<int>(kPanelWidth), std::max(1, height));
     panelsHeight_ = height;
     panelsStale_ = true;
     if (panels_ == nullptr) return false;
