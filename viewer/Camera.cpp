@@ -230,11 +230,12 @@ void Camera::SetParameter(const std::string& name, double value, const std::stri
     view_.controls = controls_.All();
 }
 
-bool Camera::PollErrors() {
+bool Camera::PollErrors(int ignored) {
     const int handle = connection_.Handle();
     if (handle == 0) return false;
     bool any = false;
     for (int code = Nodrix_GetLastError(handle); code != 0; code = Nodrix_GetLastError(handle)) {
+        if (code == ignored) continue;
         any = true;
         if (code == NODRIX_ERROR_CAMERA_LOST && view_.state == CameraState::kStreaming) {
             // What the user chose stays wanted; the camera gets it again.
@@ -306,8 +307,9 @@ bool Camera::Periodic() {
         view_.cameras = connection_.CameraNames();
         lastControls_ = now;
     }
-    while (Nodrix_GetLastError(handle) == NODRIX_ERROR_NOT_SUPPORTED) {
-    }
+    // A camera without a temperature sensor says so each time; any other
+    // code left by these reads is shown like every error.
+    PollErrors(NODRIX_ERROR_NOT_SUPPORTED);
     if (view_.recording &&
         now - recordStart_ > std::chrono::milliseconds(recordMs_) + std::chrono::seconds(1)) {
         EndRecording();

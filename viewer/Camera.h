@@ -87,8 +87,9 @@ private:
     void Run(int device, const std::vector<std::string>& settings);
     void Open(int device, const std::vector<std::string>& settings);
     void StartStream();
-    // Each true when it changed what the window is shown.
-    bool PollErrors();
+    // Each true when it changed what the window is shown. PollErrors takes
+    // codes equal to ignored off the error stack without showing them.
+    bool PollErrors(int ignored = 0);
     bool Periodic();
     void Reconnect();
     void EndRecording();     // stops it and goes back to the stream

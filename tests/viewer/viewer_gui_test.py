@@ -233,7 +233,7 @@ def first_run(args, folder, shots):
 
     # The second camera in a window of its own, titled with that camera's serial.
     v.click(v.reveal("open-2"))
-    end, second = time.monotonic() + 60, []
+    end, second = time.monotonic() + 120, []
     while not second and time.monotonic() < end:
         found = subprocess.run(["xdotool", "search", "--name", "T520EMU01"],
                                capture_output=True, text=True)
