@@ -1,6 +1,7 @@
 #include "Analysis.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace nodrix_viewer {
@@ -71,6 +72,32 @@ void RenderRows(const Frame& frame, const std::uint32_t* lookup, std::uint8_t* o
             std::memcpy(bgr, row + static_cast<std::size_t>(x) * channels * sizeof(Sample),
                         sizeof bgr);
             target[x] = 0xFF000000u | (lookup[bgr[2]] & 0xFF) << 16 | (lookup[bgr[1]] & 0xFF) << 8 |
+                        (lookup[bgr[0]] & 0xFF);
+        }
+    }
+}
+
+template <typename Sample>
+void RenderScaledRows(const Frame& frame, const std::uint32_t* lookup, const int* columns,
+                      int width, const int* rows, int height, std::uint8_t* out, int pitch) {
+    const int channels = frame.Channels();
+    for (int j = 0; j < height; ++j) {
+        const std::uint8_t* row = &frame.pixels[static_cast<std::size_t>(rows[j]) * frame.stride];
+        auto* target = reinterpret_cast<std::uint32_t*>(out + static_cast<std::size_t>(j) * pitch);
+        if (channels == 1) {
+            for (int i = 0; i < width; ++i) {
+                Sample s;
+                std::memcpy(&s, row + static_cast<std::size_t>(columns[i]) * sizeof(Sample),
+                            sizeof s);
+                target[i] = lookup[s];
+            }
+            continue;
+        }
+        for (int i = 0; i < width; ++i) {
+            Sample bgr[3];
+            std::memcpy(bgr, row + static_cast<std::size_t>(columns[i]) * channels * sizeof(Sample),
+                        sizeof bgr);
+            target[i] = 0xFF000000u | (lookup[bgr[2]] & 0xFF) << 16 | (lookup[bgr[1]] & 0xFF) << 8 |
                         (lookup[bgr[0]] & 0xFF);
         }
     }
@@ -177,6 +204,34 @@ void RenderPicture(const Frame& frame, const std::vector<std::uint32_t>& lookup,
         RenderRows<std::uint8_t>(frame, lookup.data(), out, pitch);
     } else {
         RenderRows<std::uint16_t>(frame, lookup.data(), out, pitch);
+    }
+}
+
+void SampleIndices(int count, float start, float scale, int size, std::vector<int>& out) {
+    out.resize(static_cast<std::size_t>(std::max(count, 0)));
+    if (size <= 0 || scale <= 0.0f) return;
+    for (int i = 0; i < count; ++i) {
+        const auto at =
+            static_cast<int>(std::floor((static_cast<float>(i) + 0.5f + start) / scale));
+        out[static_cast<std::size_t>(i)] = std::clamp(at, 0, size - 1);
+    }
+}
+
+void RenderScaled(const Frame& frame, const std::vector<std::uint32_t>& lookup,
+                  const std::vector<int>& columns, const std::vector<int>& rows, std::uint8_t* out,
+                  int pitch) {
+    if (frame.Empty() || lookup.size() < ValueCount(frame)) return;
+    const auto inside = [](const std::vector<int>& v, int size) {
+        return std::all_of(v.begin(), v.end(), [size](int i) { return i >= 0 && i < size; });
+    };
+    if (!inside(columns, frame.width) || !inside(rows, frame.height)) return;
+    const int width = static_cast<int>(columns.size()), height = static_cast<int>(rows.size());
+    if (frame.BytesPerSample() == 1) {
+        RenderScaledRows<std::uint8_t>(frame, lookup.data(), columns.data(), width, rows.data(),
+                                       height, out, pitch);
+    } else {
+        RenderScaledRows<std::uint16_t>(frame, lookup.data(), columns.data(), width, rows.data(),
+                                        height, out, pitch);
     }
 }
 

@@ -61,4 +61,18 @@ LookupKey KeyOf(const Frame& frame, const Histogram& histogram, const DisplayOpt
 void RenderPicture(const Frame& frame, const std::vector<std::uint32_t>& lookup, std::uint8_t* out,
                    int pitch);
 
+// The source column (or row) of each of `count` screen pixels, for a
+// picture `size` samples long whose first sample begins `start` screen
+// pixels before the first of them and that is shown `scale` screen pixels
+// per sample: the sample under each screen pixel's centre, within 0..size-1.
+void SampleIndices(int count, float start, float scale, int size, std::vector<int>& out);
+
+// Writes the picture as it is shown: screen pixel (i, j) is the display
+// colour of sample (columns[i], rows[j]), so the picture is mapped and
+// scaled in one pass into a texture of the size it is shown at. Nothing is
+// written unless every index lies inside the frame (SampleIndices makes them).
+void RenderScaled(const Frame& frame, const std::vector<std::uint32_t>& lookup,
+                  const std::vector<int>& columns, const std::vector<int>& rows, std::uint8_t* out,
+                  int pitch);
+
 }  // namespace nodrix_viewer

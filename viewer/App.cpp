@@ -4,6 +4,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,17 @@ namespace {
 
 constexpr auto kFramePeriod = std::chrono::milliseconds(16);  // at most 60 pictures a second
 constexpr auto kPeriodic = std::chrono::milliseconds(250);
+// The panels' numbers, histogram and focus trend change this often at most
+// without input: five times a second is live to the eye.
+constexpr auto kPanelPeriod = std::chrono::milliseconds(200);
+
+// Pixels of 32 bits, X or A, R, G, B from the top byte down: what the
+// display lookup writes. The window's own format when it is that, so the
+// renderer copies rows as they are; SDL converts otherwise.
+std::uint32_t TextureFormat(SDL_Window* window) {
+    return SDL_GetWindowPixelFormat(window) == SDL_PIXELFORMAT_RGB888 ? SDL_PIXELFORMAT_RGB888
+                                                                      : SDL_PIXELFORMAT_ARGB8888;
+}
 
 double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();
@@ -31,6 +43,7 @@ App::App(Options options) : options_(std::move(options)), probe_(options_.probe)
 App::~App() {
     camera_.Stop();
     if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+    if (panels_ != nullptr) SDL_DestroyTexture(panels_);
     draw_.reset();
     if (ImGui::GetCurrentContext() != nullptr) {
         ImGui_ImplSDL2_Shutdown();
@@ -98,6 +111,7 @@ void App::TakeCamera() {
     const CameraState before = view_.state;
     const std::string name = view_.name;
     const bool changed = camera_.Take(&view_, &messages_);
+    if (!messages_.empty()) panelsStale_ = true;  // errors and notices at once
     for (const CameraMessage& m : messages_) {
         if (m.error) {
             error_ = m.text;
@@ -123,38 +137,64 @@ void App::Periodic() {
 }
 
 void App::TakeFrame() {
-    if (paused_ || !source_.TakeNewest(frame_)) {
-        if (displayChanged_) UpdatePicture();
-        return;
-    }
+    if (paused_ || !source_.TakeNewest(frame_)) return;
+    analysisStale_ = true;
+    pictureStale_ = true;
+    ++shown_;
+}
+
+// The histogram, clipping counts and focus are shown in the panels only:
+// they are computed for the picture on screen when the panels are drawn,
+// not for every picture shown.
+void App::Analyse() {
+    analysisStale_ = false;
     ComputeHistogram(frame_, histogram_);
     focus_ = FocusMeasure(frame_);
     focusTrend_[static_cast<std::size_t>(focusAt_)] = static_cast<float>(focus_);
     focusAt_ = (focusAt_ + 1) % static_cast<int>(focusTrend_.size());
-    UpdatePicture();
-    ++shown_;
 }
 
 void App::UpdatePicture() {
-    displayChanged_ = false;
     if (frame_.Empty()) return;
-    if (texture_ == nullptr || textureWidth_ != frame_.width || textureHeight_ != frame_.height) {
+    const int regionW = static_cast<int>(regionW_), regionH = static_cast<int>(regionH_);
+    if (texture_ == nullptr || textureWidth_ != regionW || textureHeight_ != regionH) {
         if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
-                                     SDL_TEXTUREACCESS_STREAMING, frame_.width, frame_.height);
-        textureWidth_ = frame_.width;
-        textureHeight_ = frame_.height;
+        // No blending: the renderer copies the rows as they are.
+        texture_ = SDL_CreateTexture(renderer_, TextureFormat(window_), SDL_TEXTUREACCESS_STREAMING,
+                                     regionW, regionH);
+        textureWidth_ = regionW;
+        textureHeight_ = regionH;
         if (texture_ == nullptr) return;
+        SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+        pictureStale_ = true;
     }
+    const Geometry geometry{scale_,  offsetX_,     offsetY_,     regionW,
+                            regionH, frame_.width, frame_.height};
     const LookupKey key = KeyOf(frame_, histogram_, display_);
-    if (lookup_.empty() || !(key == lookupKey_)) {
+    const bool lookupStale = lookup_.empty() || !(key == lookupKey_);
+    if (!pictureStale_ && !lookupStale && !displayChanged_ && geometry == geometry_) return;
+    pictureStale_ = displayChanged_ = false;
+    geometry_ = geometry;
+    if (lookupStale) {
         BuildLookup(frame_, histogram_, display_, lookup_);
         lookupKey_ = key;
     }
+    // The screen pixels whose centres lie on the picture; each shows the
+    // sample under its centre (the nearest, in every zoom).
+    const auto first = [](float edge) { return static_cast<int>(std::ceil(edge - 0.5f)); };
+    const int x0 = std::max(0, first(offsetX_));
+    const int x1 = std::min(regionW, first(offsetX_ + frame_.width * scale_));
+    const int y0 = std::max(0, first(offsetY_));
+    const int y1 = std::min(regionH, first(offsetY_ + frame_.height * scale_));
+    shownRect_ = {x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0)};
+    if (shownRect_.w == 0 || shownRect_.h == 0) return;
+    SampleIndices(shownRect_.w, static_cast<float>(x0) - offsetX_, scale_, frame_.width, columns_);
+    SampleIndices(shownRect_.h, static_cast<float>(y0) - offsetY_, scale_, frame_.height, rows_);
     void* pixels = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) != 0) return;
-    RenderPicture(frame_, lookup_, static_cast<std::uint8_t*>(pixels), pitch);
+    const SDL_Rect area = {0, 0, shownRect_.w, shownRect_.h};
+    if (SDL_LockTexture(texture_, &area, &pixels, &pitch) != 0) return;
+    RenderScaled(frame_, lookup_, columns_, rows_, static_cast<std::uint8_t*>(pixels), pitch);
     SDL_UnlockTexture(texture_);
 }
 
@@ -245,28 +285,76 @@ void App::SetWindow(const std::string& text) {
     fit_ = true;
 }
 
-void App::Render() {
+bool App::PanelTexture() {
+    const int height = static_cast<int>(ImGui::GetMainViewport()->Size.y);
+    if (panels_ != nullptr && panelsHeight_ == height) return true;
+    if (panels_ != nullptr) SDL_DestroyTexture(panels_);
+    panels_ = SDL_CreateTexture(renderer_, TextureFormat(window_), SDL_TEXTUREACCESS_TARGET,
+                                static_cast<int>(kPanelWidth), std::max(1, height));
+    panelsHeight_ = height;
+    panelsStale_ = true;
+    if (panels_ == nullptr) return false;
+    SDL_SetTextureBlendMode(panels_, SDL_BLENDMODE_NONE);
+    return true;
+}
+
+void App::Render(bool input) {
     ++renders_;
+    const auto now = Clock::now();
+    const bool panelsDue = input || panelsStale_ || now - panelsDrawn_ >= kPanelPeriod;
+    if (panelsDue && analysisStale_ && (paused_ || now - analysedAt_ >= kPanelPeriod)) {
+        analysedAt_ = now;
+        Analyse();
+    }
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
     widgetRects_.clear();
     DrawPanels();
     DrawPicture();
     ImGui::Render();
-    SDL_SetRenderDrawColor(renderer_, 24, 24, 28, 255);
-    SDL_RenderClear(renderer_);
-    if (texture_ != nullptr && !frame_.Empty()) {
-        SDL_SetTextureScaleMode(texture_,
-                                scale_ >= 1.0f ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
-        const SDL_Rect clip = {static_cast<int>(regionX_), static_cast<int>(regionY_),
-                               static_cast<int>(regionW_), static_cast<int>(regionH_)};
-        const SDL_FRect target = {regionX_ + offsetX_, regionY_ + offsetY_, frame_.width * scale_,
-                                  frame_.height * scale_};
-        SDL_RenderSetClipRect(renderer_, &clip);
-        SDL_RenderCopyF(renderer_, texture_, nullptr, &target);
-        SDL_RenderSetClipRect(renderer_, nullptr);
+    const ImDrawData* data = ImGui::GetDrawData();
+    const SDL_Color background = {24, 24, 28, 255};
+    SDL_SetRenderDrawColor(renderer_, background.r, background.g, background.b, background.a);
+    // The panels into their own texture when they may have changed; copied
+    // as they are otherwise (rasterising text is most of a window's cost).
+    const bool cached = PanelTexture();
+    if (cached && (panelsDue || panelsStale_)) {
+        SDL_SetRenderTarget(renderer_, panels_);
+        SDL_RenderClear(renderer_);
+        draw_->Render(data, panelsList_, DrawBackend::kOnly);
+        SDL_SetRenderTarget(renderer_, nullptr);
+        panelsDrawn_ = now;
+        panelsStale_ = false;
     }
-    draw_->Render(ImGui::GetDrawData());
+    UpdatePicture();
+    const SDL_Rect region = {static_cast<int>(regionX_), static_cast<int>(regionY_),
+                             static_cast<int>(regionW_), static_cast<int>(regionH_)};
+    SDL_Rect picture = {0, 0, 0, 0};
+    if (texture_ != nullptr && !frame_.Empty()) {
+        picture = {region.x + shownRect_.x, region.y + shownRect_.y, shownRect_.w, shownRect_.h};
+    }
+    // The region around the picture: up to four bands of the background.
+    const SDL_Rect bands[] = {
+        {region.x, region.y, region.w, picture.y - region.y},
+        {region.x, picture.y + picture.h, region.w, region.y + region.h - picture.y - picture.h},
+        {region.x, picture.y, picture.x - region.x, picture.h},
+        {picture.x + picture.w, picture.y, region.x + region.w - picture.x - picture.w, picture.h}};
+    if (picture.w == 0 || picture.h == 0) {
+        SDL_RenderFillRect(renderer_, &region);
+    } else {
+        for (const SDL_Rect& band : bands) {
+            if (band.w > 0 && band.h > 0) SDL_RenderFillRect(renderer_, &band);
+        }
+        const SDL_Rect source = {0, 0, picture.w, picture.h};
+        SDL_RenderCopy(renderer_, texture_, &source, &picture);
+    }
+    if (cached) {
+        const SDL_Rect panels = {0, 0, static_cast<int>(kPanelWidth), panelsHeight_};
+        SDL_RenderCopy(renderer_, panels_, nullptr, &panels);
+        draw_->Render(data, panelsList_, DrawBackend::kAllBut);
+    } else {
+        draw_->Render(data, nullptr, DrawBackend::kAllBut);
+    }
     SDL_RenderPresent(renderer_);
 }
 
@@ -310,9 +398,10 @@ int App::Run() {
         if (!held && shown_ == before && !changed && redraws == 0 && now - lastDraw < kPeriodic) {
             continue;
         }
+        const bool input = held || redraws > 0;
         if (redraws > 0) --redraws;
         lastDraw = now;
-        Render();
+        Render(input);
     }
     return 0;
 }

@@ -22,6 +22,8 @@ struct ImDrawList;
 
 namespace nodrix_viewer {
 
+inline constexpr float kPanelWidth = 400.0f;  // the panels on the left; the picture beside them
+
 struct Options {
     int device = 0;                     // 0-based
     std::vector<std::string> settings;  // NAME=VALUE applied after opening
@@ -51,8 +53,10 @@ private:
     void Periodic();
     void TakeCamera();
     void TakeFrame();
+    void Analyse();
     void UpdatePicture();
-    void Render();
+    bool PanelTexture();
+    void Render(bool input);
     void Title();
     void ShowError(const std::string& text);
 
@@ -83,8 +87,27 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     std::unique_ptr<DrawBackend> draw_;
+    // The picture as it is shown (mapped and scaled by the viewer, copied
+    // 1:1 by the renderer), the size of the picture region.
     SDL_Texture* texture_ = nullptr;
     int textureWidth_ = 0, textureHeight_ = 0;
+    SDL_Rect shownRect_{};  // where the picture lies in the region
+    std::vector<int> columns_, rows_;
+    struct Geometry {
+        float scale = 0, left = 0, top = 0;
+        int regionW = 0, regionH = 0, width = 0, height = 0;
+        bool operator==(const Geometry&) const = default;
+    } geometry_;  // what texture_ was drawn for
+    bool pictureStale_ = true;
+    // The panels, drawn again only when they may look different: after
+    // input, a change reported by the camera worker, or kPanelPeriod.
+    SDL_Texture* panels_ = nullptr;
+    int panelsHeight_ = 0;
+    const ImDrawList* panelsList_ = nullptr;  // this frame's draw list of the panels
+    bool panelsStale_ = true;
+    std::chrono::steady_clock::time_point panelsDrawn_;
+    bool analysisStale_ = false;  // frame_ is newer than the histogram and focus
+    std::chrono::steady_clock::time_point analysedAt_;
     bool quit_ = false;
 
     FrameSource source_;

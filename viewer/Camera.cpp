@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "ThreadName.h"
+
 namespace nodrix_viewer {
 namespace {
 
@@ -148,6 +150,7 @@ bool Camera::Take(CameraView* view, std::vector<CameraMessage>* messages) {
 }
 
 void Camera::Run(int device, const std::vector<std::string>& settings) {
+    NameThisThread("viewer-camera");
     Open(device, settings);
     Publish();
     std::unique_lock<std::mutex> guard(lock_);
@@ -158,9 +161,11 @@ void Camera::Run(int device, const std::vector<std::string>& settings) {
         jobs.swap(jobs_);
         guard.unlock();
         for (const auto& job : jobs) job();
-        PollErrors();
-        Periodic();
-        Publish();
+        // Published only when something changed: the window takes a copy
+        // and draws its panels again for each.
+        const bool errors = PollErrors();
+        const bool periodic = Periodic();
+        if (!jobs.empty() || errors || periodic) Publish();
         guard.lock();
     }
     guard.unlock();
@@ -225,10 +230,13 @@ void Camera::SetParameter(const std::string& name, double value, const std::stri
     view_.controls = controls_.All();
 }
 
-void Camera::PollErrors() {
+bool Camera::PollErrors(int ignored) {
     const int handle = connection_.Handle();
-    if (handle == 0) return;
+    if (handle == 0) return false;
+    bool any = false;
     for (int code = Nodrix_GetLastError(handle); code != 0; code = Nodrix_GetLastError(handle)) {
+        if (code == ignored) continue;
+        any = true;
         if (code == NODRIX_ERROR_CAMERA_LOST && view_.state == CameraState::kStreaming) {
             // What the user chose stays wanted; the camera gets it again.
             wanted_.clear();
@@ -242,6 +250,7 @@ void Camera::PollErrors() {
             Error(ErrorMessage(code));
         }
     }
+    return any;
 }
 
 void Camera::Reconnect() {
@@ -270,18 +279,19 @@ void Camera::Reconnect() {
     ClearErrors(handle);
 }
 
-void Camera::Periodic() {
+bool Camera::Periodic() {
     const auto now = Clock::now();
     const int handle = connection_.Handle();
-    if (handle == 0) return;
+    if (handle == 0) return false;
     if (view_.state == CameraState::kLost) {
-        if (now - lastRetry_ >= kRetryPeriod) {
-            lastRetry_ = now;
-            Reconnect();
-        }
-        return;
+        if (now - lastRetry_ < kRetryPeriod) return false;
+        lastRetry_ = now;
+        Reconnect();
+        return true;
     }
-    if (view_.state != CameraState::kStreaming || now - lastStatistics_ < kStatisticsPeriod) return;
+    if (view_.state != CameraState::kStreaming || now - lastStatistics_ < kStatisticsPeriod) {
+        return false;
+    }
     lastStatistics_ = now;
     NodrixExStreamStatistics s{};
     s.size = sizeof s;
@@ -297,12 +307,14 @@ void Camera::Periodic() {
         view_.cameras = connection_.CameraNames();
         lastControls_ = now;
     }
-    while (Nodrix_GetLastError(handle) == NODRIX_ERROR_NOT_SUPPORTED) {
-    }
+    // A camera without a temperature sensor says so each time; any other
+    // code left by these reads is shown like every error.
+    PollErrors(NODRIX_ERROR_NOT_SUPPORTED);
     if (view_.recording &&
         now - recordStart_ > std::chrono::milliseconds(recordMs_) + std::chrono::seconds(1)) {
         EndRecording();
     }
+    return true;
 }
 
 void Camera::EndRecording() {

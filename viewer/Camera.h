@@ -87,8 +87,10 @@ private:
     void Run(int device, const std::vector<std::string>& settings);
     void Open(int device, const std::vector<std::string>& settings);
     void StartStream();
-    void PollErrors();
-    void Periodic();
+    // Each true when it changed what the window is shown. PollErrors takes
+    // codes equal to ignored off the error stack without showing them.
+    bool PollErrors(int ignored = 0);
+    bool Periodic();
     void Reconnect();
     void EndRecording();     // stops it and goes back to the stream
     void FinishRecording();  // what remains of it once its acquisition stopped

@@ -30,12 +30,13 @@ DrawBackend::~DrawBackend() {
     }
 }
 
-void DrawBackend::Render(const ImDrawData* data) {
+void DrawBackend::Render(const ImDrawData* data, const ImDrawList* chosen, Which which) {
     const ImVec2 origin = data->DisplayPos;
     SDL_Rect oldViewport;
     SDL_RenderGetViewport(renderer_, &oldViewport);
     for (int n = 0; n < data->CmdListsCount; ++n) {
         const ImDrawList* list = data->CmdLists[n];
+        if ((list == chosen) != (which == kOnly)) continue;
         const ImDrawVert* vertices = list->VtxBuffer.Data;
         const ImDrawIdx* indices = list->IdxBuffer.Data;
         for (const ImDrawCmd& cmd : list->CmdBuffer) {

@@ -5,6 +5,7 @@
 struct SDL_Renderer;
 struct SDL_Texture;
 struct ImDrawData;
+struct ImDrawList;
 
 namespace nodrix_viewer {
 
@@ -16,7 +17,10 @@ public:
     DrawBackend& operator=(const DrawBackend&) = delete;
 
     bool Ok() const { return font_ != nullptr; }
-    void Render(const ImDrawData* data);
+    // Draws one list of data (kOnly) or every list but that one (kAllBut;
+    // every list when it is null).
+    enum Which { kOnly, kAllBut };
+    void Render(const ImDrawData* data, const ImDrawList* list, Which which);
 
 private:
     SDL_Renderer* renderer_;

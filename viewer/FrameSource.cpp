@@ -3,6 +3,8 @@
 #include <cstring>
 #include <utility>
 
+#include "ThreadName.h"
+
 namespace nodrix_viewer {
 namespace {
 
@@ -97,7 +99,8 @@ void FrameSource::Stop() {
 
 void FrameSource::Release() {
     // Every buffer is the application's again after the stop: forgotten,
-    // and its memory freed by the library.
+    // and its memory freed by the library (none while the window copies one).
+    std::lock_guard<std::mutex> copying(copying_);
     std::lock_guard<std::mutex> guard(lock_);
     NodrixEx_StreamStop(handle_);
     for (int i = 0; i < announced_; ++i) {
@@ -110,6 +113,7 @@ void FrameSource::Release() {
 }
 
 void FrameSource::Wait() {
+    NameThisThread("viewer-frames");
     for (;;) {
         NodrixExStreamBuffer buffer{};
         buffer.size = sizeof buffer;
@@ -146,24 +150,31 @@ void FrameSource::Keep(const NodrixExFrame& frame) {
 }
 
 bool FrameSource::TakeNewest(Frame& frame) {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (hasFresh_) {
-        std::swap(frame, fresh_);
-        hasFresh_ = false;
-        wanted_ = true;
-        return true;
+    std::lock_guard<std::mutex> copying(copying_);
+    NodrixExStreamBuffer b{};
+    int handle = 0;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (hasFresh_) {
+            std::swap(frame, fresh_);
+            hasFresh_ = false;
+            wanted_ = true;
+            return true;
+        }
+        if (newest_.id == 0) return false;
+        // Handed out to this class: the library leaves it alone until it is
+        // queued again, and Release waits for copying_ before revoking it.
+        b = newest_;
+        handle = streamHandle_;
+        newest_ = NodrixExStreamBuffer{};
     }
-    if (newest_.id == 0) return false;
-    // Handed out to this class: the library leaves it alone until queued.
-    const NodrixExStreamBuffer& b = newest_;
     const bool ok =
         b.pixels != nullptr && Fits(b.width, b.height, b.bitsPerPixel, b.stride, b.bytes);
     if (ok) {
         CopyInto(frame, static_cast<const std::uint8_t*>(b.pixels), b.width, b.height,
                  b.bitsPerPixel, b.stride, true, b.metadata);
     }
-    NodrixEx_StreamQueueBuffer(streamHandle_, b.id);
-    newest_ = NodrixExStreamBuffer{};
+    NodrixEx_StreamQueueBuffer(handle, b.id);
     return ok;
 }
 

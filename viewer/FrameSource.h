@@ -58,6 +58,10 @@ private:
     int announced_ = 0;
     std::thread waiter_;
 
+    // Held by the window while it copies a buffer it took out of newest_,
+    // and by Release before it revokes the buffers: the copy runs without
+    // lock_, so the waiter is never held up by it. Taken before lock_.
+    std::mutex copying_;
     std::mutex lock_;
     int streamHandle_ = 0;            // guarded by lock_: the handle while streaming
     NodrixExStreamBuffer newest_{};   // guarded by lock_; id 0: none

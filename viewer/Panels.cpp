@@ -14,7 +14,6 @@
 namespace nodrix_viewer {
 namespace {
 
-constexpr float kPanelWidth = 400.0f;
 const ImVec4 kErrorColour(1.0f, 0.45f, 0.4f, 1.0f);
 const ImVec4 kNoticeColour(0.6f, 0.9f, 0.6f, 1.0f);
 
@@ -53,6 +52,7 @@ void App::DrawPanels() {
     ControlsPanel();
     ConfigurationPanel();
     ImGui::PopItemWidth();
+    panelsList_ = ImGui::GetWindowDrawList();
     ImGui::End();
     regionX_ = viewport->Pos.x + kPanelWidth;
     regionY_ = viewport->Pos.y;
@@ -268,8 +268,9 @@ void App::ControlsPanel() {
         ControlWidget(c);
     }
     if (ImGui::Checkbox("Draw the capture window", &drawingWindow_) && drawingWindow_) {
-        notice_ = "drag a rectangle over the picture";
+        notice_ = "drag over the rows to capture (the camera reads whole rows)";
     }
+    NoteWidget("draw-window");
     ImGui::SameLine();
     if (ImGui::SmallButton("Full sensor") && view_.maxWidth > 0) {
         const Control* window = view_.Find("window");
@@ -329,6 +330,7 @@ void App::ConfigurationPanel() {
     if (ImGui::Checkbox("Store the settings in the camera", &storeAtClose_)) {
         camera_.StoreAtClose(storeAtClose_);
     }
+    NoteWidget("store-settings");
     if (ImGui::IsItemHovered()) {
         ImGui::SetTooltip(
             "On: the camera stores the values in effect when the viewer closes.\n"

@@ -68,11 +68,12 @@ void App::PictureInput(float x, float y, float, float) {
             drawingWindow_ = false;
             const float endX = std::clamp(imageX, 0.0f, static_cast<float>(frame_.width));
             const float endY = std::clamp(imageY, 0.0f, static_cast<float>(frame_.height));
-            const int left = static_cast<int>(std::min(dragX_, endX));
+            // The camera reads whole rows of its sensor: the rectangle
+            // chooses the rows, the width stays (any other is refused).
             const int top = static_cast<int>(std::min(dragY_, endY));
             const int width = static_cast<int>(std::fabs(endX - dragX_));
             const int height = static_cast<int>(std::fabs(endY - dragY_));
-            if (width >= 8 && height >= 8) ApplyWindow(left, top, width, height);
+            if (width >= 8 && height >= 8) ApplyWindow(0, top, frame_.width, height);
         }
         return;
     }
@@ -104,7 +105,7 @@ void App::Overlays(ImDrawList* draw) {
     }
     if (drawingWindow_ && dragging_) {
         const ImGuiIO& io = ImGui::GetIO();
-        draw->AddRect(ImVec2(left + dragX_ * scale_, top + dragY_ * scale_), io.MousePos,
+        draw->AddRect(ImVec2(left, top + dragY_ * scale_), ImVec2(left + width, io.MousePos.y),
                       IM_COL32(80, 200, 255, 255), 0.0f, 0, 2.0f);
     }
 }
@@ -130,6 +131,9 @@ void App::WriteProbe() {
     probe_.Number("shown", static_cast<double>(shown_));
     probe_.Number("renders", static_cast<double>(renders_));
     probe_.Number("received", static_cast<double>(source_.Received()));
+    // Frames lost for want of an empty buffer: the one loss the viewer controls.
+    probe_.Number("lost_no_buffer", static_cast<double>(view_.statistics.lostNoBuffer));
+    probe_.Number("lost_overwritten", static_cast<double>(view_.statistics.lostOverwritten));
     probe_.Number("frame_number", frame_.frameNumber);
     probe_.Number("frame_width", frame_.width);
     probe_.Number("frame_height", frame_.height);
@@ -143,6 +147,7 @@ void App::WriteProbe() {
     probe_.Number("crosshair", crosshair_ ? 1 : 0);
     probe_.Number("grid", grid_ ? 1 : 0);
     probe_.Number("recording", view_.recording ? 1 : 0);
+    probe_.Number("store_settings", view_.storeAtClose ? 1 : 0);
     probe_.Text("snapshot", view_.lastSnapshot);
     probe_.Text("recorded", view_.lastRecording);
     probe_.Object("widgets");

@@ -103,5 +103,41 @@ TEST(ViewerAnalysis, TheLookupKeyChangesOnlyWithWhatTheLookupIsBuiltFrom) {
     EXPECT_EQ(KeyOf(twelve, h1, autoContrast), KeyOf(twelve, h1, autoContrast));
 }
 
+TEST(ViewerAnalysis, ThePictureIsMappedAndScaledInOnePassToTheSizeItIsShownAt) {
+    struct Case {
+        int count;
+        float start, scale;
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {4, 0.0f, 1.0f, {0, 1, 2, 3}},        // 1:1
+        {3, 1.0f, 1.0f, {1, 2, 3}},           // panned by one sample
+        {6, 0.0f, 2.0f, {0, 0, 1, 1, 2, 2}},  // zoomed in
+        {2, 0.0f, 0.5f, {1, 3}},              // fitted: the sample under each centre
+        {3, 0.0f, 0.75f, {0, 2, 3}},
+        {2, -3.0f, 1.0f, {0, 0}},  // held inside the picture
+    };
+    for (const Case& c : cases) {
+        std::vector<int> indices;
+        SampleIndices(c.count, c.start, c.scale, 4, indices);
+        EXPECT_EQ(indices, c.expected) << c.start << " " << c.scale;
+    }
+    // 4 x 3 samples 0..11 in 12 bits: screen pixel (i, j) is the display
+    // colour of sample (columns[i], rows[j]).
+    std::vector<int> samples(12);
+    for (int i = 0; i < 12; ++i) samples[i] = i << 4;
+    const Frame f = GreyFrame(16, 12, samples, 4);
+    Histogram h;
+    std::vector<std::uint32_t> lookup, out(3 * 2, 0);
+    BuildLookup(f, h, {}, lookup);
+    RenderScaled(f, lookup, {3, 0, 0}, {2, 1}, reinterpret_cast<std::uint8_t*>(out.data()), 3 * 4);
+    EXPECT_EQ(out,
+              (std::vector<std::uint32_t>{Grey(11), Grey(8), Grey(8), Grey(7), Grey(4), Grey(4)}));
+    // An index outside the frame writes nothing.
+    std::fill(out.begin(), out.end(), 0u);
+    RenderScaled(f, lookup, {4}, {0}, reinterpret_cast<std::uint8_t*>(out.data()), 4);
+    EXPECT_EQ(out[0], 0u);
+}
+
 }  // namespace
 }  // namespace nodrix_viewer

@@ -4,7 +4,9 @@ emulated camera: the window opens, the picture region shows the camera's
 ramp pixel for pixel, the histogram is drawn, a value typed into a control
 reaches the camera, the keys fit and zoom, a configuration file is saved
 and loaded, a second camera opens in a second window, a key press saves a snapshot and a recording that
-outside decoders read, nothing is stored in the camera unless asked, and
+outside decoders read, a capture window drawn with the mouse reaches the
+camera, nothing is stored in the camera unless asked (and the values in
+effect are when "Store the settings in the camera" is ticked), and
 an unplug shows the error in the window until the replug brings the picture
 back. The window's state (where the picture and the controls are, what was
 read back) comes from the viewer's --probe file; the pixels from a
@@ -231,7 +233,7 @@ def first_run(args, folder, shots):
 
     # The second camera in a window of its own, titled with that camera's serial.
     v.click(v.reveal("open-2"))
-    end, second = time.monotonic() + 60, []
+    end, second = time.monotonic() + 120, []
     while not second and time.monotonic() < end:
         found = subprocess.run(["xdotool", "search", "--name", "T520EMU01"],
                                capture_output=True, text=True)
@@ -277,14 +279,31 @@ def first_run(args, folder, shots):
             stream = json.loads(probe.stdout)["streams"][0]
             check(stream["width"] == 1280 and stream["height"] == 1024
                   and int(stream["nb_read_frames"]) >= 2, f"the recording: {stream}")
+
+    # A capture window drawn with the mouse over the 1:1 picture reaches the
+    # camera: its rows (the camera reads whole rows).
+    v.hover_picture()
+    v.key("1")
+    v.wait(lambda s: s["scale"] == 1, "1 before drawing")
+    v.click(v.reveal("draw-window"))
+    wx, wy = v.window()
+    ix, iy, _, _ = v.state()["image"]
+    x, y = int(wx + ix + 64), int(wy + iy + 32)
+    for action, at in (("mousemove", (x, y)), ("mousedown", None),
+                       ("mousemove", (x + 320, y + 240)), ("mouseup", None)):
+        xdotool(action, *(map(str, at) if at else ["1"]))
+        v.drawn()
+    v.wait(lambda s: s["values"].get("window") == "1280x240+0+32" and s["frame_height"] == 240,
+           "the window drawn with the mouse is the camera's")
     check(v.close() == 0, "the viewer ends with status 0")
-    # The exposure and bits set above are not stored: the file is as it was.
+    # The exposure, bits and window set above are not stored: the file is as it was.
     check(stored_settings(args, folder) == stored, "nothing stored unless asked")
 
 
 def unplug_run(args, folder, shots):
+    stored = stored_settings(args, folder)
     v = Viewer(args.viewer, folder, "pattern=scene;unplug_after_ms=5000;replug_after_ms=4000",
-               ["--size", "1400x900"])
+               ["--size", "1400x900", "--set", "gain=3"])
     s = v.wait(lambda s: s["state"] == "lost", "the unplug is noticed")
     check("lost" in s.get("error", ""), f"the error is shown in the window: {s.get('error')}")
     check("camera lost" in s.get("title", ""), f"the title says so: {s.get('title')}")
@@ -300,7 +319,34 @@ def unplug_run(args, folder, shots):
     v.wait(lambda s: s["marks"] == 1 and s["crosshair"] == 1 and s["grid"] == 1,
            "M, C and G switch the clipping marks, crosshair and grid on")
     v.screenshot().save(os.path.join(shots, "viewer-live.png"))
+    # Ticked, the box stores the values in effect at close.
+    v.click(v.reveal("store-settings"))
+    v.wait(lambda s: s["store_settings"] == 1, "the box is ticked")
     check(v.close() == 0, "the viewer ends with status 0 after the replug")
+    check(stored_settings(args, folder) != stored, "the ticked box stores the settings")
+    env = dict(os.environ, NODRIX_EMULATION="1",
+               NODRIX_SETTINGS_FILE=os.path.join(folder, "..", "settings.reg"))
+    got = subprocess.run([args.tool, "get", "gain", "--json"], env=env, capture_output=True, text=True)
+    check(got.returncode == 0 and json.loads(got.stdout).get("gain") == 3,
+          f"the stored gain: {got.stdout}")
+
+
+def threads_run(args, folder, shots):
+    """The viewer's threads at work together, for a ThreadSanitizer build:
+    the window, the camera worker, the thread taking the stream's buffers,
+    the library's own; a snapshot stops and starts the stream, a recording
+    switches to the frame callback and back. A race ends the viewer with
+    ThreadSanitizer's status."""
+    v = Viewer(args.viewer, folder, "1", ["--set", "bits=8", "--record-seconds", "1"])
+    v.wait(lambda s: s["state"] == "streaming" and s["shown"] >= 3, "the live picture starts", 180)
+    v.hover_picture()
+    v.key("s")
+    v.wait(lambda s: s["snapshot"], "S saves a snapshot", 180)
+    v.key("r")
+    s = v.wait(lambda s: s["recorded"], "a recording ends", 180)
+    shown = s.get("shown", 0)
+    v.wait(lambda s: s["shown"] > shown + 2, "the stream again after the recording", 180)
+    check(v.close() == 0, "the viewer ends with status 0")
 
 
 def main():
@@ -308,6 +354,8 @@ def main():
     parser.add_argument("--viewer", required=True)
     parser.add_argument("--tool", required=True)
     parser.add_argument("--shots", help="folder for the screenshots")
+    parser.add_argument("--threads", action="store_true",
+                        help="only the run for a ThreadSanitizer build")
     args = parser.parse_args()
     args.viewer, args.tool = os.path.abspath(args.viewer), os.path.abspath(args.tool)
     if "DISPLAY" not in os.environ:
@@ -317,7 +365,9 @@ def main():
     shots = args.shots or work
     os.makedirs(shots, exist_ok=True)
     try:
-        for name, run in (("first", first_run), ("unplug", unplug_run)):
+        runs = (("threads", threads_run),) if args.threads else (("first", first_run),
+                                                                 ("unplug", unplug_run))
+        for name, run in runs:
             folder = os.path.join(work, name)
             os.makedirs(folder)
             run(args, folder, shots)
