@@ -18,6 +18,9 @@ endif()
 if(NOT TESTS)
   set(TESTS ${SOURCE}/tests)
 endif()
+# pytest makes the scratch folder itself, but not the folders above it.
+get_filename_component(temp_parent ${TEMP} DIRECTORY)
+file(MAKE_DIRECTORY ${temp_parent})
 execute_process(
   COMMAND ${PYTHON} -m pytest -q -rs -p no:cacheprovider --basetemp=${TEMP}
           ${TESTS}
