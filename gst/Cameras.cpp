@@ -3,25 +3,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "CameraList.h"
 #include "NodrixSdkEx.h"
 
 namespace nodrix_gst {
 namespace {
 
-std::vector<std::string> NamesOf(int handle) {
-    std::vector<char> names(NODRIX_ENUM_SLOTS * NODRIX_ENUM_SLOT_CHARS);
-    const int count = Nodrix_EnumDevice(handle, names.data());
-    std::vector<std::string> result;
-    for (int i = 0; i < count && i < NODRIX_ENUM_SLOTS; ++i) {
-        result.emplace_back(names.data() + i * NODRIX_ENUM_SLOT_CHARS);
-    }
-    return result;
-}
-
-std::string SerialOf(int handle) {
-    char serial[64] = {};
-    return Nodrix_ReadSerialNumberA(handle, serial, sizeof serial) ? serial : "";
-}
+using nodrix_tool::SerialOf;
 
 int NewConnection() {
     const int handle = Nodrix_Initialize(0);
@@ -43,7 +31,7 @@ bool IsIndex(const std::string& text, int* index) {
 std::vector<std::string> CameraNames() {
     const int handle = NewConnection();
     if (handle == 0) return {};
-    std::vector<std::string> names = NamesOf(handle);
+    std::vector<std::string> names = nodrix_tool::CameraNames(handle);
     Nodrix_Release(handle);
     return names;
 }
@@ -52,7 +40,7 @@ std::vector<CameraEntry> ListCameras() {
     std::vector<CameraEntry> cameras;
     const int handle = NewConnection();
     if (handle == 0) return cameras;
-    const std::vector<std::string> names = NamesOf(handle);
+    const std::vector<std::string> names = nodrix_tool::CameraNames(handle);
     for (int i = 0; i < static_cast<int>(names.size()); ++i) {
         const bool opened = names.size() == 1 || Nodrix_SetDeviceNumber(handle, i);
         cameras.push_back({i, names[i], opened ? SerialOf(handle) : ""});
@@ -67,7 +55,7 @@ int OpenCamera(const std::string& device, std::string* error) {
         *error = "no connection to the camera library could be made";
         return 0;
     }
-    const std::vector<std::string> names = NamesOf(handle);
+    const std::vector<std::string> names = nodrix_tool::CameraNames(handle);
     int index = -1;
     if (device.empty()) {
         index = names.empty() ? -1 : 0;

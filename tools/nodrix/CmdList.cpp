@@ -1,6 +1,7 @@
 // nodrix list: the cameras found, with their serial numbers.
 #include <cstdio>
 
+#include "CameraList.h"
 #include "Commands.h"
 #include "Json.h"
 #include "NodrixSdk.h"

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "CameraList.h"
 #include "Commands.h"
 #include "ErrorText.h"
 #include "NodrixSdk.h"
@@ -25,22 +26,7 @@ Emulation EmulationSetting(const Options& options) {
     return std::strcmp(value, "0") == 0 ? Emulation::kRefused : Emulation::kAsked;
 }
 
-std::string SerialOf(int handle) {
-    char serial[64] = {};
-    return Nodrix_ReadSerialNumberA(handle, serial, sizeof serial) ? serial : "";
-}
-
 }  // namespace
-
-std::vector<std::string> CameraNames(int handle) {
-    std::vector<char> names(NODRIX_ENUM_SLOTS * NODRIX_ENUM_SLOT_CHARS);
-    const int count = Nodrix_EnumDevice(handle, names.data());
-    std::vector<std::string> result;
-    for (int i = 0; i < count && i < NODRIX_ENUM_SLOTS; ++i) {
-        result.emplace_back(names.data() + i * NODRIX_ENUM_SLOT_CHARS);
-    }
-    return result;
-}
 
 void Session::KeepChanges() {
     keep_ = true;

@@ -46,7 +46,4 @@ private:
     std::vector<std::function<void()>> restores_;
 };
 
-// The names Nodrix_EnumDevice reports, one per camera.
-std::vector<std::string> CameraNames(int handle);
-
 }  // namespace nodrix_tool
