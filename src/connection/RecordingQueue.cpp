@@ -1,8 +1,6 @@
 #include "connection/RecordingQueue.h"
 
 #include <algorithm>
-#include <cstring>
-#include <new>
 
 namespace nodrix {
 
@@ -14,11 +12,9 @@ bool RecordingQueue::Allocate(std::uint32_t slotBytes, std::uint64_t memoryBytes
         std::clamp<std::uint64_t>(memoryBytes / slotBytes, minSlots, 0x10000);
     const std::uint64_t bytes = slots * slotBytes;
     if (bytes > static_cast<std::uint64_t>(SIZE_MAX / 2)) return false;
-    block_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]);
-    if (!block_) return false;
-    // Every page is touched now, so that the first frames at the link rate
-    // do not pay for the memory's first use.
-    std::memset(block_.get(), 0, static_cast<std::size_t>(bytes));
+    // Every page is present once allocated, so that the first frames at the
+    // link rate do not pay for the memory's first use.
+    if (!block_.Allocate(static_cast<std::size_t>(bytes))) return false;
     slotBytes_ = slotBytes;
     slots_ = static_cast<std::uint32_t>(slots);
     batch_ = std::max<std::uint32_t>(slots_ / 8, 1);
@@ -26,7 +22,7 @@ bool RecordingQueue::Allocate(std::uint32_t slotBytes, std::uint64_t memoryBytes
 }
 
 void RecordingQueue::Free() {
-    block_.reset();
+    block_.Free();
     slots_ = 0;
     batch_ = 0;
     slotBytes_ = 0;
@@ -39,7 +35,7 @@ void RecordingQueue::Free() {
 std::uint8_t* RecordingQueue::Claim() {
     const std::uint32_t next = publishedCount_.load(std::memory_order_relaxed);
     if (slots_ == 0 || next - released_.load(std::memory_order_acquire) >= slots_) return nullptr;
-    return block_.get() + static_cast<std::size_t>(next % slots_) * slotBytes_;
+    return block_.Data() + static_cast<std::size_t>(next % slots_) * slotBytes_;
 }
 
 void RecordingQueue::Publish() {
@@ -52,7 +48,7 @@ std::uint32_t RecordingQueue::Filled(const std::uint8_t** first) const {
     const std::uint32_t filled = publishedCount_.load(std::memory_order_acquire) - oldest;
     if (filled == 0 || slots_ == 0) return 0;
     const std::uint32_t at = oldest % slots_;
-    *first = block_.get() + static_cast<std::size_t>(at) * slotBytes_;
+    *first = block_.Data() + static_cast<std::size_t>(at) * slotBytes_;
     return std::min({filled, slots_ - at, batch_});
 }
 
