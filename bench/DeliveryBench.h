@@ -7,9 +7,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,7 +26,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <sys/mman.h>
+#include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -93,6 +99,9 @@ public:
     }
     std::uint64_t Bytes() const {
         return Read(nodrix::emulator::kMeterBytesOffset);
+    }
+    std::uint64_t Pieces() const {
+        return Read(nodrix::emulator::kMeterPiecesOffset);
     }
 
 private:
@@ -190,6 +199,139 @@ inline double PacedMemcpySeconds(std::size_t bytes) {
         gSink = gSink ^ to[at + bytes / 2];
     }
     return spent / kPacedCopies;
+}
+
+// The least any reading thread and waiting consumer pay per frame, with
+// nothing read and nothing handed over: a thread that sleeps one frame
+// period, then wakes another thread waiting on a condition variable. In
+// processor seconds per frame of both threads together; on a virtual
+// machine each sleep and wake-up goes through the hypervisor.
+inline double WakePairSeconds(double periodSeconds) {
+    constexpr int kFrames = 100;
+    std::mutex mutex;
+    std::condition_variable changed;
+    int posted = 0;
+    bool ready = false;
+    std::thread waiter([&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        ready = true;
+        changed.notify_one();
+        for (int seen = 0; seen < kFrames; ++seen) {
+            changed.wait(lock, [&] { return posted > seen; });
+        }
+    });
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return ready; });
+    }
+    const auto period = std::chrono::duration<double>(periodSeconds);
+    const double start = ProcessCpuSeconds();
+    for (int frame = 0; frame < kFrames; ++frame) {
+        std::this_thread::sleep_for(period);
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            ++posted;
+        }
+        changed.notify_one();
+    }
+    waiter.join();
+    return (ProcessCpuSeconds() - start) / kFrames;
+}
+
+// One reading of the clock the emulated camera's meter brackets each payload
+// piece with, in processor seconds. Natively that is a system call of a few
+// microseconds; about one reading per piece falls outside the stretch the
+// meter counts, on the thread that reads the payload: the emulator's cost
+// all the same, not the library's.
+inline double MeterClockReadSeconds() {
+    constexpr int kReads = 1000;
+    return CpuPerCall([] {
+               std::uint64_t sum = 0;
+               for (int i = 0; i < kReads; ++i) sum += nodrix::platform::ThreadCpuNanoseconds();
+               gSink = gSink ^ static_cast<std::uint8_t>(sum);
+           }) /
+           kReads;
+}
+
+// Processor time and context switches of each thread of the process, to
+// tell the application's threads (which run the library's calls) from the
+// library's own (acquisition and stream threads, where the emulated camera
+// and driver run too). Natively only; empty elsewhere.
+struct ThreadUse {
+    double seconds = 0;
+    std::uint64_t switches = 0;  // voluntary and involuntary
+};
+
+inline int CurrentThreadId() {
+#ifdef _WIN32
+    return static_cast<int>(GetCurrentThreadId());
+#else
+    return static_cast<int>(syscall(SYS_gettid));
+#endif
+}
+
+inline ThreadUse ThreadUseOf(int tid) {
+    ThreadUse thread;
+#ifndef _WIN32
+    const std::string dir = "/proc/self/task/" + std::to_string(tid);
+    // Nanoseconds on the processor, first field.
+    // Nanoseconds on the processor, first field.
+    if (FILE* f = std::fopen((dir + "/schedstat").c_str(), "r")) {
+        unsigned long long ns = 0;
+        if (std::fscanf(f, "%llu", &ns) == 1) thread.seconds = static_cast<double>(ns) * 1e-9;
+        std::fclose(f);
+    }
+    if (FILE* f = std::fopen((dir + "/status").c_str(), "r")) {
+        char line[256];
+        unsigned long long n = 0;
+        while (std::fgets(line, sizeof line, f) != nullptr) {
+            if (std::sscanf(line, "voluntary_ctxt_switches: %llu", &n) == 1 ||
+                std::sscanf(line, "nonvoluntary_ctxt_switches: %llu", &n) == 1) {
+                thread.switches += n;
+            }
+        }
+        std::fclose(f);
+    }
+#else
+    (void)tid;
+#endif
+    return thread;
+}
+
+inline std::map<int, ThreadUse> ThreadsUse() {
+    std::map<int, ThreadUse> use;
+#ifndef _WIN32
+    DIR* tasks = opendir("/proc/self/task");
+    if (tasks == nullptr) return use;
+    while (const dirent* entry = readdir(tasks)) {
+        const int tid = std::atoi(entry->d_name);
+        if (tid > 0) use[tid] = ThreadUseOf(tid);
+    }
+    closedir(tasks);
+#endif
+    return use;
+}
+
+// What the threads of the process used between two readings: the
+// application's (counted by the consuming threads themselves, which may end
+// before the second reading) and the library's (every other thread).
+struct ThreadSplit {
+    ThreadUse application;
+    ThreadUse library;
+};
+
+template <typename Named>
+ThreadUse OtherThreadsUse(const std::map<int, ThreadUse>& before,
+                          const std::map<int, ThreadUse>& after, Named named) {
+    ThreadUse use;
+    for (const auto& [tid, now] : after) {
+        if (named(tid)) continue;
+        const auto was = before.find(tid);
+        const ThreadUse start = was == before.end() ? ThreadUse{} : was->second;
+        use.seconds += now.seconds - start.seconds;
+        use.switches += now.switches - start.switches;
+    }
+    return use;
 }
 
 // A little-endian sensor register of count bytes; 0 if it cannot be read.

@@ -6,9 +6,18 @@
 //
 // - StreamAtLinkRate/bits: sdk_memcpys, processor time of the whole process
 //   per delivered frame less what the emulated camera spent computing its
-//   payloads meanwhile (its meter), as a multiple of one streaming memcpy of
-//   a frame measured in the same run (sdk_paced_memcpys: of a copy paced one
-//   per frame period, as bench_frame_delivery explains); latency_median_us
+//   payloads meanwhile (its meter, and the meter's own clock readings), as a
+//   multiple of one streaming memcpy of a frame measured in the same run
+//   (sdk_paced_memcpys: of a copy paced one per frame period, as
+//   bench_frame_delivery explains). Natively the time is split by thread:
+//   app_us (the consumer's thread, in the library's wait and queue calls),
+//   library_us (the library's own threads, where the emulated driver and
+//   camera run too) and emulator_us (the metered part of library_us), each
+//   per delivered frame, with the context switches of each side per frame
+//   and the payload pieces the camera sent per frame; wake_pair_us, what a
+//   thread sleeping a frame period and then waking another costs per frame
+//   with nothing else done (the floor of any reading thread with a waiting
+//   consumer: two wake-ups per frame); latency_median_us
 //   and latency_p99_us, from the frame's payload completing (timestampUs of
 //   its metadata, on the monotonic clock) to the waiting thread's return.
 //   sent_fps is the sensor's pace; received_fps what the camera managed to
@@ -22,7 +31,9 @@
 //   make sent exceed delivered + lost by a few.
 // - FourCameras: four emulated cameras at their sensor's pace, a stream and
 //   a consumer thread each, all at once: frames lost, and processor time
-//   per frame against one camera alone in the same run (cpu_ratio).
+//   per frame against one camera alone in the same run (cpu_ratio), split
+//   by thread natively as above (one_/four_app_us, _library_us,
+//   _emulator_us).
 //
 // The machine may be shared: run with --benchmark_repetitions and read the
 // medians.
@@ -37,6 +48,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -125,10 +137,42 @@ private:
     std::vector<int> ids_;
 };
 
+// The threads that consume frames: the application's side of the split by
+// thread.
+std::mutex gConsumersLock;
+std::vector<int> gConsumers;
+ThreadUse gConsumersUse;  // inside Consume, all consumers together
+
+void NoteConsumer(int tid) {
+    const std::lock_guard<std::mutex> lock(gConsumersLock);
+    if (std::find(gConsumers.begin(), gConsumers.end(), tid) == gConsumers.end()) {
+        gConsumers.push_back(tid);
+    }
+}
+
+void AddConsumerUse(const ThreadUse& start, const ThreadUse& end) {
+    const std::lock_guard<std::mutex> lock(gConsumersLock);
+    gConsumersUse.seconds += end.seconds - start.seconds;
+    gConsumersUse.switches += end.switches - start.switches;
+}
+
+ThreadUse ConsumersUse() {
+    const std::lock_guard<std::mutex> lock(gConsumersLock);
+    return gConsumersUse;
+}
+
+bool IsConsumer(int tid) {
+    const std::lock_guard<std::mutex> lock(gConsumersLock);
+    return std::find(gConsumers.begin(), gConsumers.end(), tid) != gConsumers.end();
+}
+
 // Takes filled buffers until the deadline (wall seconds), calling
 // onFrame(buffer) for each before queueing it again. Returns the frames.
 template <typename OnFrame>
 std::int64_t Consume(int handle, double until, OnFrame onFrame) {
+    const int tid = CurrentThreadId();
+    NoteConsumer(tid);
+    const ThreadUse start = ThreadUseOf(tid);
     std::int64_t frames = 0;
     while (WallSeconds() < until) {
         NodrixExStreamBuffer buffer{};
@@ -140,6 +184,7 @@ std::int64_t Consume(int handle, double until, OnFrame onFrame) {
         ++frames;
         NodrixEx_StreamQueueBuffer(handle, buffer.id);
     }
+    AddConsumerUse(start, ThreadUseOf(tid));
     return frames;
 }
 
@@ -151,14 +196,34 @@ double Percentile(std::vector<double> values, double fraction) {
     return values[at];
 }
 
-// Processor and emulator seconds over a stretch of the run.
+// Processor and emulator seconds over a stretch of the run. The emulator's
+// share is what its meter counted plus the meter's clock readings that fall
+// outside the counted stretches (about one per payload piece): both are
+// spent by the emulated camera on the thread that reads, and counting them
+// as the library's would charge it a system call per piece it never makes.
 struct CpuSpan {
+    explicit CpuSpan(double meterReadSeconds) : meterRead(meterReadSeconds) {}
+    double meterRead;
+    std::map<int, ThreadUse> threads = ThreadsUse();
+    ThreadUse consumers = ConsumersUse();
     double cpu = ProcessCpuSeconds();
-    double emulator = Meter().Seconds();
+    double metered = Meter().Seconds();
+    std::uint64_t pieces = Meter().Pieces();
     double wall = WallSeconds();
+
+    double Emulator() const {
+        return (Meter().Seconds() - metered) +
+               static_cast<double>(Meter().Pieces() - pieces) * meterRead;
+    }
+    std::uint64_t Pieces() const { return Meter().Pieces() - pieces; }
     // Processor seconds of the SDK (and the consumer) since the start.
-    double Sdk() const { return (ProcessCpuSeconds() - cpu) - (Meter().Seconds() - emulator); }
+    double Sdk() const { return (ProcessCpuSeconds() - cpu) - Emulator(); }
     double Wall() const { return WallSeconds() - wall; }
+    ThreadSplit Split() const {
+        const ThreadUse now = ConsumersUse();
+        return ThreadSplit{{now.seconds - consumers.seconds, now.switches - consumers.switches},
+                           OtherThreadsUse(threads, ThreadsUse(), IsConsumer)};
+    }
 };
 
 struct LinkRateFigures {
@@ -172,6 +237,14 @@ struct LinkRateFigures {
     double latencyMedianUs = 0;
     double latencyP99Us = 0;
     double lost = 0;
+    // Per delivered frame, natively (see the top of the file).
+    double appUs = 0;
+    double libraryUs = 0;
+    double emulatorUs = 0;
+    double appSwitches = 0;
+    double librarySwitches = 0;
+    double pieces = 0;
+    double wakePairUs = 0;
 };
 
 LinkRateFigures MeasureLinkRate(int bits) {
@@ -179,6 +252,9 @@ LinkRateFigures MeasureLinkRate(int bits) {
     const std::size_t frameBytes = std::size_t{kWidth} * kHeight * (bits / 8);
     const double memcpy = MemcpySeconds(frameBytes);
     const double pacedMemcpy = PacedMemcpySeconds(frameBytes);
+    const double meterRead = MeterClockReadSeconds();
+    figures.wakePairUs =
+        WakePairSeconds(static_cast<double>(frameBytes) / kLinkBytesPerSecond) * 1e6;
     figures.memcpyUs = memcpy * 1e6;
     if (!Meter().Open()) {
         figures.error = "the emulated camera's meter did not open";
@@ -203,7 +279,7 @@ LinkRateFigures MeasureLinkRate(int bits) {
         Consume(handle, WallSeconds() + kSettleSeconds, [](const NodrixExStreamBuffer&) {});
         period = SensorPeriod(handle);
         NodrixEx_ResetStreamStatistics(handle);
-        const CpuSpan span;
+        const CpuSpan span(meterRead);
         const std::int64_t delivered =
             Consume(handle, span.wall + kRunSeconds, [&](const NodrixExStreamBuffer& b) {
                 const std::uint64_t now = MonotonicMicroseconds();
@@ -211,6 +287,9 @@ LinkRateFigures MeasureLinkRate(int bits) {
             });
         const double sdk = span.Sdk();
         const double wall = span.Wall();
+        const double emulator = span.Emulator();
+        const double pieces = static_cast<double>(span.Pieces());
+        const ThreadSplit split = span.Split();
         // Before the stop, which counts the buffers it finds filled as lost.
         const NodrixExStreamStatistics statistics = Statistics(handle);
         figures.lost = static_cast<double>(Lost(statistics));
@@ -222,6 +301,13 @@ LinkRateFigures MeasureLinkRate(int bits) {
         }
         figures.sentFps = 1.0 / period;
         figures.deliveredFps = static_cast<double>(delivered) / wall;
+        const double frames = static_cast<double>(delivered);
+        figures.appUs = split.application.seconds / frames * 1e6;
+        figures.libraryUs = split.library.seconds / frames * 1e6;
+        figures.emulatorUs = emulator / frames * 1e6;
+        figures.appSwitches = static_cast<double>(split.application.switches) / frames;
+        figures.librarySwitches = static_cast<double>(split.library.switches) / frames;
+        figures.pieces = pieces / frames;
         figures.sdkMemcpys = sdk / static_cast<double>(delivered) / memcpy;
         if (pacedMemcpy > 0) {
             figures.sdkPacedMemcpys = sdk / static_cast<double>(delivered) / pacedMemcpy;
@@ -311,6 +397,14 @@ struct CamerasFigures {
     const char* error = nullptr;
     double oneUsPerFrame = 0;
     double fourUsPerFrame = 0;
+    // Natively: of the process's time per frame, the consumers' threads,
+    // the library's threads and the emulator's metered part of those.
+    double oneAppUs = 0;
+    double oneLibraryUs = 0;
+    double oneEmulatorUs = 0;
+    double fourAppUs = 0;
+    double fourLibraryUs = 0;
+    double fourEmulatorUs = 0;
     double fourFps = 0;
     double fourLost = 0;
     double fourLostNoBuffer = 0;
@@ -325,9 +419,11 @@ struct CamerasRun {
     std::uint64_t lost = 0;
     std::uint64_t lostNoBuffer = 0;
     double seconds = 0;
+    double emulator = 0;
+    ThreadSplit split;
 };
 
-CamerasRun RunCameras(int count) {
+CamerasRun RunCameras(int count, double meterRead) {
     CamerasRun run;
     std::vector<std::unique_ptr<Camera>> cameras;
     std::vector<std::unique_ptr<Stream>> streams;
@@ -351,10 +447,12 @@ CamerasRun RunCameras(int count) {
     };
     consumeAll(settled);
     for (const auto& camera : cameras) NodrixEx_ResetStreamStatistics(camera->Handle());
-    const CpuSpan span;
+    const CpuSpan span(meterRead);
     consumeAll(span.wall + kSensorPaceSeconds);
     const double sdk = span.Sdk();
     run.seconds = span.Wall();
+    run.emulator = span.Emulator();
+    run.split = span.Split();
     // Before the stop, which counts the buffers it finds filled as lost.
     for (int i = 0; i < count; ++i) {
         run.frames += frames[i];
@@ -374,14 +472,24 @@ CamerasFigures MeasureCameras() {
         figures.error = "the emulated camera's meter did not open";
         return figures;
     }
-    const CamerasRun one = RunCameras(1);
-    const CamerasRun four = RunCameras(kCameras);
+    const double meterRead = MeterClockReadSeconds();
+    const CamerasRun one = RunCameras(1, meterRead);
+    const CamerasRun four = RunCameras(kCameras, meterRead);
     if (!one.ok || !four.ok) {
         figures.error = "the streams did not run";
         return figures;
     }
     figures.oneUsPerFrame = one.sdkPerFrame * 1e6;
     figures.fourUsPerFrame = four.sdkPerFrame * 1e6;
+    const auto perFrameUs = [](const CamerasRun& run, double seconds) {
+        return seconds / static_cast<double>(run.frames) * 1e6;
+    };
+    figures.oneAppUs = perFrameUs(one, one.split.application.seconds);
+    figures.oneLibraryUs = perFrameUs(one, one.split.library.seconds);
+    figures.oneEmulatorUs = perFrameUs(one, one.emulator);
+    figures.fourAppUs = perFrameUs(four, four.split.application.seconds);
+    figures.fourLibraryUs = perFrameUs(four, four.split.library.seconds);
+    figures.fourEmulatorUs = perFrameUs(four, four.emulator);
     figures.fourFps = static_cast<double>(four.frames) / four.seconds;
     figures.fourLost = static_cast<double>(four.lost);
     figures.fourLostNoBuffer = static_cast<double>(four.lostNoBuffer);
@@ -406,9 +514,9 @@ int main(int argc, char** argv) {
                 "stream bits:%d sent_fps=%.1f received_fps=%.1f delivered_fps=%.1f "
                 "sdk_memcpys=%.3f "
                 "sdk_paced_memcpys=%.3f memcpy_us=%.1f latency_median_us=%.0f "
-                "latency_p99_us=%.0f lost=%.0f\n",
+                "latency_p99_us=%.0f lost=%.0f emulator_us=%.1f pieces=%.2f\n",
                 bits, f.sentFps, f.receivedFps, f.deliveredFps, f.sdkMemcpys, f.sdkPacedMemcpys,
-                f.memcpyUs, f.latencyMedianUs, f.latencyP99Us, f.lost);
+                f.memcpyUs, f.latencyMedianUs, f.latencyP99Us, f.lost, f.emulatorUs, f.pieces);
             std::fflush(stdout);
         }
         for (bool ring : {false, true}) {
@@ -457,6 +565,13 @@ void BM_StreamAtLinkRate(benchmark::State& state) {
     state.counters["latency_median_us"] = f.latencyMedianUs;
     state.counters["latency_p99_us"] = f.latencyP99Us;
     state.counters["lost"] = f.lost;
+    state.counters["app_us"] = f.appUs;
+    state.counters["library_us"] = f.libraryUs;
+    state.counters["emulator_us"] = f.emulatorUs;
+    state.counters["app_switches"] = f.appSwitches;
+    state.counters["library_switches"] = f.librarySwitches;
+    state.counters["pieces"] = f.pieces;
+    state.counters["wake_pair_us"] = f.wakePairUs;
 }
 
 void BM_SlowConsumer(benchmark::State& state) {
@@ -490,6 +605,12 @@ void BM_FourCameras(benchmark::State& state) {
     state.counters["one_us_per_frame"] = f.oneUsPerFrame;
     state.counters["four_us_per_frame"] = f.fourUsPerFrame;
     state.counters["cpu_ratio"] = f.oneUsPerFrame > 0 ? f.fourUsPerFrame / f.oneUsPerFrame : 0;
+    state.counters["one_app_us"] = f.oneAppUs;
+    state.counters["one_library_us"] = f.oneLibraryUs;
+    state.counters["one_emulator_us"] = f.oneEmulatorUs;
+    state.counters["four_app_us"] = f.fourAppUs;
+    state.counters["four_library_us"] = f.fourLibraryUs;
+    state.counters["four_emulator_us"] = f.fourEmulatorUs;
 }
 
 BENCHMARK(BM_StreamAtLinkRate)

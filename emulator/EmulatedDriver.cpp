@@ -156,10 +156,11 @@ void EmulatedDriver::ServiceLocked() {
     }
 }
 
-std::uint64_t EmulatedDriver::NextEventUsLocked() {
+std::uint64_t EmulatedDriver::NextEventUsLocked(int camera) {
     const std::uint64_t now = clockMs_ * 1000;
     std::uint64_t next = kNever;
     for (std::size_t i = 0; i < cameras_.size(); ++i) {
+        if (camera >= 0 && static_cast<std::size_t>(camera) != i) continue;
         next = std::min(next, cameras_[i]->NextEventUs(now));
         next = std::min(next, unplugAtUs_[i]);
         next = std::min(next, replugAtUs_[i]);
@@ -167,9 +168,13 @@ std::uint64_t EmulatedDriver::NextEventUsLocked() {
     return next;
 }
 
-void EmulatedDriver::PokePendingLocked() {
+void EmulatedDriver::PokePendingLocked(int camera) {
     ServiceLocked();
-    for (EmulatedPendingIo* io : pending_) io->wake.Set();
+    // A camera's requests change nothing for another camera's transfers:
+    // their waiters sleep on, as they would behind a host controller.
+    for (EmulatedPendingIo* io : pending_) {
+        if (camera < 0 || io->camera == camera) io->wake.Set();
+    }
 }
 
 // ---- Transfers --------------------------------------------------------------
@@ -262,9 +267,9 @@ bool EmulatedDriver::StartTransferLocked(HandleSlot& slot, std::uint32_t code, s
 
 // ---- Control requests -------------------------------------------------------
 
-bool EmulatedDriver::ControlTransferLocked(EmulatedCamera& camera, std::uint8_t* in,
-                                           std::uint32_t inSize, std::uint8_t* out,
-                                           std::uint32_t outSize, std::uint32_t& returned) {
+bool EmulatedDriver::ControlTransferLocked(int cameraIndex, std::uint8_t* in, std::uint32_t inSize,
+                                           std::uint8_t* out, std::uint32_t outSize,
+                                           std::uint32_t& returned) {
     returned = 0;
     if (in == nullptr || inSize < kRecordSize || out == nullptr || outSize < kRecordSize) {
         return false;
@@ -284,6 +289,7 @@ bool EmulatedDriver::ControlTransferLocked(EmulatedCamera& camera, std::uint8_t*
     std::memcpy(data.data(), in + kRecordSize, std::min<std::uint32_t>(dataLength, 64));
     if (out != in) std::memcpy(out, in, kRecordSize + dataLength);
 
+    EmulatedCamera& camera = *CameraLocked(cameraIndex);
     std::uint32_t answered = 0;
     const bool ok =
         camera.VendorRequest(requestType, request, value, index, data, answered, clockMs_ * 1000);
@@ -296,7 +302,7 @@ bool EmulatedDriver::ControlTransferLocked(EmulatedCamera& camera, std::uint8_t*
     WriteStatus(out, 0, 0);
     returned = kRecordSize + answered;
     // State changed (a header request, a register write): waiters look again.
-    PokePendingLocked();
+    PokePendingLocked(cameraIndex);
     return true;
 }
 
@@ -308,7 +314,7 @@ bool EmulatedDriver::ImmediateRequestLocked(HandleSlot& slot, std::uint32_t code
     EmulatedCamera& cam = *CameraLocked(slot.camera);
     switch (code) {
         case kIoctlControlTransfer:
-            return ControlTransferLocked(cam, in, inSize, out, outSize, returned);
+            return ControlTransferLocked(slot.camera, in, inSize, out, outSize, returned);
         case kIoctlAbortPipe:
         case kIoctlResetPipe: {
             if (in == nullptr || inSize < 1) return false;
@@ -497,7 +503,7 @@ std::uint32_t EmulatedDriver::Submit(DriverHandle handle, std::uint32_t code, vo
         }
         if (TryCompleteLocked(*io)) {
             // A memory command may have queued data for a waiting read.
-            if (io->endpoint == kEndpointBulkOut) PokePendingLocked();
+            if (io->endpoint == kEndpointBulkOut) PokePendingLocked(io->camera);
             return io->success ? platform::kErrorSuccess : platform::kErrorGenFailure;
         }
         return platform::kErrorIoPending;
@@ -529,7 +535,9 @@ platform::IoWaitResult EmulatedDriver::WaitIo(platform::PendingIo& base, std::ui
                 return platform::IoWaitResult::Completed;
             }
             if (now >= deadlineUs) return platform::IoWaitResult::TimedOut;
-            const std::uint64_t until = std::min(deadlineUs, NextEventUsLocked());
+            // Only its own camera's events can end the transfer; the others'
+            // would wake this waiter for nothing, once per frame of each.
+            const std::uint64_t until = std::min(deadlineUs, NextEventUsLocked(io->camera));
             if (until != kNever) {
                 const std::uint64_t ms = until > now ? (until - now + 999) / 1000 : 1;
                 sliceMs = static_cast<std::uint32_t>(std::min<std::uint64_t>(ms, sliceMs));

@@ -139,15 +139,18 @@ private:
 
     std::uint64_t NowUs();
     void ServiceLocked();
-    std::uint64_t NextEventUsLocked();
-    void PokePendingLocked();
+    // The next time-driven event of one camera (-1: of any).
+    std::uint64_t NextEventUsLocked(int camera = -1);
+    // Wakes the waiters of the transfers queued to one camera (-1: to all),
+    // whose state changed, so that they look again.
+    void PokePendingLocked(int camera = -1);
     void CheckUnplugTimersLocked();
     HandleSlot* FindHandleLocked(platform::DriverHandle handle);
     EmulatedCamera* LiveCameraLocked(const HandleSlot& slot);
     EmulatedCamera* CameraLocked(int camera) const;
     void UnplugLocked(int camera);
 
-    bool ControlTransferLocked(EmulatedCamera& camera, std::uint8_t* in, std::uint32_t inSize,
+    bool ControlTransferLocked(int cameraIndex, std::uint8_t* in, std::uint32_t inSize,
                                std::uint8_t* out, std::uint32_t outSize, std::uint32_t& returned);
     // Starts a bulk transfer (0x22004B or 0x220024); the io is queued.
     bool StartTransferLocked(HandleSlot& slot, std::uint32_t code, std::uint8_t* in,

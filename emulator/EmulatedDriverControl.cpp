@@ -49,7 +49,7 @@ bool EmulatedDriver::Trigger(int camera, std::uint32_t count) {
     EmulatedCamera* cam = CameraLocked(camera);
     if (cam == nullptr) return false;
     const bool ok = cam->Trigger(count, NowUs());
-    PokePendingLocked();
+    PokePendingLocked(camera);
     return ok;
 }
 
@@ -63,7 +63,7 @@ void EmulatedDriver::SetFpgaRegister(int camera, std::uint8_t address, std::uint
     platform::LockGuard guard(lock_);
     if (EmulatedCamera* cam = CameraLocked(camera)) {
         cam->WriteFpga(address, value);
-        PokePendingLocked();
+        PokePendingLocked(camera);
     }
 }
 
@@ -77,7 +77,7 @@ void EmulatedDriver::SetSensorRegister(int camera, std::uint16_t address, std::u
     platform::LockGuard guard(lock_);
     if (EmulatedCamera* cam = CameraLocked(camera)) {
         cam->Sensor().Write(address, value);
-        PokePendingLocked();
+        PokePendingLocked(camera);
     }
 }
 
@@ -113,7 +113,7 @@ void EmulatedDriver::SetFaults(int camera, const FaultConfig& faults) {
     platform::LockGuard guard(lock_);
     if (EmulatedCamera* cam = CameraLocked(camera)) {
         cam->Faults() = faults;
-        PokePendingLocked();
+        PokePendingLocked(camera);
     }
 }
 
@@ -126,7 +126,7 @@ void EmulatedDriver::SetPace(int camera, Pace pace) {
     platform::LockGuard guard(lock_);
     if (EmulatedCamera* cam = CameraLocked(camera)) {
         cam->SetPace(pace);
-        PokePendingLocked();
+        PokePendingLocked(camera);
     }
 }
 
@@ -146,7 +146,7 @@ void EmulatedDriver::SetTriggerIntervalMs(int camera, std::uint32_t ms) {
     platform::LockGuard guard(lock_);
     if (EmulatedCamera* cam = CameraLocked(camera)) {
         cam->SetTriggerIntervalMs(ms);
-        PokePendingLocked();
+        PokePendingLocked(camera);
     }
 }
 

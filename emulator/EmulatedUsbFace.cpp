@@ -97,7 +97,7 @@ EmulatedDriver::UsbOutcome EmulatedDriver::UsbControl(int camera, std::uint8_t r
     } else {
         moved = length;
     }
-    PokePendingLocked();
+    PokePendingLocked(camera);
     return UsbOutcome::Done;
 }
 

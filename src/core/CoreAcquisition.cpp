@@ -475,7 +475,11 @@ bool CNodrixU3T2Base::ReadIntoSink(core::FrameSink& sink, transport::FrameDescri
         }
         if (destination == nullptr) return whole;
     } else if (capacity >= descriptor.PayloadSize()) {
+        // The frame's own buffer: the whole payload in one bulk read, which
+        // saves the transfer bookkeeping of every further piece.
+        descriptor.pieceBytes = descriptor.PayloadSize();
         whole = ReadPayloadInto(descriptor, destination, capacity, timeoutMs);
+        descriptor.pieceBytes = 0;
         if (whole) statistics_.FrameCompleted();
     } else {
         // A payload longer than the frame: its frame is the first bytes.

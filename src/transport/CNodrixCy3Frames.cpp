@@ -30,10 +30,6 @@ int CNodrixCy3::ReadStatusBlock(transport::FrameDescriptor& frame) {
     const DriverHandle handle = AcquireDataHandle(&opened);
     if (handle == kInvalidDriverHandle) return 0;
 
-    transport::DeviceEntry entry;
-    const bool selfRecovering =
-        GetEntry(selectedIndex_.load(), &entry) && entry.productId == kSelfRecoveringProduct;
-
     bool requested = SendFrameHeaderRequest(handle) != 0;
     for (int attempt = 1; requested && attempt <= kHeaderTries; ++attempt) {
         std::uint8_t header[transport::kFrameHeaderSize];
@@ -50,6 +46,11 @@ int CNodrixCy3::ReadStatusBlock(transport::FrameDescriptor& frame) {
         if (readsInterrupted_.load()) break;
         failedHeaderReads_.fetch_add(1);
         if (attempt == kHeaderTries) break;
+        // Looked up only when a try failed: the device table is shared by
+        // every connection of the process, and a frame's header needs none.
+        transport::DeviceEntry entry;
+        const bool selfRecovering =
+            GetEntry(selectedIndex_.load(), &entry) && entry.productId == kSelfRecoveringProduct;
         if (selfRecovering) {
             PauseBetweenTries(kSelfRecoveryWaitMs);
         } else {
@@ -74,9 +75,12 @@ int CNodrixCy3::ReadFrameData(transport::FrameDescriptor& frame, std::uint32_t t
     const DriverHandle handle = AcquireDataHandle(&opened);
     if (handle == kInvalidDriverHandle) return 0;
 
+    const std::uint32_t pieceBytes = frame.pieceBytes == 0
+                                         ? kPayloadPiece
+                                         : std::min(frame.pieceBytes, transport::kMaxBulkTransfer);
     int ok = 1;
     for (std::uint32_t done = 0; done < size;) {
-        const std::uint32_t piece = std::min(kPayloadPiece, size - done);
+        const std::uint32_t piece = std::min(pieceBytes, size - done);
         std::uint32_t received = 0;
         // A piece that came short leaves a hole in the frame: the read failed.
         if (!BulkRead(handle, frame.buffer + done, piece, transport::kEndpointBulkIn, &received,

@@ -23,6 +23,10 @@ struct FrameDescriptor {
     std::uint32_t capacity = 0;
     // Size of one frame in bytes, for the stream endpoint's single read.
     std::uint32_t frameSize = 0;
+    // The payload's bulk reads: 0 for the usual pieces of 512 KiB, else
+    // reads of up to this many bytes (memory that is the frame's final
+    // place takes the payload in as few transfers as the driver allows).
+    std::uint32_t pieceBytes = 0;
 
     // The payload size the camera announced in the header.
     std::uint32_t PayloadSize() const { return GetLe32(header + kFrameHeaderPayloadSizeOffset); }

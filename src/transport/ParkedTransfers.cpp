@@ -1,6 +1,7 @@
 #include "transport/ParkedTransfers.h"
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 #include "platform/RecursiveLock.h"
@@ -17,6 +18,9 @@ struct Parked {
 struct ParkingLot {
     platform::RecursiveLock lock;
     std::vector<Parked> transfers;
+    // The size of transfers, read without the lock: every transfer of every
+    // connection looks here first, and the lot is nearly always empty.
+    std::atomic<std::size_t> count{0};
 };
 
 ParkingLot& Lot() {
@@ -32,17 +36,19 @@ void ParkTransfer(platform::DriverPort& port, std::unique_ptr<platform::PendingI
     ParkingLot& lot = Lot();
     platform::LockGuard guard(lot.lock);
     lot.transfers.push_back(Parked{&port, std::move(io), std::move(buffer)});
+    lot.count.store(lot.transfers.size(), std::memory_order_release);
 }
 
 void ReclaimParkedTransfers(platform::DriverPort& port) {
     ParkingLot& lot = Lot();
+    if (lot.count.load(std::memory_order_acquire) == 0) return;
     platform::LockGuard guard(lot.lock);
-    if (lot.transfers.empty()) return;
     auto done = std::remove_if(lot.transfers.begin(), lot.transfers.end(), [&](Parked& parked) {
         return parked.port == &port &&
                port.WaitIo(*parked.io, 0) == platform::IoWaitResult::Completed;
     });
     lot.transfers.erase(done, lot.transfers.end());
+    lot.count.store(lot.transfers.size(), std::memory_order_release);
 }
 
 std::size_t ParkedTransferCount() {

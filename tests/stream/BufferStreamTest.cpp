@@ -14,6 +14,7 @@
 
 #include "NodrixSdkEx.h"
 #include "acquisition/AcquisitionFixture.h"
+#include "emulator/DriverProtocol.h"
 #include "platform/Time.h"
 
 namespace nodrix::test {
@@ -65,6 +66,17 @@ protected:
         buffer->size = sizeof *buffer;
         return NodrixEx_StreamWaitBuffer(handle_, timeoutMs, buffer);
     }
+    // The sizes of the bulk reads longer than a frame header the camera was
+    // asked for since the request log was last emptied.
+    std::vector<std::uint32_t> PayloadReads() {
+        std::vector<std::uint32_t> sizes;
+        for (const emulator::LoggedRequest& r : Driver().Requests()) {
+            if (r.code == emulator::kIoctlQueuedTransfer && r.outSize > 64) {
+                sizes.push_back(r.outSize);
+            }
+        }
+        return sizes;
+    }
     static bool Balanced(const NodrixExStreamStatistics& s) {
         return s.framesReceived == s.framesDelivered + s.lostHeader + s.lostPayload + s.lostGap +
                                        s.lostOverwritten + s.lostBufferTooSmall + s.lostNoBuffer;
@@ -79,6 +91,7 @@ TEST_P(BufferStreamBits, HandsOutEveryFrameInOrderWithTheRampsPixels) {
     NeutralPipeline();
     ASSERT_TRUE(SetBits(GetParam()));
     Announce(16);
+    Driver().ClearRequests();
     ASSERT_EQ(NodrixEx_StreamStart(handle_, 0), 1) << Nodrix_GetLastError(handle_);
     std::uint32_t previous = 0;
     NodrixExStreamBuffer b = {};
@@ -105,6 +118,10 @@ TEST_P(BufferStreamBits, HandsOutEveryFrameInOrderWithTheRampsPixels) {
     EXPECT_TRUE(MatchesRamp(static_cast<const std::uint8_t*>(b.pixels), GetParam(), 0, 0, 1280,
                             1024, true));
     ASSERT_EQ(NodrixEx_StreamStop(handle_), 1);
+    // Each payload came in one bulk read, straight into its buffer.
+    const std::vector<std::uint32_t> reads = PayloadReads();
+    EXPECT_GE(reads.size(), 24u);
+    for (const std::uint32_t size : reads) EXPECT_EQ(size, b.bytes);
     const NodrixExStreamStatistics s = Statistics();
     EXPECT_EQ(s.lostNoBuffer, 0u);
     EXPECT_TRUE(Balanced(s));
@@ -113,6 +130,15 @@ TEST_P(BufferStreamBits, HandsOutEveryFrameInOrderWithTheRampsPixels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Grey, BufferStreamBits, ::testing::Values(8, 16));
+
+// The ring of the classic acquisition keeps its bulk reads of 512 KiB.
+TEST_F(BufferStreamTest, SnapshotReadsThePayloadInPiecesOf512KiB) {
+    NeutralPipeline();
+    Driver().ClearRequests();
+    ASSERT_FALSE(Snap().empty());
+    // 1280 x 1024 bytes: two whole pieces and half of one.
+    EXPECT_EQ(PayloadReads(), (std::vector<std::uint32_t>{0x80000, 0x80000, 0x40000}));
+}
 
 // A pipeline step converts each frame once into the buffer: the pixels a
 // snapshot gives in the same settings. The ramp moves with the frame

@@ -149,11 +149,19 @@ void BufferPool::GiveBack(StreamBuffer* buffer) {
 }
 
 void BufferPool::Publish(StreamBuffer* buffer) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (buffer->state != BufferState::kFilling) return;
-    buffer->state = BufferState::kFilled;
-    output_.push_back(buffer);
-    changed_.notify_one();
+    bool waiting = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (buffer->state != BufferState::kFilling) return;
+        buffer->state = BufferState::kFilled;
+        output_.push_back(buffer);
+        waiting = waiters_ > 0;
+    }
+    // Woken after the unlock, the waiter finds the mutex free instead of
+    // going back to sleep on it until this thread lets go; with no waiter
+    // there is no one to wake. A wait that begins after the unlock sees the
+    // buffer before it sleeps.
+    if (waiting) changed_.notify_one();
 }
 
 void BufferPool::HandOut(StreamBuffer& buffer, NodrixExStreamBuffer* out, HandOutNote* note) {
@@ -194,9 +202,12 @@ int BufferPool::Wait(int timeoutMs, NodrixExStreamBuffer* out, HandOutNote* note
         if (cameraLost_) return kWaitFailed;
         if (!running_) return kWaitStopped;
         if (timeoutMs == 0) return kWaitTimeout;
-        if (timeoutMs < 0) {
-            changed_.wait(lock);
-        } else if (changed_.wait_until(lock, deadline) == std::cv_status::timeout) {
+        ++waiters_;
+        const std::cv_status status = timeoutMs < 0
+                                          ? (changed_.wait(lock), std::cv_status::no_timeout)
+                                          : changed_.wait_until(lock, deadline);
+        --waiters_;
+        if (status == std::cv_status::timeout) {
             // One more look: a frame published just at the deadline.
             if (!output_.empty() && runs_ == runs && cancels_ == cancels && !cancelSticky_ &&
                 !released_) {

@@ -127,6 +127,8 @@ private:
     // was woken for it even when the state changed back since.
     std::uint64_t runs_ = 0;
     std::uint64_t cancels_ = 0;
+    // Threads inside Wait's sleep: a published buffer wakes one only then.
+    int waiters_ = 0;
 };
 
 }  // namespace nodrix::stream
