@@ -33,8 +33,8 @@ LeakedAtUnload g_sdkChain;
 // Release stopped waiting for it); the worker thread running that callback
 // cannot join itself, so it ends and destroys the connection instead.
 void DestroyConnection(CNodrix* connection) {
-    if (connection != nullptr && connection->InOwnFrameCallback()) {
-        connection->DestroyWhenWorkerEnds();
+    if (connection != nullptr && connection->Acquiring().InOwnFrameCallback()) {
+        connection->Acquiring().DestroyWhenWorkerEnds();
         return;
     }
     delete connection;
@@ -84,7 +84,7 @@ int CSdkChain::Release(std::int32_t handle) {
     }
     // Threads waiting in the connection's stream return now, so that the
     // shutdown below need not wait for their time-outs.
-    connection->StreamReleased();
+    connection->Acquiring().StreamReleased();
     // The shutdown runs on this thread when the calls in flight return in
     // time, so that the camera is closed when Release returns; other handles
     // stay usable meanwhile.

@@ -77,7 +77,7 @@ TEST(CNodrixWithoutCamera, CameraOperationsReportNoCamera) {
     EXPECT_EQ(c.PopError(), 1);
     EXPECT_EQ(c.EnumDevice(nullptr), -1);
     EXPECT_EQ(c.PopError(), 1);
-    EXPECT_EQ(c.StopPreview(), 0);
+    EXPECT_EQ(c.Acquiring().StopPreview(), 0);
     EXPECT_EQ(c.PopError(), 1);
     // Close has nothing to stop and records nothing.
     EXPECT_EQ(c.Close(), 1);

@@ -173,7 +173,9 @@ TEST_F(CameraDialog, PresetsStopAtTheFirstGapAndAFullTableRefusesCustom) {
 TEST_F(CameraDialog, AcquisitionIsStoppedAroundTheDialogAndRestarted) {
     ASSERT_EQ(connection_->SetPreviewWindow(0, 0, 0, 0, 0), 1);
     for (int mode : {kPreviewing, kCapturing}) {
-        ASSERT_EQ(mode == kPreviewing ? connection_->StartPreview() : connection_->Capture(), 1);
+        ASSERT_EQ(mode == kPreviewing ? connection_->Acquiring().StartPreview()
+                                      : connection_->Acquiring().Capture(),
+                  1);
         ASSERT_EQ(connection_->AcquisitionMode(), mode);
         int modeDuring = -1;
         host_.camera = [&](CCameraDlg&) {
@@ -183,7 +185,7 @@ TEST_F(CameraDialog, AcquisitionIsStoppedAroundTheDialogAndRestarted) {
         EXPECT_EQ(connection_->SetCameraDlg(0), 1);
         EXPECT_EQ(modeDuring, kIdle);
         EXPECT_EQ(connection_->AcquisitionMode(), mode);
-        connection_->StopPreview();
+        connection_->Acquiring().StopPreview();
     }
 }
 

@@ -153,11 +153,13 @@ TEST_F(ImageDialog, MeasuredGreyGainsAreReportedToTheOpenDialog) {
         d.GrayPage().SetGreyMode(1);
         d.GrayPage().GreyGainOnce();
         std::vector<std::uint8_t> frame(1280 * 1024);
-        EXPECT_EQ(connection_->SnapShot(frame.data(), static_cast<int>(frame.size()), 1), 1);
+        EXPECT_EQ(
+            connection_->Acquiring().SnapShot(frame.data(), static_cast<int>(frame.size()), 1), 1);
         live.DetachImage();
         // Detached: no longer told.
         d.GrayPage().GreyGainOnce();
-        EXPECT_EQ(connection_->SnapShot(frame.data(), static_cast<int>(frame.size()), 1), 1);
+        EXPECT_EQ(
+            connection_->Acquiring().SnapShot(frame.data(), static_cast<int>(frame.size()), 1), 1);
         return kDialogOk;
     };
     EXPECT_EQ(connection_->SetImageDlg(0), 1);

@@ -35,7 +35,7 @@ TEST(LiveDialogsThreads, ListenersComeAndGoWhileThePreviewRuns) {
     host.image = [&](settings::CImageDlg& d, settings::LiveDialogs& live) {
         d.GrayPage().SetGreyMode(1);
         d.GrayPage().GreyGainAllFrames();  // measured on every frame
-        EXPECT_EQ(connection.StartPreview(), 1);
+        EXPECT_EQ(connection.Acquiring().StartPreview(), 1);
         for (int round = 0; round < 20; ++round) {
             // The dialog changes and reads the block the worker converts
             // with and measures into.
@@ -51,7 +51,7 @@ TEST(LiveDialogsThreads, ListenersComeAndGoWhileThePreviewRuns) {
             platform::SleepMs(10);
         }
         live.DetachImage();
-        connection.StopPreview();
+        connection.Acquiring().StopPreview();
         return settings::kDialogCancel;
     };
     EXPECT_EQ(connection.SetImageDlg(0), 1);
