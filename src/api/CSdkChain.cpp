@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "platform/Time.h"
 
@@ -51,7 +52,7 @@ CSdkChain& SdkChain() {
 }
 
 std::int32_t CSdkChain::Create() {
-    CNodrix* made = new (std::nothrow) CNodrix();
+    CNodrix* made = new (std::nothrow) CNodrix(api::ActiveDriverPort());
     if (made == nullptr) return 0;
     std::shared_ptr<CNodrix> connection(made, DestroyConnection);
 

@@ -11,8 +11,9 @@ void DestroyConnection(void* connection) {
 
 }  // namespace
 
-CNodrix::CNodrix()
-    : acquisition_(AcquisitionLinks{core_, controls_, geometry_, imageParams_, masks_, preview_,
+CNodrix::CNodrix(platform::DriverPort& port)
+    : port_(port),
+      acquisition_(AcquisitionLinks{core_, controls_, geometry_, imageParams_, masks_, preview_,
                                     errors_, liveDialogs_, colorMode_, subSample_, waitTimeMs_,
                                     maskFilter_, dotFilter_, cameraOpened_},
                    this, DestroyConnection) {
@@ -62,7 +63,7 @@ int CNodrix::Initialize(platform::WindowHandle recipient) {
 void CNodrix::SetUpCore() {
     if (!core_) return;
     core_->SetProductId(kConnectionProductId);
-    core_->Setup(reinterpret_cast<void*>(errors_.Recipient()), &kCameraInterfaceClass);
+    core_->Setup(port_, reinterpret_cast<void*>(errors_.Recipient()), &kCameraInterfaceClass);
     // A single camera of this model is opened right away; with none the
     // application finds why it has no camera.
     const int cameras = core_->CountCameras(kConnectionProductId);

@@ -22,6 +22,7 @@
 #include "connection/PreviewWindowOwner.h"
 #include "imaging/CDibImage.h"
 #include "pipeline/ParameterBlocks.h"
+#include "platform/DriverPort.h"
 #include "platform/WindowMessages.h"
 #include "settings/LiveDialogs.h"
 
@@ -32,7 +33,9 @@ inline constexpr int kFirstStartWaitTimeMs = 1;
 
 class CNodrix {
 public:
-    CNodrix();
+    // The port is the driver the camera core's transport talks to; it
+    // outlives the connection.
+    explicit CNodrix(platform::DriverPort& port);
     virtual ~CNodrix();
     CNodrix(const CNodrix&) = delete;
     CNodrix& operator=(const CNodrix&) = delete;
@@ -170,6 +173,7 @@ private:
     // The mask store's result as the code reported for it; 1 when done.
     int MaskReported(MaskStore::Result result);
 
+    platform::DriverPort& port_;
     CoreHandle core_;
     mutable MaskStore masks_;
     PreviewWindowOwner preview_{kSensorWidth, kSensorHeight};

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "core/EmulatedCameraFixture.h"
 #include "dialogs/ScriptedDialogHost.h"
@@ -94,7 +95,7 @@ class ImageDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         test::ResetSdkSettings();
-        connection_ = std::make_unique<CNodrix>();
+        connection_ = std::make_unique<CNodrix>(api::ActiveDriverPort());
         connection_->Initialize(0);
         ASSERT_TRUE(connection_->HasCore());
         ASSERT_EQ(connection_->SetPreviewWindow(0, 0, 0, 0, 0), 1);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "core/EmulatedCameraFixture.h"
 #include "dialogs/ScriptedDialogHost.h"
@@ -23,7 +24,7 @@ struct CountingListener : settings::DialogListener {
 TEST(LiveDialogsThreads, ListenersComeAndGoWhileThePreviewRuns) {
     test::ResetSdkSettings();
     testing::InstalledEmulator emulator(testing::CamerasOf({0x33B0}, emulator::Pace::Max));
-    CNodrix connection;
+    CNodrix connection{api::ActiveDriverPort()};
     connection.Initialize(0);
     ASSERT_TRUE(connection.HasCore());
     ASSERT_EQ(connection.SetPreviewWindow(0, 0, 0, 0, 0), 1);

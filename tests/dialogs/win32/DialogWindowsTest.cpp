@@ -1,16 +1,16 @@
 // The real modal dialogs under Windows: a timer on the test's thread finds
 // the open dialog, works its controls as a user would and presses OK or
 // Cancel; the test then checks the connection, the camera and the store.
-#include <windows.h>
-
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <functional>
 #include <memory>
 #include <set>
 #include <string>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "core/CNodrixU3T2Base.h"
 #include "core/EmulatedCameraFixture.h"
@@ -118,7 +118,7 @@ class DialogWindows : public ::testing::Test {
 protected:
     void SetUp() override {
         test::ResetSdkSettings();
-        connection_ = std::make_unique<CNodrix>();
+        connection_ = std::make_unique<CNodrix>(api::ActiveDriverPort());
         connection_->Initialize(0);
         ASSERT_TRUE(connection_->HasCore());
         ASSERT_EQ(connection_->SetPreviewWindow(0, 0, 0, 0, 0), 1);
