@@ -1,9 +1,10 @@
 // The real modal dialogs under Windows: a timer on the test's thread finds
 // the open dialog, works its controls as a user would and presses OK or
 // Cancel; the test then checks the connection, the camera and the store.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <functional>
 #include <memory>
