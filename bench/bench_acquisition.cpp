@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "api/DriverPortChoice.h"
 #include "core/BufferCapacity.h"
 #include "core/CNodrixUSB3T2SimpleSdk.h"
 #include "core/FrameRing.h"
@@ -28,11 +29,11 @@ void BM_AcquireFullFrames(benchmark::State& state) {
     emulator::EmulatorConfig config = emulator::EmulatedDriver::DefaultConfig();
     config.pace = emulator::Pace::Max;
     emulator::EmulatedDriver driver(config);
-    platform::InstallDriverPort(&driver);
+    api::InstallDriverPort(&driver);
     {
         auto core = std::make_unique<CNodrixUSB3T2SimpleSdk>();
         core->SetProductId(0x33B0);
-        core->Setup(nullptr, nullptr);
+        core->Setup(api::ActiveDriverPort(), nullptr, nullptr);
         if (core->CountCameras(0x33B0) < 1 || !core->OpenCamera(0) ||
             !core->SetTransferBits(sixteen) || !core->SetCaptureWindow(0, 0, 1280, 1024, 0) ||
             !core->StartTransfer(kModeContinuous)) {
@@ -61,7 +62,7 @@ void BM_AcquireFullFrames(benchmark::State& state) {
         }
         core->Shutdown();
     }
-    platform::InstallDriverPort(nullptr);
+    api::InstallDriverPort(nullptr);
 }
 
 BENCHMARK(BM_AcquireFullFrames)
@@ -106,11 +107,11 @@ void BM_StopWithoutFrames(benchmark::State& state) {
     emulator::EmulatorConfig config = emulator::EmulatedDriver::DefaultConfig();
     config.pace = emulator::Pace::Max;
     emulator::EmulatedDriver driver(config);
-    platform::InstallDriverPort(&driver);
+    api::InstallDriverPort(&driver);
     {
         auto core = std::make_unique<CNodrixUSB3T2SimpleSdk>();
         core->SetProductId(0x33B0);
-        core->Setup(nullptr, nullptr);
+        core->Setup(api::ActiveDriverPort(), nullptr, nullptr);
         if (core->CountCameras(0x33B0) < 1 || !core->OpenCamera(0) ||
             !core->SetCaptureWindow(0, 0, 1280, 1024, 0) ||
             (wait != 1 && !core->SetTriggerMode(1, 1))) {
@@ -136,7 +137,7 @@ void BM_StopWithoutFrames(benchmark::State& state) {
         }
         core->Shutdown();
     }
-    platform::InstallDriverPort(nullptr);
+    api::InstallDriverPort(nullptr);
 }
 
 BENCHMARK(BM_StopWithoutFrames)

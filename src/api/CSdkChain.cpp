@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "platform/Time.h"
 
@@ -33,8 +34,8 @@ LeakedAtUnload g_sdkChain;
 // Release stopped waiting for it); the worker thread running that callback
 // cannot join itself, so it ends and destroys the connection instead.
 void DestroyConnection(CNodrix* connection) {
-    if (connection != nullptr && connection->InOwnFrameCallback()) {
-        connection->DestroyWhenWorkerEnds();
+    if (connection != nullptr && connection->Acquiring().InOwnFrameCallback()) {
+        connection->Acquiring().DestroyWhenWorkerEnds();
         return;
     }
     delete connection;
@@ -51,7 +52,7 @@ CSdkChain& SdkChain() {
 }
 
 std::int32_t CSdkChain::Create() {
-    CNodrix* made = new (std::nothrow) CNodrix();
+    CNodrix* made = new (std::nothrow) CNodrix(api::ActiveDriverPort());
     if (made == nullptr) return 0;
     std::shared_ptr<CNodrix> connection(made, DestroyConnection);
 
@@ -84,7 +85,7 @@ int CSdkChain::Release(std::int32_t handle) {
     }
     // Threads waiting in the connection's stream return now, so that the
     // shutdown below need not wait for their time-outs.
-    connection->StreamReleased();
+    connection->Acquiring().StreamReleased();
     // The shutdown runs on this thread when the calls in flight return in
     // time, so that the camera is closed when Release returns; other handles
     // stay usable meanwhile.

@@ -6,46 +6,49 @@ using namespace nodrix;
 extern "C" {
 
 int NODRIX_CALL Nodrix_Preview(int handle) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.Preview(); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().Preview(); });
 }
 
 int NODRIX_CALL Nodrix_CallBackPreview(int handle, NodrixHwnd window, void* buffer, int size,
                                        int rowOrder) {
     return api::Call(handle, 0, [&](CNodrix& c) {
-        return c.CallBackPreview(api::ToWindow(window), buffer, size, rowOrder);
+        return c.Acquiring().CallBackPreview(api::ToWindow(window), buffer, size, rowOrder);
     });
 }
 
 int NODRIX_CALL Nodrix_Capture(int handle) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.Capture(); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().Capture(); });
 }
 
 int NODRIX_CALL Nodrix_SnapShot(int handle, void* buffer, int size, int rowOrder) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.SnapShot(buffer, size, rowOrder); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Acquiring().SnapShot(buffer, size, rowOrder); });
 }
 
 int NODRIX_CALL Nodrix_GetImage(int handle, void* buffer, int size, int rowOrder) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetImage(buffer, size, rowOrder); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Acquiring().GetImage(buffer, size, rowOrder); });
 }
 
 int NODRIX_CALL Nodrix_Trigger(int handle, NodrixHwnd window, void* buffer, int size,
                                int rowOrder) {
     return api::Call(handle, 0, [&](CNodrix& c) {
-        return c.Trigger(api::ToWindow(window), buffer, size, rowOrder);
+        return c.Acquiring().Trigger(api::ToWindow(window), buffer, size, rowOrder);
     });
 }
 
 int NODRIX_CALL Nodrix_StartPreview(int handle) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.StartPreview(); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().StartPreview(); });
 }
 
 int NODRIX_CALL Nodrix_StopPreview(int handle) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.StopPreview(); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().StopPreview(); });
 }
 
 int NODRIX_CALL Nodrix_Record(int handle, const char* fileName, int durationMs, int showWindow) {
-    return api::Call(handle, 0,
-                     [&](CNodrix& c) { return c.Record(fileName, durationMs, showWindow); });
+    return api::Call(handle, 0, [&](CNodrix& c) {
+        return c.Acquiring().Record(fileName, durationMs, showWindow);
+    });
 }
 
 int NODRIX_CALL Nodrix_RecordW(int handle, const NodrixWChar* fileName, int durationMs,

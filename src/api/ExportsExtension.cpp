@@ -32,20 +32,23 @@ const char* NODRIX_CALL NodrixEx_ErrorText(int code) {
 }
 
 int NODRIX_CALL NodrixEx_GetFrameMetadata(int handle, NodrixExFrameMetadata* metadata) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetFrameMetadata(metadata); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Acquiring().GetFrameMetadata(metadata); });
 }
 
 int NODRIX_CALL NodrixEx_GetStreamStatistics(int handle, NodrixExStreamStatistics* statistics) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetStreamStatistics(statistics); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Acquiring().GetStreamStatistics(statistics); });
 }
 
 int NODRIX_CALL NodrixEx_ResetStreamStatistics(int handle) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.ResetStreamStatistics(); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().ResetStreamStatistics(); });
 }
 
 int NODRIX_CALL NodrixEx_SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user) {
-    return api::Call(handle, 0,
-                     [&](CNodrix& c) { return c.SetFrameCallback(handle, callback, user); });
+    return api::Call(handle, 0, [&](CNodrix& c) {
+        return c.Acquiring().SetFrameCallback(handle, callback, user);
+    });
 }
 
 int NODRIX_CALL NodrixEx_GetLastSystemError(int handle, char* text, int size) {
@@ -53,11 +56,11 @@ int NODRIX_CALL NodrixEx_GetLastSystemError(int handle, char* text, int size) {
 }
 
 int NODRIX_CALL NodrixEx_SetRecordFormat(int handle, int format) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetRecordFormat(format); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().SetRecordFormat(format); });
 }
 
 int NODRIX_CALL NodrixEx_GetRecordStatus(int handle, NodrixExRecordStatus* status) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetRecordStatus(status); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().GetRecordStatus(status); });
 }
 
 int NODRIX_CALL NodrixEx_SetSaveOnRelease(int handle, int save) {

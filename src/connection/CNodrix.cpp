@@ -1,14 +1,22 @@
 // Construction, initialisation and destruction of a connection.
 #include "connection/CNodrix.h"
 
-#include <cstring>
-#include <new>
-
-#include "platform/Time.h"
-
 namespace nodrix {
+namespace {
 
-CNodrix::CNodrix() : rateWindowStart_(platform::MultimediaTime()) {
+// The worker that runs the last reference's release ends the connection.
+void DestroyConnection(void* connection) {
+    delete static_cast<CNodrix*>(connection);
+}
+
+}  // namespace
+
+CNodrix::CNodrix(platform::DriverPort& port)
+    : port_(port),
+      acquisition_(AcquisitionLinks{core_, controls_, geometry_, imageParams_, masks_, preview_,
+                                    errors_, liveDialogs_, colorMode_, subSample_, waitTimeMs_,
+                                    maskFilter_, dotFilter_, cameraOpened_},
+                   this, DestroyConnection) {
     preview_.Place(0, 0, 0, geometry_.width, geometry_.height);
 }
 
@@ -19,7 +27,7 @@ CNodrix::~CNodrix() {
     if (core_) core_->Shutdown();
     controls_.Attach(nullptr);
     core_.reset();
-    for (auto& image : images_) image.reset();
+    acquisition_.ReleaseBuffers();
     UnregisterDeviceNotifications(notification_);
     notification_ = 0;
 }
@@ -27,7 +35,7 @@ CNodrix::~CNodrix() {
 int CNodrix::Initialize(platform::WindowHandle recipient) {
     core_ = CreateCameraCore();
     controls_.Attach(core_.get());
-    const bool buffersMade = CreateBuffers();
+    const bool buffersMade = acquisition_.CreateBuffers();
     errors_.SetRecipient(recipient);
 
     if (recipient != 0) {
@@ -52,19 +60,10 @@ int CNodrix::Initialize(platform::WindowHandle recipient) {
     return 1;
 }
 
-bool CNodrix::CreateBuffers() {
-    bool all = true;
-    for (auto& image : images_) {
-        if (!image) image.reset(new (std::nothrow) imaging::CDibImage());
-        all = all && image != nullptr;
-    }
-    return all;
-}
-
 void CNodrix::SetUpCore() {
     if (!core_) return;
     core_->SetProductId(kConnectionProductId);
-    core_->Setup(reinterpret_cast<void*>(errors_.Recipient()), &kCameraInterfaceClass);
+    core_->Setup(port_, reinterpret_cast<void*>(errors_.Recipient()), &kCameraInterfaceClass);
     // A single camera of this model is opened right away; with none the
     // application finds why it has no camera.
     const int cameras = core_->CountCameras(kConnectionProductId);
@@ -78,56 +77,7 @@ int CNodrix::CameraIndex() const {
 }
 
 int CNodrix::Close() {
-    if (InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    // The worker stops before the window it draws into goes away.
-    if (core_) StopPreview();
-    DestroyPreviewWindow();
-    frameReady_ = 0;
-    if (core_) core_->StopTransfer();
-    return 1;
-}
-
-int CNodrix::StopPreview() {
-    if (!StopAcquisition()) return 0;
-    // The stop ends the library's use of the application's buffer, which it
-    // may free now: a later start without one never writes there.
-    platform::LockGuard control(controlLock_);
-    platform::LockGuard frame(frameLock_);
-    appBuffer_ = nullptr;
-    appBufferSize_ = 0;
-    return 1;
-}
-
-int CNodrix::StopAcquisition() {
-    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    platform::LockGuard control(controlLock_);
-    if (Streaming()) StopStreamLocked();
-    runFlag_ = 0;
-    workerStop_.Set();
-    {
-        // A trigger worker starts each transfer under the frame lock and
-        // looks at the run flag first, so none starts after this stop.
-        platform::LockGuard frame(frameLock_);
-        if (mode_.exchange(kIdle) != kIdle) {
-            core_->StopTransfer();
-        }
-    }
-    JoinWorkers();
-    return 1;
-}
-
-void CNodrix::JoinWorkers() {
-    if (workerEnded_) {
-        workerEnded_->Wait(platform::kInfinite);
-        workerEnded_.reset();
-    }
-    if (worker_) {
-        worker_->Join();
-        worker_.reset();
-    }
-    recorder_.End();
-    // The recording thread finishes its file before it ends.
-    ReapRecorder();
+    return acquisition_.Close();
 }
 
 }  // namespace nodrix

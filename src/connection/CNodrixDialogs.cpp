@@ -37,36 +37,6 @@ private:
 
 }  // namespace
 
-int CNodrix::SuspendAcquisition() {
-    const int mode = mode_.load();
-    if (mode == kPreviewing || mode == kCapturing) {
-        // Resumed with the same buffer.
-        StopAcquisition();
-    } else if (mode == kTriggering) {
-        // Paused, not stopped: the trigger worker waits until the run flag
-        // is back to 1.
-        int running = 1;
-        runFlag_.compare_exchange_strong(running, 2);
-    } else if (mode == kStreaming) {
-        // Paused, not stopped: the waiters wait on, the buffers stay queued.
-        PauseStream();
-    }
-    return mode;
-}
-
-void CNodrix::ResumeAcquisition(int mode) {
-    if (mode == kPreviewing) {
-        StartPreview();
-    } else if (mode == kCapturing) {
-        Capture();
-    } else if (mode == kTriggering) {
-        int paused = 2;
-        runFlag_.compare_exchange_strong(paused, 1);
-    } else if (mode == kStreaming) {
-        ResumeStream();
-    }
-}
-
 int CNodrix::SetCameraDlg(platform::WindowHandle parent) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     settings::DialogHost* host = settings::CurrentDialogHost();
@@ -74,7 +44,7 @@ int CNodrix::SetCameraDlg(platform::WindowHandle parent) {
     OpenDialogClaim claim(cameraDialogOpen);
     if (!claim.Owned()) return PushError(NODRIX_ERROR_NO_CORE), 0;
 
-    const int mode = SuspendAcquisition();
+    const int mode = acquisition_.SuspendAcquisition();
     settings::CCameraDlg dialog(controls_.Ranges(), core_->GetCameraIndex(),
                                 core_->CanChangeWidth() != 0, core_->CanChangeHeight() != 0);
     const int result = host->RunCameraDialog(parent, dialog);
@@ -82,7 +52,7 @@ int CNodrix::SetCameraDlg(platform::WindowHandle parent) {
         LoadCaptureGeometry();
         LoadConnectionValues();
     }
-    ResumeAcquisition(mode);
+    acquisition_.ResumeAcquisition(mode);
     if (result == settings::kDialogNotShown) return PushError(NODRIX_ERROR_WINDOW), 0;
     return 1;
 }
@@ -98,15 +68,15 @@ int CNodrix::SetImageDlg(platform::WindowHandle parent) {
     {
         // A running worker writes the automatic stages' results between
         // frames; the copy is taken between two frames too.
-        platform::LockGuard frame(frameLock_);
+        platform::LockGuard frame(FrameLock());
         saved = imageParams_;
     }
-    settings::CImageDlg dialog(settings::LiveImageBlock(&imageParams_, &frameLock_), colorMode_);
+    settings::CImageDlg dialog(settings::LiveImageBlock(&imageParams_, &FrameLock()), colorMode_);
     const int result = host->RunImageDialog(parent, dialog, liveDialogs_);
     if (result != settings::kDialogOk) {
         // The worker reads the block once per frame: it is put back whole
         // between two frames.
-        platform::LockGuard frame(frameLock_);
+        platform::LockGuard frame(FrameLock());
         imageParams_ = saved;
     }
     if (result == settings::kDialogNotShown) return PushError(NODRIX_ERROR_WINDOW), 0;

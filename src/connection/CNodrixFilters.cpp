@@ -66,7 +66,7 @@ int CNodrix::SetFilterValue(int code, int value) {
         return Reported(controls_.SetFilterValue(code, value));
     }
     // The worker converts with the image block under the same lock.
-    platform::LockGuard frame(frameLock_);
+    platform::LockGuard frame(FrameLock());
     ImageParameters& p = imageParams_;
     const auto refuse = [this](int error) { return PushError(error), 0; };
 
@@ -133,7 +133,7 @@ int CNodrix::GetFilterValue(int code, int* ok) {
         PushError(NODRIX_ERROR_NONE);
         return good(shortExposure ? (value != 0 ? 1 : 0) : value);
     }
-    platform::LockGuard frame(frameLock_);
+    platform::LockGuard frame(FrameLock());
     const ImageParameters& p = imageParams_;
 
     if (const ImageField* f = FindImageField(code)) return good(p.*(f->field));
@@ -156,7 +156,7 @@ int CNodrix::GetFilterValue(int code, int* ok) {
 
 int CNodrix::SetColorMode(int bitsPerPixel) {
     // A running stream's buffers are shaped for the mode it started in.
-    if (!core_ || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || acquisition_.Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     int mode = -1;
     for (int i = 0; i < 6; ++i) {
         if (kColorModeBits[i] == bitsPerPixel) mode = i;

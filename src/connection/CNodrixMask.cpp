@@ -31,8 +31,8 @@ int CNodrix::MaskReported(MaskStore::Result result) {
 
 int CNodrix::UpdateMaskData(int which) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    platform::LockGuard frame(frameLock_);
-    return MaskReported(masks_.TakePlane(RawImage(), which));
+    platform::LockGuard frame(FrameLock());
+    return MaskReported(masks_.TakePlane(acquisition_.RawImage(), which));
 }
 
 int CNodrix::SaveMaskFile(const char* fileName) {

@@ -14,12 +14,12 @@ static_assert(files::kStillBmp == NODRIX_IMAGE_BMP && files::kStillRaw == NODRIX
 int CNodrix::SaveImage(const char* fileName, int format) {
     if (!files::IsStillImageKind(format)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     // Without a converted frame the output image holds nothing worth saving.
-    if (!core_ || frameReady_.load() == 0) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_ || !acquisition_.FrameReady()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     if (fileName == nullptr || fileName[0] == '\0') return FileFailed("the file name is empty");
     // The frame lock keeps a worker from converting into the image while it
     // is written.
-    platform::LockGuard frame(frameLock_);
-    const imaging::CDibImage& output = OutputImage();
+    platform::LockGuard frame(FrameLock());
+    const imaging::CDibImage& output = acquisition_.OutputImage();
     if (output.Empty()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     if (files::SaveStillImage(fileName, output, format) == 0) {
         return FileFailed("the image could not be encoded");

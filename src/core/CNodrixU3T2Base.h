@@ -60,9 +60,10 @@ public:
 
     // --- Device lifecycle -------------------------------------------------
     virtual ~CNodrixU3T2Base();
-    // Shuts down, then creates a transport for the interface class (the
-    // default one when guid is null). The first argument is not used.
-    virtual int Setup(void* unused, const platform::Guid* guid);
+    // Shuts down, then creates a transport over the port for the interface
+    // class (the default one when guid is null). The second argument is not
+    // used. The port outlives the core.
+    virtual int Setup(platform::DriverPort& port, void* unused, const platform::Guid* guid);
     virtual int InitializeCamera();
     virtual int Shutdown();
     // Request 0xB0 / 0xB1: a 64-byte information block into block.

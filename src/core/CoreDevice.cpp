@@ -45,10 +45,10 @@ CNodrixU3T2Base::~CNodrixU3T2Base() { Shutdown(); }
 
 int CNodrixU3T2Base::FirmwareVersion() const { return FirmwareVersionOf(firmwareInfo_.data()); }
 
-int CNodrixU3T2Base::Setup(void*, const platform::Guid* guid) {
+int CNodrixU3T2Base::Setup(platform::DriverPort& port, void*, const platform::Guid* guid) {
     Shutdown();
     const platform::Guid interfaceClass = guid ? *guid : transport::kCameraInterfaceClass;
-    transport_.reset(new (std::nothrow) CNodrixCy3(&interfaceClass));
+    transport_.reset(new (std::nothrow) CNodrixCy3(port, &interfaceClass));
     return 1;
 }
 

@@ -102,13 +102,4 @@ public:
     }
 };
 
-// The port the transport uses: one installed by a test, else the emulated
-// camera when NODRIX_EMULATION is set, else the operating system's driver.
-// Defined where the library is assembled (src/api), which alone knows the
-// emulated camera.
-DriverPort& ActiveDriverPort();
-// Tests and applications may install their own port (nullptr restores the
-// default choice). The port must outlive every transport object using it.
-void InstallDriverPort(DriverPort* port);
-
 }  // namespace nodrix::platform

@@ -54,8 +54,8 @@ private:
 
 }  // namespace
 
-CFx3Api::CFx3Api(const platform::Guid* interfaceClass)
-    : port_(&platform::ActiveDriverPort()),
+CFx3Api::CFx3Api(platform::DriverPort& port, const platform::Guid* interfaceClass)
+    : port_(&port),
       interfaceClass_(interfaceClass != nullptr ? *interfaceClass
                                                 : transport::kCameraInterfaceClass) {
     JoinSharedTable();

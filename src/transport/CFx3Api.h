@@ -15,8 +15,9 @@ namespace nodrix {
 
 class CFx3Api {
 public:
-    // Joins the shared table; without a class the cameras' default one.
-    explicit CFx3Api(const platform::Guid* interfaceClass = nullptr);
+    // Joins the shared table; without a class the cameras' default one. The
+    // port is the driver every request goes through; it outlives this object.
+    explicit CFx3Api(platform::DriverPort& port, const platform::Guid* interfaceClass = nullptr);
     // Leaves the shared table.
     virtual ~CFx3Api();
     CFx3Api(const CFx3Api&) = delete;

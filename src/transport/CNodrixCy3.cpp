@@ -13,7 +13,8 @@ using platform::DriverHandle;
 using platform::kInvalidDriverHandle;
 using transport::ControlSetup;
 
-CNodrixCy3::CNodrixCy3(const platform::Guid* interfaceClass) : CFx3Api(interfaceClass) {}
+CNodrixCy3::CNodrixCy3(platform::DriverPort& port, const platform::Guid* interfaceClass)
+    : CFx3Api(port, interfaceClass) {}
 
 CNodrixCy3::~CNodrixCy3() {
     Close();

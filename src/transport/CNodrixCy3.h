@@ -26,7 +26,7 @@ namespace nodrix {
 
 class CNodrixCy3 : public CFx3Api, public CControllerBase {
 public:
-    explicit CNodrixCy3(const platform::Guid* interfaceClass = nullptr);
+    explicit CNodrixCy3(platform::DriverPort& port, const platform::Guid* interfaceClass = nullptr);
     ~CNodrixCy3() override;
 
     // --- CControllerBase ---

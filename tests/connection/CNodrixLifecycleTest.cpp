@@ -2,13 +2,14 @@
 // initialisation, and the error stack.
 #include <gtest/gtest.h>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 
 namespace nodrix {
 namespace {
 
 TEST(CNodrixConstruction, DefaultsBeforeAnyCameraIsTouched) {
-    CNodrix c;
+    CNodrix c{api::ActiveDriverPort()};
     EXPECT_FALSE(c.HasCore());
     EXPECT_EQ(c.Width(), 1280);
     EXPECT_EQ(c.Height(), 1024);
@@ -29,7 +30,7 @@ TEST(CNodrixConstruction, DefaultsBeforeAnyCameraIsTouched) {
 }
 
 TEST(CNodrixInitialize, MaskPlanesStartNeutral) {
-    CNodrix c;
+    CNodrix c{api::ActiveDriverPort()};
     c.Initialize(0);
     for (int slot = 0; slot < kImageSlotCount; ++slot) {
         ASSERT_NE(c.Image(static_cast<ImageSlot>(slot)), nullptr) << slot;
@@ -59,14 +60,14 @@ TEST(CNodrixInitialize, MaskPlanesStartNeutral) {
 }
 
 TEST(CNodrixErrors, StackHoldsTwentyNewestFirst) {
-    CNodrix c;
+    CNodrix c{api::ActiveDriverPort()};
     for (int code = 1; code <= 23; ++code) EXPECT_EQ(c.PushError(code), 1);
     for (int code = 23; code >= 4; --code) EXPECT_EQ(c.PopError(), code);
     EXPECT_EQ(c.PopError(), 0);
 }
 
 TEST(CNodrixWithoutCamera, CameraOperationsReportNoCamera) {
-    CNodrix c;
+    CNodrix c{api::ActiveDriverPort()};
     c.Initialize(0);
     if (c.HasCore()) GTEST_SKIP() << "a camera core is built in";
     NodrixCameraInfo info{};
@@ -77,7 +78,7 @@ TEST(CNodrixWithoutCamera, CameraOperationsReportNoCamera) {
     EXPECT_EQ(c.PopError(), 1);
     EXPECT_EQ(c.EnumDevice(nullptr), -1);
     EXPECT_EQ(c.PopError(), 1);
-    EXPECT_EQ(c.StopPreview(), 0);
+    EXPECT_EQ(c.Acquiring().StopPreview(), 0);
     EXPECT_EQ(c.PopError(), 1);
     // Close has nothing to stop and records nothing.
     EXPECT_EQ(c.Close(), 1);

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "NodrixSdk.h"
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "core/EmulatedCameraFixture.h"
 #include "settings/SdkSettingsSandbox.h"
@@ -92,7 +93,7 @@ const Case kCases[] = {
 TEST(CameraControls, RefusesOnceAndReadsTheExposureBackAfterEveryWrite) {
     test::ResetSdkSettings();
     testing::InstalledEmulator emulator(testing::CamerasOf({0x33B0}));
-    CNodrix connection;
+    CNodrix connection{api::ActiveDriverPort()};
     connection.Initialize(0);
     CNodrixU3T2Base* core = connection.Core();
     ASSERT_NE(core, nullptr);

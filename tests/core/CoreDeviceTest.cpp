@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "EmulatedCameraFixture.h"
+#include "api/DriverPortChoice.h"
 #include "platform/Time.h"
 #include "sensors/CSensorBase.h"
 #include "transport/CNodrixCy3.h"
@@ -67,7 +68,7 @@ TEST(CoreDevice, OtherProductsHaveNoDriver) {
     InstalledEmulator emulator(CamerasOf({0x3020}));
     auto core = std::make_unique<CNodrixUSB3T2SimpleSdk>();
     core->SetProductId(0x3020);
-    core->Setup(nullptr, nullptr);
+    core->Setup(api::ActiveDriverPort(), nullptr, nullptr);
     EXPECT_EQ(core->CountCameras(0x3020), 1);
     EXPECT_EQ(core->OpenCamera(0), 0);
     EXPECT_EQ(core->Sensor(), nullptr);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "api/DriverPortChoice.h"
 #include "core/CNodrixUSB3T2SimpleSdk.h"
 #include "emulator/EmulatedDriver.h"
 #include "emulator/RequestLog.h"
@@ -49,14 +50,14 @@ public:
         if (choice != nullptr && std::strcmp(choice, "usb") == 0 && UsbTestbed::Available()) {
             bed_ = std::make_unique<UsbTestbed>(*driver_);
             usbPort_ = std::make_unique<platform::usb::UsbDriverPort>();
-            platform::InstallDriverPort(usbPort_.get());
+            api::InstallDriverPort(usbPort_.get());
             return;
         }
 #endif
-        platform::InstallDriverPort(driver_.get());
+        api::InstallDriverPort(driver_.get());
     }
     ~InstalledEmulator() {
-        platform::InstallDriverPort(nullptr);
+        api::InstallDriverPort(nullptr);
     }
     emulator::EmulatedDriver& Driver() {
         return *driver_;
@@ -82,7 +83,7 @@ public:
 inline std::unique_ptr<CNodrixUSB3T2SimpleSdk> SetUpCore() {
     auto core = std::make_unique<CNodrixUSB3T2SimpleSdk>();
     core->SetProductId(0x33B0);
-    core->Setup(nullptr, nullptr);
+    core->Setup(api::ActiveDriverPort(), nullptr, nullptr);
     return core;
 }
 

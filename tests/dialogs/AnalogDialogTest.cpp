@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "core/CNodrixU3T2Base.h"
 #include "core/EmulatedCameraFixture.h"
@@ -42,7 +43,7 @@ class AnalogDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         test::ResetSdkSettings();
-        connection_ = std::make_unique<CNodrix>();
+        connection_ = std::make_unique<CNodrix>(api::ActiveDriverPort());
         connection_->Initialize(0);
         ASSERT_TRUE(connection_->HasCore());
         core_ = connection_->Core();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "core/EmulatedCameraFixture.h"
 #include "dialogs/ScriptedDialogHost.h"
@@ -46,7 +47,7 @@ class CameraDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         test::ResetSdkSettings();
-        connection_ = std::make_unique<CNodrix>();
+        connection_ = std::make_unique<CNodrix>(api::ActiveDriverPort());
         connection_->Initialize(0);
         ASSERT_TRUE(connection_->HasCore());
         while (connection_->PopError() != 0) {
@@ -173,7 +174,9 @@ TEST_F(CameraDialog, PresetsStopAtTheFirstGapAndAFullTableRefusesCustom) {
 TEST_F(CameraDialog, AcquisitionIsStoppedAroundTheDialogAndRestarted) {
     ASSERT_EQ(connection_->SetPreviewWindow(0, 0, 0, 0, 0), 1);
     for (int mode : {kPreviewing, kCapturing}) {
-        ASSERT_EQ(mode == kPreviewing ? connection_->StartPreview() : connection_->Capture(), 1);
+        ASSERT_EQ(mode == kPreviewing ? connection_->Acquiring().StartPreview()
+                                      : connection_->Acquiring().Capture(),
+                  1);
         ASSERT_EQ(connection_->AcquisitionMode(), mode);
         int modeDuring = -1;
         host_.camera = [&](CCameraDlg&) {
@@ -183,19 +186,19 @@ TEST_F(CameraDialog, AcquisitionIsStoppedAroundTheDialogAndRestarted) {
         EXPECT_EQ(connection_->SetCameraDlg(0), 1);
         EXPECT_EQ(modeDuring, kIdle);
         EXPECT_EQ(connection_->AcquisitionMode(), mode);
-        connection_->StopPreview();
+        connection_->Acquiring().StopPreview();
     }
 }
 
 TEST(CameraDialogWithoutHost, RefusedWithClearCodes) {
     test::ResetSdkSettings();
     {
-        CNodrix noCamera;
+        CNodrix noCamera{api::ActiveDriverPort()};
         EXPECT_EQ(noCamera.SetCameraDlg(0), 0);
         EXPECT_EQ(noCamera.PopError(), NODRIX_ERROR_NO_CORE);
     }
     testing::InstalledEmulator emulator(testing::CamerasOf({0x33B0}));
-    CNodrix c;
+    CNodrix c{api::ActiveDriverPort()};
     c.Initialize(0);
     while (c.PopError() != 0) {
     }

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "core/EmulatedCameraFixture.h"
 #include "dialogs/ScriptedDialogHost.h"
@@ -94,7 +95,7 @@ class ImageDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         test::ResetSdkSettings();
-        connection_ = std::make_unique<CNodrix>();
+        connection_ = std::make_unique<CNodrix>(api::ActiveDriverPort());
         connection_->Initialize(0);
         ASSERT_TRUE(connection_->HasCore());
         ASSERT_EQ(connection_->SetPreviewWindow(0, 0, 0, 0, 0), 1);
@@ -153,11 +154,13 @@ TEST_F(ImageDialog, MeasuredGreyGainsAreReportedToTheOpenDialog) {
         d.GrayPage().SetGreyMode(1);
         d.GrayPage().GreyGainOnce();
         std::vector<std::uint8_t> frame(1280 * 1024);
-        EXPECT_EQ(connection_->SnapShot(frame.data(), static_cast<int>(frame.size()), 1), 1);
+        EXPECT_EQ(
+            connection_->Acquiring().SnapShot(frame.data(), static_cast<int>(frame.size()), 1), 1);
         live.DetachImage();
         // Detached: no longer told.
         d.GrayPage().GreyGainOnce();
-        EXPECT_EQ(connection_->SnapShot(frame.data(), static_cast<int>(frame.size()), 1), 1);
+        EXPECT_EQ(
+            connection_->Acquiring().SnapShot(frame.data(), static_cast<int>(frame.size()), 1), 1);
         return kDialogOk;
     };
     EXPECT_EQ(connection_->SetImageDlg(0), 1);

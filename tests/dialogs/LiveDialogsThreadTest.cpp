@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "core/EmulatedCameraFixture.h"
 #include "dialogs/ScriptedDialogHost.h"
@@ -23,7 +24,7 @@ struct CountingListener : settings::DialogListener {
 TEST(LiveDialogsThreads, ListenersComeAndGoWhileThePreviewRuns) {
     test::ResetSdkSettings();
     testing::InstalledEmulator emulator(testing::CamerasOf({0x33B0}, emulator::Pace::Max));
-    CNodrix connection;
+    CNodrix connection{api::ActiveDriverPort()};
     connection.Initialize(0);
     ASSERT_TRUE(connection.HasCore());
     ASSERT_EQ(connection.SetPreviewWindow(0, 0, 0, 0, 0), 1);
@@ -35,7 +36,7 @@ TEST(LiveDialogsThreads, ListenersComeAndGoWhileThePreviewRuns) {
     host.image = [&](settings::CImageDlg& d, settings::LiveDialogs& live) {
         d.GrayPage().SetGreyMode(1);
         d.GrayPage().GreyGainAllFrames();  // measured on every frame
-        EXPECT_EQ(connection.StartPreview(), 1);
+        EXPECT_EQ(connection.Acquiring().StartPreview(), 1);
         for (int round = 0; round < 20; ++round) {
             // The dialog changes and reads the block the worker converts
             // with and measures into.
@@ -51,7 +52,7 @@ TEST(LiveDialogsThreads, ListenersComeAndGoWhileThePreviewRuns) {
             platform::SleepMs(10);
         }
         live.DetachImage();
-        connection.StopPreview();
+        connection.Acquiring().StopPreview();
         return settings::kDialogCancel;
     };
     EXPECT_EQ(connection.SetImageDlg(0), 1);

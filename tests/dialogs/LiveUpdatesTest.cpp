@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "connection/FrameFindings.h"
 #include "core/CNodrixU3T2Base.h"
@@ -26,7 +27,7 @@ struct Recorder : settings::DialogListener {
 TEST(LiveDialogs, AutomaticExposureCorrectionsReachTheAttachedDialog) {
     test::ResetSdkSettings();
     testing::InstalledEmulator emulator(testing::CamerasOf({0x33B0}));
-    CNodrix connection;
+    CNodrix connection{api::ActiveDriverPort()};
     connection.Initialize(0);
     CNodrixU3T2Base* core = connection.Core();
     ASSERT_NE(core, nullptr);

@@ -1,9 +1,9 @@
-#include "platform/DriverPort.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
+#include "api/DriverPortChoice.h"
+#include "platform/DriverPort.h"
 #include "platform/SystemDriverPort.h"
 
 namespace nodrix::platform {
@@ -38,12 +38,12 @@ public:
 };
 
 TEST(DriverPortTest, AnInstalledPortTakesPrecedenceUntilRemoved) {
-    DriverPort& before = ActiveDriverPort();
+    DriverPort& before = api::ActiveDriverPort();
     MarkerPort marker;
-    InstallDriverPort(&marker);
-    EXPECT_EQ(&ActiveDriverPort(), &marker);
-    InstallDriverPort(nullptr);
-    EXPECT_EQ(&ActiveDriverPort(), &before);
+    api::InstallDriverPort(&marker);
+    EXPECT_EQ(&api::ActiveDriverPort(), &marker);
+    api::InstallDriverPort(nullptr);
+    EXPECT_EQ(&api::ActiveDriverPort(), &before);
 }
 
 // No camera is attached to the machines the tests run on.

@@ -30,7 +30,7 @@ protected:
     // Services the windows until the recording has ended by itself.
     bool RecordUntilDone() {
         const std::uint32_t start = platform::TickCount();
-        while (api::FindConnection(handle_)->Recording()) {
+        while (api::FindConnection(handle_)->Acquiring().Recording()) {
             if (platform::TickCount() - start > 60000) return false;
             test::PumpWindowMessages();
             platform::SleepMs(10);

@@ -25,7 +25,7 @@ void RecordingTest::TearDown() {
 
 bool RecordingTest::Recording() const {
     const auto connection = api::FindConnection(handle_);
-    return connection != nullptr && connection->Recording();
+    return connection != nullptr && connection->Acquiring().Recording();
 }
 
 bool RecordingTest::WaitUntilRecorded(std::uint32_t timeoutMs) const {

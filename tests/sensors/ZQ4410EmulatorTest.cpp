@@ -34,9 +34,8 @@ class ZQ4410OnEmulator : public ::testing::Test {
 protected:
     void SetUp() override {
         transport::SetSharedTableName(tableName.c_str());
-        platform::InstallDriverPort(&driver);
         platform::SetTimeSpeedup(20);
-        transport = std::make_unique<CNodrixCy3>();
+        transport = std::make_unique<CNodrixCy3>(driver);
         transport->Enumerate();
         const int index = transport->FindDevice(0x33B0, 0);
         ASSERT_GE(index, 0);
@@ -47,7 +46,6 @@ protected:
     void TearDown() override {
         sensor.reset();
         transport.reset();
-        platform::InstallDriverPort(nullptr);
         platform::SetTimeSpeedup(1);
     }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "NodrixSdk.h"
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "platform/SettingsStore.h"
 #include "settings/ConfigFile.h"
@@ -102,7 +103,7 @@ TEST_F(Settings, MissingGroupsGiveTheirDefaults) {
         EXPECT_EQ(p.greyOffset[i], 128);
     }
     // A connection starts from the same defaults.
-    CNodrix c;
+    CNodrix c{api::ActiveDriverPort()};
     c.Initialize(0);
     EXPECT_EQ(c.ImageBlock().gamma, 100);
     EXPECT_EQ(c.ImageBlock().bayerMode, 3);
@@ -247,7 +248,7 @@ TEST_F(Settings, ConnectionValuesSurviveReleaseAndInitialize) {
         EXPECT_EQ(Nodrix_Height(h), 600) << round;
         EXPECT_EQ(Nodrix_Release(h), 1);
     }
-    CNodrix c;
+    CNodrix c{api::ActiveDriverPort()};
     c.Initialize(0);
     EXPECT_EQ(c.ImageBlock().gamma, 150);
     EXPECT_EQ(ReadInt(kCamera0, "WaitTime"), 25);
@@ -294,7 +295,7 @@ TEST_F(ConfigFile, WholeRecordsBecomePairs) {
                                      {1, 0, 0, 0, 2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x78, 0x56,
                                       0x34, 0x12, 9, 9, 9, 9});
     const std::string seven = Write("nodrix-config-7.bin", {1, 2, 3, 4, 5, 6, 7});
-    CNodrix c;
+    CNodrix c{api::ActiveDriverPort()};
     c.Initialize(0);
     ASSERT_EQ(c.LoadConfigFile(twenty.c_str()), 1);
     const auto pairs = c.ConfigPairs();

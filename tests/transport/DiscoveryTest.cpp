@@ -29,7 +29,7 @@ TEST_F(Discovery, NumbersCamerasOfOneProductInScanOrder) {
     port_.AddDevice(other);
     port_.AddDevice(second);
 
-    CNodrixCy3 transport;
+    CNodrixCy3 transport{port_};
     ASSERT_EQ(3, transport.Enumerate());
     EXPECT_EQ(0, transport.FindDevice(kCamera, 0));
     EXPECT_EQ(1, transport.FindDevice(kOther, 0));
@@ -58,7 +58,7 @@ TEST_F(Discovery, NumbersCamerasOfOneProductInScanOrder) {
 }
 
 TEST_F(Discovery, FullTableRefusesTheThirtyThirdDevice) {
-    CNodrixCy3 transport;
+    CNodrixCy3 transport{port_};
     for (int i = 0; i < 32; ++i) port_.AddDevice(DevicePathFor(kVendor, kCamera, i));
     ASSERT_EQ(32, transport.Enumerate());
     // One scan looks at 32 interfaces; the 33rd arrives when another has gone.
@@ -81,7 +81,7 @@ TEST_F(Discovery, SkipsDevicesThatDoNotFitOrDoNotOpen) {
     port_.AddDevice(good);
     ASSERT_GE(longPath.size(), 260u);
 
-    CNodrixCy3 transport;
+    CNodrixCy3 transport{port_};
     EXPECT_EQ(1, transport.Enumerate());
     EXPECT_EQ(0, transport.FindDevice(kCamera, 0));
     transport::DeviceEntry entry;
@@ -92,7 +92,7 @@ TEST_F(Discovery, SkipsDevicesThatDoNotFitOrDoNotOpen) {
 TEST_F(Discovery, ModelNamesOnlyForOtherModels) {
     port_.AddDevice(DevicePathFor(kVendor, kOther, 1));
     port_.AddDevice(DevicePathFor(kVendor, kCamera, 2));
-    CNodrixCy3 transport;
+    CNodrixCy3 transport{port_};
     ASSERT_EQ(2, transport.Enumerate());
     char name[32];
     ASSERT_TRUE(transport.GetDeviceName(0, name, sizeof(name)));
@@ -104,25 +104,25 @@ TEST_F(Discovery, ModelNamesOnlyForOtherModels) {
 
 TEST_F(Discovery, ObjectsOfAProcessShareTheTableUntilTheLastLeaves) {
     port_.AddDevice(DevicePathFor(kVendor, kCamera, 1));
-    auto first = std::make_unique<CNodrixCy3>();
+    auto first = std::make_unique<CNodrixCy3>(port_);
     ASSERT_TRUE(first->HasSharedTable());
     ASSERT_EQ(1, first->Enumerate());
     {
-        CNodrixCy3 second;  // joins without scanning
+        CNodrixCy3 second{port_};  // joins without scanning
         EXPECT_EQ(1, second.DeviceCount());
         EXPECT_EQ(0, second.FindDevice(kCamera, 0));
     }
     EXPECT_EQ(1, first->DeviceCount());
     first.reset();
-    CNodrixCy3 fresh;
+    CNodrixCy3 fresh{port_};
     EXPECT_EQ(0, fresh.DeviceCount());
     EXPECT_EQ(-1, fresh.FindDevice(kCamera, 0));
 }
 
 TEST_F(Discovery, SharedBlockCarriesUsersEntriesAndCount) {
     port_.AddDevice(DevicePathFor(kVendor, kCamera, 1));
-    CNodrixCy3 a;
-    CNodrixCy3 b;
+    CNodrixCy3 a{port_};
+    CNodrixCy3 b{port_};
     ASSERT_EQ(1, a.Enumerate());
     platform::SharedMemory view;
     bool existed = false;
@@ -150,7 +150,7 @@ TEST_F(Discovery, DamagedSharedTableIsNeitherTrustedNorReadPast) {
 
     port_.AddDevice(DevicePathFor(kVendor, kCamera, 1));
     {
-        CNodrixCy3 transport;
+        CNodrixCy3 transport{port_};
         EXPECT_EQ(32, transport.DeviceCount());
         EXPECT_EQ(-1, transport.FindDevice(kCamera, 0));
         EXPECT_EQ(32, transport.Enumerate());  // full: nothing added, nothing overrun
@@ -166,7 +166,7 @@ TEST_F(Discovery, DamagedSharedTableIsNeitherTrustedNorReadPast) {
 
     // A negative user count counts as nobody: the next user starts afresh.
     transport::PutLe32(data, static_cast<std::uint32_t>(-5));
-    CNodrixCy3 transport;
+    CNodrixCy3 transport{port_};
     EXPECT_EQ(0, transport.DeviceCount());
     EXPECT_EQ(1, transport.Enumerate());
     EXPECT_EQ(1u, transport::GetLe32(data));
@@ -192,7 +192,7 @@ TEST_F(Discovery, EntryBeyondTheCountIsOverwritten) {
         transport::StoreSharedTable(table, view.Data());
     }
     port_.AddDevice(DevicePathFor(kVendor, kCamera, 1));
-    CNodrixCy3 transport;
+    CNodrixCy3 transport{port_};
     ASSERT_EQ(1, transport.Enumerate());
     transport::DeviceEntry entry;
     ASSERT_TRUE(transport.GetEntry(0, &entry));
@@ -205,7 +205,7 @@ TEST_F(Discovery, EntryBeyondTheCountIsOverwritten) {
 TEST_F(Discovery, DefaultSharedTableName) {
     transport::SetSharedTableName(nullptr);
     EXPECT_EQ("U3T2-MemMap", transport::SharedTableName());
-    CNodrixCy3 transport;
+    CNodrixCy3 transport{port_};
     EXPECT_TRUE(transport.HasSharedTable());
 }
 

@@ -31,7 +31,6 @@ protected:
     void SetUp() override { transport::SetSharedTableName(PrivateTableName().c_str()); }
     void TearDown() override {
         transport_.reset();
-        platform::InstallDriverPort(nullptr);
         driver_.reset();
         platform::SetTimeSpeedup(1);
     }
@@ -48,8 +47,7 @@ protected:
             config.cameras.push_back(camera);
         }
         driver_ = std::make_unique<EmulatedDriver>(config);
-        platform::InstallDriverPort(driver_.get());
-        transport_ = std::make_unique<CNodrixCy3>();
+        transport_ = std::make_unique<CNodrixCy3>(*driver_);
     }
     void StartSelected(std::uint16_t product = kCamera) {
         Start({product});

@@ -15,7 +15,7 @@ using FpgaLock = FakePortTest;
 
 TEST_F(FpgaLock, RegisterReadsOfTwoThreadsNeverInterleave) {
     port_.AddDevice(DevicePathFor(0x04B4, 0x33B0, 1));
-    CNodrixCy3 transport;
+    CNodrixCy3 transport{port_};
     ASSERT_EQ(1, transport.Enumerate());
     ASSERT_EQ(1, transport.SelectDevice(0));
     port_.SetFpgaRegister(1, 0x11);

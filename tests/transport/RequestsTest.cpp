@@ -22,7 +22,7 @@ protected:
     void SetUp() override {
         FakePortTest::SetUp();
         port_.AddDevice(DevicePathFor(0x04B4, 0x33B0, 1));
-        transport_ = std::make_unique<CNodrixCy3>();
+        transport_ = std::make_unique<CNodrixCy3>(port_);
         ASSERT_EQ(1, transport_->Enumerate());
         ASSERT_EQ(1, transport_->SelectDevice(0));
         port_.ClearLog();

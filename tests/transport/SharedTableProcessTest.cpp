@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "emulator/EmulatorEnvironment.h"
+#include "platform/SystemDriverPort.h"
 #include "transport/CNodrixCy3.h"
 #include "transport/TransportTestSupport.h"
 
@@ -25,13 +27,20 @@ std::string OptionValue(const std::string& option) {
     return {};
 }
 
+// The port a library would choose in this process: the emulated driver the
+// environment selects, else the system's.
+platform::DriverPort& EnvironmentPort() {
+    if (platform::DriverPort* emulated = emulator::DriverFromEnvironment()) return *emulated;
+    return platform::detail::SystemDriverPort();
+}
+
 // Runs in the child only: joins the table named on the command line and
 // writes what it sees, one line per registered entry.
 TEST(SharedTableChild, Report) {
     const std::string report = OptionValue(kChildOption);
     if (report.empty()) GTEST_SKIP() << "runs as the second process of SharedTableProcess";
     transport::SetSharedTableName(OptionValue(kTableOption).c_str());
-    CNodrixCy3 transport;
+    CNodrixCy3 transport{EnvironmentPort()};
     std::ofstream out(report);
     out << transport.DeviceCount() << "\n";
     for (int i = 0; i < transport.DeviceCount(); ++i) {
@@ -66,7 +75,7 @@ TEST_F(SharedTableProcess, SecondProcessSeesTheSameTable) {
     port_.AddDevice(other);
     port_.AddDevice(b);
     {
-        CNodrixCy3 transport;
+        CNodrixCy3 transport{port_};
         ASSERT_EQ(3, transport.Enumerate());
         const std::vector<std::string> seen = RunChild();
         ASSERT_EQ(4u, seen.size());
@@ -87,9 +96,8 @@ TEST(SharedTableProcessEmulated, SecondProcessSeesTheSameCameras) {
     const char* emulation = std::getenv("NODRIX_EMULATION");
     if (emulation == nullptr || *emulation == '\0') GTEST_SKIP() << "NODRIX_EMULATION is not set";
     transport::SetSharedTableName(PrivateTableName().c_str());
-    platform::InstallDriverPort(nullptr);
     {
-        CNodrixCy3 transport;
+        CNodrixCy3 transport{EnvironmentPort()};
         ASSERT_EQ(2, transport.Enumerate());
         transport::DeviceEntry first;
         transport::DeviceEntry second;

@@ -31,15 +31,10 @@ inline std::string PrivateTableName() {
 
 class FakePortTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        transport::SetSharedTableName(PrivateTableName().c_str());
-        platform::InstallDriverPort(&port_);
-    }
-    void TearDown() override {
-        platform::InstallDriverPort(nullptr);
-        platform::SetTimeSpeedup(1);
-    }
+    void SetUp() override { transport::SetSharedTableName(PrivateTableName().c_str()); }
+    void TearDown() override { platform::SetTimeSpeedup(1); }
 
+    // The transports of a test are made over this port.
     FakeDriverPort port_;
 };
 

@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/CameraCatalogue.h"
 #include "NodrixSdk.h"
+#include "api/DriverPortChoice.h"
+#include "catalogue/CameraCatalogue.h"
 #include "core/EmulatedCameraFixture.h"
 #include "platform/posix/usb/UsbDriverPort.h"
 #include "transport/DevicePath.h"
@@ -171,7 +172,7 @@ TEST_F(UsbPortTest, SecondProcessPart) {
     emulator::EmulatedDriver driver(CamerasOf({0x33B0}));
     UsbTestbed bed(driver);
     platform::usb::UsbDriverPort port;
-    platform::InstallDriverPort(&port);
+    api::InstallDriverPort(&port);
     const int handle = Nodrix_Initialize(0);
     ASSERT_NE(handle, 0);
     std::vector<std::uint8_t> frame(static_cast<std::size_t>(1280) * 1024 * 2);
@@ -185,14 +186,14 @@ TEST_F(UsbPortTest, SecondProcessPart) {
         EXPECT_EQ(shot, 1) << "error " << Nodrix_GetLastError(handle);
     }
     Nodrix_Release(handle);
-    platform::InstallDriverPort(nullptr);
+    api::InstallDriverPort(nullptr);
 }
 
 TEST_F(UsbPortTest, ACameraAnotherProcessHoldsIsRefused) {
     emulator::EmulatedDriver driver(CamerasOf({0x33B0}));
     UsbTestbed bed(driver);
     platform::usb::UsbDriverPort port;
-    platform::InstallDriverPort(&port);
+    api::InstallDriverPort(&port);
     const int handle = Nodrix_Initialize(0);
     ASSERT_NE(handle, 0);
     EXPECT_EQ(Nodrix_GetLastError(handle), 0);
@@ -202,7 +203,7 @@ TEST_F(UsbPortTest, ACameraAnotherProcessHoldsIsRefused) {
     EXPECT_EQ(Nodrix_SnapShot(handle, frame.data(), static_cast<int>(frame.size()), 1), 1);
     Nodrix_Release(handle);
     EXPECT_EQ(RunSecondProcess("free"), 0);
-    platform::InstallDriverPort(nullptr);
+    api::InstallDriverPort(nullptr);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // Windows build checks them with a real window in the export tests).
 #include <gtest/gtest.h>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "platform/WindowMessages.h"
 
@@ -12,7 +13,7 @@ constexpr platform::WindowHandle kRecipient = 0x7A000;
 
 TEST(CNodrixErrors, PushPostsToTheRecipientAndPostOnlyRecordsNothing) {
     platform::message_sink::Drain(kRecipient);
-    CNodrix c;
+    CNodrix c{api::ActiveDriverPort()};
     ASSERT_EQ(c.Initialize(kRecipient), 1);
     EXPECT_EQ(c.Recipient(), kRecipient);
     // No camera is attached here: the connection said so.
@@ -35,7 +36,7 @@ TEST(CNodrixErrors, PushPostsToTheRecipientAndPostOnlyRecordsNothing) {
 
 TEST(CNodrixErrors, WithoutRecipientNothingIsPosted) {
     platform::message_sink::Clear();
-    CNodrix c;
+    CNodrix c{api::ActiveDriverPort()};
     c.PushError(5);
     EXPECT_FALSE(platform::message_sink::WaitFor(0, 50).has_value());
     EXPECT_EQ(c.PopError(), 5);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "api/DriverPortChoice.h"
 #include "connection/CNodrix.h"
 #include "core/CNodrixU3T2Base.h"
 #include "core/EmulatedCameraFixture.h"
@@ -122,7 +123,7 @@ class DialogWindows : public ::testing::Test {
 protected:
     void SetUp() override {
         test::ResetSdkSettings();
-        connection_ = std::make_unique<CNodrix>();
+        connection_ = std::make_unique<CNodrix>(api::ActiveDriverPort());
         connection_->Initialize(0);
         ASSERT_TRUE(connection_->HasCore());
         ASSERT_EQ(connection_->SetPreviewWindow(0, 0, 0, 0, 0), 1);

@@ -158,7 +158,7 @@ TEST_P(RecordAnyLength, EveryDeliveredFrameIsDecodedInOrderAcrossRiffs) {
     if (c.bits != bits_ && !SetBits(c.bits)) GTEST_SKIP() << "no " << c.bits << "-bit output";
     bits_ = c.bits;
     ASSERT_EQ(NodrixEx_SetRecordFormat(handle_, c.format), 1);
-    api::FindConnection(handle_)->SetRecordRiffLimit(kSmallRiff);
+    api::FindConnection(handle_)->Acquiring().SetRecordRiffLimit(kSmallRiff);
     Delivered delivered;
     delivered.numbers.reserve(1 << 16);
     ASSERT_EQ(NodrixEx_SetFrameCallback(handle_, Collect, &delivered), 1);

@@ -1,11 +1,15 @@
 // The acquisition modes: preparation, preview, capture, snapshots, trigger
-// mode, and the copy of the output image into the application's buffer.
-#include <cstring>
+// mode, the copy of the output image into the application's buffer, and the
+// stops.
+#include "connection/Acquisition.h"
 
-#include "connection/CNodrix.h"
+#include <cstring>
+#include <new>
+
 #include "connection/CaptureWindowCheck.h"
 #include "imaging/ConversionKernels.h"
 #include "pipeline/FrameConverter.h"
+#include "platform/Time.h"
 
 namespace nodrix {
 namespace {
@@ -15,27 +19,59 @@ constexpr int kTriggerFrameTimeoutMs = 6000;
 
 }  // namespace
 
-imaging::CDibImage& CNodrix::RawImage() const {
+Acquisition::Acquisition(const AcquisitionLinks& links, void* owner, void (*destroyOwner)(void*))
+    : core_(links.core),
+      controls_(links.controls),
+      geometry_(links.geometry),
+      imageParams_(links.imageParams),
+      masks_(links.masks),
+      preview_(links.preview),
+      errors_(links.errors),
+      liveDialogs_(links.liveDialogs),
+      colorMode_(links.colorMode),
+      subSample_(links.subSample),
+      waitTimeMs_(links.waitTimeMs),
+      maskFilter_(links.maskFilter),
+      dotFilter_(links.dotFilter),
+      cameraOpened_(links.cameraOpened),
+      owner_(owner),
+      destroyOwner_(destroyOwner),
+      rateWindowStart_(platform::MultimediaTime()) {}
+
+bool Acquisition::CreateBuffers() {
+    bool all = true;
+    for (auto& image : images_) {
+        if (!image) image.reset(new (std::nothrow) imaging::CDibImage());
+        all = all && image != nullptr;
+    }
+    return all;
+}
+
+void Acquisition::ReleaseBuffers() {
+    for (auto& image : images_) image.reset();
+}
+
+imaging::CDibImage& Acquisition::RawImage() const {
     FillPendingRawFrame();
     const bool sixteen = pipeline::IsSixteenBitRaw(colorMode_);
     return *images_[sixteen ? kRaw16 : kRaw8];
 }
 
-imaging::CDibImage& CNodrix::OutputImage() const {
+imaging::CDibImage& Acquisition::OutputImage() const {
     FillPendingRawFrame();
     return *images_[OutputSlot()];
 }
 
-const imaging::CDibImage& CNodrix::OutputImageShape() const {
+const imaging::CDibImage& Acquisition::OutputImageShape() const {
     return *images_[OutputSlot()];
 }
 
-ImageSlot CNodrix::OutputSlot() const {
+ImageSlot Acquisition::OutputSlot() const {
     static constexpr ImageSlot kOutput[6] = {kRaw8, kRaw16, kRgb24, kRgb32, kRgb48, kRgb64};
     return kOutput[colorMode_];
 }
 
-void CNodrix::FillPendingRawFrame() const {
+void Acquisition::FillPendingRawFrame() const {
     if (pendingRawSlot_ < 0) return;
     imaging::CDibImage& raw = *images_[pendingRawSlot_];
     pendingRawSlot_ = -1;
@@ -49,7 +85,7 @@ void CNodrix::FillPendingRawFrame() const {
     }
 }
 
-bool CNodrix::CanDeliverStraight(const void* buffer, int size) {
+bool Acquisition::CanDeliverStraight(const void* buffer, int size) {
     if (colorMode_ != 0 && colorMode_ != 1) return false;
     if (buffer == nullptr || size <= 0 || preview_.IsOpen() || Recording()) return false;
     // Rows without padding, so that the application's buffer takes the
@@ -62,19 +98,19 @@ bool CNodrix::CanDeliverStraight(const void* buffer, int size) {
     return ConvertsNothing();
 }
 
-int CNodrix::DeliverStraight(void* buffer, int rowOrder) {
+int Acquisition::DeliverStraight(void* buffer, int rowOrder) {
     pendingRawSlot_ = -1;
     const int result = core_->ReadFrameKept(static_cast<std::uint8_t*>(buffer), rowOrder == 0);
     if (result == 0) pendingRawSlot_ = colorMode_ == 1 ? kRaw16 : kRaw8;
     return result;
 }
 
-void CNodrix::PostFrameMessage(std::uintptr_t wParam, std::intptr_t lParam) {
+void Acquisition::PostFrameMessage(std::uintptr_t wParam, std::intptr_t lParam) {
     // Posted, never sent: a window that has gone away simply misses it.
     platform::PostWindowMessage(callbackWindow_, NODRIX_WM_FRAME, wParam, lParam);
 }
 
-int CNodrix::CopyOut(const imaging::CDibImage& image, int rowOrder, void* buffer, int size) {
+int Acquisition::CopyOut(const imaging::CDibImage& image, int rowOrder, void* buffer, int size) {
     const std::size_t needed = image.SizeBytes();
     if (buffer == nullptr || size < 0 || static_cast<std::size_t>(size) < needed) {
         PushError(NODRIX_ERROR_MEMORY);
@@ -92,7 +128,7 @@ int CNodrix::CopyOut(const imaging::CDibImage& image, int rowOrder, void* buffer
     return 1;
 }
 
-int CNodrix::Prepare() {
+int Acquisition::Prepare() {
     // Without a camera chosen (several attached, none selected) nothing
     // else could tell the application what is missing.
     if (!cameraOpened_ || !core_->IsCameraPresent(core_->GetCameraIndex())) {
@@ -142,7 +178,7 @@ int CNodrix::Prepare() {
     return 1;
 }
 
-int CNodrix::ReadRawFrame() {
+int Acquisition::ReadRawFrame() {
     pendingRawSlot_ = -1;  // replaced by the frame read now
     imaging::CDibImage& raw = RawImage();
     const int packed = raw.Width() * raw.BytesPerPixel();
@@ -159,11 +195,11 @@ int CNodrix::ReadRawFrame() {
     return result;
 }
 
-void CNodrix::StopUnlessCapturing() {
+void Acquisition::StopUnlessCapturing() {
     if (mode_.load() != kCapturing) core_->StopTransfer();
 }
 
-int CNodrix::Capture() {
+int Acquisition::Capture() {
     if (!core_ || InOwnFrameCallback() || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     const int mode = mode_.load();
@@ -176,7 +212,7 @@ int CNodrix::Capture() {
     return 1;
 }
 
-int CNodrix::SnapShot(void* buffer, int size, int rowOrder) {
+int Acquisition::SnapShot(void* buffer, int size, int rowOrder) {
     if (!core_ || InOwnFrameCallback() || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     const int mode = mode_.load();
@@ -210,7 +246,7 @@ int CNodrix::SnapShot(void* buffer, int size, int rowOrder) {
     return 1;
 }
 
-int CNodrix::StartPreview() {
+int Acquisition::StartPreview() {
     if (!core_ || InOwnFrameCallback() || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     const int mode = mode_.load();
@@ -229,7 +265,7 @@ int CNodrix::StartPreview() {
     return 1;
 }
 
-int CNodrix::StartPreviewWithWindow() {
+int Acquisition::StartPreviewWithWindow() {
     if (!OpenPreviewWindow()) return 0;
     if (!StartPreview()) {
         Close();
@@ -238,11 +274,12 @@ int CNodrix::StartPreviewWithWindow() {
     return 1;
 }
 
-int CNodrix::Preview() {
+int Acquisition::Preview() {
     return CallBackPreview(0, nullptr, 0, 0);
 }
 
-int CNodrix::CallBackPreview(platform::WindowHandle window, void* buffer, int size, int rowOrder) {
+int Acquisition::CallBackPreview(platform::WindowHandle window, void* buffer, int size,
+                                 int rowOrder) {
     if (!core_ || InOwnFrameCallback() || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     {
@@ -256,7 +293,7 @@ int CNodrix::CallBackPreview(platform::WindowHandle window, void* buffer, int si
     return StartPreviewWithWindow();
 }
 
-int CNodrix::Trigger(platform::WindowHandle window, void* buffer, int size, int rowOrder) {
+int Acquisition::Trigger(platform::WindowHandle window, void* buffer, int size, int rowOrder) {
     if (!core_ || InOwnFrameCallback() || Streaming()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     // One worker per connection: a running trigger mode is not restarted.
@@ -284,7 +321,7 @@ int CNodrix::Trigger(platform::WindowHandle window, void* buffer, int size, int 
     return 1;
 }
 
-int CNodrix::GetImage(void* buffer, int size, int rowOrder) {
+int Acquisition::GetImage(void* buffer, int size, int rowOrder) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     // The stream's frames are in the application's buffers, not in the
     // output image, which still holds the last frame of another mode: the
@@ -304,6 +341,89 @@ int CNodrix::GetImage(void* buffer, int size, int rowOrder) {
         anyDelivered_ = true;
     }
     return 1;
+}
+
+int Acquisition::Close() {
+    if (InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    // The worker stops before the window it draws into goes away.
+    if (core_) StopPreview();
+    DestroyPreviewWindow();
+    frameReady_ = 0;
+    if (core_) core_->StopTransfer();
+    return 1;
+}
+
+int Acquisition::StopPreview() {
+    if (!StopAcquisition()) return 0;
+    // The stop ends the library's use of the application's buffer, which it
+    // may free now: a later start without one never writes there.
+    platform::LockGuard control(controlLock_);
+    platform::LockGuard frame(frameLock_);
+    appBuffer_ = nullptr;
+    appBufferSize_ = 0;
+    return 1;
+}
+
+int Acquisition::StopAcquisition() {
+    if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    platform::LockGuard control(controlLock_);
+    if (Streaming()) StopStreamLocked();
+    runFlag_ = 0;
+    workerStop_.Set();
+    {
+        // A trigger worker starts each transfer under the frame lock and
+        // looks at the run flag first, so none starts after this stop.
+        platform::LockGuard frame(frameLock_);
+        if (mode_.exchange(kIdle) != kIdle) {
+            core_->StopTransfer();
+        }
+    }
+    JoinWorkers();
+    return 1;
+}
+
+void Acquisition::JoinWorkers() {
+    if (workerEnded_) {
+        workerEnded_->Wait(platform::kInfinite);
+        workerEnded_.reset();
+    }
+    if (worker_) {
+        worker_->Join();
+        worker_.reset();
+    }
+    recorder_.End();
+    // The recording thread finishes its file before it ends.
+    ReapRecorder();
+}
+
+int Acquisition::SuspendAcquisition() {
+    const int mode = mode_.load();
+    if (mode == kPreviewing || mode == kCapturing) {
+        // Resumed with the same buffer.
+        StopAcquisition();
+    } else if (mode == kTriggering) {
+        // Paused, not stopped: the trigger worker waits until the run flag
+        // is back to 1.
+        int running = 1;
+        runFlag_.compare_exchange_strong(running, 2);
+    } else if (mode == kStreaming) {
+        // Paused, not stopped: the waiters wait on, the buffers stay queued.
+        PauseStream();
+    }
+    return mode;
+}
+
+void Acquisition::ResumeAcquisition(int mode) {
+    if (mode == kPreviewing) {
+        StartPreview();
+    } else if (mode == kCapturing) {
+        Capture();
+    } else if (mode == kTriggering) {
+        int paused = 2;
+        runFlag_.compare_exchange_strong(paused, 1);
+    } else if (mode == kStreaming) {
+        ResumeStream();
+    }
 }
 
 }  // namespace nodrix

@@ -1,7 +1,7 @@
 // The worker thread of a connection: the preview loop (one frame cycle per
 // new frame of the continuous transfer) and the trigger loop (one frame per
 // external trigger), with the frame-rate measurement.
-#include "connection/CNodrix.h"
+#include "connection/Acquisition.h"
 #include "pipeline/FrameConverter.h"
 #include "platform/Time.h"
 
@@ -22,7 +22,7 @@ void Update(T& field, T value) {
 
 }  // namespace
 
-int CNodrix::StartWorker() {
+int Acquisition::StartWorker() {
     frameCount_ = 0;
     frameRate10_ = 0;
     rateWindowStart_ = platform::MultimediaTime();
@@ -41,7 +41,7 @@ int CNodrix::StartWorker() {
     return 1;
 }
 
-void CNodrix::WorkerMain() {
+void Acquisition::WorkerMain() {
     if (mode_.load() == kTriggering) {
         TriggerLoop();
     } else {
@@ -49,16 +49,16 @@ void CNodrix::WorkerMain() {
     }
     workerEnded_->Set();
     // Nothing touches the connection after this.
-    if (destroyedByWorker_.load()) delete this;
+    if (destroyedByWorker_.load()) destroyOwner_(owner_);
 }
 
-void CNodrix::DestroyWhenWorkerEnds() {
+void Acquisition::DestroyWhenWorkerEnds() {
     destroyedByWorker_ = true;
     runFlag_ = 0;
     workerStop_.Set();
 }
 
-void CNodrix::UpdateFrameRate() {
+void Acquisition::UpdateFrameRate() {
     ++frameCount_;
     const std::uint32_t now = platform::MultimediaTime();
     const std::uint32_t elapsed = now - rateWindowStart_;
@@ -69,7 +69,7 @@ void CNodrix::UpdateFrameRate() {
     }
 }
 
-bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
+bool Acquisition::DeliverFrame(int rate10, bool checkRead) {
     platform::LockGuard frame(frameLock_);
     // A frame that the pipeline would leave as it is goes straight from the
     // camera core into the application's buffer: one copy.
@@ -119,7 +119,7 @@ bool CNodrix::DeliverFrame(int rate10, bool checkRead) {
     return true;
 }
 
-void CNodrix::ReportCameraLost() {
+void Acquisition::ReportCameraLost() {
     // Recorded before the application hears of it, so that an application
     // reacting to the message finds the code.
     runFlag_ = 0;
@@ -127,7 +127,7 @@ void CNodrix::ReportCameraLost() {
     PostFrameMessage(0, NODRIX_ERROR_CAMERA_LOST);
 }
 
-void CNodrix::PreviewLoop() {
+void Acquisition::PreviewLoop() {
     while (runFlag_.load() != 0) {
         workerStop_.Wait(static_cast<std::uint32_t>(waitTimeMs_));
         if (runFlag_.load() != 1) continue;
@@ -152,7 +152,7 @@ void CNodrix::PreviewLoop() {
     }
 }
 
-void CNodrix::TriggerLoop() {
+void Acquisition::TriggerLoop() {
     // Let an exposure in progress end before the frame counter is read; a
     // stop ends this wait (up to the longest exposure) at once.
     bool read = false;

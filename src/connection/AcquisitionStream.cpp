@@ -5,17 +5,17 @@
 #include <algorithm>
 #include <cstring>
 
-#include "connection/CNodrix.h"
-#include "pipeline/FrameConverter.h"
+#include "connection/Acquisition.h"
 #include "connection/stream/RecordFill.h"
 #include "imaging/ConversionKernels.h"
+#include "pipeline/FrameConverter.h"
 
 namespace nodrix {
 
-// The connection as the running stream sees it.
+// The acquisition as the running stream sees it.
 class StreamConnection : public stream::StreamHost {
 public:
-    explicit StreamConnection(CNodrix& connection) : c_(connection) {}
+    explicit StreamConnection(Acquisition& connection) : c_(connection) {}
     bool ConvertFrame(const std::uint8_t* raw, std::uint8_t* out,
                       NodrixExFrameMetadata& metadata) override {
         return c_.ConvertStreamFrame(raw, out, metadata);
@@ -31,7 +31,7 @@ public:
     core::StreamStatistics& Statistics() override { return c_.core_->Statistics(); }
 
 private:
-    CNodrix& c_;
+    Acquisition& c_;
 };
 
 namespace {
@@ -46,7 +46,7 @@ bool SixteenBitRaw(int colorMode) {
 
 }  // namespace
 
-bool CNodrix::PlanStream(int flags, stream::StreamPlan* plan) {
+bool Acquisition::PlanStream(int flags, stream::StreamPlan* plan) {
     const int width = OutputWidth();
     const int height = OutputHeight();
     const int bits = kColorModeBits[colorMode_];
@@ -106,7 +106,7 @@ bool CNodrix::PlanStream(int flags, stream::StreamPlan* plan) {
     return true;
 }
 
-int CNodrix::StreamStart(int flags) {
+int Acquisition::StreamStart(int flags) {
     if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     if ((flags & ~kKnownFlags) != 0) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     platform::LockGuard control(controlLock_);
@@ -133,7 +133,7 @@ int CNodrix::StreamStart(int flags) {
     return 1;
 }
 
-bool CNodrix::StartStreamTransfer(int flags) {
+bool Acquisition::StartStreamTransfer(int flags) {
     if ((flags & NODRIXEX_STREAM_TRIGGER) != 0) {
         core_->SetFrameTimeout(kStreamTriggerFrameTimeoutMs);
         core_->SetTriggerMode(1, 0);
@@ -142,7 +142,7 @@ bool CNodrix::StartStreamTransfer(int flags) {
     return core_->StartTransfer(kModeContinuous) != 0;
 }
 
-void CNodrix::PauseStream() {
+void Acquisition::PauseStream() {
     // From the stream's own frame callback the drain would wait for the
     // very call: the dialog then runs beside the stream, as it runs beside
     // a preview it cannot stop from there.
@@ -167,7 +167,7 @@ void CNodrix::PauseStream() {
     stream_->Drain();
 }
 
-void CNodrix::ResumeStream() {
+void Acquisition::ResumeStream() {
     platform::LockGuard control(controlLock_);
     // A stop, or a new start, while the dialog was open ended the pause.
     if (!streamPaused_) return;
@@ -188,7 +188,7 @@ void CNodrix::ResumeStream() {
     }
 }
 
-void CNodrix::StopStreamLocked() {
+void Acquisition::StopStreamLocked() {
     // The acquisition thread first: nothing is written into a buffer once
     // the stream's thread hands the buffers back.
     core_->StopTransfer();
@@ -203,15 +203,15 @@ void CNodrix::StopStreamLocked() {
     mode_.compare_exchange_strong(streaming, kIdle);
 }
 
-int CNodrix::StreamStop() {
+int Acquisition::StreamStop() {
     if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     if (mode_.load() == kStreaming) StopStreamLocked();
     return 1;
 }
 
-bool CNodrix::ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
-                                 NodrixExFrameMetadata& metadata) {
+bool Acquisition::ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
+                                     NodrixExFrameMetadata& metadata) {
     platform::LockGuard frame(frameLock_);
     // Refused while the stream runs; a mode changed before its start that
     // the plan did not see cannot fill its buffers.
@@ -258,7 +258,7 @@ bool CNodrix::ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
     return true;
 }
 
-int CNodrix::StreamGetInfo(NodrixExStreamInfo* info) {
+int Acquisition::StreamGetInfo(NodrixExStreamInfo* info) {
     if (!stream::RecordUsable(info)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     NodrixExStreamInfo s = {};
@@ -273,22 +273,22 @@ int CNodrix::StreamGetInfo(NodrixExStreamInfo* info) {
     return 1;
 }
 
-int CNodrix::StreamAnnounceBuffer(void* memory, std::size_t bytes, void* user, int* id) {
+int Acquisition::StreamAnnounceBuffer(void* memory, std::size_t bytes, void* user, int* id) {
     const int error = streamPool_.Announce(memory, bytes, user, id);
     return error != 0 ? (PushError(error), 0) : 1;
 }
 
-int CNodrix::StreamRevokeBuffer(int id, void** memory, void** user) {
+int Acquisition::StreamRevokeBuffer(int id, void** memory, void** user) {
     const int error = streamPool_.Revoke(id, memory, user);
     return error != 0 ? (PushError(error), 0) : 1;
 }
 
-int CNodrix::StreamQueueBuffer(int id) {
+int Acquisition::StreamQueueBuffer(int id) {
     const int error = streamPool_.Queue(id);
     return error != 0 ? (PushError(error), 0) : 1;
 }
 
-int CNodrix::StreamWaitBuffer(int timeoutMs, NodrixExStreamBuffer* buffer) {
+int Acquisition::StreamWaitBuffer(int timeoutMs, NodrixExStreamBuffer* buffer) {
     if (!stream::RecordUsable(buffer) || timeoutMs < NODRIXEX_WAIT_INFINITE) {
         return PushError(NODRIX_ERROR_INVALID_ARGUMENT), NODRIXEX_WAIT_FAILED;
     }
@@ -324,7 +324,7 @@ int CNodrix::StreamWaitBuffer(int timeoutMs, NodrixExStreamBuffer* buffer) {
     return result;
 }
 
-int CNodrix::StreamCancelWaits(int cancel) {
+int Acquisition::StreamCancelWaits(int cancel) {
     streamPool_.CancelWaits(cancel != 0);
     return 1;
 }

@@ -1,7 +1,7 @@
-// The connection's side of the preview window: the output's size it is made
+// The acquisition's side of the preview window: the output's size it is made
 // for, the frame lock around its destruction, and the images each converted
 // frame is drawn from.
-#include "connection/CNodrix.h"
+#include "connection/Acquisition.h"
 
 namespace nodrix {
 namespace {
@@ -25,32 +25,32 @@ int SubsampleDivisor(int mode) {
 
 }  // namespace
 
-int CNodrix::OutputWidth() const {
+int Acquisition::OutputWidth() const {
     return geometry_.width / SubsampleDivisor(subSample_);
 }
-int CNodrix::OutputHeight() const {
+int Acquisition::OutputHeight() const {
     return geometry_.height / SubsampleDivisor(subSample_);
 }
 
-bool CNodrix::OpenPreviewWindow() {
-    if (preview_.Open(this, OutputWidth(), OutputHeight())) return true;
+bool Acquisition::OpenPreviewWindow() {
+    if (preview_.Open(owner_, OutputWidth(), OutputHeight())) return true;
     PushError(NODRIX_ERROR_WINDOW);
     return false;
 }
 
-void CNodrix::DestroyPreviewWindow() {
+void Acquisition::DestroyPreviewWindow() {
     // The worker draws under the frame lock; the window goes only between
     // two of its frames.
     platform::LockGuard guard(frameLock_);
     preview_.Destroy();
 }
 
-void CNodrix::SizeDisplayToWindow() {
+void Acquisition::SizeDisplayToWindow() {
     platform::LockGuard guard(frameLock_);
     preview_.SizeDisplay(colorMode_, *images_[kDisplay]);
 }
 
-void CNodrix::Draw() {
+void Acquisition::Draw() {
     preview_window::DrawImages images;
     images.output = &OutputImage();
     images.grey8 = images_[kRaw8].get();

@@ -1,10 +1,10 @@
 // Nodrix_Record: starts the preview and then the recorder; the preview
 // worker hands each converted frame to the recorder.
-#include "connection/CNodrix.h"
+#include "connection/Acquisition.h"
 
 namespace nodrix {
 
-int CNodrix::SetRecordFormat(int format) {
+int Acquisition::SetRecordFormat(int format) {
     if (format < 0 || format >= files::kRecordFormatCount) {
         return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     }
@@ -13,7 +13,7 @@ int CNodrix::SetRecordFormat(int format) {
     return 1;
 }
 
-int CNodrix::Record(const char* fileName, int durationMs, int showWindow) {
+int Acquisition::Record(const char* fileName, int durationMs, int showWindow) {
     if (fileName == nullptr || fileName[0] == '\0' || durationMs < 0) {
         return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     }
@@ -82,13 +82,13 @@ int CNodrix::Record(const char* fileName, int durationMs, int showWindow) {
     return 0;
 }
 
-void CNodrix::QueueRecordingFrame() {
+void Acquisition::QueueRecordingFrame() {
     if (!recorder_.Queue(OutputImage(), outputMetadata_.timestampUs)) {
         core_->Statistics().NotRecorded();
     }
 }
 
-void CNodrix::ReapRecorder() {
+void Acquisition::ReapRecorder() {
     recorder_.Reap();
 }
 

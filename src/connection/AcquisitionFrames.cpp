@@ -1,10 +1,10 @@
-// The connection's side of the extension interface: metadata of the
+// The acquisition's side of the extension interface: metadata of the
 // delivered frames, the stream statistics the core counts, and the frame
 // callback run by the worker.
 #include <algorithm>
 #include <cstring>
 
-#include "connection/CNodrix.h"
+#include "connection/Acquisition.h"
 #include "connection/stream/RecordFill.h"
 #include "pipeline/FrameConverter.h"
 
@@ -12,7 +12,7 @@ namespace nodrix {
 using stream::FillRecord;
 using stream::RecordUsable;
 
-void CNodrix::StampConvertedFrame(bool straight) {
+void Acquisition::StampConvertedFrame(bool straight) {
     const core::FrameRing::SlotInfo stamp = core_->LastReadInfo();
     const imaging::CDibImage& output = OutputImageShape();
     NodrixExFrameMetadata m = {};
@@ -33,7 +33,7 @@ void CNodrix::StampConvertedFrame(bool straight) {
     outputMetadata_ = m;
 }
 
-void CNodrix::RecordDelivery(bool straight) {
+void Acquisition::RecordDelivery(bool straight) {
     core::StreamStatistics& statistics = core_->Statistics();
     const std::uint64_t lost = statistics.LostSinceOpen();
     statistics.Delivered();
@@ -46,7 +46,7 @@ void CNodrix::RecordDelivery(bool straight) {
     RememberDeliveredView(straight);
 }
 
-void CNodrix::RememberDeliveredView(bool straight) {
+void Acquisition::RememberDeliveredView(bool straight) {
     const imaging::CDibImage& output = straight ? OutputImageShape() : OutputImage();
     NodrixExFrame& view = deliveredView_;
     view.size = sizeof view;
@@ -67,14 +67,14 @@ void CNodrix::RememberDeliveredView(bool straight) {
     }
 }
 
-bool CNodrix::CopyToApplicationBuffer() {
+bool Acquisition::CopyToApplicationBuffer() {
     if (appBuffer_ == nullptr || appBufferSize_ == 0) return true;
     if (CopyOut(OutputImage(), rowOrder_, appBuffer_, appBufferSize_)) return true;
     core_->Statistics().BufferTooSmall();
     return false;
 }
 
-void CNodrix::InvokeFrameCallback() {
+void Acquisition::InvokeFrameCallback() {
     // Also after a stop was asked for: the frame was counted delivered, and
     // the stop waits for this call before it returns.
     if (!frameCallback_.Installed()) return;
@@ -83,7 +83,7 @@ void CNodrix::InvokeFrameCallback() {
     frameCallback_.Invoke(deliveredView_);
 }
 
-int CNodrix::GetFrameMetadata(NodrixExFrameMetadata* metadata) {
+int Acquisition::GetFrameMetadata(NodrixExFrameMetadata* metadata) {
     if (!RecordUsable(metadata)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     NodrixExFrameMetadata delivered;
     {
@@ -95,7 +95,7 @@ int CNodrix::GetFrameMetadata(NodrixExFrameMetadata* metadata) {
     return 1;
 }
 
-int CNodrix::GetStreamStatistics(NodrixExStreamStatistics* statistics) {
+int Acquisition::GetStreamStatistics(NodrixExStreamStatistics* statistics) {
     if (!RecordUsable(statistics)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     const core::StreamCounts c = core_->Statistics().Counts();
@@ -116,7 +116,7 @@ int CNodrix::GetStreamStatistics(NodrixExStreamStatistics* statistics) {
     return 1;
 }
 
-int CNodrix::GetRecordStatus(NodrixExRecordStatus* status) {
+int Acquisition::GetRecordStatus(NodrixExRecordStatus* status) {
     if (!RecordUsable(status)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     NodrixExRecordStatus s = {};
     recorder_.Status(s);
@@ -124,13 +124,13 @@ int CNodrix::GetRecordStatus(NodrixExRecordStatus* status) {
     return 1;
 }
 
-int CNodrix::ResetStreamStatistics() {
+int Acquisition::ResetStreamStatistics() {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     core_->Statistics().Reset();
     return 1;
 }
 
-int CNodrix::SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user) {
+int Acquisition::SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user) {
     if (InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     frameCallback_.Set(handle, callback, user);
     return 1;

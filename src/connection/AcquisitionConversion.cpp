@@ -1,13 +1,13 @@
-// The connection's side of the per-frame conversion: hands the pipeline its
+// The acquisition's side of the per-frame conversion: hands the pipeline its
 // buffers, its parameter blocks and the camera's own flips, then applies
 // what the pipeline measured.
-#include "connection/CNodrix.h"
+#include "connection/Acquisition.h"
 #include "connection/FrameFindings.h"
 #include "pipeline/FrameConverter.h"
 
 namespace nodrix {
 
-void CNodrix::Convert(imaging::CDibImage* output) {
+void Acquisition::Convert(imaging::CDibImage* output) {
     const CameraParameters camera = controls_.Parameters();
     pipeline::PipelineContext context = PipelineContextOf(camera);
     if (output != nullptr) pipeline::SetOutputImage(context.images, colorMode_, output);
@@ -15,12 +15,12 @@ void CNodrix::Convert(imaging::CDibImage* output) {
     ApplyFrameFindings(found, imageParams_, controls_, liveDialogs_);
 }
 
-bool CNodrix::ConvertsNothing() {
+bool Acquisition::ConvertsNothing() {
     const CameraParameters camera = controls_.Parameters();
     return pipeline::ConvertsNothing(PipelineContextOf(camera));
 }
 
-pipeline::PipelineContext CNodrix::PipelineContextOf(const CameraParameters& camera) {
+pipeline::PipelineContext Acquisition::PipelineContextOf(const CameraParameters& camera) {
     pipeline::PipelineContext context;
     pipeline::PipelineImages& im = context.images;
     im.raw8 = images_[kRaw8].get();

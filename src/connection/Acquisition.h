@@ -1,0 +1,358 @@
+#pragma once
+// The acquisition of a connection: its modes (preview, capture, snapshot,
+// trigger, recording, the stream of application buffers), the worker thread,
+// the image buffers with the conversion into them, the delivered frame with
+// its metadata, and the frame callback. It owns the control, frame and
+// metadata locks and the callback slot (order: connection/LockOrder.h).
+//
+// It reads and drives the rest of its connection through the links it is
+// made with: the camera core, the camera's controls, the capture window, the
+// image block, the mask planes, the preview window, the error stack, the
+// open dialogs, and the settings the connection loads and saves with the
+// camera (colour mode, subsampling, wait time, the dot and mask filters).
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "NodrixSdk.h"
+#include "NodrixSdkEx.h"
+#include "connection/CameraControls.h"
+#include "connection/CoreLink.h"
+#include "connection/ErrorStack.h"
+#include "connection/ImageSlots.h"
+#include "connection/LockOrder.h"
+#include "connection/MaskStore.h"
+#include "connection/PreviewWindowOwner.h"
+#include "connection/Recorder.h"
+#include "connection/stream/BufferPool.h"
+#include "connection/stream/BufferStream.h"
+#include "connection/stream/FrameCallbackSlot.h"
+#include "files/RecordFormat.h"
+#include "imaging/CDibImage.h"
+#include "pipeline/ParameterBlocks.h"
+#include "platform/Event.h"
+#include "platform/RecursiveLock.h"
+#include "platform/Thread.h"
+#include "platform/WindowMessages.h"
+#include "settings/LiveDialogs.h"
+
+namespace nodrix {
+
+namespace pipeline {
+struct PipelineContext;
+}
+
+// Acquisition modes.
+enum AcquisitionState : int {
+    kIdle = 0,
+    kPreviewing = 1,
+    kCapturing = 2,
+    kTriggering = 3,
+    kStreaming = 4,  // the stream of application buffers
+};
+
+// Wait for a single frame, in milliseconds.
+inline constexpr int kDefaultFrameTimeoutMs = 3000;
+inline constexpr int kDefaultWaitTimeMs = 10;
+
+// The parts of the connection the acquisition reads and drives; each lives
+// as long as the acquisition.
+struct AcquisitionLinks {
+    CoreHandle& core;
+    CameraControls& controls;
+    const CaptureGeometry& geometry;
+    ImageParameters& imageParams;
+    MaskStore& masks;
+    PreviewWindowOwner& preview;
+    ErrorStack& errors;
+    settings::LiveDialogs& liveDialogs;
+    // The connection's settings, loaded and saved with the camera's.
+    const int& colorMode;
+    const int& subSample;
+    const int& waitTimeMs;
+    const int& maskFilter;
+    const int& dotFilter;
+    const bool& cameraOpened;
+};
+
+class Acquisition {
+public:
+    // destroyOwner(owner) ends the connection when the worker ends after
+    // DestroyWhenWorkerEnds; owner also names the preview window's class.
+    Acquisition(const AcquisitionLinks& links, void* owner, void (*destroyOwner)(void*));
+    Acquisition(const Acquisition&) = delete;
+    Acquisition& operator=(const Acquisition&) = delete;
+
+    // The image buffers: made once the connection initialises, freed after
+    // its camera core.
+    bool CreateBuffers();
+    void ReleaseBuffers();
+
+    // --- Modes (Acquisition.cpp) -----------------------------------------------
+    int Preview();
+    int CallBackPreview(platform::WindowHandle window, void* buffer, int size, int rowOrder);
+    int Capture();
+    int SnapShot(void* buffer, int size, int rowOrder);
+    int GetImage(void* buffer, int size, int rowOrder);
+    int Trigger(platform::WindowHandle window, void* buffer, int size, int rowOrder);
+    int StartPreview();
+    // Stops the acquisition and forgets the application's buffer.
+    int StopPreview();
+    // Stops the acquisition only: a start afterwards resumes with the same
+    // buffer (a dialog's pause).
+    int StopAcquisition();
+    // Stops the acquisition, then destroys the preview window.
+    int Close();
+    // The acquisition mode the camera dialog stopped or paused, and its
+    // restart afterwards.
+    int SuspendAcquisition();
+    void ResumeAcquisition(int mode);
+
+    // --- Recording (AcquisitionRecording.cpp) ----------------------------------
+    int Record(const char* fileName, int durationMs, int showWindow);
+    // The format of the next recordings (NODRIXEX_RECORD_...), and the
+    // state of the running or last recording.
+    int SetRecordFormat(int format);
+    int GetRecordStatus(NodrixExRecordStatus* status);
+    // Tests: smaller RIFFs for the next recordings of any length.
+    void SetRecordRiffLimit(std::uint64_t bytes) { recorder_.SetRiffLimit(bytes); }
+    // Whether a recording runs; cleared once its file is complete.
+    bool Recording() const { return recorder_.Running(); }
+
+    // --- Frame metadata, stream statistics, frame callback
+    // (AcquisitionFrames.cpp). Each record's first word is its size: filled
+    // up to it, then set to the bytes filled.
+    int GetFrameMetadata(NodrixExFrameMetadata* metadata);
+    int GetStreamStatistics(NodrixExStreamStatistics* statistics);
+    int ResetStreamStatistics();
+    int SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user);
+    // Whether the calling thread runs this connection's frame callback:
+    // starting or stopping an acquisition from there would wait for the
+    // call it is made from, so those calls fail with error 1 instead.
+    bool InOwnFrameCallback() const { return frameCallback_.CallingThreadIsInCallback(); }
+    // For the last reference let go inside this connection's own frame
+    // callback, where the worker running it cannot be joined: the worker
+    // stops once the callback returns and then destroys the connection as
+    // its last act (its thread detaches instead of joining itself).
+    void DestroyWhenWorkerEnds();
+
+    // --- Stream of application buffers (AcquisitionStream.cpp) -----------------
+    int StreamGetInfo(NodrixExStreamInfo* info);
+    int StreamAnnounceBuffer(void* memory, std::size_t bytes, void* user, int* id);
+    int StreamRevokeBuffer(int id, void** memory, void** user);
+    int StreamQueueBuffer(int id);
+    int StreamStart(int flags);
+    int StreamStop();
+    // A NODRIXEX_WAIT_ result.
+    int StreamWaitBuffer(int timeoutMs, NodrixExStreamBuffer* buffer);
+    int StreamCancelWaits(int cancel);
+    // The handle is gone: every wait returns at once, now and later.
+    void StreamReleased() { streamPool_.Release(); }
+    bool Streaming() const { return mode_.load() == kStreaming; }
+
+    // --- Conversion (AcquisitionConversion.cpp) --------------------------------
+    // Runs the conversion pipeline once on the current raw frame (raw16 in
+    // colour modes 1, 4, 5, else raw8) into the output image of the colour
+    // mode, or into output when it is given (for a grey mode, output holds
+    // the raw frame and is converted in place). The caller holds the frame
+    // lock.
+    void Convert(imaging::CDibImage* output = nullptr);
+    // Whether Convert would leave the frame as it came (a grey colour mode
+    // with no pipeline step enabled).
+    bool ConvertsNothing();
+
+    // --- State read by the connection and by tests -----------------------------
+    // The frame lock guards the image buffers and the delivered frame; the
+    // connection takes it around the image block and the mask planes too.
+    platform::RecursiveLock& FrameLock() { return frameLock_; }
+    int Mode() const { return mode_.load(); }
+    bool FrameReady() const { return frameReady_.load() != 0; }
+    const FrameInfo* FrameInfoRecord() const { return &frameInfo_; }
+    imaging::CDibImage* Image(ImageSlot slot) const { return images_[slot].get(); }
+    // The raw image of the colour mode and the output image, with the frame
+    // kept in the core copied in first; under the frame lock.
+    imaging::CDibImage& RawImage() const;
+    imaging::CDibImage& OutputImage() const;
+    // The output image's size in the present capture window and subsampling.
+    int OutputWidth() const;
+    int OutputHeight() const;
+
+private:
+    int PushError(int code) { return errors_.Push(code), 1; }
+    void PostError(int code) { errors_.Post(code); }
+
+    // --- Acquisition internals (Acquisition.cpp, AcquisitionWorker.cpp) -------
+    int Prepare();
+    // Copies the image into the application's buffer, rows in memory order
+    // (rowOrder non-zero) or last row first.
+    int CopyOut(const imaging::CDibImage& image, int rowOrder, void* buffer, int size);
+    // The output image's size and format without its pixels: a frame that
+    // went straight to the application stays in the ring until read.
+    const imaging::CDibImage& OutputImageShape() const;
+    ImageSlot OutputSlot() const;
+    // ReadFrame into the raw image, rows spread to its stride; the core's
+    // result (0 on success).
+    int ReadRawFrame();
+    // A frame that needs no conversion goes from the camera core straight
+    // into the application's buffer; the raw image is filled from the frame
+    // the core keeps only when something reads it (RawImage, OutputImage).
+    bool CanDeliverStraight(const void* buffer, int size);
+    int DeliverStraight(void* buffer, int rowOrder);
+    void FillPendingRawFrame() const;
+    // The context refers to the camera block given, a copy taken for the
+    // one conversion.
+    pipeline::PipelineContext PipelineContextOf(const CameraParameters& camera);
+    void StopUnlessCapturing();
+    int StartWorker();
+    void WorkerMain();
+    void PreviewLoop();
+    // Ends the worker's loop on a camera that stopped answering: the lost
+    // camera code on the stack, then the frame message carrying it.
+    void ReportCameraLost();
+    void TriggerLoop();
+    // One frame cycle of a worker, under the frame lock; false when the
+    // frame was dropped.
+    bool DeliverFrame(int rate10, bool checkRead);
+    // The frame just read: its metadata, then whether it reached the
+    // application (delivered) or not (the buffer was too small). A straight
+    // frame went into the application's buffer without the output image.
+    // Under the frame lock.
+    void StampConvertedFrame(bool straight);
+    void RecordDelivery(bool straight);
+    // CopyOut into the application's buffer when one is set; a refused copy
+    // is counted as a frame lost to a buffer too small.
+    bool CopyToApplicationBuffer();
+    // Hands the delivered frame to the frame callback; outside the frame
+    // lock, on the worker thread.
+    void InvokeFrameCallback();
+    // Where the delivered frame's pixels are for the callback: the output
+    // image, or the application's buffer of a straight frame.
+    void RememberDeliveredView(bool straight);
+    void UpdateFrameRate();
+    void PostFrameMessage(std::uintptr_t wParam, std::intptr_t lParam);
+    // Creates the preview window when one is wanted; false (error 4 pushed)
+    // when it cannot be made.
+    bool OpenPreviewWindow();
+    int StartPreviewWithWindow();
+    // Joins the worker and recording threads after their flags were cleared.
+    void JoinWorkers();
+
+    // --- Stream internals (AcquisitionStream.cpp) ------------------------------
+    friend class StreamConnection;
+    // Ends a running stream; the caller holds the control lock.
+    void StopStreamLocked();
+    // The stream's plan in the present settings; false (error pushed) when
+    // no stream can start.
+    bool PlanStream(int flags, stream::StreamPlan* plan);
+    // Converts a raw frame into the application's buffer, on the stream's
+    // thread.
+    bool ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
+                            NodrixExFrameMetadata& metadata);
+    // Starts the camera's transfer for a stream of these flags.
+    bool StartStreamTransfer(int flags);
+    // The camera dialog's pause: the camera stops, the waits and the queued
+    // buffers stay, and the resume goes on with the same buffers, or ends
+    // the stream when the dialog changed the frame they were shaped for.
+    void PauseStream();
+    void ResumeStream();
+
+    // --- Recording (AcquisitionRecording.cpp) ----------------------------------
+    // Joins a recording thread that has ended by itself.
+    void ReapRecorder();
+    // The worker's side: the frame just converted into the recording's
+    // queue, under the frame lock; counted as not recorded when the queue
+    // is full.
+    void QueueRecordingFrame();
+
+    // --- Preview window (AcquisitionPreview.cpp) -------------------------------
+    // Releases the preview window's device context, destroys the window and
+    // unregisters its class.
+    void DestroyPreviewWindow();
+    void SizeDisplayToWindow();
+    void Draw();
+
+    // The links to the rest of the connection.
+    CoreHandle& core_;
+    CameraControls& controls_;
+    const CaptureGeometry& geometry_;
+    ImageParameters& imageParams_;
+    MaskStore& masks_;
+    PreviewWindowOwner& preview_;
+    ErrorStack& errors_;
+    settings::LiveDialogs& liveDialogs_;
+    const int& colorMode_;
+    const int& subSample_;
+    const int& waitTimeMs_;
+    const int& maskFilter_;
+    const int& dotFilter_;
+    const bool& cameraOpened_;
+    void* const owner_;
+    void (*const destroyOwner_)(void*);
+
+    // The buffers of the acquisition and the conversion; the mask planes
+    // are the mask store's.
+    std::array<std::unique_ptr<imaging::CDibImage>, kFirstMaskSlot> images_;
+
+    platform::RecursiveLock frameLock_{kLockRankFrame};
+    // Serialises the mode changes of the application's threads (start, stop,
+    // snapshot); never taken by a worker.
+    platform::RecursiveLock controlLock_{kLockRankControl};
+
+    // Worker thread (preview or trigger).
+    std::atomic<int> runFlag_{0};  // 0 stop, 1 run, 2 paused
+    std::atomic<bool> destroyedByWorker_{false};
+    std::unique_ptr<platform::Thread> worker_;
+    std::unique_ptr<platform::Event> workerEnded_;
+    // Set by a stop: ends the worker's waits between frames (the wait time,
+    // the trigger worker's exposure wait) at once.
+    platform::Event workerStop_{platform::EventReset::Manual, false};
+    platform::WindowHandle callbackWindow_ = 0;
+    void* appBuffer_ = nullptr;
+    int appBufferSize_ = 0;
+    int rowOrder_ = 0;
+    FrameInfo frameInfo_ = {};
+    // Metadata of the frame in the output image (under the frame lock), and
+    // of the frame last delivered (under the metadata lock).
+    NodrixExFrameMetadata outputMetadata_ = {};
+    mutable platform::RecursiveLock metadataLock_{kLockRankMetadata};
+    NodrixExFrameMetadata deliveredMetadata_ = {};
+    bool anyDelivered_ = false;
+    std::uint64_t lostAtLastDelivery_ = 0;
+    stream::FrameCallbackSlot frameCallback_{kLockRankFrameCallback};
+    // The delivered frame as the callback sees it; written under the frame
+    // lock by the thread that delivers and then calls back.
+    NodrixExFrame deliveredView_ = {};
+
+    std::atomic<int> mode_{kIdle};
+    std::atomic<int> frameReady_{0};
+    // The raw image (kRaw8 or kRaw16) whose frame is still in the core, or -1.
+    mutable int pendingRawSlot_ = -1;
+    int frameRate10_ = 0;
+    int frameCount_ = 0;
+    std::uint32_t rateWindowStart_ = 0;
+    int frameTimeoutMs_ = kDefaultFrameTimeoutMs;
+
+    // The recorder reads the worker's side of a recording under the frame
+    // lock and ends with the acquisition.
+    Recorder recorder_{frameLock_, runFlag_, errors_};
+
+    // The stream: its buffers live as long as the connection; the running
+    // stream goes first when the connection ends.
+    stream::BufferPool streamPool_;
+    std::unique_ptr<stream::StreamHost> streamHost_;
+    std::unique_ptr<stream::BufferStream> stream_;
+    // Set while a stream runs: the sensor reads its rows the other way
+    // round, so that they arrive top first.
+    bool streamFlippedV_ = false;
+    // Set while the camera dialog pauses the stream (under the control lock).
+    bool streamPaused_ = false;
+    int streamColorMode_ = 0;
+    std::size_t streamFrameBytes_ = 0;
+    // The application buffer being converted into, viewed as an image for
+    // the duration of one conversion only (under the frame lock).
+    imaging::CDibImage streamView_;
+};
+
+}  // namespace nodrix
