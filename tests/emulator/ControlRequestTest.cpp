@@ -56,11 +56,15 @@ TEST(ControlRequest, FpgaRegisterWriteAndReadOverTheBus) {
 }
 
 TEST(ControlRequest, EepromByteRoundTripHonoursTheWriteCycle) {
-    EmulatedDriver d;
+    // A write cycle long enough that the next transfer surely falls into it
+    // on a busy machine or in a sanitizer build (the part's own is 5 ms).
+    EmulatorConfig config = EmulatedDriver::DefaultConfig();
+    config.eepromWriteMs = 300;
+    EmulatedDriver d(config);
     ASSERT_TRUE(BusWrite(d, 0, 0xA2, {0x01, 0x23, 0xC7}));
     // Busy with its write cycle: the next transfer is not acknowledged.
     EXPECT_FALSE(BusWrite(d, 0, 0xA2, {0x01, 0x23}));
-    platform::SleepMs(14);
+    platform::SleepMs(310);
     ASSERT_TRUE(BusWrite(d, 0, 0xA2, {0x01, 0x23}));
     Bytes v;
     ASSERT_TRUE(BusRead(d, 0, 0xA3, 1, v));
