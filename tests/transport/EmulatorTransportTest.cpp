@@ -334,7 +334,9 @@ TEST_F(OnEmulator, InterruptedReadsSendNothingUntilAllowedAgain) {
 void ExpectInterruptEndsHeaderExchange(EmulatedDriver& driver, CNodrixCy3& transport,
                                        std::size_t (*tries)(EmulatedDriver&)) {
     emulator::FaultConfig faults;
-    faults.delayHeaderReads = 1;
+    // Every try held back: a try the camera answered would end the exchange
+    // with a header before the interrupt, on a slow enough machine.
+    faults.delayHeaderReads = 1000;
     faults.delayMs = 600000;
     driver.SetFaults(0, faults);
     transport::FrameDescriptor frame;
