@@ -1,7 +1,6 @@
 // The acquisition's side of the extension interface: metadata of the
 // delivered frames, the stream statistics the core counts, and the frame
 // callback run by the worker.
-#include <algorithm>
 #include <cstring>
 
 #include "connection/Acquisition.h"
@@ -38,9 +37,7 @@ void Acquisition::RecordDelivery(bool straight) {
     const std::uint64_t lost = statistics.LostSinceOpen();
     statistics.Delivered();
     platform::LockGuard guard(metadataLock_);
-    outputMetadata_.lostBefore = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(lost - lostAtLastDelivery_, 0xFFFFFFFFu));
-    lostAtLastDelivery_ = lost;
+    outputMetadata_.lostBefore = core::TakeLostSince(lost, lostAtLastDelivery_);
     deliveredMetadata_ = outputMetadata_;
     anyDelivered_ = true;
     RememberDeliveredView(straight);

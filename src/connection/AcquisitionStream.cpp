@@ -313,10 +313,7 @@ int Acquisition::StreamWaitBuffer(int timeoutMs, NodrixExStreamBuffer* buffer) {
         platform::LockGuard guard(metadataLock_);
         // Frames the stream completed but never handed out (recycled, or
         // failed to convert) count here as well.
-        const std::uint64_t mark = note.lostMark;
-        out.metadata.lostBefore = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-            mark > lostAtLastDelivery_ ? mark - lostAtLastDelivery_ : 0, 0xFFFFFFFFu));
-        lostAtLastDelivery_ = std::max(lostAtLastDelivery_, mark);
+        out.metadata.lostBefore = core::TakeLostSince(note.lostMark, lostAtLastDelivery_);
         deliveredMetadata_ = out.metadata;
         anyDelivered_ = true;
     }

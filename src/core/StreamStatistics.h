@@ -8,6 +8,7 @@
 // of the ring report frames skipped over, the connection reports what it
 // handed out. All under one lock: a handful of increments per frame.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/RecursiveLock.h"
@@ -109,5 +110,14 @@ private:
     std::uint64_t failedHeaderTries_ = 0;
     bool failedSinceFrame_ = false;
 };
+
+// A frame's lostBefore: the frames lost between mark, taken at the frame
+// before, and lost (both LostSinceOpen values), at most what 32 bits hold;
+// mark moves on to lost. A mark already past lost counts none.
+inline std::uint32_t TakeLostSince(std::uint64_t lost, std::uint64_t& mark) {
+    const std::uint64_t since = lost > mark ? lost - mark : 0;
+    mark = std::max(mark, lost);
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(since, 0xFFFFFFFFu));
+}
 
 }  // namespace nodrix::core

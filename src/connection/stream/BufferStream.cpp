@@ -1,6 +1,5 @@
 #include "connection/stream/BufferStream.h"
 
-#include <algorithm>
 #include <new>
 
 #include "core/StreamStatistics.h"
@@ -123,11 +122,7 @@ void BufferStream::Stamp(StreamBuffer& buffer, std::uint32_t frameNumber,
     // Counted from the frame completed before: what the hand-out counts
     // from the frame handed out before, as long as each completed frame is
     // handed out. The frame callback sees it so.
-    const std::uint64_t lost =
-        buffer.lostMark > lastLostMark_ ? buffer.lostMark - lastLostMark_ : 0;
-    buffer.metadata.lostBefore =
-        static_cast<std::uint32_t>(std::min<std::uint64_t>(lost, 0xFFFFFFFFu));
-    lastLostMark_ = std::max(lastLostMark_, buffer.lostMark);
+    buffer.metadata.lostBefore = core::TakeLostSince(buffer.lostMark, lastLostMark_);
     buffer.cameraValuesSet = false;
 }
 
