@@ -236,7 +236,11 @@ TEST(Frames, LongExposureSurvivesHeaderRetriesWithResetPulses) {
     }
     EXPECT_TRUE(got);
     EXPECT_GT(tries, 1);
-    EXPECT_EQ(GetLe32(&header[32]), first.Number() + 1);
+    // The exposure carried on through the pulses: the next frame, or the one
+    // after it when the next was finished just as a read gave up and the
+    // following pulse flushed its header from the endpoint (a slow machine).
+    const std::uint32_t number = GetLe32(&header[32]);
+    EXPECT_TRUE(number == first.Number() + 1 || number == first.Number() + 2) << number;
 }
 
 TEST(Frames, SceneFollowsExposureAndGain) {
