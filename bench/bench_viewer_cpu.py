@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Processor time of nodrix-viewer showing the emulated camera, on a virtual
 X display: at the emulator's fastest pace (pace=max, 8 bits: frames as fast as
-they are read, more than the link carries) and at the sensor's own rate (about
-25 frames per second at full size). For each, the viewer runs 5 s after its
-picture started, then its user and system time (/proc/PID/stat, every
+they are read, more than the link carries), at the USB 3.0 link's rate
+(pace=link, 8 bits: about 290 frames per second) and at the sensor's own rate
+(about 25 frames per second at full size). For each, the viewer runs 5 s after
+its picture started, then its user and system time (/proc/PID/stat, every
 thread) is taken over SECONDS, with the frames received and shown and the
-frames the stream lost for want of an empty buffer from its --probe file.
+frames the stream lost (for want of an empty buffer, and replaced by a newer
+one before they were taken) from its --probe file.
 The time is split by thread: the window (the process's first thread), the
 viewer's camera worker (viewer-camera), the thread taking the stream's
 buffers (viewer-frames), and the rest: the library and the emulated camera
@@ -26,6 +28,7 @@ import time
 
 CASES = [
     ("fastest pace, 8 bits", "pace=max", ["--set", "bits=8", "--set", "wait-ms=0"]),
+    ("link rate, 8 bits", "pace=link", ["--set", "bits=8", "--set", "wait-ms=0"]),
     ("sensor rate, 16 bits", "1", ["--set", "bits=16"]),
 ]
 GROUPS = ("window", "viewer-camera", "viewer-frames", "library and emulator")
@@ -102,16 +105,19 @@ def run(viewer, folder, emulation, arguments, seconds):
         process.wait()
     wall = t1 - t0
     shown = s1["shown"] - s0["shown"]
+    received = s1["received"] - s0["received"]
+    lost = {key: s1.get(key, 0) - s0.get(key, 0) for key in ("lost_no_buffer", "lost_overwritten")}
     window = k1["window"] - k0["window"]
     split = ", ".join(f"{g} {100 * (k1[g] - k0[g]) / wall:.1f}" for g in GROUPS)
     total = 100 * (c1 - c0) / wall
     print(f"  {total:.1f} % of one core ({split}); "
           f"window {1000 * window / max(shown, 1):.2f} ms per picture shown; "
-          f"{(s1['received'] - s0['received']) / wall:.1f} frames/s received, "
+          f"{received / wall:.1f} frames/s received, "
           f"{shown / wall:.1f} shown, {(s1['renders'] - s0['renders']) / wall:.1f} windows drawn/s; "
-          f"lost for want of a buffer {s1.get('lost_no_buffer', 0) - s0.get('lost_no_buffer', 0):.0f}; "
+          f"lost for want of a buffer {lost['lost_no_buffer']:.0f}, "
+          f"overwritten {lost['lost_overwritten']:.0f}; "
           f"load {load0} .. {load1}", flush=True)
-    return total, shown / wall
+    return total, shown / wall, received / wall, sum(lost.values())
 
 
 def main():
@@ -124,10 +130,11 @@ def main():
         print(f"{name}:", flush=True)
         results = [run(viewer, folder, emulation, arguments, seconds) for _ in range(runs)]
         cpu = sorted(r[0] for r in results)
-        shown = sorted(r[1] for r in results)
+        median = [statistics.median(r[k] for r in results) for k in (1, 2, 3)]
         summary.append(f"{name}: {cpu[0]:.1f} / {statistics.median(cpu):.1f} / {cpu[-1]:.1f} % "
-                       f"of one core (min / median / max of {runs}), "
-                       f"{statistics.median(shown):.1f} pictures shown per second (median)")
+                       f"of one core (min / median / max of {runs}); medians: "
+                       f"{median[0]:.1f} pictures shown and {median[1]:.1f} frames received "
+                       f"per second, {median[2]:.0f} frames lost")
     print("\n".join(summary))
     return 0
 

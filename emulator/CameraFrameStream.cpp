@@ -32,7 +32,17 @@ void EmulatedCamera::RequestHeader(std::uint64_t nowUs) {
     // A repeated request while an exposure is under way keeps that exposure.
     if (headerRequested_) return;
     headerRequested_ = true;
-    requestReadyUs_ = pace_ == Pace::Max ? nowUs : NextFrameBoundary(nowUs);
+    switch (pace_) {
+        case Pace::Max:
+            requestReadyUs_ = nowUs;
+            break;
+        case Pace::Link:
+            requestReadyUs_ = std::max(nowUs, linkFreeUs_);
+            break;
+        case Pace::Sensor:
+            requestReadyUs_ = NextFrameBoundary(nowUs);
+            break;
+    }
 }
 
 double EmulatedCamera::TriggeredExposureUs() const {
@@ -48,11 +58,11 @@ double EmulatedCamera::TriggeredExposureUs() const {
 bool EmulatedCamera::Trigger(std::uint32_t count, std::uint64_t atUs) {
     if (!present_ || !Triggered()) return false;
     const std::uint64_t delay =
-        pace_ == Pace::Max ? 0 : static_cast<std::uint64_t>(TriggeredExposureUs());
+        pace_ == Pace::Sensor ? static_cast<std::uint64_t>(TriggeredExposureUs()) : 0;
     if (count == 0) return true;
     triggerCount_ += count;
     triggeredFrame_ = true;
-    triggeredReadyUs_ = atUs + delay;
+    triggeredReadyUs_ = pace_ == Pace::Link ? std::max(atUs, linkFreeUs_) : atUs + delay;
     return true;
 }
 
@@ -140,6 +150,10 @@ void EmulatedCamera::QueueHeader(std::uint64_t capturedUs) {
             static_cast<std::uint32_t>(std::min<std::uint64_t>(size, 0xFFFFFFFFu)));
     PutLe32(&header_[kHeaderFrameNumber], f.frameNumber);
     PutLe32(&header_[kHeaderTriggerCount], triggerCount_);
+    // The link is busy with this frame until its last byte could be across.
+    linkFreeUs_ =
+        capturedUs + static_cast<std::uint64_t>(std::ceil(
+                         static_cast<double>(kFrameHeaderSize + size) * 1e6 / linkBytesPerSecond_));
 
     headerRequested_ = false;
     endpoint_ = Endpoint::Header;

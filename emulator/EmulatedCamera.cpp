@@ -17,6 +17,7 @@ EmulatedCamera::EmulatedCamera(const CameraSettings& settings, const EmulatorCon
       frameNumberStart_(config.frameNumberStart),
       pattern_(config.pattern),
       pace_(config.pace),
+      linkBytesPerSecond_(LinkBytesPerSecond(config.busSpeed)),
       triggerIntervalMs_(config.triggerIntervalMs),
       faults_(config.faults),
       eeprom_(settings.serial) {

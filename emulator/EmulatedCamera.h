@@ -106,6 +106,7 @@ private:
     std::uint32_t frameNumberStart_;
     Pattern pattern_;
     Pace pace_;
+    double linkBytesPerSecond_;
     std::uint32_t triggerIntervalMs_;
     FaultConfig faults_;
 
@@ -132,6 +133,8 @@ private:
     bool headerRequested_ = false;
     std::uint64_t requestReadyUs_ = 0;
     double nextBoundaryUs_ = 0;
+    // At the link's pace, the earliest time the next frame can be captured.
+    std::uint64_t linkFreeUs_ = 0;
     // The frame of the latest trigger, until it is sent: the FPGA keeps one
     // triggered frame, a newer trigger replaces it.
     bool triggeredFrame_ = false;

@@ -105,6 +105,7 @@ bool ApplyPair(const std::string& key, const std::string& value, EmulatorConfig&
         std::string v = Lower(value);
         if (v == "sensor") c.pace = Pace::Sensor;
         else if (v == "max") c.pace = Pace::Max;
+        else if (v == "link") c.pace = Pace::Link;
         else return false;
         return true;
     }
@@ -161,6 +162,21 @@ bool ApplyPair(const std::string& key, const std::string& value, EmulatorConfig&
 }
 
 }  // namespace
+
+double LinkBytesPerSecond(std::uint32_t busSpeed) {
+    // The signalling rate less line coding, packet framing and the gaps
+    // between transactions, as a bulk stream measures it.
+    switch (busSpeed) {
+        case 1:
+            return 0.1e6;
+        case 2:
+            return 1.0e6;
+        case 3:
+            return 40e6;
+        default:
+            return 380e6;
+    }
+}
 
 std::string SerialForCamera(const std::string& base, std::size_t k) {
     char digits[16];

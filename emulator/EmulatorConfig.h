@@ -10,7 +10,9 @@
 namespace nodrix::emulator {
 
 enum class Pattern { Ramp, Scene };
-enum class Pace { Sensor, Max };
+// Sensor: at the sensor's frame period. Max: as soon as a frame is asked
+// for. Link: no faster than the bus carries a frame's header and payload.
+enum class Pace { Sensor, Max, Link };
 
 inline constexpr std::uint16_t kDefaultVendorId = 0x2E5A;
 inline constexpr std::uint16_t kProductT520 = 0x33B0;
@@ -57,6 +59,10 @@ struct EmulatorConfig {
     std::uint32_t eepromWriteMs = 5;  // write cycle during which the EEPROM NAKs
     FaultConfig faults;
 };
+
+// Bytes per second that bulk transfers carry in practice at a bus speed
+// code (4: SuperSpeed, 3: high, 2: full, 1: low speed).
+double LinkBytesPerSecond(std::uint32_t busSpeed);
 
 // The serial number of camera k when none is given: base followed by k as
 // two digits.

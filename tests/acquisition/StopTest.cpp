@@ -25,7 +25,10 @@ bool Eventually(Done done) {
 
 TEST_F(AcquisitionTest, StopPreviewEndsAHeaderExchangeTheCameraDoesNotAnswer) {
     emulator::FaultConfig faults;
-    faults.delayHeaderReads = 1;
+    // Every try held back, not only the first: the reset pulse after a try
+    // flushes what the camera holds, so an answered second try would start
+    // frames at full pace and fill the count on a fast machine.
+    faults.delayHeaderReads = 1000;
     faults.delayMs = 600000;  // no frame comes: every header try times out
     Driver().SetFaults(0, faults);
     Driver().ClearRequests();
@@ -41,6 +44,7 @@ TEST_F(AcquisitionTest, StopPreviewEndsAHeaderExchangeTheCameraDoesNotAnswer) {
     EXPECT_EQ(Driver().PendingTransferCount(), 0u);
     EXPECT_FALSE(NextMessage(NODRIX_WM_FRAME, 0).has_value());
 
+    Driver().SetFaults(0, emulator::FaultConfig{});  // the camera answers again
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(frameBytes_));
     ASSERT_EQ(Nodrix_SnapShot(handle_, buffer.data(), frameBytes_, 1), 1)
         << "error " << Nodrix_GetLastError(handle_);

@@ -54,6 +54,8 @@ TEST(Config, DefaultsWithoutCamerasKey) {
     ASSERT_EQ(c.cameras.size(), 1u);
     EXPECT_EQ(c.cameras[0].productId, 0x33B0);
     EXPECT_EQ(c.cameras[0].serial, "T520EMU00");
+    ASSERT_TRUE(ParseEmulatorConfig("pace=link", c, nullptr));
+    EXPECT_EQ(c.pace, Pace::Link);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "HandBuiltRequests.h"
@@ -137,15 +138,37 @@ TEST(Frames, FrameNumbersCountUpAndWrap) {
     EXPECT_EQ(b.payload[0], (0 + 1023 + 0) & 0xFF);
 }
 
-TEST(Frames, SensorPaceIsNeverFasterThanTheFramePeriod) {
-    EmulatedDriver d;  // default pace: the sensor's frame period, about 39 ms
+// Consecutive full frames are at least a period apart (time stamps in whole
+// ms): the sensor's, about 39 ms; the SuperSpeed link's, 64 + 1280 x 1024 x
+// bytes per sample at 380 MB/s.
+struct PaceCase {
+    const char* name;
+    Pace pace;
+    std::uint8_t bytesPerSample;
+    std::uint32_t minimumMs;
+};
+
+class FramePace : public testing::TestWithParam<PaceCase> {};
+
+TEST_P(FramePace, IsNeverFasterThanItsPeriod) {
+    EmulatorConfig c = EmulatedDriver::DefaultConfig();
+    c.pace = GetParam().pace;
+    EmulatedDriver d(c);
+    ASSERT_TRUE(WriteFpga(d, 0, 60, GetParam().bytesPerSample));
     const auto h = d.Open(d.DevicePath(0).c_str(), true);
     Frame a = ReadFrame(d, h);
     Frame b = ReadFrame(d, h);
     ASSERT_TRUE(a.ok && b.ok);
+    ASSERT_EQ(b.Size(), 1280u * 1024u * GetParam().bytesPerSample);
     const std::uint32_t dt = GetLe32(&b.header[8]) - GetLe32(&a.header[8]);
-    EXPECT_GE(dt, 38u);
+    EXPECT_GE(dt, GetParam().minimumMs);
 }
+
+INSTANTIATE_TEST_SUITE_P(Frames, FramePace,
+                         testing::Values(PaceCase{"SensorPace", Pace::Sensor, 1, 38},
+                                         PaceCase{"LinkPace8Bits", Pace::Link, 1, 3},
+                                         PaceCase{"LinkPace16Bits", Pace::Link, 2, 6}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Frames, TriggeredFramesComeOnlyOnATriggerAndAdvanceRegister8) {
     EmulatedDriver d(FastConfig());
