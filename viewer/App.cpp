@@ -15,7 +15,12 @@
 namespace nodrix_viewer {
 namespace {
 
-constexpr auto kFramePeriod = std::chrono::milliseconds(16);  // at most 60 pictures a second
+// At most 60 pictures a second: a faster display gets no more, which keeps
+// the window's processor time bounded at a fast camera.
+constexpr int kMaxPicturesPerSecond = 60;
+// Once a picture is due and no new frame or change is there yet, the
+// window looks again this often.
+constexpr int kLookAgainMs = 5;
 constexpr auto kPeriodic = std::chrono::milliseconds(250);
 // The panels' numbers, histogram and focus trend change this often at most
 // without input: five times a second is live to the eye.
@@ -31,6 +36,28 @@ std::uint32_t TextureFormat(SDL_Window* window) {
 
 double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();
+}
+
+// The time from one picture to the next: the display's refresh period (no
+// shorter than kMaxPicturesPerSecond allows, and that where the display does
+// not say), so that each refresh can show a new frame and no picture is
+// drawn that no refresh would show.
+std::chrono::steady_clock::duration PicturePeriod(SDL_Window* window) {
+    SDL_DisplayMode mode{};
+    int rate = kMaxPicturesPerSecond;
+    const int display = SDL_GetWindowDisplayIndex(window);
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0) {
+        rate = std::min(mode.refresh_rate, kMaxPicturesPerSecond);
+    }
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(1.0 / rate));
+}
+
+// Whole milliseconds until due, rounded up so the wait does not end early.
+int MillisecondsUntil(std::chrono::steady_clock::time_point due) {
+    const auto left = due - std::chrono::steady_clock::now();
+    if (left <= std::chrono::steady_clock::duration::zero()) return 0;
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
 }
 
 }  // namespace
@@ -364,7 +391,9 @@ int App::Run() {
     Title();
     rateMark_ = lastPeriodic_ = Clock::now();
     int redraws = 2;  // Dear ImGui settles a change in the frame after it
-    auto lastDraw = Clock::now() - kFramePeriod;
+    const Clock::duration period = PicturePeriod(window_);
+    auto due = Clock::now();  // when the next picture may be drawn
+    auto lastDraw = due - period;
     std::vector<SDL_Event> events, later;
     while (!quit_) {
         // Dear ImGui reads keys and buttons as states once per frame: a
@@ -374,7 +403,14 @@ int App::Run() {
         events.clear();
         events.swap(later);
         SDL_Event event;
-        if (events.empty() && SDL_WaitEventTimeout(&event, 5)) events.push_back(event);
+        if (events.empty()) {
+            // Asleep until input or the next picture's time; once that has
+            // come, woken again shortly to look for a new frame.
+            const int wait = MillisecondsUntil(due);
+            if (SDL_WaitEventTimeout(&event, wait > 0 ? wait : kLookAgainMs)) {
+                events.push_back(event);
+            }
+        }
         while (SDL_PollEvent(&event)) events.push_back(event);
         for (const SDL_Event& e : events) {
             const bool press = e.type == SDL_KEYDOWN || e.type == SDL_MOUSEBUTTONDOWN;
@@ -391,7 +427,7 @@ int App::Run() {
         const auto now = Clock::now();
         TakeCamera();
         Periodic();
-        if (!held && now - lastDraw < kFramePeriod) continue;
+        if (!held && now < due) continue;
         const std::uint64_t before = shown_;
         const bool changed = displayChanged_;
         TakeFrame();
@@ -401,6 +437,14 @@ int App::Run() {
         const bool input = held || redraws > 0;
         if (redraws > 0) --redraws;
         lastDraw = now;
+        if (now >= due) {
+            // A steady pace: the next picture is due one period after this
+            // one was, so waking a little late does not add up from picture
+            // to picture. After a stall of more than a period, one period
+            // from now: no burst of pictures to catch up.
+            due += period;
+            if (due <= now) due = now + period;
+        }
         Render(input);
     }
     return 0;

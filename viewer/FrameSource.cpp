@@ -1,5 +1,6 @@
 #include "FrameSource.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -36,6 +37,28 @@ bool Fits(int width, int height, int bitsPerPixel, int stride, std::size_t bytes
            bytes >= static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
 }
 
+// The stream fills the queued buffers while the viewer-frames thread waits
+// for a processor to take them, and on a busy machine that wait can last
+// tens of milliseconds: a frame finding no empty buffer is lost. So the
+// buffers hold kQueueSeconds of frames at the fastest rate the camera's
+// link (SuperSpeed USB) carries them, whatever rate the camera is set to,
+// plus two: the newest, kept for the window, and the one the window
+// copies. Their memory is bounded: the link's bytes in kQueueSeconds
+// (about 19 MB) and those two, or kMinBuffers frames where frames are
+// larger; small frames are bounded by kMaxBuffers. At full size that is
+// 17 buffers (22 MB) at 8 bits and 10 (26 MB) at 16 bits.
+constexpr double kLinkBytesPerSecond = 380e6;
+constexpr double kQueueSeconds = 0.05;
+constexpr std::uint64_t kQueueBytes =
+    static_cast<std::uint64_t>(kLinkBytesPerSecond * kQueueSeconds);
+constexpr std::uint64_t kMinBuffers = 6;
+
+int BufferCount(std::uint64_t payloadBytes, std::uint64_t maxBuffers) {
+    const std::uint64_t frame = std::max<std::uint64_t>(payloadBytes, 1);
+    const std::uint64_t queued = (kQueueBytes + frame - 1) / frame;
+    return static_cast<int>(std::clamp<std::uint64_t>(queued + 2, kMinBuffers, maxBuffers));
+}
+
 }  // namespace
 
 bool FrameSource::Start(int handle) {
@@ -45,7 +68,8 @@ bool FrameSource::Start(int handle) {
     info.size = sizeof info;
     if (!NodrixEx_StreamGetInfo(handle, &info)) return false;
     handle_ = handle;
-    for (announced_ = 0; announced_ < kBuffers; ++announced_) {
+    const int count = BufferCount(info.payloadBytes, kMaxBuffers);
+    for (announced_ = 0; announced_ < count; ++announced_) {
         int id = 0;
         if (!NodrixEx_StreamAnnounceBuffer(handle, nullptr, info.payloadBytes, nullptr, &id) ||
             !NodrixEx_StreamQueueBuffer(handle, id)) {

@@ -1,10 +1,10 @@
 #pragma once
-// Where the viewer's frames come from. Live, from the library's stream: a
-// few buffers the library allocates are announced and queued, a thread of
-// this class takes each filled one as it comes, keeps the newest for the
-// window and queues the one it replaces again at once, so that the stream
-// never runs out of buffers however slowly the window draws; frames the
-// window has no time for are counted, not copied. The window copies the
+// Where the viewer's frames come from. Live, from the library's stream:
+// buffers the library allocates (about 50 ms of frames) are announced and
+// queued, a thread of this class takes each filled one as it comes, keeps
+// the newest for the window and queues the one it replaces again at once,
+// so that the stream never runs out of buffers however slowly the window
+// draws; frames the window has no time for are counted, not copied. The window copies the
 // newest into its own frame when it draws (one copy per picture shown).
 // During a recording, which is an acquisition of its own, frames come
 // from the frame callback of the running preview instead: the callback
@@ -46,7 +46,8 @@ public:
     std::uint64_t Received() const { return received_.load(); }
 
 private:
-    static constexpr int kBuffers = 6;
+    // The most buffers announced: see BufferCount in the source.
+    static constexpr int kMaxBuffers = 64;
     static void NODRIX_CALL OnFrame(int handle, const NodrixExFrame* frame, void* user);
     void Keep(const NodrixExFrame& frame);
     void Wait();
@@ -54,7 +55,7 @@ private:
 
     int handle_ = 0;
     bool streaming_ = false;
-    std::array<int, kBuffers> ids_{};
+    std::array<int, kMaxBuffers> ids_{};
     int announced_ = 0;
     std::thread waiter_;
 
