@@ -34,7 +34,7 @@ LeakedAtUnload g_sdkChain;
 // Release stopped waiting for it); the worker thread running that callback
 // cannot join itself, so it ends and destroys the connection instead.
 void DestroyConnection(CNodrix* connection) {
-    if (connection != nullptr && connection->Acquiring().InOwnFrameCallback()) {
+    if (connection != nullptr && connection->Acquiring().Frames().InOwnFrameCallback()) {
         connection->Acquiring().DestroyWhenWorkerEnds();
         return;
     }
@@ -85,7 +85,7 @@ int CSdkChain::Release(std::int32_t handle) {
     }
     // Threads waiting in the connection's stream return now, so that the
     // shutdown below need not wait for their time-outs.
-    connection->Acquiring().StreamReleased();
+    connection->Acquiring().Stream().StreamReleased();
     // The shutdown runs on this thread when the calls in flight return in
     // time, so that the camera is closed when Release returns; other handles
     // stay usable meanwhile.

@@ -66,11 +66,12 @@ int NODRIX_CALL Nodrix_ReadSerialNumberW(int handle, NodrixWChar* buffer, int si
 }
 
 int NODRIX_CALL Nodrix_ReadSromID(int handle, int address, int* ok) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.ReadSromID(address, ok); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Registers().ReadSromID(address, ok); });
 }
 
 int NODRIX_CALL Nodrix_WriteSromID(int handle, int address, int value) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.WriteSromID(address, value); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Registers().WriteSromID(address, value); });
 }
 
 }  // extern "C"

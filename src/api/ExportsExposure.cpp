@@ -15,27 +15,29 @@ int ChannelCode(int firstCode, int channel) {
 extern "C" {
 
 int NODRIX_CALL Nodrix_SetExposureTimeEx(int handle, double seconds) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetExposureTimeEx(seconds); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Requests().SetExposureTimeEx(seconds); });
 }
 
 double NODRIX_CALL Nodrix_GetExposureTimeEx(int handle, int* ok) {
-    return api::Call(handle, 0.0, [&](CNodrix& c) { return c.GetExposureTimeEx(ok); });
+    return api::Call(handle, 0.0, [&](CNodrix& c) { return c.Requests().GetExposureTimeEx(ok); });
 }
 
 int NODRIX_CALL Nodrix_SetRealExposureTime(int handle, int microseconds) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetRealExposureTime(microseconds); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Requests().SetRealExposureTime(microseconds); });
 }
 
 int NODRIX_CALL Nodrix_GetRealExposureTime(int handle, int* ok) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetRealExposureTime(ok); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Requests().GetRealExposureTime(ok); });
 }
 
 int NODRIX_CALL Nodrix_SetAutoIris(int handle, int mode) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetAutoIris(mode); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Requests().SetAutoIris(mode); });
 }
 
 int NODRIX_CALL Nodrix_GetAutoIris(int handle, int* ok) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetAutoIris(ok); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Requests().GetAutoIris(ok); });
 }
 
 int NODRIX_CALL Nodrix_SetChannelGain(int handle, int channel, int value) {

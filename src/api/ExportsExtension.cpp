@@ -33,21 +33,23 @@ const char* NODRIX_CALL NodrixEx_ErrorText(int code) {
 
 int NODRIX_CALL NodrixEx_GetFrameMetadata(int handle, NodrixExFrameMetadata* metadata) {
     return api::Call(handle, 0,
-                     [&](CNodrix& c) { return c.Acquiring().GetFrameMetadata(metadata); });
+                     [&](CNodrix& c) { return c.Acquiring().Frames().GetFrameMetadata(metadata); });
 }
 
 int NODRIX_CALL NodrixEx_GetStreamStatistics(int handle, NodrixExStreamStatistics* statistics) {
-    return api::Call(handle, 0,
-                     [&](CNodrix& c) { return c.Acquiring().GetStreamStatistics(statistics); });
+    return api::Call(handle, 0, [&](CNodrix& c) {
+        return c.Acquiring().Frames().GetStreamStatistics(statistics);
+    });
 }
 
 int NODRIX_CALL NodrixEx_ResetStreamStatistics(int handle) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().ResetStreamStatistics(); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Acquiring().Frames().ResetStreamStatistics(); });
 }
 
 int NODRIX_CALL NodrixEx_SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user) {
     return api::Call(handle, 0, [&](CNodrix& c) {
-        return c.Acquiring().SetFrameCallback(handle, callback, user);
+        return c.Acquiring().Frames().SetFrameCallback(handle, callback, user);
     });
 }
 

@@ -60,19 +60,19 @@ int NODRIX_CALL Nodrix_GetSubSample(int handle) {
 }
 
 int NODRIX_CALL Nodrix_SetMirrorH(int handle, int on) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetMirrorH(on); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Requests().SetMirrorH(on); });
 }
 
 int NODRIX_CALL Nodrix_SetMirrorV(int handle, int on) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetMirrorV(on); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Requests().SetMirrorV(on); });
 }
 
 int NODRIX_CALL Nodrix_GetMirrorH(int handle) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetMirrorH(); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Requests().GetMirrorH(); });
 }
 
 int NODRIX_CALL Nodrix_GetMirrorV(int handle) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetMirrorV(); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Requests().GetMirrorV(); });
 }
 
 }  // extern "C"

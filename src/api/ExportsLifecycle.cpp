@@ -19,7 +19,7 @@ int NODRIX_CALL Nodrix_Release(int handle) {
         // The release waits for the connection's worker, which cannot end
         // while it runs the frame callback that asks for the release.
         if (const auto c = api::FindConnection(handle);
-            c != nullptr && c->Acquiring().InOwnFrameCallback()) {
+            c != nullptr && c->Acquiring().Frames().InOwnFrameCallback()) {
             c->PushError(NODRIX_ERROR_NO_CORE);
             return 0;
         }

@@ -13,41 +13,46 @@ using namespace nodrix;
 extern "C" {
 
 int NODRIX_CALL NodrixEx_StreamGetInfo(int handle, NodrixExStreamInfo* info) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().StreamGetInfo(info); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Acquiring().Stream().StreamGetInfo(info); });
 }
 
 int NODRIX_CALL NodrixEx_StreamAnnounceBuffer(int handle, void* memory, size_t bytes, void* user,
                                               int* id) {
     return api::Call(handle, 0, [&](CNodrix& c) {
-        return c.Acquiring().StreamAnnounceBuffer(memory, bytes, user, id);
+        return c.Acquiring().Stream().StreamAnnounceBuffer(memory, bytes, user, id);
     });
 }
 
 int NODRIX_CALL NodrixEx_StreamRevokeBuffer(int handle, int id, void** memory, void** user) {
-    return api::Call(
-        handle, 0, [&](CNodrix& c) { return c.Acquiring().StreamRevokeBuffer(id, memory, user); });
+    return api::Call(handle, 0, [&](CNodrix& c) {
+        return c.Acquiring().Stream().StreamRevokeBuffer(id, memory, user);
+    });
 }
 
 int NODRIX_CALL NodrixEx_StreamQueueBuffer(int handle, int id) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().StreamQueueBuffer(id); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Acquiring().Stream().StreamQueueBuffer(id); });
 }
 
 int NODRIX_CALL NodrixEx_StreamStart(int handle, int flags) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().StreamStart(flags); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Acquiring().Stream().StreamStart(flags); });
 }
 
 int NODRIX_CALL NodrixEx_StreamStop(int handle) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().StreamStop(); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Acquiring().Stream().StreamStop(); });
 }
 
 int NODRIX_CALL NodrixEx_StreamWaitBuffer(int handle, int timeoutMs, NodrixExStreamBuffer* buffer) {
-    return api::Call(handle, static_cast<int>(NODRIXEX_WAIT_FAILED),
-                     [&](CNodrix& c) { return c.Acquiring().StreamWaitBuffer(timeoutMs, buffer); });
+    return api::Call(handle, static_cast<int>(NODRIXEX_WAIT_FAILED), [&](CNodrix& c) {
+        return c.Acquiring().Stream().StreamWaitBuffer(timeoutMs, buffer);
+    });
 }
 
 int NODRIX_CALL NodrixEx_StreamCancelWaits(int handle, int cancel) {
     return api::Call(handle, 0,
-                     [&](CNodrix& c) { return c.Acquiring().StreamCancelWaits(cancel); });
+                     [&](CNodrix& c) { return c.Acquiring().Stream().StreamCancelWaits(cancel); });
 }
 
 }  // extern "C"

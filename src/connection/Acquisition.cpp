@@ -335,11 +335,7 @@ int Acquisition::GetImage(void* buffer, int size, int rowOrder) {
     if (!CopyOut(output, rowOrder, buffer, size)) return 0;
     // The frame of the output image once more; it was counted when the
     // worker or the snapshot delivered it.
-    platform::LockGuard guard(metadataLock_);
-    if (outputMetadata_.size != 0) {
-        deliveredMetadata_ = outputMetadata_;
-        anyDelivered_ = true;
-    }
+    frames_.RedeliverOutput();
     return 1;
 }
 
@@ -367,7 +363,7 @@ int Acquisition::StopPreview() {
 int Acquisition::StopAcquisition() {
     if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
-    if (Streaming()) StopStreamLocked();
+    if (Streaming()) stream_.StopStreamLocked();
     runFlag_ = 0;
     workerStop_.Set();
     {
@@ -408,7 +404,7 @@ int Acquisition::SuspendAcquisition() {
         runFlag_.compare_exchange_strong(running, 2);
     } else if (mode == kStreaming) {
         // Paused, not stopped: the waiters wait on, the buffers stay queued.
-        PauseStream();
+        stream_.PauseStream();
     }
     return mode;
 }
@@ -422,7 +418,7 @@ void Acquisition::ResumeAcquisition(int mode) {
         int paused = 2;
         runFlag_.compare_exchange_strong(paused, 1);
     } else if (mode == kStreaming) {
-        ResumeStream();
+        stream_.ResumeStream();
     }
 }
 

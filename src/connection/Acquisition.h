@@ -1,9 +1,10 @@
 #pragma once
 // The acquisition of a connection: its modes (preview, capture, snapshot,
-// trigger, recording, the stream of application buffers), the worker thread,
-// the image buffers with the conversion into them, the delivered frame with
-// its metadata, and the frame callback. It owns the control, frame and
-// metadata locks and the callback slot (order: connection/LockOrder.h).
+// trigger, recording), the worker thread, the image buffers with the
+// conversion into them, and the delivered frame. It owns the control and
+// frame locks (order: connection/LockOrder.h), and the two owners beside
+// it: the frame record (metadata, statistics, frame callback) and the
+// stream of application buffers, a mode of its own.
 //
 // It reads and drives the rest of its connection through the links it is
 // made with: the camera core, the camera's controls, the capture window, the
@@ -18,17 +19,17 @@
 
 #include "NodrixSdk.h"
 #include "NodrixSdkEx.h"
+#include "connection/AcquisitionState.h"
+#include "connection/ApplicationStream.h"
 #include "connection/CameraControls.h"
 #include "connection/CoreLink.h"
 #include "connection/ErrorStack.h"
+#include "connection/FrameRecord.h"
 #include "connection/ImageSlots.h"
 #include "connection/LockOrder.h"
 #include "connection/MaskStore.h"
 #include "connection/PreviewWindowOwner.h"
 #include "connection/Recorder.h"
-#include "connection/stream/BufferPool.h"
-#include "connection/stream/BufferStream.h"
-#include "connection/stream/FrameCallbackSlot.h"
 #include "files/RecordFormat.h"
 #include "imaging/CDibImage.h"
 #include "pipeline/ParameterBlocks.h"
@@ -43,15 +44,6 @@ namespace nodrix {
 namespace pipeline {
 struct PipelineContext;
 }
-
-// Acquisition modes.
-enum AcquisitionState : int {
-    kIdle = 0,
-    kPreviewing = 1,
-    kCapturing = 2,
-    kTriggering = 3,
-    kStreaming = 4,  // the stream of application buffers
-};
 
 // Wait for a single frame, in milliseconds.
 inline constexpr int kDefaultFrameTimeoutMs = 3000;
@@ -77,7 +69,7 @@ struct AcquisitionLinks {
     const bool& cameraOpened;
 };
 
-class Acquisition {
+class Acquisition final : private StreamFrames {
 public:
     // destroyOwner(owner) ends the connection when the worker ends after
     // DestroyWhenWorkerEnds; owner also names the preview window's class.
@@ -100,9 +92,6 @@ public:
     int StartPreview();
     // Stops the acquisition and forgets the application's buffer.
     int StopPreview();
-    // Stops the acquisition only: a start afterwards resumes with the same
-    // buffer (a dialog's pause).
-    int StopAcquisition();
     // Stops the acquisition, then destroys the preview window.
     int Close();
     // The acquisition mode the camera dialog stopped or paused, and its
@@ -121,36 +110,35 @@ public:
     // Whether a recording runs; cleared once its file is complete.
     bool Recording() const { return recorder_.Running(); }
 
-    // --- Frame metadata, stream statistics, frame callback
-    // (AcquisitionFrames.cpp). Each record's first word is its size: filled
-    // up to it, then set to the bytes filled.
-    int GetFrameMetadata(NodrixExFrameMetadata* metadata);
-    int GetStreamStatistics(NodrixExStreamStatistics* statistics);
-    int ResetStreamStatistics();
-    int SetFrameCallback(int handle, NodrixExFrameCallback callback, void* user);
-    // Whether the calling thread runs this connection's frame callback:
-    // starting or stopping an acquisition from there would wait for the
-    // call it is made from, so those calls fail with error 1 instead.
-    bool InOwnFrameCallback() const { return frameCallback_.CallingThreadIsInCallback(); }
+    // --- The owners beside it ---------------------------------------------------
+    FrameRecord& Frames() { return frames_; }
+    ApplicationStream& Stream() { return stream_; }
     // For the last reference let go inside this connection's own frame
     // callback, where the worker running it cannot be joined: the worker
     // stops once the callback returns and then destroys the connection as
     // its last act (its thread detaches instead of joining itself).
     void DestroyWhenWorkerEnds();
 
-    // --- Stream of application buffers (AcquisitionStream.cpp) -----------------
-    int StreamGetInfo(NodrixExStreamInfo* info);
-    int StreamAnnounceBuffer(void* memory, std::size_t bytes, void* user, int* id);
-    int StreamRevokeBuffer(int id, void** memory, void** user);
-    int StreamQueueBuffer(int id);
-    int StreamStart(int flags);
-    int StreamStop();
-    // A NODRIXEX_WAIT_ result.
-    int StreamWaitBuffer(int timeoutMs, NodrixExStreamBuffer* buffer);
-    int StreamCancelWaits(int cancel);
-    // The handle is gone: every wait returns at once, now and later.
-    void StreamReleased() { streamPool_.Release(); }
     bool Streaming() const { return mode_.load() == kStreaming; }
+
+    // --- State read by the connection and by tests -----------------------------
+    // The frame lock guards the image buffers and the delivered frame; the
+    // connection takes it around the image block and the mask planes too.
+    platform::RecursiveLock& FrameLock() { return frameLock_; }
+    int Mode() const { return mode_.load(); }
+    bool FrameReady() const { return frameReady_.load() != 0; }
+    imaging::CDibImage* Image(ImageSlot slot) const { return images_[slot].get(); }
+    // The raw image of the colour mode and the output image, with the frame
+    // kept in the core copied in first; under the frame lock.
+    imaging::CDibImage& RawImage() const;
+    imaging::CDibImage& OutputImage() const;
+
+private:
+    int PushError(int code) { return errors_.Push(code), 1; }
+    void PostError(int code) { errors_.Post(code); }
+    // Stops the acquisition only: a start afterwards resumes with the same
+    // buffer (a dialog's pause).
+    int StopAcquisition();
 
     // --- Conversion (AcquisitionConversion.cpp) --------------------------------
     // Runs the conversion pipeline once on the current raw frame (raw16 in
@@ -161,37 +149,21 @@ public:
     void Convert(imaging::CDibImage* output = nullptr);
     // Whether Convert would leave the frame as it came (a grey colour mode
     // with no pipeline step enabled).
-    bool ConvertsNothing();
+    bool ConvertsNothing() override;
 
-    // --- State read by the connection and by tests -----------------------------
-    // The frame lock guards the image buffers and the delivered frame; the
-    // connection takes it around the image block and the mask planes too.
-    platform::RecursiveLock& FrameLock() { return frameLock_; }
-    int Mode() const { return mode_.load(); }
-    bool FrameReady() const { return frameReady_.load() != 0; }
-    const FrameInfo* FrameInfoRecord() const { return &frameInfo_; }
-    imaging::CDibImage* Image(ImageSlot slot) const { return images_[slot].get(); }
-    // The raw image of the colour mode and the output image, with the frame
-    // kept in the core copied in first; under the frame lock.
-    imaging::CDibImage& RawImage() const;
-    imaging::CDibImage& OutputImage() const;
     // The output image's size in the present capture window and subsampling.
-    int OutputWidth() const;
-    int OutputHeight() const;
-
-private:
-    int PushError(int code) { return errors_.Push(code), 1; }
-    void PostError(int code) { errors_.Post(code); }
+    int OutputWidth() const override;
+    int OutputHeight() const override;
 
     // --- Acquisition internals (Acquisition.cpp, AcquisitionWorker.cpp) -------
-    int Prepare();
+    int Prepare() override;
     // Copies the image into the application's buffer, rows in memory order
     // (rowOrder non-zero) or last row first.
     int CopyOut(const imaging::CDibImage& image, int rowOrder, void* buffer, int size);
     // The output image's size and format without its pixels: a frame that
     // went straight to the application stays in the ring until read.
     const imaging::CDibImage& OutputImageShape() const;
-    ImageSlot OutputSlot() const;
+    ImageSlot OutputSlot() const override;
     // ReadFrame into the raw image, rows spread to its stride; the core's
     // result (0 on success).
     int ReadRawFrame();
@@ -226,10 +198,7 @@ private:
     bool CopyToApplicationBuffer();
     // Hands the delivered frame to the frame callback; outside the frame
     // lock, on the worker thread.
-    void InvokeFrameCallback();
-    // Where the delivered frame's pixels are for the callback: the output
-    // image, or the application's buffer of a straight frame.
-    void RememberDeliveredView(bool straight);
+    void InvokeFrameCallback() { frames_.InvokeFrameCallback(); }
     void UpdateFrameRate();
     void PostFrameMessage(std::uintptr_t wParam, std::intptr_t lParam);
     // Creates the preview window when one is wanted; false (error 4 pushed)
@@ -239,24 +208,11 @@ private:
     // Joins the worker and recording threads after their flags were cleared.
     void JoinWorkers();
 
-    // --- Stream internals (AcquisitionStream.cpp) ------------------------------
-    friend class StreamConnection;
-    // Ends a running stream; the caller holds the control lock.
-    void StopStreamLocked();
-    // The stream's plan in the present settings; false (error pushed) when
-    // no stream can start.
-    bool PlanStream(int flags, stream::StreamPlan* plan);
-    // Converts a raw frame into the application's buffer, on the stream's
-    // thread.
-    bool ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
-                            NodrixExFrameMetadata& metadata);
-    // Starts the camera's transfer for a stream of these flags.
-    bool StartStreamTransfer(int flags);
-    // The camera dialog's pause: the camera stops, the waits and the queued
-    // buffers stay, and the resume goes on with the same buffers, or ends
-    // the stream when the dialog changed the frame they were shaped for.
-    void PauseStream();
-    void ResumeStream();
+    // --- The stream's view of the image buffers --------------------------------
+    void ConvertInto(imaging::CDibImage& output) override { Convert(&output); }
+    imaging::CDibImage& Slot(ImageSlot slot) override { return *images_[slot]; }
+    void DropPendingRawFrame() override { pendingRawSlot_ = -1; }
+    bool InOwnFrameCallback() const { return frames_.InOwnFrameCallback(); }
 
     // --- Recording (AcquisitionRecording.cpp) ----------------------------------
     // Joins a recording thread that has ended by itself.
@@ -313,17 +269,8 @@ private:
     int appBufferSize_ = 0;
     int rowOrder_ = 0;
     FrameInfo frameInfo_ = {};
-    // Metadata of the frame in the output image (under the frame lock), and
-    // of the frame last delivered (under the metadata lock).
-    NodrixExFrameMetadata outputMetadata_ = {};
-    mutable platform::RecursiveLock metadataLock_{kLockRankMetadata};
-    NodrixExFrameMetadata deliveredMetadata_ = {};
-    bool anyDelivered_ = false;
-    std::uint64_t lostAtLastDelivery_ = 0;
-    stream::FrameCallbackSlot frameCallback_{kLockRankFrameCallback};
-    // The delivered frame as the callback sees it; written under the frame
-    // lock by the thread that delivers and then calls back.
-    NodrixExFrame deliveredView_ = {};
+    // The delivered frames' metadata, statistics and callback.
+    FrameRecord frames_{core_, errors_};
 
     std::atomic<int> mode_{kIdle};
     std::atomic<int> frameReady_{0};
@@ -338,21 +285,10 @@ private:
     // lock and ends with the acquisition.
     Recorder recorder_{frameLock_, runFlag_, errors_};
 
-    // The stream: its buffers live as long as the connection; the running
-    // stream goes first when the connection ends.
-    stream::BufferPool streamPool_;
-    std::unique_ptr<stream::StreamHost> streamHost_;
-    std::unique_ptr<stream::BufferStream> stream_;
-    // Set while a stream runs: the sensor reads its rows the other way
-    // round, so that they arrive top first.
-    bool streamFlippedV_ = false;
-    // Set while the camera dialog pauses the stream (under the control lock).
-    bool streamPaused_ = false;
-    int streamColorMode_ = 0;
-    std::size_t streamFrameBytes_ = 0;
-    // The application buffer being converted into, viewed as an image for
-    // the duration of one conversion only (under the frame lock).
-    imaging::CDibImage streamView_;
+    // Last: its buffers live as long as the connection; the running stream
+    // goes first when the connection ends.
+    ApplicationStream stream_{StreamLinks{core_, controls_, geometry_, errors_, frames_, *this,
+                                          mode_, controlLock_, frameLock_, colorMode_}};
 };
 
 }  // namespace nodrix

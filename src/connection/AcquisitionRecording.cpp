@@ -83,7 +83,7 @@ int Acquisition::Record(const char* fileName, int durationMs, int showWindow) {
 }
 
 void Acquisition::QueueRecordingFrame() {
-    if (!recorder_.Queue(OutputImage(), outputMetadata_.timestampUs)) {
+    if (!recorder_.Queue(OutputImage(), frames_.OutputMetadata().timestampUs)) {
         core_->Statistics().NotRecorded();
     }
 }

@@ -1,10 +1,12 @@
 #pragma once
 // The camera connection behind one handle, the facade the exports call. It
 // keeps the camera core, the capture window, the image parameters and the
-// settings loaded and saved with them, and forwards the rest to owners of
-// their own: the acquisition (modes, worker, image buffers, delivered frame,
-// recorder, stream), the error stack, the mask store, the preview window and
-// the owner of the camera parameters. Lock order: connection/LockOrder.h.
+// settings loaded and saved with them, and hands the exports the owners of
+// the rest: the acquisition (modes, worker, image buffers, recorder, with
+// the frame record and the stream of application buffers beside it), the
+// camera's controls and the exports' requests on them, the registers, the
+// error stack, the mask store and the preview window. Lock order:
+// connection/LockOrder.h.
 
 #include <atomic>
 #include <cstdint>
@@ -13,6 +15,8 @@
 #include "NodrixSdkEx.h"
 #include "connection/Acquisition.h"
 #include "connection/CameraControls.h"
+#include "connection/CameraRegisters.h"
+#include "connection/ControlRequests.h"
 #include "connection/CoreLink.h"
 #include "connection/DeviceNotification.h"
 #include "connection/ErrorStack.h"
@@ -72,8 +76,6 @@ public:
     int GetCameraInfo(void* record);
     // written (may be null) tells whether the buffer was written.
     int ReadSerialNumber(char* buffer, int size, bool* written);
-    int ReadSromID(int address, int* ok);
-    int WriteSromID(int address, int value);
 
     // --- Acquisition: the modes, the recorder, the frame metadata and
     // callback, the stream of application buffers ------------------------------
@@ -99,30 +101,14 @@ public:
     int GetColorMode() const { return kColorModeBits[colorMode_]; }
     int SetSubSample(int mode);
     int GetSubSample() const { return subSample_; }
-    int SetMirrorH(int on);
-    int SetMirrorV(int on);
-    int GetMirrorH();
-    int GetMirrorV();
 
-    // --- Exposure, gain and parameters ---------------------------------------
-    int SetExposureTimeEx(double seconds);
-    double GetExposureTimeEx(int* ok);
-    int SetRealExposureTime(int microseconds);
-    int GetRealExposureTime(int* ok);
-    int SetAutoIris(int mode);
-    int GetAutoIris(int* ok);
+    // --- Mirroring, exposure, gain and parameters ----------------------------
+    ControlRequests& Requests() { return requests_; }
     int SetFilterValue(int code, int value);
     int GetFilterValue(int code, int* ok);
 
-    // --- Registers, I/O port, temperature ------------------------------------
-    int ReadRegister(int address, int* ok);
-    int WriteRegister(int address, int value);
-    int ReadFpgaRegister(int reg, int* ok);
-    int WriteFpgaRegister(int reg, int value);
-    int SetIOPort(int value);
-    int GetIOPort(unsigned char* value);
-    int SetSamplingRate(int rate);
-    double GetTemperatureEx(int* ok);
+    // --- Registers, I/O port, temperature, configuration memory -------------
+    CameraRegisters& Registers() { return registers_; }
 
     // --- Dialogs and files ---------------------------------------------------
     int SetCameraDlg(platform::WindowHandle parent);
@@ -198,6 +184,8 @@ private:
 
     // The error stack, with the recipient window it posts each code to.
     ErrorStack errors_;
+    CameraRegisters registers_{core_, errors_};
+    ControlRequests requests_{core_, controls_, errors_};
 
     int deviceNumber_ = 0;
     int maskFilter_ = 0;

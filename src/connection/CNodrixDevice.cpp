@@ -1,5 +1,5 @@
 // Camera selection, the names of the attached cameras, the camera
-// information record and the configuration memory.
+// information record and the serial number in the configuration memory.
 #include <cstdio>
 #include <cstring>
 
@@ -61,11 +61,10 @@ int CNodrix::EnumDevice(char* names) {
     int written = 0;
     const int present = core_->CountCameras(kConnectionProductId);
     // The buffer has room for ten names; further cameras are not listed.
-    for (int n = 0; n < kDeviceTableSize && written < present && written < NODRIX_ENUM_SLOTS;
-         ++n) {
+    for (int n = 0; n < kDeviceTableSize && written < present && written < NODRIX_ENUM_SLOTS; ++n) {
         if (!core_->IsCameraPresent(n)) continue;
-        std::snprintf(names + written * NODRIX_ENUM_SLOT_CHARS, NODRIX_ENUM_SLOT_CHARS,
-                      "%s_%02d", kModelName, written + 1);
+        std::snprintf(names + written * NODRIX_ENUM_SLOT_CHARS, NODRIX_ENUM_SLOT_CHARS, "%s_%02d",
+                      kModelName, written + 1);
         ++written;
     }
     for (int slot = written; slot < NODRIX_ENUM_SLOTS; ++slot) {
@@ -135,36 +134,6 @@ int CNodrix::ReadSerialNumber(char* buffer, int size, bool* written) {
     std::memcpy(buffer, serial, static_cast<std::size_t>(length));
     buffer[length] = '\0';
     if (written != nullptr) *written = true;
-    return 1;
-}
-
-int CNodrix::ReadSromID(int address, int* ok) {
-    if (ok != nullptr) *ok = 0;
-    std::uint8_t byte = 0;
-    if (core_ && core_->ReadConfigByte(address & 0xFFF, &byte)) {
-        if (ok != nullptr) *ok = 1;
-        return byte;
-    }
-    PostError(NODRIX_ERROR_NO_CORE);
-    return 0;
-}
-
-int CNodrix::WriteSromID(int address, int value) {
-    const int at = address & 0xFFF;
-    if (!core_ || !core_->WriteConfigByte(at, value & 0xFF)) {
-        PostError(NODRIX_ERROR_NO_CORE);
-        return 0;
-    }
-    // Read back and rewrite until the byte holds, at most ten times.
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        std::uint8_t byte = 0;
-        if (!core_->ReadConfigByte(at, &byte)) {
-            PostError(NODRIX_ERROR_NO_CORE);
-            break;
-        }
-        if (byte == static_cast<std::uint8_t>(value)) break;
-        core_->WriteConfigByte(at, value & 0xFF);
-    }
     return 1;
 }
 

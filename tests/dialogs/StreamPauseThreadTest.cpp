@@ -41,21 +41,21 @@ TEST(StreamPause, CameraDialogPausesTheStream) {
     connection->Initialize(0);
     ASSERT_TRUE(connection->HasCore());
     std::atomic<int> calledBack{0};
-    ASSERT_EQ(connection->Acquiring().SetFrameCallback(1, CountFrame, &calledBack), 1);
+    ASSERT_EQ(connection->Acquiring().Frames().SetFrameCallback(1, CountFrame, &calledBack), 1);
     for (const bool newShape : {false, true}) {
         NodrixExStreamInfo info = {};
         info.size = sizeof info;
-        ASSERT_EQ(connection->Acquiring().StreamGetInfo(&info), 1);
+        ASSERT_EQ(connection->Acquiring().Stream().StreamGetInfo(&info), 1);
         std::vector<std::vector<std::uint8_t>> memory(4);
         std::vector<int> ids(memory.size());
         for (std::size_t i = 0; i < memory.size(); ++i) {
             memory[i].resize(static_cast<std::size_t>(info.payloadBytes));
-            ASSERT_EQ(connection->Acquiring().StreamAnnounceBuffer(memory[i].data(), memory[i].size(), nullptr,
-                                                       &ids[i]),
+            ASSERT_EQ(connection->Acquiring().Stream().StreamAnnounceBuffer(
+                          memory[i].data(), memory[i].size(), nullptr, &ids[i]),
                       1);
-            ASSERT_EQ(connection->Acquiring().StreamQueueBuffer(ids[i]), 1);
+            ASSERT_EQ(connection->Acquiring().Stream().StreamQueueBuffer(ids[i]), 1);
         }
-        ASSERT_EQ(connection->Acquiring().StreamStart(0), 1);
+        ASSERT_EQ(connection->Acquiring().Stream().StreamStart(0), 1);
         // Takes frames until a wait ends otherwise, or 12 came after the
         // dialog.
         std::atomic<bool> dialogDone{false};
@@ -64,10 +64,11 @@ TEST(StreamPause, CameraDialogPausesTheStream) {
             for (int after = 0;;) {
                 NodrixExStreamBuffer b = {};
                 b.size = sizeof b;
-                const int result = connection->Acquiring().StreamWaitBuffer(NODRIXEX_WAIT_INFINITE, &b);
+                const int result =
+                    connection->Acquiring().Stream().StreamWaitBuffer(NODRIXEX_WAIT_INFINITE, &b);
                 if (result != NODRIXEX_WAIT_BUFFER) return std::make_pair(result, numbers);
                 numbers.push_back(b.metadata.frameNumber);
-                connection->Acquiring().StreamQueueBuffer(b.id);
+                connection->Acquiring().Stream().StreamQueueBuffer(b.id);
                 if (dialogDone && ++after == 12) return std::make_pair(result, numbers);
             }
         });
@@ -76,7 +77,7 @@ TEST(StreamPause, CameraDialogPausesTheStream) {
             EXPECT_FALSE(connection->Core()->Acquiring());
             NodrixExStreamInfo during = {};
             during.size = sizeof during;
-            EXPECT_EQ(connection->Acquiring().StreamGetInfo(&during), 1);
+            EXPECT_EQ(connection->Acquiring().Stream().StreamGetInfo(&during), 1);
             EXPECT_EQ(during.running, 1);
             // The waiter holds at most one between its wait and its queue.
             EXPECT_GE(during.queued + during.filled, 3);
@@ -94,16 +95,18 @@ TEST(StreamPause, CameraDialogPausesTheStream) {
         if (newShape) {
             EXPECT_EQ(result, NODRIXEX_WAIT_STOPPED);
             EXPECT_EQ(connection->AcquisitionMode(), kIdle);
-            ASSERT_EQ(connection->Acquiring().StreamGetInfo(&info), 1);
+            ASSERT_EQ(connection->Acquiring().Stream().StreamGetInfo(&info), 1);
             EXPECT_EQ(info.running, 0);
             EXPECT_EQ(info.queued, 0);
             EXPECT_EQ(info.height, 480);
             // Started again, the same buffers take frames of the new shape.
-            for (const int id : ids) ASSERT_EQ(connection->Acquiring().StreamQueueBuffer(id), 1);
-            ASSERT_EQ(connection->Acquiring().StreamStart(0), 1);
+            for (const int id : ids)
+                ASSERT_EQ(connection->Acquiring().Stream().StreamQueueBuffer(id), 1);
+            ASSERT_EQ(connection->Acquiring().Stream().StreamStart(0), 1);
             NodrixExStreamBuffer b = {};
             b.size = sizeof b;
-            ASSERT_EQ(connection->Acquiring().StreamWaitBuffer(20000, &b), NODRIXEX_WAIT_BUFFER);
+            ASSERT_EQ(connection->Acquiring().Stream().StreamWaitBuffer(20000, &b),
+                      NODRIXEX_WAIT_BUFFER);
             EXPECT_EQ(b.height, 480);
         } else {
             EXPECT_EQ(result, NODRIXEX_WAIT_BUFFER);
@@ -113,10 +116,11 @@ TEST(StreamPause, CameraDialogPausesTheStream) {
         for (std::size_t i = 1; i < numbers.size(); ++i) {
             EXPECT_GT(numbers[i], numbers[i - 1]) << "frame " << i;
         }
-        ASSERT_EQ(connection->Acquiring().StreamStop(), 1);
-        for (const int id : ids) EXPECT_EQ(connection->Acquiring().StreamRevokeBuffer(id, nullptr, nullptr), 1);
+        ASSERT_EQ(connection->Acquiring().Stream().StreamStop(), 1);
+        for (const int id : ids)
+            EXPECT_EQ(connection->Acquiring().Stream().StreamRevokeBuffer(id, nullptr, nullptr), 1);
     }
-    ASSERT_EQ(connection->Acquiring().SetFrameCallback(1, nullptr, nullptr), 1);
+    ASSERT_EQ(connection->Acquiring().Frames().SetFrameCallback(1, nullptr, nullptr), 1);
     EXPECT_GT(calledBack.load(), 0);
     connection.reset();
     test::ResetSdkSettings();

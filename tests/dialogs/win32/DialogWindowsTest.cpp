@@ -199,25 +199,25 @@ TEST_F(DialogWindows, JapaneseCameraDialogHasJapaneseTexts) {
 TEST_F(DialogWindows, CameraDialogPausesARunningStream) {
     NodrixExStreamInfo info = {};
     info.size = sizeof info;
-    ASSERT_EQ(connection_->Acquiring().StreamGetInfo(&info), 1);
+    ASSERT_EQ(connection_->Acquiring().Stream().StreamGetInfo(&info), 1);
     std::vector<std::vector<std::uint8_t>> memory(4);
     std::vector<int> ids(memory.size());
     for (std::size_t i = 0; i < memory.size(); ++i) {
         memory[i].resize(static_cast<std::size_t>(info.payloadBytes));
-        ASSERT_EQ(connection_->Acquiring().StreamAnnounceBuffer(memory[i].data(), memory[i].size(), nullptr, &ids[i]), 1);
-        ASSERT_EQ(connection_->Acquiring().StreamQueueBuffer(ids[i]), 1);
+        ASSERT_EQ(connection_->Acquiring().Stream().StreamAnnounceBuffer(memory[i].data(), memory[i].size(), nullptr, &ids[i]), 1);
+        ASSERT_EQ(connection_->Acquiring().Stream().StreamQueueBuffer(ids[i]), 1);
     }
-    ASSERT_EQ(connection_->Acquiring().StreamStart(0), 1);
+    ASSERT_EQ(connection_->Acquiring().Stream().StreamStart(0), 1);
     std::atomic<bool> dialogDone{false};
     auto waiter = std::async(std::launch::async, [&] {
         std::vector<std::uint32_t> numbers;
         for (int after = 0;;) {
             NodrixExStreamBuffer b = {};
             b.size = sizeof b;
-            const int result = connection_->Acquiring().StreamWaitBuffer(NODRIXEX_WAIT_INFINITE, &b);
+            const int result = connection_->Acquiring().Stream().StreamWaitBuffer(NODRIXEX_WAIT_INFINITE, &b);
             if (result != NODRIXEX_WAIT_BUFFER) return std::make_pair(result, numbers);
             numbers.push_back(b.metadata.frameNumber);
-            connection_->Acquiring().StreamQueueBuffer(b.id);
+            connection_->Acquiring().Stream().StreamQueueBuffer(b.id);
             if (dialogDone && ++after == 8) return std::make_pair(result, numbers);
         }
     });
@@ -225,7 +225,7 @@ TEST_F(DialogWindows, CameraDialogPausesARunningStream) {
         EXPECT_FALSE(connection_->Core()->Acquiring());
         NodrixExStreamInfo during = {};
         during.size = sizeof during;
-        EXPECT_EQ(connection_->Acquiring().StreamGetInfo(&during), 1);
+        EXPECT_EQ(connection_->Acquiring().Stream().StreamGetInfo(&during), 1);
         EXPECT_EQ(during.running, 1);
         Type(d, IDC_WAIT_TIME, "30");
         Click(d, IDOK);
@@ -237,8 +237,8 @@ TEST_F(DialogWindows, CameraDialogPausesARunningStream) {
     EXPECT_EQ(waited, NODRIXEX_WAIT_BUFFER);
     for (std::size_t i = 1; i < numbers.size(); ++i) EXPECT_GT(numbers[i], numbers[i - 1]) << i;
     EXPECT_TRUE(connection_->Core()->Acquiring());
-    ASSERT_EQ(connection_->Acquiring().StreamStop(), 1);
-    for (const int id : ids) EXPECT_EQ(connection_->Acquiring().StreamRevokeBuffer(id, nullptr, nullptr), 1);
+    ASSERT_EQ(connection_->Acquiring().Stream().StreamStop(), 1);
+    for (const int id : ids) EXPECT_EQ(connection_->Acquiring().Stream().StreamRevokeBuffer(id, nullptr, nullptr), 1);
 }
 
 // --- Image dialog ----------------------------------------------------------------

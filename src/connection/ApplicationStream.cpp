@@ -2,36 +2,39 @@
 // connection: its start and stop beside the other modes, the plan of what
 // it delivers, the conversion of a frame into a buffer, and the calls of
 // the application on its buffers.
+#include "connection/ApplicationStream.h"
+
 #include <algorithm>
 #include <cstring>
 
-#include "connection/Acquisition.h"
 #include "connection/stream/RecordFill.h"
 #include "imaging/ConversionKernels.h"
 #include "pipeline/FrameConverter.h"
 
 namespace nodrix {
 
-// The acquisition as the running stream sees it.
+// The connection as the running stream sees it.
 class StreamConnection : public stream::StreamHost {
 public:
-    explicit StreamConnection(Acquisition& connection) : c_(connection) {}
+    explicit StreamConnection(ApplicationStream& connection) : c_(connection) {}
     bool ConvertFrame(const std::uint8_t* raw, std::uint8_t* out,
                       NodrixExFrameMetadata& metadata) override {
         return c_.ConvertStreamFrame(raw, out, metadata);
     }
-    bool FrameCallbackInstalled() const override { return c_.frameCallback_.Installed(); }
+    bool FrameCallbackInstalled() const override { return c_.frames_.FrameCallbackInstalled(); }
     void StampCameraValues(NodrixExFrameMetadata& metadata) override {
         const CameraParameters camera = c_.controls_.Parameters();
         metadata.exposure10 = camera.exposure;
         metadata.gain = camera.globalGain;
     }
-    void CallFrameCallback(const NodrixExFrame& frame) override { c_.frameCallback_.Invoke(frame); }
+    void CallFrameCallback(const NodrixExFrame& frame) override {
+        c_.frames_.CallFrameCallback(frame);
+    }
     void StreamLost() override { c_.PostError(NODRIX_ERROR_CAMERA_LOST); }
     core::StreamStatistics& Statistics() override { return c_.core_->Statistics(); }
 
 private:
-    Acquisition& c_;
+    ApplicationStream& c_;
 };
 
 namespace {
@@ -40,15 +43,23 @@ namespace {
 constexpr int kStreamTriggerFrameTimeoutMs = 6000;
 constexpr int kKnownFlags = NODRIXEX_STREAM_TRIGGER | NODRIXEX_STREAM_RECYCLE_OLDEST;
 
-bool SixteenBitRaw(int colorMode) {
-    return colorMode == 1 || colorMode == 4 || colorMode == 5;
-}
-
 }  // namespace
 
-bool Acquisition::PlanStream(int flags, stream::StreamPlan* plan) {
-    const int width = OutputWidth();
-    const int height = OutputHeight();
+ApplicationStream::ApplicationStream(const StreamLinks& links)
+    : core_(links.core),
+      controls_(links.controls),
+      geometry_(links.geometry),
+      errors_(links.errors),
+      frames_(links.frames),
+      acquisition_(links.acquisition),
+      mode_(links.mode),
+      controlLock_(links.controlLock),
+      frameLock_(links.frameLock),
+      colorMode_(links.colorMode) {}
+
+bool ApplicationStream::PlanStream(int flags, stream::StreamPlan* plan) {
+    const int width = acquisition_.OutputWidth();
+    const int height = acquisition_.OutputHeight();
     const int bits = kColorModeBits[colorMode_];
     stream::StreamLayout& layout = plan->layout;
     layout.width = width;
@@ -58,12 +69,13 @@ bool Acquisition::PlanStream(int flags, stream::StreamPlan* plan) {
     plan->flags = flags;
     // The buffers are checked before the camera is touched.
     if (!streamPool_.AllHold(layout.FrameBytes())) return PushError(NODRIX_ERROR_MEMORY), false;
-    if (!Prepare()) return false;
+    if (!acquisition_.Prepare()) return false;
     // The core shapes its buffers for the window just set.
     if (core_->BuffersNeedSetup() && !core_->PrepareBuffers()) {
         return PushError(NODRIX_ERROR_MEMORY), false;
     }
-    const imaging::CDibImage& raw = *images_[SixteenBitRaw(colorMode_) ? kRaw16 : kRaw8];
+    const imaging::CDibImage& raw =
+        acquisition_.Slot(pipeline::IsSixteenBitRaw(colorMode_) ? kRaw16 : kRaw8);
     const std::size_t rawPacked = static_cast<std::size_t>(raw.Width()) * raw.BytesPerPixel() *
                                   static_cast<std::size_t>(raw.Height());
     if (raw.Empty() || core_->FrameSize() != rawPacked) {
@@ -76,8 +88,8 @@ bool Acquisition::PlanStream(int flags, stream::StreamPlan* plan) {
     const bool grey = colorMode_ == 0 || colorMode_ == 1;
     const bool asStored = !stored.reverseRows && !stored.reversePixels;
     const bool flippable = stored.reverseRows && !stored.reversePixels && core_->HasMirrorV() != 0;
-    plan->zeroCopy =
-        grey && rawPacked == layout.FrameBytes() && ConvertsNothing() && (asStored || flippable);
+    plan->zeroCopy = grey && rawPacked == layout.FrameBytes() && acquisition_.ConvertsNothing() &&
+                     (asStored || flippable);
     plan->rawBytes = std::max<std::size_t>(core_->TransferCapacity(), rawPacked);
     NodrixExFrameMetadata& m = plan->stamp;
     m = NodrixExFrameMetadata{};
@@ -97,16 +109,13 @@ bool Acquisition::PlanStream(int flags, stream::StreamPlan* plan) {
         streamFlippedV_ = false;
         return PushError(NODRIX_ERROR_CAMERA_REQUEST), false;
     }
-    {
-        platform::LockGuard guard(metadataLock_);
-        plan->lostMarkAtStart = lostAtLastDelivery_;
-    }
+    plan->lostMarkAtStart = frames_.LostMark();
     streamColorMode_ = colorMode_;
     streamFrameBytes_ = layout.FrameBytes();
     return true;
 }
 
-int Acquisition::StreamStart(int flags) {
+int ApplicationStream::StreamStart(int flags) {
     if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     if ((flags & ~kKnownFlags) != 0) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     platform::LockGuard control(controlLock_);
@@ -133,7 +142,7 @@ int Acquisition::StreamStart(int flags) {
     return 1;
 }
 
-bool Acquisition::StartStreamTransfer(int flags) {
+bool ApplicationStream::StartStreamTransfer(int flags) {
     if ((flags & NODRIXEX_STREAM_TRIGGER) != 0) {
         core_->SetFrameTimeout(kStreamTriggerFrameTimeoutMs);
         core_->SetTriggerMode(1, 0);
@@ -142,7 +151,7 @@ bool Acquisition::StartStreamTransfer(int flags) {
     return core_->StartTransfer(kModeContinuous) != 0;
 }
 
-void Acquisition::PauseStream() {
+void ApplicationStream::PauseStream() {
     // From the stream's own frame callback the drain would wait for the
     // very call: the dialog then runs beside the stream, as it runs beside
     // a preview it cannot stop from there.
@@ -167,7 +176,7 @@ void Acquisition::PauseStream() {
     stream_->Drain();
 }
 
-void Acquisition::ResumeStream() {
+void ApplicationStream::ResumeStream() {
     platform::LockGuard control(controlLock_);
     // A stop, or a new start, while the dialog was open ended the pause.
     if (!streamPaused_) return;
@@ -188,7 +197,7 @@ void Acquisition::ResumeStream() {
     }
 }
 
-void Acquisition::StopStreamLocked() {
+void ApplicationStream::StopStreamLocked() {
     // The acquisition thread first: nothing is written into a buffer once
     // the stream's thread hands the buffers back.
     core_->StopTransfer();
@@ -203,21 +212,21 @@ void Acquisition::StopStreamLocked() {
     mode_.compare_exchange_strong(streaming, kIdle);
 }
 
-int Acquisition::StreamStop() {
+int ApplicationStream::StreamStop() {
     if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
     if (mode_.load() == kStreaming) StopStreamLocked();
     return 1;
 }
 
-bool Acquisition::ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
-                                     NodrixExFrameMetadata& metadata) {
+bool ApplicationStream::ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
+                                           NodrixExFrameMetadata& metadata) {
     platform::LockGuard frame(frameLock_);
     // Refused while the stream runs; a mode changed before its start that
     // the plan did not see cannot fill its buffers.
     if (colorMode_ != streamColorMode_) return false;
-    pendingRawSlot_ = -1;
-    const imaging::CDibImage& shape = *images_[OutputSlot()];
+    acquisition_.DropPendingRawFrame();
+    const imaging::CDibImage& shape = acquisition_.Slot(acquisition_.OutputSlot());
     const int rowBytes = shape.Width() * shape.BytesPerPixel();
     if (shape.Empty() ||
         static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(shape.Height()) !=
@@ -237,9 +246,10 @@ bool Acquisition::ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
     }
     // A grey mode converts in place, so its frame goes straight into the
     // buffer; a colour mode reads the raw image and writes the buffer.
-    const bool grey = OutputSlot() == kRaw8 || OutputSlot() == kRaw16;
+    const bool grey = acquisition_.OutputSlot() == kRaw8 || acquisition_.OutputSlot() == kRaw16;
     imaging::CDibImage& image =
-        grey ? streamView_ : *images_[SixteenBitRaw(colorMode_) ? kRaw16 : kRaw8];
+        grey ? streamView_
+             : acquisition_.Slot(pipeline::IsSixteenBitRaw(colorMode_) ? kRaw16 : kRaw8);
     const core::FrameGeometry geometry{static_cast<std::uint32_t>(image.Width()),
                                        static_cast<std::uint32_t>(image.Height()),
                                        static_cast<std::uint32_t>(image.BytesPerPixel())};
@@ -253,18 +263,18 @@ bool Acquisition::ConvertStreamFrame(const std::uint8_t* raw, std::uint8_t* out,
         expand(image.Pixels(), image.Pixels(), rect, 0, 0, image.BytesPerPixel(),
                image.BytesPerPixel(), image.Stride(), packed, nullptr);
     }
-    Convert(&streamView_);
+    acquisition_.ConvertInto(streamView_);
     metadata.significantBits = streamView_.SignificantBits();
     return true;
 }
 
-int Acquisition::StreamGetInfo(NodrixExStreamInfo* info) {
+int ApplicationStream::StreamGetInfo(NodrixExStreamInfo* info) {
     if (!stream::RecordUsable(info)) return PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     NodrixExStreamInfo s = {};
     const int bits = kColorModeBits[colorMode_];
-    s.width = OutputWidth();
-    s.height = OutputHeight();
+    s.width = acquisition_.OutputWidth();
+    s.height = acquisition_.OutputHeight();
     s.bitsPerPixel = bits;
     s.stride = s.width * (bits / 8);
     s.payloadBytes = static_cast<std::uint64_t>(s.stride) * static_cast<std::uint64_t>(s.height);
@@ -273,22 +283,22 @@ int Acquisition::StreamGetInfo(NodrixExStreamInfo* info) {
     return 1;
 }
 
-int Acquisition::StreamAnnounceBuffer(void* memory, std::size_t bytes, void* user, int* id) {
+int ApplicationStream::StreamAnnounceBuffer(void* memory, std::size_t bytes, void* user, int* id) {
     const int error = streamPool_.Announce(memory, bytes, user, id);
     return error != 0 ? (PushError(error), 0) : 1;
 }
 
-int Acquisition::StreamRevokeBuffer(int id, void** memory, void** user) {
+int ApplicationStream::StreamRevokeBuffer(int id, void** memory, void** user) {
     const int error = streamPool_.Revoke(id, memory, user);
     return error != 0 ? (PushError(error), 0) : 1;
 }
 
-int Acquisition::StreamQueueBuffer(int id) {
+int ApplicationStream::StreamQueueBuffer(int id) {
     const int error = streamPool_.Queue(id);
     return error != 0 ? (PushError(error), 0) : 1;
 }
 
-int Acquisition::StreamWaitBuffer(int timeoutMs, NodrixExStreamBuffer* buffer) {
+int ApplicationStream::StreamWaitBuffer(int timeoutMs, NodrixExStreamBuffer* buffer) {
     if (!stream::RecordUsable(buffer) || timeoutMs < NODRIXEX_WAIT_INFINITE) {
         return PushError(NODRIX_ERROR_INVALID_ARGUMENT), NODRIXEX_WAIT_FAILED;
     }
@@ -308,20 +318,12 @@ int Acquisition::StreamWaitBuffer(int timeoutMs, NodrixExStreamBuffer* buffer) {
         out.metadata.exposure10 = camera.exposure;
         out.metadata.gain = camera.globalGain;
     }
-    if (core_) core_->Statistics().Delivered();
-    {
-        platform::LockGuard guard(metadataLock_);
-        // Frames the stream completed but never handed out (recycled, or
-        // failed to convert) count here as well.
-        out.metadata.lostBefore = core::TakeLostSince(note.lostMark, lostAtLastDelivery_);
-        deliveredMetadata_ = out.metadata;
-        anyDelivered_ = true;
-    }
+    frames_.RecordHandOut(out.metadata, note.lostMark);
     stream::FillRecord(buffer, out);
     return result;
 }
 
-int Acquisition::StreamCancelWaits(int cancel) {
+int ApplicationStream::StreamCancelWaits(int cancel) {
     streamPool_.CancelWaits(cancel != 0);
     return 1;
 }

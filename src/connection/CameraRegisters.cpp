@@ -1,10 +1,11 @@
-// Direct register access, the I/O port, the sampling rate and the
-// temperature: thin forwards to the camera core with their error codes.
-#include "connection/CNodrix.h"
+// Direct register access, the I/O port, the sampling rate, the
+// temperature and the configuration memory's bytes: thin forwards to the
+// camera core with their error codes.
+#include "connection/CameraRegisters.h"
 
 namespace nodrix {
 
-int CNodrix::ReadRegister(int address, int* ok) {
+int CameraRegisters::ReadRegister(int address, int* ok) {
     if (ok != nullptr) *ok = 0;
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     int good = 0;
@@ -16,13 +17,13 @@ int CNodrix::ReadRegister(int address, int* ok) {
     return PushError(NODRIX_ERROR_CAMERA_REQUEST), 0;
 }
 
-int CNodrix::WriteRegister(int address, int value) {
+int CameraRegisters::WriteRegister(int address, int value) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     if (core_->WriteRegister(address, value)) return 1;
     return PushError(NODRIX_ERROR_CAMERA_REQUEST), 0;
 }
 
-int CNodrix::ReadFpgaRegister(int reg, int* ok) {
+int CameraRegisters::ReadFpgaRegister(int reg, int* ok) {
     // ok is written only on failure.
     if (!core_) {
         if (ok != nullptr) *ok = 0;
@@ -35,7 +36,7 @@ int CNodrix::ReadFpgaRegister(int reg, int* ok) {
     return PushError(NODRIX_ERROR_CAMERA_REQUEST), 0;
 }
 
-int CNodrix::WriteFpgaRegister(int reg, int value) {
+int CameraRegisters::WriteFpgaRegister(int reg, int value) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     if (core_->WriteFpgaRegister(reg, value)) return 1;
     return PushError(NODRIX_ERROR_CAMERA_REQUEST), 0;
@@ -46,7 +47,7 @@ namespace {
 constexpr int kIoPortRegister = 7;
 }  // namespace
 
-int CNodrix::SetIOPort(int value) {
+int CameraRegisters::SetIOPort(int value) {
     if (!core_) {
         PostError(NODRIX_ERROR_NO_CORE);
         return 0;
@@ -54,7 +55,7 @@ int CNodrix::SetIOPort(int value) {
     return core_->WriteFpgaRegister(kIoPortRegister, value & 0xFF);
 }
 
-int CNodrix::GetIOPort(unsigned char* value) {
+int CameraRegisters::GetIOPort(unsigned char* value) {
     if (!core_) {
         PostError(NODRIX_ERROR_NO_CORE);
         return 0;
@@ -73,12 +74,12 @@ int CNodrix::GetIOPort(unsigned char* value) {
     return 0;
 }
 
-int CNodrix::SetSamplingRate(int rate) {
+int CameraRegisters::SetSamplingRate(int rate) {
     if (!core_) return 0;
     return core_->ModelCommand(0, &rate);
 }
 
-double CNodrix::GetTemperatureEx(int* ok) {
+double CameraRegisters::GetTemperatureEx(int* ok) {
     if (ok != nullptr) *ok = 0;
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0.0;
     if (!core_->HasTemperature()) return PushError(NODRIX_ERROR_NOT_SUPPORTED), 0.0;
@@ -88,6 +89,36 @@ double CNodrix::GetTemperatureEx(int* ok) {
     PushError(NODRIX_ERROR_NONE);
     if (ok != nullptr) *ok = 1;
     return degrees;
+}
+
+int CameraRegisters::ReadSromID(int address, int* ok) {
+    if (ok != nullptr) *ok = 0;
+    std::uint8_t byte = 0;
+    if (core_ && core_->ReadConfigByte(address & 0xFFF, &byte)) {
+        if (ok != nullptr) *ok = 1;
+        return byte;
+    }
+    PostError(NODRIX_ERROR_NO_CORE);
+    return 0;
+}
+
+int CameraRegisters::WriteSromID(int address, int value) {
+    const int at = address & 0xFFF;
+    if (!core_ || !core_->WriteConfigByte(at, value & 0xFF)) {
+        PostError(NODRIX_ERROR_NO_CORE);
+        return 0;
+    }
+    // Read back and rewrite until the byte holds, at most ten times.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        std::uint8_t byte = 0;
+        if (!core_->ReadConfigByte(at, &byte)) {
+            PostError(NODRIX_ERROR_NO_CORE);
+            break;
+        }
+        if (byte == static_cast<std::uint8_t>(value)) break;
+        core_->WriteConfigByte(at, value & 0xFF);
+    }
+    return 1;
 }
 
 }  // namespace nodrix
