@@ -58,8 +58,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -637,11 +639,30 @@ CamerasFigures MeasureCameras() {
 
 #ifdef NODRIX_BENCH_WITHOUT_FRAMEWORK
 // Where Google Benchmark is not built (the Windows cross builds): the same
-// figures, one line each per run.
+// figures, one line each per run. Takes the native build's
+// --benchmark_filter=NAME (runs the cases whose names hold NAME, or that
+// NAME holds) and --benchmark_repetitions=N (or N alone); other flags are
+// ignored.
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : 3;
+    int runs = 3;
+    std::string filter;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--benchmark_filter=", 0) == 0) {
+            filter = arg.substr(std::strlen("--benchmark_filter="));
+        } else if (arg.rfind("--benchmark_repetitions=", 0) == 0) {
+            runs = std::atoi(arg.c_str() + std::strlen("--benchmark_repetitions="));
+        } else if (!arg.empty() && arg[0] >= '0' && arg[0] <= '9') {
+            runs = std::atoi(arg.c_str());
+        }
+    }
+    const auto wanted = [&filter](const std::string& name) {
+        return filter.empty() || name.find(filter) != std::string::npos ||
+               filter.find(name) != std::string::npos;
+    };
     for (int run = 0; run < runs; ++run) {
         for (int bits : {8, 16}) {
+            if (!wanted("StreamAtLinkRate")) break;
             const LinkRateFigures f = MeasureLinkRate(bits);
             if (f.error != nullptr) {
                 std::printf("stream bits:%d error: %s\n", bits, f.error);
@@ -657,6 +678,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
         for (bool ring : {false, true}) {
+            if (!wanted("SlowConsumer")) break;
             const LossFigures f = MeasureSlowConsumer(ring);
             if (f.error != nullptr) {
                 std::printf("slow consumer error: %s\n", f.error);
@@ -667,6 +689,7 @@ int main(int argc, char** argv) {
                 ring ? "ring" : "stream", f.sent, f.delivered, f.lost, f.lostNoBuffer);
             std::fflush(stdout);
         }
+        if (!wanted("FourCameras")) continue;
         const CamerasFigures c = MeasureCameras();
         if (c.error != nullptr) {
             std::printf("four cameras error: %s\n", c.error);
