@@ -37,8 +37,9 @@ SpeedupState& State() {
 }
 
 std::uint32_t Read(const ScaledClock& clock, std::uint32_t raw, std::uint32_t factor) {
-    return clock.base.load(std::memory_order_relaxed) +
-           (raw - clock.rawBase.load(std::memory_order_relaxed)) * factor;
+    // Acquire: the version read after these loads is not read before them.
+    return clock.base.load(std::memory_order_acquire) +
+           (raw - clock.rawBase.load(std::memory_order_acquire)) * factor;
 }
 
 std::uint32_t ReadScaled(ScaledClock SpeedupState::*clock, std::uint32_t (*raw)()) {
@@ -48,8 +49,7 @@ std::uint32_t ReadScaled(ScaledClock SpeedupState::*clock, std::uint32_t (*raw)(
     for (;;) {
         const std::uint32_t before = state.version.load(std::memory_order_acquire);
         const std::uint32_t reading =
-            Read(state.*clock, raw(), state.factor.load(std::memory_order_relaxed));
-        std::atomic_thread_fence(std::memory_order_acquire);
+            Read(state.*clock, raw(), state.factor.load(std::memory_order_acquire));
         if ((before & 1) == 0 && state.version.load(std::memory_order_relaxed) == before) {
             return reading;
         }
@@ -87,12 +87,12 @@ void SetTimeSpeedup(std::uint32_t factor) {
     const std::uint32_t multimediaBase = Read(state.multimedia, rawMultimedia, old);
     const std::uint32_t version = state.version.load(std::memory_order_relaxed);
     state.version.store(version + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    state.tick.base.store(tickBase, std::memory_order_relaxed);
-    state.tick.rawBase.store(rawTick, std::memory_order_relaxed);
-    state.multimedia.base.store(multimediaBase, std::memory_order_relaxed);
-    state.multimedia.rawBase.store(rawMultimedia, std::memory_order_relaxed);
-    state.factor.store(factor, std::memory_order_relaxed);
+    // Release: whoever reads a new value also finds the version odd or newer.
+    state.tick.base.store(tickBase, std::memory_order_release);
+    state.tick.rawBase.store(rawTick, std::memory_order_release);
+    state.multimedia.base.store(multimediaBase, std::memory_order_release);
+    state.multimedia.rawBase.store(rawMultimedia, std::memory_order_release);
+    state.factor.store(factor, std::memory_order_release);
     state.version.store(version + 2, std::memory_order_release);
 }
 
