@@ -22,6 +22,17 @@
 //   its metadata, on the monotonic clock) to the waiting thread's return.
 //   sent_fps is the sensor's pace; received_fps what the camera managed to
 //   send (a camera read late waits for its next frame period).
+// - TransportFloor/bits (natively): the least any delivery costs with this
+//   emulated driver, whatever stream sits on top: one thread asking for each
+//   frame's header, reading it and reading the payload in one bulk read at
+//   the link rate, straight through the transport (no acquisition loop, no
+//   stream, no ring, no consumer). floor_us and floor_memcpys per frame with
+//   the emulator's metered work subtracted as in StreamAtLinkRate, and the
+//   thread's context switches per frame: the payload's completion wakes the
+//   reading thread once a frame, as a real driver's completion does.
+//   StreamAtLinkRate's acquisition_us is its busiest library thread (the
+//   reading one) and stream_thread_us the library's other threads, beside
+//   app_us.
 // - SlowConsumer/path: frames lost at the link rate (8 bits) when the
 //   consumer takes three frame periods on every tenth frame, 16 buffers
 //   queued (path 0), against the ring of the classic preview with the same
@@ -47,13 +58,21 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "DeliveryBench.h"
 #include "NodrixSdkEx.h"
+
+#ifndef NODRIX_BENCH_WITHOUT_FRAMEWORK
+#include "emulator/EmulatedDriver.h"
+#include "emulator/FpgaRegisters.h"
+#include "transport/CNodrixCy3.h"
+#endif
 
 namespace {
 
@@ -226,6 +245,116 @@ struct CpuSpan {
     }
 };
 
+#ifndef NODRIX_BENCH_WITHOUT_FRAMEWORK
+// The library's thread that used the most processor time over a span.
+ThreadUse BusiestOtherThread(const std::map<int, ThreadUse>& before,
+                             const std::map<int, ThreadUse>& after) {
+    ThreadUse busiest;
+    for (const auto& [tid, now] : after) {
+        if (IsConsumer(tid)) continue;
+        const std::map<int, ThreadUse> one{{tid, now}};
+        const ThreadUse use = OtherThreadsUse(before, one, [](int) { return false; });
+        if (use.seconds > busiest.seconds) busiest = use;
+    }
+    return busiest;
+}
+
+struct FloorFigures {
+    const char* error = nullptr;
+    double floorUs = 0;
+    double floorMemcpys = 0;
+    double memcpyUs = 0;
+    double switches = 0;
+    double fps = 0;
+};
+
+// The bare transport path of TransportFloor: a driver and a transport of its
+// own, so that nothing of the library's connections takes part.
+FloorFigures MeasureFloor(int bits) {
+    namespace reg = nodrix::emulator::fpga_reg;
+    FloorFigures figures;
+    const std::size_t frameBytes = std::size_t{kWidth} * kHeight * (bits / 8);
+    const double memcpy = MemcpySeconds(frameBytes);
+    const double meterRead = MeterClockReadSeconds();
+    figures.memcpyUs = memcpy * 1e6;
+    if (!Meter().Open()) {
+        figures.error = "the emulated camera's meter did not open";
+        return figures;
+    }
+    nodrix::emulator::EmulatorConfig config = nodrix::emulator::EmulatedDriver::DefaultConfig();
+    config.eepromWriteMs = 0;
+    nodrix::emulator::EmulatedDriver driver(config);
+    const auto put16 = [&](std::uint8_t low, int value) {
+        driver.SetFpgaRegister(0, low, static_cast<std::uint8_t>(value & 0xFF));
+        driver.SetFpgaRegister(0, static_cast<std::uint8_t>(low + 1),
+                               static_cast<std::uint8_t>(value >> 8));
+    };
+    put16(reg::kWidthLow, kWidth);
+    put16(reg::kHeightLow, kHeight);
+    driver.SetFpgaRegister(0, reg::kTransferWidth, static_cast<std::uint8_t>(bits / 8));
+    int frameLength = 0;
+    for (int i = 3; i >= 0; --i) {
+        frameLength =
+            (frameLength << 8) | driver.SensorRegister(0, static_cast<std::uint16_t>(5 + i));
+    }
+    const int lineLength = frameLength <= 0
+                               ? 0
+                               : static_cast<int>(static_cast<double>(frameBytes) * kPixelClockHz /
+                                                      kLinkBytesPerSecond / frameLength +
+                                                  0.5);
+    driver.SetSensorRegister(0, 9, static_cast<std::uint8_t>(lineLength & 0xFF));
+    driver.SetSensorRegister(0, 10, static_cast<std::uint8_t>(lineLength >> 8));
+    nodrix::CNodrixCy3 transport(driver);
+    if (lineLength <= 0 || transport.Enumerate() != 1 || transport.SelectDevice(0) != 1 ||
+        !transport.AllocateRequestBuffer() || transport.EnsureDataHandle() == 0) {
+        figures.error = "the transport did not open the emulated camera";
+        return figures;
+    }
+    std::vector<std::uint8_t> frame(frameBytes * 2);
+    nodrix::transport::FrameDescriptor descriptor;
+    const auto readFrame = [&] {
+        if (transport.ReadStatusBlock(descriptor) == 0) return false;
+        descriptor.buffer = frame.data();
+        descriptor.capacity = static_cast<std::uint32_t>(frame.size());
+        descriptor.pieceBytes = descriptor.PayloadSize();
+        const bool ok = transport.ReadFrameData(descriptor, 3000) != 0;
+        descriptor.buffer = nullptr;
+        return ok;
+    };
+    const double settled = WallSeconds() + kSettleSeconds;
+    while (WallSeconds() < settled) {
+        if (!readFrame()) break;
+    }
+    if (descriptor.PayloadSize() != frameBytes) {
+        figures.error = "the emulated camera did not send frames of the mode";
+        return figures;
+    }
+    const int tid = CurrentThreadId();
+    const ThreadUse start = ThreadUseOf(tid);
+    const double cpu = ProcessCpuSeconds();
+    const double metered = Meter().Seconds();
+    const std::uint64_t pieces = Meter().Pieces();
+    const double wall = WallSeconds();
+    std::int64_t frames = 0;
+    while (WallSeconds() < wall + kRunSeconds && readFrame()) ++frames;
+    const double emulator =
+        (Meter().Seconds() - metered) + static_cast<double>(Meter().Pieces() - pieces) * meterRead;
+    const double sdk = (ProcessCpuSeconds() - cpu) - emulator;
+    const ThreadUse end = ThreadUseOf(tid);
+    transport.Close();
+    if (frames == 0) {
+        figures.error = "no frame was read";
+        return figures;
+    }
+    const double n = static_cast<double>(frames);
+    figures.floorUs = sdk / n * 1e6;
+    figures.floorMemcpys = sdk / n / memcpy;
+    figures.switches = static_cast<double>(end.switches - start.switches) / n;
+    figures.fps = n / (WallSeconds() - wall);
+    return figures;
+}
+#endif
+
 struct LinkRateFigures {
     const char* error = nullptr;
     double sentFps = 0;
@@ -245,6 +374,9 @@ struct LinkRateFigures {
     double librarySwitches = 0;
     double pieces = 0;
     double wakePairUs = 0;
+    // Of libraryUs: the busiest library thread (the reading one) and the rest.
+    double acquisitionUs = 0;
+    double streamThreadUs = 0;
 };
 
 LinkRateFigures MeasureLinkRate(int bits) {
@@ -290,6 +422,9 @@ LinkRateFigures MeasureLinkRate(int bits) {
         const double emulator = span.Emulator();
         const double pieces = static_cast<double>(span.Pieces());
         const ThreadSplit split = span.Split();
+#ifndef NODRIX_BENCH_WITHOUT_FRAMEWORK
+        const ThreadUse reading = BusiestOtherThread(span.threads, ThreadsUse());
+#endif
         // Before the stop, which counts the buffers it finds filled as lost.
         const NodrixExStreamStatistics statistics = Statistics(handle);
         figures.lost = static_cast<double>(Lost(statistics));
@@ -304,6 +439,10 @@ LinkRateFigures MeasureLinkRate(int bits) {
         const double frames = static_cast<double>(delivered);
         figures.appUs = split.application.seconds / frames * 1e6;
         figures.libraryUs = split.library.seconds / frames * 1e6;
+#ifndef NODRIX_BENCH_WITHOUT_FRAMEWORK
+        figures.acquisitionUs = reading.seconds / frames * 1e6;
+        figures.streamThreadUs = figures.libraryUs - figures.acquisitionUs;
+#endif
         figures.emulatorUs = emulator / frames * 1e6;
         figures.appSwitches = static_cast<double>(split.application.switches) / frames;
         figures.librarySwitches = static_cast<double>(split.library.switches) / frames;
@@ -500,11 +639,30 @@ CamerasFigures MeasureCameras() {
 
 #ifdef NODRIX_BENCH_WITHOUT_FRAMEWORK
 // Where Google Benchmark is not built (the Windows cross builds): the same
-// figures, one line each per run.
+// figures, one line each per run. Takes the native build's
+// --benchmark_filter=NAME (runs the cases whose names hold NAME, or that
+// NAME holds) and --benchmark_repetitions=N (or N alone); other flags are
+// ignored.
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : 3;
+    int runs = 3;
+    std::string filter;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--benchmark_filter=", 0) == 0) {
+            filter = arg.substr(std::strlen("--benchmark_filter="));
+        } else if (arg.rfind("--benchmark_repetitions=", 0) == 0) {
+            runs = std::atoi(arg.c_str() + std::strlen("--benchmark_repetitions="));
+        } else if (!arg.empty() && arg[0] >= '0' && arg[0] <= '9') {
+            runs = std::atoi(arg.c_str());
+        }
+    }
+    const auto wanted = [&filter](const std::string& name) {
+        return filter.empty() || name.find(filter) != std::string::npos ||
+               filter.find(name) != std::string::npos;
+    };
     for (int run = 0; run < runs; ++run) {
         for (int bits : {8, 16}) {
+            if (!wanted("StreamAtLinkRate")) break;
             const LinkRateFigures f = MeasureLinkRate(bits);
             if (f.error != nullptr) {
                 std::printf("stream bits:%d error: %s\n", bits, f.error);
@@ -520,6 +678,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
         for (bool ring : {false, true}) {
+            if (!wanted("SlowConsumer")) break;
             const LossFigures f = MeasureSlowConsumer(ring);
             if (f.error != nullptr) {
                 std::printf("slow consumer error: %s\n", f.error);
@@ -530,6 +689,7 @@ int main(int argc, char** argv) {
                 ring ? "ring" : "stream", f.sent, f.delivered, f.lost, f.lostNoBuffer);
             std::fflush(stdout);
         }
+        if (!wanted("FourCameras")) continue;
         const CamerasFigures c = MeasureCameras();
         if (c.error != nullptr) {
             std::printf("four cameras error: %s\n", c.error);
@@ -572,6 +732,24 @@ void BM_StreamAtLinkRate(benchmark::State& state) {
     state.counters["library_switches"] = f.librarySwitches;
     state.counters["pieces"] = f.pieces;
     state.counters["wake_pair_us"] = f.wakePairUs;
+    state.counters["acquisition_us"] = f.acquisitionUs;
+    state.counters["stream_thread_us"] = f.streamThreadUs;
+}
+
+void BM_TransportFloor(benchmark::State& state) {
+    FloorFigures f;
+    for (auto _ : state) {
+        f = MeasureFloor(static_cast<int>(state.range(0)));
+    }
+    if (f.error != nullptr) {
+        state.SkipWithError(f.error);
+        return;
+    }
+    state.counters["floor_us"] = f.floorUs;
+    state.counters["floor_memcpys"] = f.floorMemcpys;
+    state.counters["memcpy_us"] = f.memcpyUs;
+    state.counters["switches"] = f.switches;
+    state.counters["fps"] = f.fps;
 }
 
 void BM_SlowConsumer(benchmark::State& state) {
@@ -614,6 +792,13 @@ void BM_FourCameras(benchmark::State& state) {
 }
 
 BENCHMARK(BM_StreamAtLinkRate)
+    ->ArgName("bits")
+    ->Arg(8)
+    ->Arg(16)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_TransportFloor)
     ->ArgName("bits")
     ->Arg(8)
     ->Arg(16)

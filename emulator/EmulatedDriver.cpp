@@ -68,112 +68,141 @@ EmulatorConfig EmulatedDriver::DefaultConfig() {
 }
 
 EmulatedDriver::EmulatedDriver(const EmulatorConfig& config) : config_(config) {
-    pending_.reserve(64);
-    lastTick_ = platform::TickCount();
-    platform::LockGuard guard(lock_);
+    clockStartMs_ = platform::TickCount();
+    clockMs_.store(clockStartMs_);
     for (const CameraSettings& cam : config.cameras) AddCamera(cam);
 }
 
 EmulatedDriver::~EmulatedDriver() {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     // Records still alive must not reach back into a destroyed driver; their
     // owners outlive the driver only by mistake, and then find them failed.
-    for (EmulatedPendingIo* io : pending_) {
-        io->pending = false;
-        io->success = false;
-        io->wake.Set();
+    for (const auto& unit : units_) {
+        for (EmulatedPendingIo* io : unit->pending) {
+            io->pending = false;
+            io->success = false;
+            io->unit = nullptr;
+            io->wake.Set();
+        }
+        unit->pending.clear();
     }
-    pending_.clear();
 }
 
 std::uint64_t EmulatedDriver::NowUs() {
     const std::uint32_t tick = platform::TickCount();
-    clockMs_ += static_cast<std::uint32_t>(tick - lastTick_);
-    lastTick_ = tick;
-    return clockMs_ * 1000;
+    std::uint64_t seen = clockMs_.load(std::memory_order_relaxed);
+    for (;;) {
+        // A tick read before another thread's later one is only older: the
+        // clock stays. Counting on from the tick seen last carries the wrap.
+        const std::uint32_t ahead = tick - static_cast<std::uint32_t>(seen);
+        if (ahead == 0 || ahead > 0x80000000u) break;
+        if (clockMs_.compare_exchange_weak(seen, seen + ahead, std::memory_order_relaxed)) {
+            seen += ahead;
+            break;
+        }
+    }
+    return (seen - clockStartMs_) * 1000;
+}
+
+std::uint64_t EmulatedDriver::ClockUs() const {
+    return (clockMs_.load(std::memory_order_relaxed) - clockStartMs_) * 1000;
 }
 
 int EmulatedDriver::AddCamera(const CameraSettings& settings) {
-    platform::LockGuard guard(lock_);
-    const std::size_t ordinal = cameras_.size();
+    const AllLocks guard(*this);
+    const std::size_t ordinal = units_.size();
     CameraSettings s = settings;
     if (s.serial.empty()) s.serial = SerialForCamera("T520EMU", ordinal);
     const std::uint64_t now = NowUs();
-    cameras_.push_back(std::make_unique<EmulatedCamera>(
-        s, config_, MakeDevicePath(config_.vendorId, s.productId, ordinal), now));
-    unplugAtUs_.push_back(config_.unplugAfterMs == 0
-                              ? kNever
-                              : now + static_cast<std::uint64_t>(config_.unplugAfterMs) * 1000);
-    replugAtUs_.push_back(kNever);
+    auto unit = std::make_unique<CameraUnit>();
+    unit->camera = std::make_unique<EmulatedCamera>(
+        s, config_, MakeDevicePath(config_.vendorId, s.productId, ordinal), now);
+    unit->pending.reserve(16);
+    if (config_.unplugAfterMs != 0) {
+        unit->unplugAtUs = now + static_cast<std::uint64_t>(config_.unplugAfterMs) * 1000;
+    }
+    units_.push_back(std::move(unit));
     return static_cast<int>(ordinal);
 }
 
 std::size_t EmulatedDriver::CameraCount() const {
     platform::LockGuard guard(lock_);
-    return cameras_.size();
+    return units_.size();
 }
 
 EmulatedCamera* EmulatedDriver::CameraLocked(int camera) const {
-    if (camera < 0 || static_cast<std::size_t>(camera) >= cameras_.size()) return nullptr;
-    return cameras_[static_cast<std::size_t>(camera)].get();
+    if (camera < 0 || static_cast<std::size_t>(camera) >= units_.size()) return nullptr;
+    return units_[static_cast<std::size_t>(camera)]->camera.get();
 }
 
 // ---- Time-driven service ----------------------------------------------------
 
-void EmulatedDriver::CheckUnplugTimersLocked() {
-    const std::uint64_t now = clockMs_ * 1000;
-    for (std::size_t i = 0; i < cameras_.size(); ++i) {
-        if (unplugAtUs_[i] <= now) {
-            unplugAtUs_[i] = kNever;
-            UnplugLocked(static_cast<int>(i));
-            if (config_.replugAfterMs != 0) {
-                replugAtUs_[i] = now + static_cast<std::uint64_t>(config_.replugAfterMs) * 1000;
-            }
+void EmulatedDriver::CheckUnplugTimersLocked(int camera, std::uint64_t now) {
+    CameraUnit& unit = *units_[static_cast<std::size_t>(camera)];
+    if (unit.unplugAtUs <= now) {
+        unit.unplugAtUs = kNever;
+        UnplugLocked(camera);
+        if (config_.replugAfterMs != 0) {
+            unit.replugAtUs = now + static_cast<std::uint64_t>(config_.replugAfterMs) * 1000;
         }
-        if (replugAtUs_[i] <= now) {
-            replugAtUs_[i] = kNever;
-            cameras_[i]->Replug(now);
-        }
+    }
+    if (unit.replugAtUs <= now) {
+        unit.replugAtUs = kNever;
+        unit.camera->Replug(now);
     }
 }
 
 void EmulatedDriver::ServiceLocked() {
+    for (std::size_t i = 0; i < units_.size(); ++i) ServiceCameraLocked(static_cast<int>(i));
+}
+
+void EmulatedDriver::ServiceCameraLocked(int camera) {
+    CameraUnit& unit = *units_[static_cast<std::size_t>(camera)];
     const std::uint64_t now = NowUs();
-    CheckUnplugTimersLocked();
-    for (auto& cam : cameras_) cam->Advance(now);
-    // Transfers complete in the order they were queued, per camera and endpoint.
-    for (std::size_t i = 0; i < pending_.size();) {
-        EmulatedPendingIo& io = *pending_[i];
+    CheckUnplugTimersLocked(camera, now);
+    unit.camera->Advance(now);
+    // Transfers complete in the order they were queued, per endpoint.
+    std::vector<EmulatedPendingIo*>& pending = unit.pending;
+    for (std::size_t i = 0; i < pending.size();) {
+        EmulatedPendingIo& io = *pending[i];
         bool blocked = false;
         for (std::size_t j = 0; j < i; ++j) {
-            if (pending_[j]->camera == io.camera && pending_[j]->endpoint == io.endpoint) {
+            if (pending[j]->endpoint == io.endpoint) {
                 blocked = true;
                 break;
             }
         }
-        if (!blocked && TryCompleteLocked(io)) continue;  // io left pending_
+        if (!blocked && TryCompleteLocked(io)) continue;  // io left the list
         ++i;
     }
 }
 
 std::uint64_t EmulatedDriver::NextEventUsLocked(int camera) {
-    const std::uint64_t now = clockMs_ * 1000;
+    const std::uint64_t now = ClockUs();
     std::uint64_t next = kNever;
-    for (std::size_t i = 0; i < cameras_.size(); ++i) {
+    for (std::size_t i = 0; i < units_.size(); ++i) {
         if (camera >= 0 && static_cast<std::size_t>(camera) != i) continue;
-        next = std::min(next, cameras_[i]->NextEventUs(now));
-        next = std::min(next, unplugAtUs_[i]);
-        next = std::min(next, replugAtUs_[i]);
+        const CameraUnit& unit = *units_[i];
+        next = std::min(next, unit.camera->NextEventUs(now));
+        next = std::min(next, unit.unplugAtUs);
+        next = std::min(next, unit.replugAtUs);
     }
     return next;
 }
 
 void EmulatedDriver::PokePendingLocked(int camera) {
-    ServiceLocked();
     // A camera's requests change nothing for another camera's transfers:
     // their waiters sleep on, as they would behind a host controller.
-    for (EmulatedPendingIo* io : pending_) {
-        if (camera < 0 || io->camera == camera) io->wake.Set();
+    if (camera >= 0) {
+        ServiceCameraLocked(camera);
+        for (EmulatedPendingIo* io : units_[static_cast<std::size_t>(camera)]->pending) {
+            io->wake.Set();
+        }
+        return;
+    }
+    ServiceLocked();
+    for (const auto& unit : units_) {
+        for (EmulatedPendingIo* io : unit->pending) io->wake.Set();
     }
 }
 
@@ -186,7 +215,7 @@ bool EmulatedDriver::TryCompleteLocked(EmulatedPendingIo& io) {
         return true;
     }
     std::uint32_t moved = 0;
-    switch (cam->BulkTransfer(io.endpoint, io.data, io.capacity, moved, clockMs_ * 1000)) {
+    switch (cam->BulkTransfer(io.endpoint, io.data, io.capacity, moved, ClockUs())) {
         case ReadOutcome::Pending:
             return false;
         case ReadOutcome::Done:
@@ -211,21 +240,26 @@ void EmulatedDriver::CompleteLocked(EmulatedPendingIo& io, bool success, std::ui
 }
 
 void EmulatedDriver::ForgetLocked(EmulatedPendingIo& io) {
-    auto it = std::find(pending_.begin(), pending_.end(), &io);
-    if (it != pending_.end()) pending_.erase(it);
+    if (io.unit == nullptr) return;
+    std::vector<EmulatedPendingIo*>& pending = io.unit->pending;
+    auto it = std::find(pending.begin(), pending.end(), &io);
+    if (it != pending.end()) pending.erase(it);
 }
 
 void EmulatedDriver::CancelLocked(int camera, int endpoint, DriverHandle handle,
                                   std::uint32_t driverStatus, std::uint32_t usbStatus) {
-    for (std::size_t i = 0; i < pending_.size();) {
-        EmulatedPendingIo& io = *pending_[i];
-        const bool match = (camera < 0 || io.camera == camera) &&
-                           (endpoint < 0 || io.endpoint == endpoint) &&
-                           (handle == kInvalidDriverHandle || io.handle == handle);
-        if (match) {
-            CompleteLocked(io, false, io.byteBias, driverStatus, usbStatus);
-        } else {
-            ++i;
+    for (std::size_t c = 0; c < units_.size(); ++c) {
+        if (camera >= 0 && static_cast<std::size_t>(camera) != c) continue;
+        std::vector<EmulatedPendingIo*>& pending = units_[c]->pending;
+        for (std::size_t i = 0; i < pending.size();) {
+            EmulatedPendingIo& io = *pending[i];
+            const bool match = (endpoint < 0 || io.endpoint == endpoint) &&
+                               (handle == kInvalidDriverHandle || io.handle == handle);
+            if (match) {
+                CompleteLocked(io, false, io.byteBias, driverStatus, usbStatus);
+            } else {
+                ++i;
+            }
         }
     }
 }
@@ -261,7 +295,7 @@ bool EmulatedDriver::StartTransferLocked(HandleSlot& slot, std::uint32_t code, s
     io.pending = true;
     io.success = false;
     io.bytes = 0;
-    pending_.push_back(&io);
+    io.unit->pending.push_back(&io);
     return true;
 }
 
@@ -292,7 +326,7 @@ bool EmulatedDriver::ControlTransferLocked(int cameraIndex, std::uint8_t* in, st
     EmulatedCamera& camera = *CameraLocked(cameraIndex);
     std::uint32_t answered = 0;
     const bool ok =
-        camera.VendorRequest(requestType, request, value, index, data, answered, clockMs_ * 1000);
+        camera.VendorRequest(requestType, request, value, index, data, answered, ClockUs());
     if (!ok) {
         WriteStatus(out, kStatusUnsuccessful, kUsbStatusStall);
         return false;
@@ -306,10 +340,9 @@ bool EmulatedDriver::ControlTransferLocked(int cameraIndex, std::uint8_t* in, st
     return true;
 }
 
-bool EmulatedDriver::ImmediateRequestLocked(HandleSlot& slot, std::uint32_t code,
-                                            std::uint8_t* in, std::uint32_t inSize,
-                                            std::uint8_t* out, std::uint32_t outSize,
-                                            std::uint32_t& returned) {
+bool EmulatedDriver::ImmediateRequestLocked(HandleSlot& slot, std::uint32_t code, std::uint8_t* in,
+                                            std::uint32_t inSize, std::uint8_t* out,
+                                            std::uint32_t outSize, std::uint32_t& returned) {
     returned = 0;
     EmulatedCamera& cam = *CameraLocked(slot.camera);
     switch (code) {
@@ -341,12 +374,12 @@ bool EmulatedDriver::ImmediateRequestLocked(HandleSlot& slot, std::uint32_t code
 // ---- DriverPort: scan -------------------------------------------------------
 
 platform::DeviceInfoSet EmulatedDriver::GetClassDevices(const platform::Guid& interfaceClass) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     ServiceLocked();
     std::vector<std::string> paths;
     if (SameGuid(interfaceClass, kCameraInterfaceClass)) {
-        for (const auto& cam : cameras_) {
-            if (cam->Present()) paths.push_back(cam->DevicePath());
+        for (const auto& unit : units_) {
+            if (unit->camera->Present()) paths.push_back(unit->camera->DevicePath());
         }
     }
     const platform::DeviceInfoSet id = nextInfoSet_++;
@@ -407,17 +440,18 @@ EmulatedCamera* EmulatedDriver::LiveCameraLocked(const HandleSlot& slot) {
 
 DriverHandle EmulatedDriver::Open(const char* path, bool overlapped) {
     if (path == nullptr) return kInvalidDriverHandle;
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     ServiceLocked();
-    for (std::size_t c = 0; c < cameras_.size(); ++c) {
-        EmulatedCamera& cam = *cameras_[c];
+    for (std::size_t c = 0; c < units_.size(); ++c) {
+        EmulatedCamera& cam = *units_[c]->camera;
         if (!cam.Present() || !SamePathIgnoringCase(path, cam.DevicePath())) continue;
         for (std::size_t s = 0; s < handles_.size(); ++s) {
             HandleSlot& slot = handles_[s];
             if (slot.value != kInvalidDriverHandle) continue;
             handleSerial_ = (handleSerial_ + 1) & 0xFFFFF;
-            slot.value = kHandleBase + static_cast<DriverHandle>(handleSerial_) *
-                                           static_cast<DriverHandle>(handles_.size()) +
+            slot.value = kHandleBase +
+                         static_cast<DriverHandle>(handleSerial_) *
+                             static_cast<DriverHandle>(handles_.size()) +
                          static_cast<DriverHandle>(s);
             slot.camera = static_cast<int>(c);
             slot.generation = cam.Generation();
@@ -430,7 +464,7 @@ DriverHandle EmulatedDriver::Open(const char* path, bool overlapped) {
 }
 
 void EmulatedDriver::Close(DriverHandle handle) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     HandleSlot* slot = FindHandleLocked(handle);
     if (slot == nullptr) return;
     // Closing a handle cancels what is still queued on it.
@@ -439,6 +473,17 @@ void EmulatedDriver::Close(DriverHandle handle) {
 }
 
 // ---- DriverPort: requests ---------------------------------------------------
+
+CameraUnit* EmulatedDriver::LookUp(DriverHandle handle, std::uint32_t code, bool overlapped,
+                                   const std::uint8_t* in, std::uint32_t inSize,
+                                   std::uint32_t outSize, HandleSlot* slot) {
+    platform::LockGuard guard(lock_);
+    const HandleSlot* found = FindHandleLocked(handle);
+    log_.Add(found == nullptr ? -1 : found->camera, handle, code, overlapped, in, inSize, outSize);
+    if (found == nullptr) return nullptr;
+    *slot = *found;
+    return units_[static_cast<std::size_t>(found->camera)].get();
+}
 
 bool EmulatedDriver::IoControl(DriverHandle handle, std::uint32_t code, void* inVoid,
                                std::uint32_t inSize, void* outVoid, std::uint32_t outSize,
@@ -458,13 +503,14 @@ bool EmulatedDriver::IoControl(DriverHandle handle, std::uint32_t code, void* in
         if (returned != nullptr) *returned = bytes;
         return ok;
     }
-    platform::LockGuard guard(lock_);
-    ServiceLocked();
-    HandleSlot* slot = FindHandleLocked(handle);
-    log_.Add(slot == nullptr ? -1 : slot->camera, handle, code, false, in, inSize, outSize);
-    if (slot == nullptr || LiveCameraLocked(*slot) == nullptr) return false;
+    HandleSlot slot;
+    CameraUnit* unit = LookUp(handle, code, false, in, inSize, outSize, &slot);
+    if (unit == nullptr) return false;
+    platform::LockGuard guard(unit->lock);
+    ServiceCameraLocked(slot.camera);
+    if (FindHandleLocked(handle) == nullptr || LiveCameraLocked(slot) == nullptr) return false;
     std::uint32_t count = 0;
-    const bool ok = ImmediateRequestLocked(*slot, code, in, inSize, out, outSize, count);
+    const bool ok = ImmediateRequestLocked(slot, code, in, inSize, out, outSize, count);
     if (returned != nullptr) *returned = ok ? count : 0;
     return ok;
 }
@@ -485,20 +531,34 @@ std::uint32_t EmulatedDriver::Submit(DriverHandle handle, std::uint32_t code, vo
     auto* io = dynamic_cast<EmulatedPendingIo*>(&base);
     auto* in = static_cast<std::uint8_t*>(inVoid);
     auto* out = static_cast<std::uint8_t*>(outVoid);
-    platform::LockGuard guard(lock_);
-    if (io == nullptr || io->pending) return kErrorInvalidParameter;
-    ServiceLocked();
+    if (io == nullptr) return kErrorInvalidParameter;
+    if (CameraUnit* earlier = io->unit) {
+        platform::LockGuard guard(earlier->lock);
+        if (io->pending) return kErrorInvalidParameter;
+    }
+    HandleSlot slot;
+    CameraUnit* unit = LookUp(handle, code, overlapped, in, inSize, outSize, &slot);
+    io->unit = unit;
+    if (unit == nullptr) {
+        // Nothing queued: the record is its owner's alone.
+        io->wake.Reset();
+        io->submitted = true;
+        io->success = false;
+        io->bytes = 0;
+        return kErrorInvalidHandle;
+    }
+    platform::LockGuard guard(unit->lock);
+    ServiceCameraLocked(slot.camera);
+    io->camera = slot.camera;
     io->wake.Reset();
     io->submitted = true;
     io->success = false;
     io->bytes = 0;
-    HandleSlot* slot = FindHandleLocked(handle);
-    log_.Add(slot == nullptr ? -1 : slot->camera, handle, code, overlapped, in, inSize, outSize);
-    if (slot == nullptr) return kErrorInvalidHandle;
-    if (LiveCameraLocked(*slot) == nullptr) return platform::kErrorDeviceNotConnected;
+    if (FindHandleLocked(handle) == nullptr) return kErrorInvalidHandle;  // closed meanwhile
+    if (LiveCameraLocked(slot) == nullptr) return platform::kErrorDeviceNotConnected;
 
     if (code == kIoctlQueuedTransfer || code == kIoctlDirectTransfer) {
-        if (!StartTransferLocked(*slot, code, in, inSize, out, outSize, *io)) {
+        if (!StartTransferLocked(slot, code, in, inSize, out, outSize, *io)) {
             return kErrorInvalidParameter;
         }
         if (TryCompleteLocked(*io)) {
@@ -510,7 +570,7 @@ std::uint32_t EmulatedDriver::Submit(DriverHandle handle, std::uint32_t code, vo
     }
     // Everything else completes at once; the event is signalled all the same.
     std::uint32_t count = 0;
-    io->success = ImmediateRequestLocked(*slot, code, in, inSize, out, outSize, count);
+    io->success = ImmediateRequestLocked(slot, code, in, inSize, out, outSize, count);
     io->bytes = count;
     io->wake.Set();
     return io->success ? platform::kErrorSuccess : platform::kErrorGenFailure;
@@ -523,10 +583,12 @@ platform::IoWaitResult EmulatedDriver::WaitIo(platform::PendingIo& base, std::ui
     for (;;) {
         std::uint32_t sliceMs = kMaxWaitSliceMs;
         {
-            platform::LockGuard guard(lock_);
             if (!io->submitted) return platform::IoWaitResult::Failed;
-            ServiceLocked();
-            const std::uint64_t now = clockMs_ * 1000;
+            CameraUnit* unit = io->unit;
+            if (unit == nullptr) return platform::IoWaitResult::Completed;  // nothing was queued
+            platform::LockGuard guard(unit->lock);
+            ServiceCameraLocked(io->camera);
+            const std::uint64_t now = ClockUs();
             if (deadlineUs == kNever && timeoutMs != platform::kWaitInfinite) {
                 deadlineUs = now + static_cast<std::uint64_t>(timeoutMs) * 1000;
             }
@@ -549,10 +611,14 @@ platform::IoWaitResult EmulatedDriver::WaitIo(platform::PendingIo& base, std::ui
 
 bool EmulatedDriver::GetIoResult(DriverHandle, platform::PendingIo& base, std::uint32_t* bytes) {
     auto* io = dynamic_cast<EmulatedPendingIo*>(&base);
-    if (io == nullptr) return false;
-    platform::LockGuard guard(lock_);
-    ServiceLocked();
-    if (!io->submitted || io->pending) return false;
+    if (io == nullptr || !io->submitted) return false;
+    if (CameraUnit* unit = io->unit) {
+        platform::LockGuard guard(unit->lock);
+        ServiceCameraLocked(io->camera);
+        if (io->pending) return false;
+        if (bytes != nullptr) *bytes = io->bytes;
+        return io->success;
+    }
     if (bytes != nullptr) *bytes = io->bytes;
     return io->success;
 }

@@ -3,9 +3,13 @@
 // the driver's I/O control requests, answered by emulated cameras. It is a
 // DriverPort, so the transport runs on it unchanged; tests also steer it
 // through the control operations below (plug, trigger, faults, registers,
-// request log). All operations are thread-safe.
+// request log). All operations are thread-safe: each camera works under a
+// lock of its own, so that a transfer of one camera never waits while
+// another camera computes its payload; the driver's lock guards the device
+// table (cameras, handles, scans) and the request log.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -25,6 +29,16 @@ inline constexpr platform::Guid kCameraInterfaceClass = {
     0x328184C5, 0x93E6, 0x49B7, {0x94, 0xB8, 0x2A, 0xDA, 0x13, 0xAA, 0xBB, 0x39}};
 
 class EmulatedPendingIo;
+
+// What belongs to one emulated camera, under its own lock: the camera, the
+// transfers queued to it in the order they came, and its plug timers.
+struct CameraUnit {
+    mutable platform::RecursiveLock lock;
+    std::unique_ptr<EmulatedCamera> camera;
+    std::vector<EmulatedPendingIo*> pending;
+    std::uint64_t unplugAtUs = kNever;
+    std::uint64_t replugAtUs = kNever;
+};
 
 class EmulatedDriver : public platform::DriverPort {
 public:
@@ -137,14 +151,25 @@ private:
         bool overlapped = false;
     };
 
+    // The driver's lock, then every camera's in order: for what concerns
+    // the device table or several cameras. Whoever changes the handles or
+    // the camera list holds it, so one camera's lock suffices to read them.
+    class AllLocks;
+
+    // The emulated time: advanced from the tick count (NowUs) or as last
+    // advanced (ClockUs), without a lock.
     std::uint64_t NowUs();
+    std::uint64_t ClockUs() const;
+    // Advances every camera (all locks held) or one (its lock held) to now
+    // and completes the transfers that can complete.
     void ServiceLocked();
+    void ServiceCameraLocked(int camera);
     // The next time-driven event of one camera (-1: of any).
     std::uint64_t NextEventUsLocked(int camera = -1);
     // Wakes the waiters of the transfers queued to one camera (-1: to all),
     // whose state changed, so that they look again.
     void PokePendingLocked(int camera = -1);
-    void CheckUnplugTimersLocked();
+    void CheckUnplugTimersLocked(int camera, std::uint64_t now);
     HandleSlot* FindHandleLocked(platform::DriverHandle handle);
     EmulatedCamera* LiveCameraLocked(const HandleSlot& slot);
     EmulatedCamera* CameraLocked(int camera) const;
@@ -166,6 +191,11 @@ private:
                                 std::uint32_t inSize, std::uint8_t* out, std::uint32_t outSize,
                                 std::uint32_t& returned);
     void ForgetLocked(EmulatedPendingIo& io);
+    // The camera of a valid handle (null: none) with a copy of its slot,
+    // under the driver's lock only; the request goes to the log.
+    CameraUnit* LookUp(platform::DriverHandle handle, std::uint32_t code, bool overlapped,
+                       const std::uint8_t* in, std::uint32_t inSize, std::uint32_t outSize,
+                       HandleSlot* slot);
     // SubmitIoControl; overlapped tells the log whether the caller gave a record.
     std::uint32_t Submit(platform::DriverHandle handle, std::uint32_t code, void* in,
                          std::uint32_t inSize, void* out, std::uint32_t outSize,
@@ -173,17 +203,34 @@ private:
 
     mutable platform::RecursiveLock lock_;
     EmulatorConfig config_;
-    std::vector<std::unique_ptr<EmulatedCamera>> cameras_;
-    std::vector<std::uint64_t> unplugAtUs_;
-    std::vector<std::uint64_t> replugAtUs_;
+    std::vector<std::unique_ptr<CameraUnit>> units_;
     std::array<HandleSlot, 1024> handles_{};
     std::uint32_t handleSerial_ = 0;
     std::map<platform::DeviceInfoSet, std::vector<std::string>> infoSets_;
     platform::DeviceInfoSet nextInfoSet_ = 0x5E70000;
-    std::vector<EmulatedPendingIo*> pending_;
     RequestLog log_;
-    std::uint32_t lastTick_ = 0;
-    std::uint64_t clockMs_ = 0;
+    // Milliseconds of the tick count, its wraps counted above the low 32
+    // bits (which are the tick last seen); the clock starts at clockStartMs_.
+    std::atomic<std::uint64_t> clockMs_{0};
+    std::uint64_t clockStartMs_ = 0;
+};
+
+class EmulatedDriver::AllLocks {
+public:
+    explicit AllLocks(const EmulatedDriver& driver)
+        : driver_(driver), guard_(driver.lock_), count_(driver.units_.size()) {
+        for (std::size_t i = 0; i < count_; ++i) driver_.units_[i]->lock.lock();
+    }
+    ~AllLocks() {
+        for (std::size_t i = count_; i > 0; --i) driver_.units_[i - 1]->lock.unlock();
+    }
+    AllLocks(const AllLocks&) = delete;
+    AllLocks& operator=(const AllLocks&) = delete;
+
+private:
+    const EmulatedDriver& driver_;
+    platform::LockGuard guard_;
+    std::size_t count_;  // a camera added meanwhile was never locked
 };
 
 }  // namespace nodrix::emulator

@@ -8,7 +8,7 @@
 namespace nodrix::emulator {
 
 std::string EmulatedDriver::DevicePath(int camera) const {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     return cam == nullptr ? std::string() : cam->DevicePath();
 }
@@ -21,7 +21,7 @@ void EmulatedDriver::UnplugLocked(int camera) {
 }
 
 bool EmulatedDriver::Unplug(int camera) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (CameraLocked(camera) == nullptr) return false;
     NowUs();
     UnplugLocked(camera);
@@ -29,23 +29,23 @@ bool EmulatedDriver::Unplug(int camera) {
 }
 
 bool EmulatedDriver::Replug(int camera) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     if (cam == nullptr) return false;
     cam->Replug(NowUs());
-    unplugAtUs_[static_cast<std::size_t>(camera)] = kNever;
-    replugAtUs_[static_cast<std::size_t>(camera)] = kNever;
+    units_[static_cast<std::size_t>(camera)]->unplugAtUs = kNever;
+    units_[static_cast<std::size_t>(camera)]->replugAtUs = kNever;
     return true;
 }
 
 bool EmulatedDriver::IsPresent(int camera) const {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     return cam != nullptr && cam->Present();
 }
 
 bool EmulatedDriver::Trigger(int camera, std::uint32_t count) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     if (cam == nullptr) return false;
     const bool ok = cam->Trigger(count, NowUs());
@@ -54,13 +54,13 @@ bool EmulatedDriver::Trigger(int camera, std::uint32_t count) {
 }
 
 std::uint8_t EmulatedDriver::FpgaRegister(int camera, std::uint8_t address) const {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     return cam == nullptr ? 0 : cam->ReadFpga(address);
 }
 
 void EmulatedDriver::SetFpgaRegister(int camera, std::uint8_t address, std::uint8_t value) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (EmulatedCamera* cam = CameraLocked(camera)) {
         cam->WriteFpga(address, value);
         PokePendingLocked(camera);
@@ -68,13 +68,13 @@ void EmulatedDriver::SetFpgaRegister(int camera, std::uint8_t address, std::uint
 }
 
 std::uint8_t EmulatedDriver::SensorRegister(int camera, std::uint16_t address) const {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     return cam == nullptr ? 0 : cam->Sensor().Read(address);
 }
 
 void EmulatedDriver::SetSensorRegister(int camera, std::uint16_t address, std::uint8_t value) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (EmulatedCamera* cam = CameraLocked(camera)) {
         cam->Sensor().Write(address, value);
         PokePendingLocked(camera);
@@ -82,35 +82,35 @@ void EmulatedDriver::SetSensorRegister(int camera, std::uint16_t address, std::u
 }
 
 std::uint8_t EmulatedDriver::EepromByte(int camera, std::uint16_t address) const {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     return cam == nullptr ? 0 : cam->Rom().Peek(address);
 }
 
 void EmulatedDriver::SetEepromByte(int camera, std::uint16_t address, std::uint8_t value) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (EmulatedCamera* cam = CameraLocked(camera)) cam->Rom().Poke(address, value);
 }
 
 std::uint8_t EmulatedDriver::AuxRegister(int camera, std::uint8_t address) const {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     return cam == nullptr ? 0 : cam->AuxRegister(address);
 }
 
 void EmulatedDriver::SetAuxRegister(int camera, std::uint8_t address, std::uint8_t value) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (EmulatedCamera* cam = CameraLocked(camera)) cam->SetAuxRegister(address, value);
 }
 
 FaultConfig EmulatedDriver::Faults(int camera) const {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     return cam == nullptr ? FaultConfig{} : cam->Faults();
 }
 
 void EmulatedDriver::SetFaults(int camera, const FaultConfig& faults) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (EmulatedCamera* cam = CameraLocked(camera)) {
         cam->Faults() = faults;
         PokePendingLocked(camera);
@@ -118,12 +118,12 @@ void EmulatedDriver::SetFaults(int camera, const FaultConfig& faults) {
 }
 
 void EmulatedDriver::SetPattern(int camera, Pattern pattern) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (EmulatedCamera* cam = CameraLocked(camera)) cam->SetPattern(pattern);
 }
 
 void EmulatedDriver::SetPace(int camera, Pace pace) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (EmulatedCamera* cam = CameraLocked(camera)) {
         cam->SetPace(pace);
         PokePendingLocked(camera);
@@ -132,18 +132,18 @@ void EmulatedDriver::SetPace(int camera, Pace pace) {
 
 void EmulatedDriver::ReadCameraMemory(int camera, std::uint64_t address, std::uint8_t* dest,
                                       std::uint32_t count) const {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (EmulatedCamera* cam = CameraLocked(camera)) cam->Memory().Read(address, dest, count);
 }
 
 void EmulatedDriver::WriteCameraMemory(int camera, std::uint64_t address, const std::uint8_t* src,
                                        std::uint32_t count) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (EmulatedCamera* cam = CameraLocked(camera)) cam->Memory().Write(address, src, count);
 }
 
 void EmulatedDriver::SetTriggerIntervalMs(int camera, std::uint32_t ms) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (EmulatedCamera* cam = CameraLocked(camera)) {
         cam->SetTriggerIntervalMs(ms);
         PokePendingLocked(camera);
@@ -151,25 +151,27 @@ void EmulatedDriver::SetTriggerIntervalMs(int camera, std::uint32_t ms) {
 }
 
 void EmulatedDriver::SetNextFrameNumber(int camera, std::uint32_t frameNumber) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (EmulatedCamera* cam = CameraLocked(camera)) cam->SetNextFrameNumber(frameNumber);
 }
 
 std::uint32_t EmulatedDriver::NextFrameNumber(int camera) const {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     return cam == nullptr ? 0 : cam->NextFrameNumber();
 }
 
 std::uint64_t EmulatedDriver::FramesSent(int camera) const {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     return cam == nullptr ? 0 : cam->FramesSent();
 }
 
 std::size_t EmulatedDriver::PendingTransferCount() const {
-    platform::LockGuard guard(lock_);
-    return pending_.size();
+    const AllLocks guard(*this);
+    std::size_t count = 0;
+    for (const auto& unit : units_) count += unit->pending.size();
+    return count;
 }
 
 std::vector<LoggedRequest> EmulatedDriver::Requests() const {

@@ -7,7 +7,8 @@ namespace nodrix::emulator {
 EmulatedPendingIo::EmulatedPendingIo(EmulatedDriver& driver) : driver_(driver) {}
 
 EmulatedPendingIo::~EmulatedPendingIo() {
-    platform::LockGuard guard(driver_.lock_);
+    if (unit == nullptr) return;
+    platform::LockGuard guard(unit->lock);
     driver_.ForgetLocked(*this);
 }
 

@@ -10,6 +10,7 @@
 namespace nodrix::emulator {
 
 class EmulatedDriver;
+struct CameraUnit;
 
 class EmulatedPendingIo : public platform::PendingIo {
 public:
@@ -20,7 +21,10 @@ public:
     // that a waiter looks again.
     platform::Event wake{platform::EventReset::Auto, false};
 
-    // Guarded by the driver's lock.
+    // The camera the last transfer went to (null: none, or its handle was
+    // not valid); the fields below are guarded by its lock while the
+    // transfer is pending.
+    CameraUnit* unit = nullptr;
     bool submitted = false;
     bool pending = false;
     bool success = false;

@@ -27,7 +27,7 @@ constexpr std::uint8_t kEndpoints[] = {kEndpointBulkIn, kEndpointBulkOut, kEndpo
 }  // namespace
 
 std::uint16_t EmulatedDriver::UsbProductId(int camera) const {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     return cam == nullptr ? 0 : cam->ProductId();
 }
@@ -77,7 +77,7 @@ EmulatedDriver::UsbOutcome EmulatedDriver::UsbControl(int camera, std::uint8_t r
                                                       std::uint16_t index, std::uint8_t* data,
                                                       std::uint16_t length, std::uint32_t& moved) {
     moved = 0;
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     ServiceLocked();
     EmulatedCamera* cam = CameraLocked(camera);
     if (cam == nullptr || !cam->Present()) return UsbOutcome::NoDevice;
@@ -88,7 +88,7 @@ EmulatedDriver::UsbOutcome EmulatedDriver::UsbControl(int camera, std::uint8_t r
     if (!in && length > 0) std::memcpy(buffer.data(), data, length);
     std::uint32_t answered = 0;
     if (!cam->VendorRequest(requestType, request, value, index, buffer, answered,
-                            clockMs_ * 1000)) {
+                            ClockUs())) {
         return UsbOutcome::Stall;
     }
     if (in) {
@@ -105,11 +105,11 @@ EmulatedDriver::UsbOutcome EmulatedDriver::UsbBulk(int camera, std::uint8_t endp
                                                    std::uint8_t* buffer, std::uint32_t capacity,
                                                    std::uint32_t& moved) {
     moved = 0;
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     ServiceLocked();
     EmulatedCamera* cam = CameraLocked(camera);
     if (cam == nullptr || !cam->Present()) return UsbOutcome::NoDevice;
-    switch (cam->BulkTransfer(endpoint, buffer, capacity, moved, clockMs_ * 1000)) {
+    switch (cam->BulkTransfer(endpoint, buffer, capacity, moved, ClockUs())) {
         case ReadOutcome::Pending:
             return UsbOutcome::Pending;
         case ReadOutcome::Done:
@@ -121,18 +121,18 @@ EmulatedDriver::UsbOutcome EmulatedDriver::UsbBulk(int camera, std::uint8_t endp
 }
 
 void EmulatedDriver::UsbClearHalt(int camera, std::uint8_t endpoint) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     EmulatedCamera* cam = CameraLocked(camera);
     if (cam != nullptr && endpoint == kEndpointBulkIn) cam->DropEndpointData();
 }
 
 void EmulatedDriver::UsbReset(int camera) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     if (EmulatedCamera* cam = CameraLocked(camera)) cam->StopStream();
 }
 
 std::uint32_t EmulatedDriver::UsbIdleMs(std::uint32_t cap) {
-    platform::LockGuard guard(lock_);
+    const AllLocks guard(*this);
     const std::uint64_t now = NowUs();
     const std::uint64_t next = NextEventUsLocked();
     if (next == kNever || next <= now) return next == kNever ? cap : 0;

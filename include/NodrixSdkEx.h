@@ -280,7 +280,9 @@ typedef void(NODRIX_CALL *NodrixExFrameCallback)(int handle, const NodrixExFrame
  * the dialog changed the frame the buffers were shaped for (its size or
  * format), the stream ends instead, as NodrixEx_StreamStop ends it (waits
  * return NODRIXEX_WAIT_STOPPED, every buffer is the application's again):
- * read NodrixEx_StreamGetInfo and start it again.
+ * read NodrixEx_StreamGetInfo and start it again. The dialog leaves no error
+ * for this on the error stack; buffers too small for the new frame are
+ * refused by that start (error 5).
  */
 
 /** NodrixEx_StreamStart flags. */

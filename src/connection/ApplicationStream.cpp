@@ -182,10 +182,15 @@ void ApplicationStream::ResumeStream() {
     if (!streamPaused_) return;
     streamPaused_ = false;
     stream::StreamPlan plan;
-    if (!PlanStream(streamPool_.Flags(), &plan) || !stream_->CanResume(plan)) {
+    const bool planned = [&] {
+        const ErrorStack::Quiet quiet(errors_);
+        return PlanStream(streamPool_.Flags(), &plan);
+    }();
+    if (!planned || !stream_->CanResume(plan)) {
         // The dialog changed the frame the buffers were shaped for (its
         // size, its format): the stream ends as a stop ends it, and the
-        // application starts it again in the new shape.
+        // application starts it again in the new shape (told then, not
+        // now, when its buffers cannot take that shape).
         StopStreamLocked();
         return;
     }

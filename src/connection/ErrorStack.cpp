@@ -7,7 +7,23 @@
 
 namespace nodrix {
 
+namespace {
+
+// The stack the thread keeps quiet, if any.
+thread_local const ErrorStack* tQuietStack = nullptr;
+
+}  // namespace
+
+ErrorStack::Quiet::Quiet(const ErrorStack& stack) : previous_(tQuietStack) {
+    tQuietStack = &stack;
+}
+
+ErrorStack::Quiet::~Quiet() {
+    tQuietStack = previous_;
+}
+
 void ErrorStack::Push(int code) {
+    if (tQuietStack == this) return;
     {
         platform::LockGuard guard(lock_);
         for (int i = kErrorStackDepth - 1; i > 0; --i) codes_[i] = codes_[i - 1];

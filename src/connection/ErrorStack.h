@@ -36,6 +36,20 @@ public:
     // (empty when none has happened); false when it does not fit.
     bool CopyLastFileFailure(char* text, int size) const;
 
+    // While one lives, the codes its thread pushes to the stack are neither
+    // recorded nor posted: for work the application did not ask for, whose
+    // failure it learns from the call it makes next.
+    class Quiet {
+    public:
+        explicit Quiet(const ErrorStack& stack);
+        ~Quiet();
+        Quiet(const Quiet&) = delete;
+        Quiet& operator=(const Quiet&) = delete;
+
+    private:
+        const ErrorStack* previous_;
+    };
+
 private:
     mutable platform::RecursiveLock lock_{kLockRankError};
     std::array<int, kErrorStackDepth> codes_{};

@@ -14,14 +14,18 @@ constexpr std::uint32_t kNoLimit = 0xFFFFFFFFu;
 
 // A scaled clock continues from where it stood when the factor changed:
 // reading = base + (raw - rawBase) * factor, all modulo 2^32 like the
-// system's own tick counters.
+// system's own tick counters. Every thread of every connection reads the
+// clocks, many times a frame, so a reading takes no lock: the rare change
+// of the factor (under the mutex) makes the version odd while it writes,
+// and a reading that saw a change under way or in between reads again.
 struct ScaledClock {
-    std::uint32_t base = 0;
-    std::uint32_t rawBase = 0;
+    std::atomic<std::uint32_t> base{0};
+    std::atomic<std::uint32_t> rawBase{0};
 };
 
 struct SpeedupState {
     std::mutex mutex;
+    std::atomic<std::uint32_t> version{0};
     std::atomic<std::uint32_t> factor{1};
     ScaledClock tick;
     ScaledClock multimedia;
@@ -33,20 +37,30 @@ SpeedupState& State() {
 }
 
 std::uint32_t Read(const ScaledClock& clock, std::uint32_t raw, std::uint32_t factor) {
-    return clock.base + (raw - clock.rawBase) * factor;
+    // Acquire: the version read after these loads is not read before them.
+    return clock.base.load(std::memory_order_acquire) +
+           (raw - clock.rawBase.load(std::memory_order_acquire)) * factor;
 }
 
 std::uint32_t ReadScaled(ScaledClock SpeedupState::*clock, std::uint32_t (*raw)()) {
     // Even at factor 1 the clock carries the offset of an earlier speed-up,
     // so that it never runs backwards.
-    SpeedupState& state = State();
-    std::lock_guard<std::mutex> guard(state.mutex);
-    return Read(state.*clock, raw(), state.factor.load(std::memory_order_relaxed));
+    const SpeedupState& state = State();
+    for (;;) {
+        const std::uint32_t before = state.version.load(std::memory_order_acquire);
+        const std::uint32_t reading =
+            Read(state.*clock, raw(), state.factor.load(std::memory_order_acquire));
+        if ((before & 1) == 0 && state.version.load(std::memory_order_relaxed) == before) {
+            return reading;
+        }
+    }
 }
 
 }  // namespace
 
-std::uint32_t TickCount() { return ReadScaled(&SpeedupState::tick, detail::SystemTickMs); }
+std::uint32_t TickCount() {
+    return ReadScaled(&SpeedupState::tick, detail::SystemTickMs);
+}
 
 std::uint32_t MultimediaTime() {
     return ReadScaled(&SpeedupState::multimedia, detail::SystemMultimediaMs);
@@ -58,7 +72,9 @@ std::uint64_t MonotonicMicroseconds() {
         std::chrono::duration_cast<std::chrono::microseconds>(now).count());
 }
 
-void SleepMs(std::uint32_t ms) { detail::SystemSleepMs(ScaledWaitMs(ms)); }
+void SleepMs(std::uint32_t ms) {
+    detail::SystemSleepMs(ScaledWaitMs(ms));
+}
 
 void SetTimeSpeedup(std::uint32_t factor) {
     if (factor == 0) factor = 1;
@@ -67,12 +83,22 @@ void SetTimeSpeedup(std::uint32_t factor) {
     const std::uint32_t old = state.factor.load(std::memory_order_relaxed);
     const std::uint32_t rawTick = detail::SystemTickMs();
     const std::uint32_t rawMultimedia = detail::SystemMultimediaMs();
-    state.tick = {Read(state.tick, rawTick, old), rawTick};
-    state.multimedia = {Read(state.multimedia, rawMultimedia, old), rawMultimedia};
+    const std::uint32_t tickBase = Read(state.tick, rawTick, old);
+    const std::uint32_t multimediaBase = Read(state.multimedia, rawMultimedia, old);
+    const std::uint32_t version = state.version.load(std::memory_order_relaxed);
+    state.version.store(version + 1, std::memory_order_relaxed);
+    // Release: whoever reads a new value also finds the version odd or newer.
+    state.tick.base.store(tickBase, std::memory_order_release);
+    state.tick.rawBase.store(rawTick, std::memory_order_release);
+    state.multimedia.base.store(multimediaBase, std::memory_order_release);
+    state.multimedia.rawBase.store(rawMultimedia, std::memory_order_release);
     state.factor.store(factor, std::memory_order_release);
+    state.version.store(version + 2, std::memory_order_release);
 }
 
-std::uint32_t TimeSpeedup() { return State().factor.load(std::memory_order_acquire); }
+std::uint32_t TimeSpeedup() {
+    return State().factor.load(std::memory_order_acquire);
+}
 
 std::uint32_t ScaledWaitMs(std::uint32_t ms) {
     if (ms == 0 || ms == kNoLimit) return ms;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <future>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -32,7 +33,9 @@ void NODRIX_CALL CountFrame(int, const NodrixExFrame*, void* user) {
 // waiting meanwhile sees no stop, the queued buffers stay queued, frames
 // still with the stream's thread (a frame callback is installed) reach it,
 // and the frames after the dialog go on in order in the same buffers. A
-// dialog that changes the frame's shape ends the stream as a stop does.
+// dialog that changes the frame's shape ends the stream as a stop does,
+// leaving nothing on the error stack: a shape the buffers cannot take is
+// refused when the application starts the stream again.
 TEST(StreamPause, CameraDialogPausesTheStream) {
     test::ResetSdkSettings();
     testing::InstalledEmulator emulator(testing::CamerasOf({0x33B0}));
@@ -42,7 +45,10 @@ TEST(StreamPause, CameraDialogPausesTheStream) {
     ASSERT_TRUE(connection->HasCore());
     std::atomic<int> calledBack{0};
     ASSERT_EQ(connection->Acquiring().Frames().SetFrameCallback(1, CountFrame, &calledBack), 1);
-    for (const bool newShape : {false, true}) {
+    // 0: the shape kept; then a smaller frame, then one the buffers of the
+    // smaller cannot hold.
+    for (const int newHeight : {0, 480, 1024}) {
+        const bool newShape = newHeight != 0;
         NodrixExStreamInfo info = {};
         info.size = sizeof info;
         ASSERT_EQ(connection->Acquiring().Stream().StreamGetInfo(&info), 1);
@@ -83,12 +89,13 @@ TEST(StreamPause, CameraDialogPausesTheStream) {
             EXPECT_GE(during.queued + during.filled, 3);
             if (newShape) {
                 d.SelectSize(1);  // "Custom"
-                d.EditField(CCameraDlg::kHeight, "480");
+                d.EditField(CCameraDlg::kHeight, std::to_string(newHeight));
                 EXPECT_TRUE(d.Ok());
             }
             return kDialogOk;
         };
         EXPECT_EQ(connection->SetCameraDlg(0), 1);
+        EXPECT_EQ(connection->PopError(), 0);
         dialogDone = true;
         ASSERT_EQ(waiter.wait_for(std::chrono::seconds(60)), std::future_status::ready);
         const auto [result, numbers] = waiter.get();
@@ -98,7 +105,15 @@ TEST(StreamPause, CameraDialogPausesTheStream) {
             ASSERT_EQ(connection->Acquiring().Stream().StreamGetInfo(&info), 1);
             EXPECT_EQ(info.running, 0);
             EXPECT_EQ(info.queued, 0);
-            EXPECT_EQ(info.height, 480);
+            EXPECT_EQ(info.height, newHeight);
+            if (newHeight > 480) {  // more than the buffers hold
+                EXPECT_EQ(connection->Acquiring().Stream().StreamStart(0), 0);
+                EXPECT_EQ(connection->PopError(), NODRIX_ERROR_MEMORY);
+                for (const int id : ids) {
+                    EXPECT_EQ(connection->Acquiring().Stream().StreamRevokeBuffer(id, nullptr, nullptr), 1);
+                }
+                continue;
+            }
             // Started again, the same buffers take frames of the new shape.
             for (const int id : ids)
                 ASSERT_EQ(connection->Acquiring().Stream().StreamQueueBuffer(id), 1);
