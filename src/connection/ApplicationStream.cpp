@@ -220,7 +220,13 @@ void ApplicationStream::StopStreamLocked() {
 int ApplicationStream::StreamStop() {
     if (!core_ || InOwnFrameCallback()) return PushError(NODRIX_ERROR_NO_CORE), 0;
     platform::LockGuard control(controlLock_);
-    if (mode_.load() == kStreaming) StopStreamLocked();
+    if (mode_.load() == kStreaming) {
+        StopStreamLocked();
+    } else {
+        // Buffers queued for a stream that never ran, or whose start
+        // failed, are the application's again: nothing else gives them back.
+        streamPool_.Stop(false);
+    }
     return 1;
 }
 

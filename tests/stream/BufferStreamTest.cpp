@@ -377,6 +377,10 @@ TEST_F(BufferStreamTest, RefusesWhatTheBuffersStatesForbid) {
     EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_INVALID_ARGUMENT);
     EXPECT_EQ(NodrixEx_StreamRevokeBuffer(handle_, id, nullptr, nullptr), 0);
     EXPECT_EQ(Nodrix_GetLastError(handle_), NODRIX_ERROR_NO_CORE);
+    // A stop gives queued buffers back even when no stream ran.
+    ASSERT_EQ(NodrixEx_StreamStop(handle_), 1);
+    EXPECT_EQ(Info().queued, 0);
+    ASSERT_EQ(NodrixEx_StreamQueueBuffer(handle_, id), 1);
     ASSERT_EQ(NodrixEx_StreamStart(handle_, 0), 1);
     // Into a running stream only what holds a frame is queued.
     int smallId = 0;
