@@ -122,6 +122,7 @@ void BM_RecorderToTmpfs(benchmark::State& state) {
     double writeSeconds = 0;
     double writeCpu = 0;
     std::uint64_t writeBytes = 0;
+    std::uint64_t writes = 0;
     double producerCpu = 0;
     double memcpyCpu = 0;
     struct Bare {
@@ -186,6 +187,7 @@ void BM_RecorderToTmpfs(benchmark::State& state) {
                     writeCpu += CpuSeconds() - c0;
                     writeSeconds += Seconds(std::chrono::steady_clock::now() - w0);
                     writeBytes += static_cast<std::uint64_t>(filled) * chunk;
+                    ++writes;
                     queue.Release(filled);
                 } else if (done.load()) {
                     break;
@@ -270,6 +272,9 @@ void BM_RecorderToTmpfs(benchmark::State& state) {
             (fromCache.cpu / bareBytes) / (writeCpu / static_cast<double>(writeBytes));
     } else {
         state.counters["dropped"] = dropped;
+        // Frames per write of the writer: how often it was woken.
+        state.counters["frames_per_write"] =
+            writes > 0 ? static_cast<double>(frames) / static_cast<double>(writes) : 0;
     }
     // Processor time per frame in memcpys of a frame: both threads; the
     // recorder's own, beyond what the bare write of the bytes costs (the
