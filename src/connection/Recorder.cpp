@@ -13,9 +13,11 @@ namespace {
 // frames: enough for the disk's pauses at the link rate.
 constexpr std::uint64_t kQueueBytes = 64ull << 20;
 constexpr std::uint32_t kQueueMinFrames = 8;
-// How long the writer sleeps without frames, and how often at least it
-// brings the file up to date.
-constexpr std::uint32_t kWriterWaitMs = 100;
+// How long at most the writer sleeps while less than a full write is
+// queued (the latest frames reach the file at least that often, with a
+// small fraction of the queue held), and how often at least it brings the
+// file up to date.
+constexpr std::uint32_t kWriterWaitMs = 25;
 constexpr std::uint64_t kUpdateIntervalUs = 500000;
 
 }  // namespace
@@ -87,6 +89,7 @@ bool Recorder::Queue(const imaging::CDibImage& output, std::uint64_t now) {
     // The frame that passes the duration is the last one recorded.
     if (now - firstUs_ > 1000ull * durationMs_) finished_ = true;
     queue_.Publish();
+    if (finished_) queue_.Wake();
     return true;
 }
 
@@ -162,7 +165,7 @@ void Recorder::Main() {
             }
             bytes_ = file_.Bytes();
         }
-        if (filled == 0) queue_.Wait(kWriterWaitMs);
+        queue_.Wait(kWriterWaitMs);
     }
     {
         // No frame goes into the queue once the recording has ended.
@@ -178,7 +181,7 @@ void Recorder::Main() {
         error_ = NODRIX_ERROR_FILE;
         errors_.FileFailed("the file could not be written");
     }
-    queue_.Free();
+    // The queue stays for the connection's next recording.
     running_ = 0;
     ended_->Set();
 }

@@ -50,7 +50,10 @@ public:
     // Whether a recording runs; cleared once its file is complete.
     bool Running() const { return running_.load() != 0; }
     // Asks the running recording to end: the queued frames are still written.
-    void End() { running_ = 0; }
+    void End() {
+        running_ = 0;
+        queue_.Wake();
+    }
     // Joins the recording thread once it has ended (a running one is waited
     // for).
     void Reap();
@@ -79,7 +82,9 @@ private:
     // frame layout and the output's bit count it was started for, its
     // length from the first frame. The queue's producer is the worker (under
     // the frame lock), its consumer the recording thread, which alone
-    // touches the file.
+    // touches the file. The queue's memory stays from one recording to the
+    // next (a connection that records once tends to record again) and goes
+    // with the connection.
     files::RecordFormat format_ = files::RecordFormat::kClassic;
     files::RecordFormat nextFormat_ = files::RecordFormat::kClassic;
     std::uint64_t riffLimit_ = files::AviOpenDmlWriter::kRiffLimit;

@@ -24,6 +24,8 @@ public:
     bool Allocate(std::size_t bytes);
     void Free();
     std::uint8_t* Data() const { return data_; }
+    // The bytes held: at least what was asked for, 0 when none.
+    std::size_t Bytes() const { return mapped_; }
 
 private:
     std::uint8_t* data_ = nullptr;

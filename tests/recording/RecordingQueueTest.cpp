@@ -44,9 +44,48 @@ TEST(RecordingQueue, HandsOutSlotsInOrderAnEighthAtMostAndRefusesWhenFull) {
     }
     // Slots that lie across the block's end come in two runs.
     Fill(queue, 22, next);
-    while (const std::uint32_t filled = queue.Filled(&first)) queue.Release(filled);
+    for (int taken = 0; taken < 21; taken += 3) queue.Release(queue.Filled(&first));
     Fill(queue, 4, next);
+    EXPECT_EQ(queue.Filled(&first), 3u);
+    queue.Release(3);
     EXPECT_EQ(queue.Filled(&first), 2u);
+    // Once empty, the queue starts again at the block's start.
+    queue.Release(2);
+    const std::uint8_t* start = queue.Claim();
+    queue.Publish();
+    EXPECT_EQ(queue.Filled(&first), 1u);
+    EXPECT_EQ(first, start);
+    queue.Release(1);
+    EXPECT_EQ(queue.Claim(), start);
+}
+
+TEST(RecordingQueue, TheWriterSleepsUntilAFullWriteIsQueuedOrTheEndIsAsked) {
+    RecordingQueue queue;
+    ASSERT_TRUE(queue.Allocate(16, 16 * 24, 8));
+    int next = 0;
+    Fill(queue, 3, next);
+    // A full write (3 slots) queued: no sleep at all.
+    queue.Wait(platform::kInfinite);
+    const std::uint8_t* first = nullptr;
+    queue.Release(queue.Filled(&first));
+    // Woken by the frame that completes a full write, however late it comes.
+    std::thread worker([&] {
+        int n = 0;
+        Fill(queue, 3, n);
+    });
+    queue.Wait(platform::kInfinite);
+    worker.join();
+    EXPECT_EQ(queue.Filled(&first), 3u);
+    queue.Release(3);
+    // The end asked for: no sleep from then on, whatever is queued.
+    queue.Wake();
+    queue.Wait(platform::kInfinite);
+    queue.Wait(platform::kInfinite);
+    // A new recording's queue sleeps again, on the memory it had.
+    const std::uint8_t* start = queue.Claim();
+    ASSERT_TRUE(queue.Allocate(16, 16 * 24, 8));
+    EXPECT_EQ(queue.Claim(), start);
+    EXPECT_FALSE(queue.Wait(0));
 }
 
 TEST(RecordingQueue, AProducerWaitingForASlotWakesWhenOneIsFreed) {
