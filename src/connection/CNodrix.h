@@ -16,10 +16,10 @@
 #include "connection/Acquisition.h"
 #include "connection/CameraControls.h"
 #include "connection/CameraRegisters.h"
+#include "connection/ConnectionErrors.h"
 #include "connection/ControlRequests.h"
 #include "connection/CoreLink.h"
 #include "connection/DeviceNotification.h"
-#include "connection/ErrorStack.h"
 #include "connection/ImageSlots.h"
 #include "connection/LockOrder.h"
 #include "connection/MaskStore.h"
@@ -48,23 +48,8 @@ public:
     int Initialize(platform::WindowHandle recipient);
     int Close();
 
-    // --- Error stack ---------------------------------------------------------
-    // Records the code as the newest entry (the oldest of the 20 is lost) and
-    // posts it to the recipient window. Returns 1.
-    int PushError(int code);
-    // The newest code, removed from the stack; 0 when empty.
-    int PopError();
-    // Only notifies the recipient window of the code; nothing is recorded.
-    void PostError(int code);
-    // The setter's result, its error code (if any) recorded first.
-    int Reported(const ControlResult& control);
-    // A failed file read or write: keeps the system's reason noted on this
-    // thread (or the reason given, when the system gave none) as the last
-    // file failure and pushes NODRIX_ERROR_FILE. Returns 0.
-    int FileFailed(const char* reason);
-    // The last file failure's reason into the caller's buffer of size bytes
-    // (empty when none has happened).
-    int GetLastSystemError(char* text, int size);
+    // --- Error stack ----------------------------------------------------------
+    ConnectionErrors& Errors() { return errors_; }
 
     // --- Device selection and identity --------------------------------------
     int SetDeviceNumber(int index);
@@ -121,7 +106,7 @@ public:
     int UpdateMaskData(int which);
 
     // --- State read by tests and by the other parts of the connection --------
-    platform::WindowHandle Recipient() const { return errors_.Recipient(); }
+    platform::WindowHandle Recipient() const { return errors_.Stack().Recipient(); }
     bool HasCore() const { return core_ != nullptr; }
     CNodrixU3T2Base* Core() const { return core_.get(); }
     imaging::CDibImage* Image(ImageSlot slot) const {
@@ -155,6 +140,11 @@ private:
     // planes under it.
     platform::RecursiveLock& FrameLock() { return acquisition_.FrameLock(); }
 
+    // The connection's own failures, as its operations report them.
+    int PushError(int code) { return errors_.PushError(code); }
+    int FileFailed(const char* reason) { return errors_.FileFailed(reason); }
+    int Reported(const ControlResult& control) { return errors_.Reported(control); }
+
     // --- Mask store (CNodrixMask.cpp) ----------------------------------------
     // The mask store's result as the code reported for it; 1 when done.
     int MaskReported(MaskStore::Result result);
@@ -183,9 +173,9 @@ private:
     int clock_ = 0;
 
     // The error stack, with the recipient window it posts each code to.
-    ErrorStack errors_;
-    CameraRegisters registers_{core_, errors_};
-    ControlRequests requests_{core_, controls_, errors_};
+    ConnectionErrors errors_;
+    CameraRegisters registers_{core_, errors_.Stack()};
+    ControlRequests requests_{core_, controls_, errors_.Stack()};
 
     int deviceNumber_ = 0;
     int maskFilter_ = 0;

@@ -50,7 +50,7 @@ protected:
         connection_ = std::make_unique<CNodrix>(api::ActiveDriverPort());
         connection_->Initialize(0);
         ASSERT_TRUE(connection_->HasCore());
-        while (connection_->PopError() != 0) {
+        while (connection_->Errors().PopError() != 0) {
         }
     }
     void TearDown() override {
@@ -195,16 +195,16 @@ TEST(CameraDialogWithoutHost, RefusedWithClearCodes) {
     {
         CNodrix noCamera{api::ActiveDriverPort()};
         EXPECT_EQ(noCamera.SetCameraDlg(0), 0);
-        EXPECT_EQ(noCamera.PopError(), NODRIX_ERROR_NO_CORE);
+        EXPECT_EQ(noCamera.Errors().PopError(), NODRIX_ERROR_NO_CORE);
     }
     testing::InstalledEmulator emulator(testing::CamerasOf({0x33B0}));
     CNodrix c{api::ActiveDriverPort()};
     c.Initialize(0);
-    while (c.PopError() != 0) {
+    while (c.Errors().PopError() != 0) {
     }
     for (auto run : {&CNodrix::SetCameraDlg, &CNodrix::SetImageDlg, &CNodrix::SetAnalogDlg}) {
         EXPECT_EQ((c.*run)(0), 0);
-        EXPECT_EQ(c.PopError(), NODRIX_ERROR_NOT_SUPPORTED);
+        EXPECT_EQ(c.Errors().PopError(), NODRIX_ERROR_NOT_SUPPORTED);
     }
 }
 

@@ -127,7 +127,7 @@ protected:
         connection_->Initialize(0);
         ASSERT_TRUE(connection_->HasCore());
         ASSERT_EQ(connection_->SetPreviewWindow(0, 0, 0, 0, 0), 1);
-        while (connection_->PopError() != 0) {
+        while (connection_->Errors().PopError() != 0) {
         }
     }
     void TearDown() override {
