@@ -5,8 +5,8 @@
 // the rest: the acquisition (modes, worker, image buffers, recorder, with
 // the frame record and the stream of application buffers beside it), the
 // camera's controls and the exports' requests on them, the registers, the
-// error stack, the mask store and the preview window. Lock order:
-// connection/LockOrder.h.
+// error stack, the property dialogs, the mask store and the preview
+// window. Lock order: connection/LockOrder.h.
 
 #include <atomic>
 #include <cstdint>
@@ -16,6 +16,7 @@
 #include "connection/Acquisition.h"
 #include "connection/CameraControls.h"
 #include "connection/CameraRegisters.h"
+#include "connection/ConnectionDialogs.h"
 #include "connection/ConnectionErrors.h"
 #include "connection/ControlRequests.h"
 #include "connection/CoreLink.h"
@@ -35,7 +36,7 @@ namespace nodrix {
 // pause per frame, short enough to keep up with the camera at full rate.
 inline constexpr int kFirstStartWaitTimeMs = 1;
 
-class CNodrix {
+class CNodrix : private DialogSettingsReload {
 public:
     // The port is the driver the camera core's transport talks to; it
     // outlives the connection.
@@ -96,9 +97,7 @@ public:
     CameraRegisters& Registers() { return registers_; }
 
     // --- Dialogs and files ---------------------------------------------------
-    int SetCameraDlg(platform::WindowHandle parent);
-    int SetImageDlg(platform::WindowHandle parent);
-    int SetAnalogDlg(platform::WindowHandle parent);
+    ConnectionDialogs& Dialogs() { return dialogs_; }
     int SaveImage(const char* fileName, int format);
     int LoadConfigFile(const char* fileName);
     int LoadMaskFile(const char* fileName);
@@ -133,6 +132,11 @@ private:
     void LoadCameraGroup(int cameraIndex);
     void SaveGroups(int cameraIndex);
     void LoadConnectionValues();
+    // After the camera dialog's OK: what it wrote to the store, read again.
+    void ReloadSettings() override {
+        LoadCaptureGeometry();
+        LoadConnectionValues();
+    }
     // Colour mode corrected against the camera's output formats.
     void CorrectColorMode();
     int CameraIndex() const;
@@ -182,6 +186,10 @@ private:
     int dotFilter_ = 0;
 
     DeviceNotificationToken notification_ = 0;
+
+    // Holds nothing: the dialogs act on the parts above and the acquisition.
+    ConnectionDialogs dialogs_{DialogLinks{core_, controls_, imageParams_, colorMode_, liveDialogs_,
+                                           acquisition_, errors_.Stack(), *this}};
 
     // Last: it reads and drives the parts above, and its worker and stream
     // end before any of them goes.

@@ -88,7 +88,7 @@ TEST(StreamPause, CameraDialogPausesTheStream) {
             }
             return kDialogOk;
         };
-        EXPECT_EQ(connection->SetCameraDlg(0), 1);
+        EXPECT_EQ(connection->Dialogs().SetCameraDlg(0), 1);
         dialogDone = true;
         ASSERT_EQ(waiter.wait_for(std::chrono::seconds(60)), std::future_status::ready);
         const auto [result, numbers] = waiter.get();
