@@ -18,7 +18,7 @@ bool NarrowName(CNodrix& connection, const NodrixWChar* name, char (&buffer)[kNa
     *narrowed = nullptr;
     if (name == nullptr) return true;
     if (!platform::Utf16ToAnsi(AsUtf16(name), buffer, sizeof buffer)) {
-        connection.PushError(NODRIX_ERROR_TEXT);
+        connection.Errors().PushError(NODRIX_ERROR_TEXT);
         return false;
     }
     *narrowed = buffer;
@@ -28,7 +28,7 @@ bool NarrowName(CNodrix& connection, const NodrixWChar* name, char (&buffer)[kNa
 bool WidenText(CNodrix& connection, const char* text, NodrixWChar* out, int units) {
     if (out == nullptr || units <= 0 ||
         !platform::AnsiToUtf16(text, AsUtf16(out), static_cast<std::size_t>(units))) {
-        connection.PushError(NODRIX_ERROR_TEXT);
+        connection.Errors().PushError(NODRIX_ERROR_TEXT);
         return false;
     }
     return true;

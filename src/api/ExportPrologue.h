@@ -29,7 +29,7 @@ Result Guarded(Result failure, Body&& body, CNodrix* connection = nullptr) noexc
         return static_cast<Result>(body());
     } catch (...) {
         try {
-            if (connection != nullptr) connection->PushError(NODRIX_ERROR_THREAD);
+            if (connection != nullptr) connection->Errors().PushError(NODRIX_ERROR_THREAD);
         } catch (...) {
         }
         return failure;

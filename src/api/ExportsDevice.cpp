@@ -14,7 +14,7 @@ int NODRIX_CALL Nodrix_EnumDevice(int handle, char* names) {
 
 int NODRIX_CALL Nodrix_EnumDeviceW(int handle, NodrixWChar* names) {
     return api::Call(handle, 0, [&](CNodrix& c) -> int {
-        if (names == nullptr) return c.PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
+        if (names == nullptr) return c.Errors().PushError(NODRIX_ERROR_INVALID_ARGUMENT), 0;
         static_assert(NODRIX_ENUM_SLOT_CHARS * NODRIX_ENUM_SLOTS >= 1, "");
         char narrow[NODRIX_ENUM_SLOTS * NODRIX_ENUM_SLOT_CHARS];
         const int count = c.EnumDevice(narrow);

@@ -54,7 +54,8 @@ int NODRIX_CALL NodrixEx_SetFrameCallback(int handle, NodrixExFrameCallback call
 }
 
 int NODRIX_CALL NodrixEx_GetLastSystemError(int handle, char* text, int size) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.GetLastSystemError(text, size); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Errors().GetLastSystemError(text, size); });
 }
 
 int NODRIX_CALL NodrixEx_SetRecordFormat(int handle, int format) {

@@ -7,15 +7,18 @@ using namespace nodrix;
 extern "C" {
 
 int NODRIX_CALL Nodrix_SetCameraDlg(int handle, NodrixHwnd parent) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetCameraDlg(api::ToWindow(parent)); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Dialogs().SetCameraDlg(api::ToWindow(parent)); });
 }
 
 int NODRIX_CALL Nodrix_SetImageDlg(int handle, NodrixHwnd parent) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetImageDlg(api::ToWindow(parent)); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Dialogs().SetImageDlg(api::ToWindow(parent)); });
 }
 
 int NODRIX_CALL Nodrix_SetAnalogDlg(int handle, NodrixHwnd parent) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.SetAnalogDlg(api::ToWindow(parent)); });
+    return api::Call(handle, 0,
+                     [&](CNodrix& c) { return c.Dialogs().SetAnalogDlg(api::ToWindow(parent)); });
 }
 
 int NODRIX_CALL Nodrix_SaveImage(int handle, const char* fileName, int format) {

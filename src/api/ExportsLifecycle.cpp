@@ -20,7 +20,7 @@ int NODRIX_CALL Nodrix_Release(int handle) {
         // while it runs the frame callback that asks for the release.
         if (const auto c = api::FindConnection(handle);
             c != nullptr && c->Acquiring().Frames().InOwnFrameCallback()) {
-            c->PushError(NODRIX_ERROR_NO_CORE);
+            c->Errors().PushError(NODRIX_ERROR_NO_CORE);
             return 0;
         }
         return SdkChain().Release(handle);
@@ -32,7 +32,7 @@ int NODRIX_CALL Nodrix_Close(int handle) {
 }
 
 int NODRIX_CALL Nodrix_GetLastError(int handle) {
-    return api::Call(handle, 0, [&](CNodrix& c) { return c.PopError(); });
+    return api::Call(handle, 0, [&](CNodrix& c) { return c.Errors().PopError(); });
 }
 
 int NODRIX_CALL Nodrix_GetDllVersion(void) {

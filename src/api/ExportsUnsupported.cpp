@@ -7,14 +7,14 @@ namespace {
 // Notifies the recipient window without recording a code.
 int PostNotSupported(int handle) {
     return api::Call(handle, 0, [](CNodrix& c) {
-        c.PostError(NODRIX_ERROR_NOT_SUPPORTED);
+        c.Errors().PostError(NODRIX_ERROR_NOT_SUPPORTED);
         return 0;
     });
 }
 
 int RecordNotSupported(int handle, int result) {
     return api::Call(handle, 0, [&](CNodrix& c) -> int {
-        c.PushError(NODRIX_ERROR_NOT_SUPPORTED);
+        c.Errors().PushError(NODRIX_ERROR_NOT_SUPPORTED);
         return result;
     });
 }

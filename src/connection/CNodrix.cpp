@@ -14,8 +14,8 @@ void DestroyConnection(void* connection) {
 CNodrix::CNodrix(platform::DriverPort& port)
     : port_(port),
       acquisition_(AcquisitionLinks{core_, controls_, geometry_, imageParams_, masks_, preview_,
-                                    errors_, liveDialogs_, colorMode_, subSample_, waitTimeMs_,
-                                    maskFilter_, dotFilter_, cameraOpened_},
+                                    errors_.Stack(), liveDialogs_, colorMode_, subSample_,
+                                    waitTimeMs_, maskFilter_, dotFilter_, cameraOpened_},
                    this, DestroyConnection) {
     preview_.Place(0, 0, 0, geometry_.width, geometry_.height);
 }
@@ -36,7 +36,7 @@ int CNodrix::Initialize(platform::WindowHandle recipient) {
     core_ = CreateCameraCore();
     controls_.Attach(core_.get());
     const bool buffersMade = acquisition_.CreateBuffers();
-    errors_.SetRecipient(recipient);
+    errors_.Stack().SetRecipient(recipient);
 
     if (recipient != 0) {
         notification_ = RegisterDeviceNotifications(recipient);
@@ -63,7 +63,8 @@ int CNodrix::Initialize(platform::WindowHandle recipient) {
 void CNodrix::SetUpCore() {
     if (!core_) return;
     core_->SetProductId(kConnectionProductId);
-    core_->Setup(port_, reinterpret_cast<void*>(errors_.Recipient()), &kCameraInterfaceClass);
+    core_->Setup(port_, reinterpret_cast<void*>(errors_.Stack().Recipient()),
+                 &kCameraInterfaceClass);
     // A single camera of this model is opened right away; with none the
     // application finds why it has no camera.
     const int cameras = core_->CountCameras(kConnectionProductId);

@@ -5,8 +5,8 @@
 // the rest: the acquisition (modes, worker, image buffers, recorder, with
 // the frame record and the stream of application buffers beside it), the
 // camera's controls and the exports' requests on them, the registers, the
-// error stack, the mask store and the preview window. Lock order:
-// connection/LockOrder.h.
+// error stack, the property dialogs, the mask store and the preview
+// window. Lock order: connection/LockOrder.h.
 
 #include <atomic>
 #include <cstdint>
@@ -16,10 +16,11 @@
 #include "connection/Acquisition.h"
 #include "connection/CameraControls.h"
 #include "connection/CameraRegisters.h"
+#include "connection/ConnectionDialogs.h"
+#include "connection/ConnectionErrors.h"
 #include "connection/ControlRequests.h"
 #include "connection/CoreLink.h"
 #include "connection/DeviceNotification.h"
-#include "connection/ErrorStack.h"
 #include "connection/ImageSlots.h"
 #include "connection/LockOrder.h"
 #include "connection/MaskStore.h"
@@ -35,7 +36,7 @@ namespace nodrix {
 // pause per frame, short enough to keep up with the camera at full rate.
 inline constexpr int kFirstStartWaitTimeMs = 1;
 
-class CNodrix {
+class CNodrix : private DialogSettingsReload {
 public:
     // The port is the driver the camera core's transport talks to; it
     // outlives the connection.
@@ -48,23 +49,8 @@ public:
     int Initialize(platform::WindowHandle recipient);
     int Close();
 
-    // --- Error stack ---------------------------------------------------------
-    // Records the code as the newest entry (the oldest of the 20 is lost) and
-    // posts it to the recipient window. Returns 1.
-    int PushError(int code);
-    // The newest code, removed from the stack; 0 when empty.
-    int PopError();
-    // Only notifies the recipient window of the code; nothing is recorded.
-    void PostError(int code);
-    // The setter's result, its error code (if any) recorded first.
-    int Reported(const ControlResult& control);
-    // A failed file read or write: keeps the system's reason noted on this
-    // thread (or the reason given, when the system gave none) as the last
-    // file failure and pushes NODRIX_ERROR_FILE. Returns 0.
-    int FileFailed(const char* reason);
-    // The last file failure's reason into the caller's buffer of size bytes
-    // (empty when none has happened).
-    int GetLastSystemError(char* text, int size);
+    // --- Error stack ----------------------------------------------------------
+    ConnectionErrors& Errors() { return errors_; }
 
     // --- Device selection and identity --------------------------------------
     int SetDeviceNumber(int index);
@@ -111,9 +97,7 @@ public:
     CameraRegisters& Registers() { return registers_; }
 
     // --- Dialogs and files ---------------------------------------------------
-    int SetCameraDlg(platform::WindowHandle parent);
-    int SetImageDlg(platform::WindowHandle parent);
-    int SetAnalogDlg(platform::WindowHandle parent);
+    ConnectionDialogs& Dialogs() { return dialogs_; }
     int SaveImage(const char* fileName, int format);
     int LoadConfigFile(const char* fileName);
     int LoadMaskFile(const char* fileName);
@@ -121,7 +105,7 @@ public:
     int UpdateMaskData(int which);
 
     // --- State read by tests and by the other parts of the connection --------
-    platform::WindowHandle Recipient() const { return errors_.Recipient(); }
+    platform::WindowHandle Recipient() const { return errors_.Stack().Recipient(); }
     bool HasCore() const { return core_ != nullptr; }
     CNodrixU3T2Base* Core() const { return core_.get(); }
     imaging::CDibImage* Image(ImageSlot slot) const {
@@ -148,12 +132,22 @@ private:
     void LoadCameraGroup(int cameraIndex);
     void SaveGroups(int cameraIndex);
     void LoadConnectionValues();
+    // After the camera dialog's OK: what it wrote to the store, read again.
+    void ReloadSettings() override {
+        LoadCaptureGeometry();
+        LoadConnectionValues();
+    }
     // Colour mode corrected against the camera's output formats.
     void CorrectColorMode();
     int CameraIndex() const;
     // The frame lock: the worker converts with the image block and the mask
     // planes under it.
     platform::RecursiveLock& FrameLock() { return acquisition_.FrameLock(); }
+
+    // The connection's own failures, as its operations report them.
+    int PushError(int code) { return errors_.PushError(code); }
+    int FileFailed(const char* reason) { return errors_.FileFailed(reason); }
+    int Reported(const ControlResult& control) { return errors_.Reported(control); }
 
     // --- Mask store (CNodrixMask.cpp) ----------------------------------------
     // The mask store's result as the code reported for it; 1 when done.
@@ -183,15 +177,19 @@ private:
     int clock_ = 0;
 
     // The error stack, with the recipient window it posts each code to.
-    ErrorStack errors_;
-    CameraRegisters registers_{core_, errors_};
-    ControlRequests requests_{core_, controls_, errors_};
+    ConnectionErrors errors_;
+    CameraRegisters registers_{core_, errors_.Stack()};
+    ControlRequests requests_{core_, controls_, errors_.Stack()};
 
     int deviceNumber_ = 0;
     int maskFilter_ = 0;
     int dotFilter_ = 0;
 
     DeviceNotificationToken notification_ = 0;
+
+    // Holds nothing: the dialogs act on the parts above and the acquisition.
+    ConnectionDialogs dialogs_{DialogLinks{core_, controls_, imageParams_, colorMode_, liveDialogs_,
+                                           acquisition_, errors_.Stack(), *this}};
 
     // Last: it reads and drives the parts above, and its worker and stream
     // end before any of them goes.

@@ -23,7 +23,7 @@ TEST(CNodrixConstruction, DefaultsBeforeAnyCameraIsTouched) {
     EXPECT_EQ(c.DeviceNumber(), 0);
     EXPECT_EQ(c.ImageBlock().gamma, 0);
     EXPECT_EQ(c.CameraBlock().exposureSeconds, 0.0);
-    EXPECT_EQ(c.PopError(), 0);
+    EXPECT_EQ(c.Errors().PopError(), 0);
     for (int slot = 0; slot < kImageSlotCount; ++slot) {
         EXPECT_EQ(c.Image(static_cast<ImageSlot>(slot)), nullptr);
     }
@@ -61,9 +61,9 @@ TEST(CNodrixInitialize, MaskPlanesStartNeutral) {
 
 TEST(CNodrixErrors, StackHoldsTwentyNewestFirst) {
     CNodrix c{api::ActiveDriverPort()};
-    for (int code = 1; code <= 23; ++code) EXPECT_EQ(c.PushError(code), 1);
-    for (int code = 23; code >= 4; --code) EXPECT_EQ(c.PopError(), code);
-    EXPECT_EQ(c.PopError(), 0);
+    for (int code = 1; code <= 23; ++code) EXPECT_EQ(c.Errors().PushError(code), 1);
+    for (int code = 23; code >= 4; --code) EXPECT_EQ(c.Errors().PopError(), code);
+    EXPECT_EQ(c.Errors().PopError(), 0);
 }
 
 TEST(CNodrixWithoutCamera, CameraOperationsReportNoCamera) {
@@ -73,16 +73,16 @@ TEST(CNodrixWithoutCamera, CameraOperationsReportNoCamera) {
     NodrixCameraInfo info{};
     info.size = sizeof info;
     EXPECT_EQ(c.GetCameraInfo(&info), 0);
-    EXPECT_EQ(c.PopError(), 1);
+    EXPECT_EQ(c.Errors().PopError(), 1);
     EXPECT_EQ(c.SetDeviceNumber(0), 0);
-    EXPECT_EQ(c.PopError(), 1);
+    EXPECT_EQ(c.Errors().PopError(), 1);
     EXPECT_EQ(c.EnumDevice(nullptr), -1);
-    EXPECT_EQ(c.PopError(), 1);
+    EXPECT_EQ(c.Errors().PopError(), 1);
     EXPECT_EQ(c.Acquiring().StopPreview(), 0);
-    EXPECT_EQ(c.PopError(), 1);
+    EXPECT_EQ(c.Errors().PopError(), 1);
     // Close has nothing to stop and records nothing.
     EXPECT_EQ(c.Close(), 1);
-    EXPECT_EQ(c.PopError(), 0);
+    EXPECT_EQ(c.Errors().PopError(), 0);
 }
 
 }  // namespace

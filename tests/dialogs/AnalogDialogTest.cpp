@@ -76,7 +76,7 @@ TEST_F(AnalogDialog, ThisCameraGetsTheMonochromePageWithItsOptions) {
         EXPECT_EQ(p.GroupOfControl(1027), CAnalogPage::kExposure);
         return kDialogCancel;
     };
-    EXPECT_EQ(connection_->SetAnalogDlg(0), 1);
+    EXPECT_EQ(connection_->Dialogs().SetAnalogDlg(0), 1);
     EXPECT_EQ(host_.runs, 1);
 }
 
@@ -97,7 +97,7 @@ TEST_F(AnalogDialog, CancelSendsTheOldValuesBackAndOkKeepsTheNewOnes) {
             p.SetIrisGain(true);
             return end;
         };
-        EXPECT_EQ(connection_->SetAnalogDlg(0), 1);
+        EXPECT_EQ(connection_->Dialogs().SetAnalogDlg(0), 1);
         if (end == kDialogCancel) {
             EXPECT_EQ(core_->GetGain(), gainBefore);
             EXPECT_EQ(core_->GetMirrorV(), mirrorBefore);
@@ -130,7 +130,7 @@ TEST_F(AnalogDialog, ExposureInSecondsFollowsTheUnit) {
         EXPECT_EQ(p.SecondsText().substr(0, 3), "12.");
         return kDialogOk;
     };
-    EXPECT_EQ(connection_->SetAnalogDlg(0), 1);
+    EXPECT_EQ(connection_->Dialogs().SetAnalogDlg(0), 1);
     EXPECT_NEAR(connection_->CameraBlock().exposureSeconds, 0.0125, 1e-12);
 }
 
@@ -150,7 +150,7 @@ TEST_F(AnalogDialog, DefaultSendsTheCameraDefaults) {
         }
         return kDialogOk;
     };
-    EXPECT_EQ(connection_->SetAnalogDlg(0), 1);
+    EXPECT_EQ(connection_->Dialogs().SetAnalogDlg(0), 1);
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ protected:
         connection_ = std::make_unique<CNodrix>(api::ActiveDriverPort());
         connection_->Initialize(0);
         ASSERT_TRUE(connection_->HasCore());
-        while (connection_->PopError() != 0) {
+        while (connection_->Errors().PopError() != 0) {
         }
     }
     void TearDown() override {
@@ -79,7 +79,7 @@ TEST_F(CameraDialog, MonochromeCameraOffersGreyFormatsAndTheFixedClock) {
         EXPECT_TRUE(d.Ok());
         return kDialogOk;
     };
-    EXPECT_EQ(connection_->SetCameraDlg(0), 1);
+    EXPECT_EQ(connection_->Dialogs().SetCameraDlg(0), 1);
     EXPECT_EQ(Stored(camera0_, "Clock"), 2);
     EXPECT_EQ(Stored(camera0_, "Color"), 1);
     EXPECT_EQ(connection_->GetColorMode(), 16);
@@ -100,7 +100,7 @@ TEST_F(CameraDialog, CustomWindowBecomesANewPresetAndTheConnectionTakesIt) {
         EXPECT_EQ(d.SizeSelection(), 1);
         return kDialogOk;
     };
-    EXPECT_EQ(connection_->SetCameraDlg(0), 1);
+    EXPECT_EQ(connection_->Dialogs().SetCameraDlg(0), 1);
     const std::string size1 = settings::CameraPresetKey(0, 1);
     EXPECT_EQ(Stored(size1, "EH"), 640);
     EXPECT_EQ(Stored(size1, "EV"), 480);
@@ -126,7 +126,7 @@ TEST_F(CameraDialog, CancelAfterApplyKeepsTheStoreButNotTheConnection) {
         EXPECT_EQ(d.SizeEntries()[0], "800 x 600");
         return kDialogCancel;
     };
-    EXPECT_EQ(connection_->SetCameraDlg(0), 1);
+    EXPECT_EQ(connection_->Dialogs().SetCameraDlg(0), 1);
     EXPECT_EQ(Stored(settings::CameraPresetKey(0, 0), "EH"), 800);
     EXPECT_EQ(Stored(camera0_, "WaitTime"), 40);
     EXPECT_EQ(connection_->Width(), 1280);
@@ -139,7 +139,7 @@ TEST_F(CameraDialog, TextThatIsNotANumberReadsAsZero) {
         d.EditField(CCameraDlg::kHorizontalStart, "-x");
         return d.Ok() ? kDialogOk : kDialogCancel;
     };
-    EXPECT_EQ(connection_->SetCameraDlg(0), 1);
+    EXPECT_EQ(connection_->Dialogs().SetCameraDlg(0), 1);
     EXPECT_EQ(Stored(camera0_, "WaitTime"), 0);
     EXPECT_EQ(Stored(settings::CameraPresetKey(0, 0), "EHS"), 0);
     EXPECT_EQ(connection_->GetWaitTime(), 0);
@@ -152,7 +152,7 @@ TEST_F(CameraDialog, PresetsStopAtTheFirstGapAndAFullTableRefusesCustom) {
         EXPECT_EQ(d.Values().presetCount, 2);
         return kDialogCancel;
     };
-    connection_->SetCameraDlg(0);
+    connection_->Dialogs().SetCameraDlg(0);
 
     test::StoreFullPresetTable(0);
     host_.camera = [](CCameraDlg& d) {
@@ -166,7 +166,7 @@ TEST_F(CameraDialog, PresetsStopAtTheFirstGapAndAFullTableRefusesCustom) {
         EXPECT_EQ(d.SizeEntries().size(), 101u);
         return kDialogCancel;
     };
-    EXPECT_EQ(connection_->SetCameraDlg(0), 1);
+    EXPECT_EQ(connection_->Dialogs().SetCameraDlg(0), 1);
     EXPECT_FALSE(platform::SettingsKeyExists(settings::CameraPresetKey(0, 100)));
     EXPECT_EQ(Stored(camera0_, "Size"), 0);
 }
@@ -183,7 +183,7 @@ TEST_F(CameraDialog, AcquisitionIsStoppedAroundTheDialogAndRestarted) {
             modeDuring = connection_->AcquisitionMode();
             return kDialogOk;
         };
-        EXPECT_EQ(connection_->SetCameraDlg(0), 1);
+        EXPECT_EQ(connection_->Dialogs().SetCameraDlg(0), 1);
         EXPECT_EQ(modeDuring, kIdle);
         EXPECT_EQ(connection_->AcquisitionMode(), mode);
         connection_->Acquiring().StopPreview();
@@ -194,17 +194,18 @@ TEST(CameraDialogWithoutHost, RefusedWithClearCodes) {
     test::ResetSdkSettings();
     {
         CNodrix noCamera{api::ActiveDriverPort()};
-        EXPECT_EQ(noCamera.SetCameraDlg(0), 0);
-        EXPECT_EQ(noCamera.PopError(), NODRIX_ERROR_NO_CORE);
+        EXPECT_EQ(noCamera.Dialogs().SetCameraDlg(0), 0);
+        EXPECT_EQ(noCamera.Errors().PopError(), NODRIX_ERROR_NO_CORE);
     }
     testing::InstalledEmulator emulator(testing::CamerasOf({0x33B0}));
     CNodrix c{api::ActiveDriverPort()};
     c.Initialize(0);
-    while (c.PopError() != 0) {
+    while (c.Errors().PopError() != 0) {
     }
-    for (auto run : {&CNodrix::SetCameraDlg, &CNodrix::SetImageDlg, &CNodrix::SetAnalogDlg}) {
-        EXPECT_EQ((c.*run)(0), 0);
-        EXPECT_EQ(c.PopError(), NODRIX_ERROR_NOT_SUPPORTED);
+    for (auto run : {&ConnectionDialogs::SetCameraDlg, &ConnectionDialogs::SetImageDlg,
+                     &ConnectionDialogs::SetAnalogDlg}) {
+        EXPECT_EQ((c.Dialogs().*run)(0), 0);
+        EXPECT_EQ(c.Errors().PopError(), NODRIX_ERROR_NOT_SUPPORTED);
     }
 }
 

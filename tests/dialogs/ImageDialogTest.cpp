@@ -122,7 +122,7 @@ TEST_F(ImageDialog, DefaultThenCancelLeavesTheBlockAsItWas) {
         EXPECT_EQ(connection_->ImageBlock().greyOffset[3], 128);
         return kDialogCancel;
     };
-    EXPECT_EQ(connection_->SetImageDlg(0), 1);
+    EXPECT_EQ(connection_->Dialogs().SetImageDlg(0), 1);
     const ImageParameters& after = connection_->ImageBlock();
     EXPECT_EQ(after.brightness, before.brightness);
     EXPECT_EQ(after.greyGain[0], 90);
@@ -135,7 +135,7 @@ TEST_F(ImageDialog, OkKeepsTheLiveChanges) {
         d.GrayPage().SetGreyMode(1);
         return kDialogOk;
     };
-    EXPECT_EQ(connection_->SetImageDlg(0), 1);
+    EXPECT_EQ(connection_->Dialogs().SetImageDlg(0), 1);
     EXPECT_EQ(connection_->ImageBlock().sharpness, 12);
     EXPECT_EQ(connection_->ImageBlock().greyMode, 1);
     int ok = 0;
@@ -163,7 +163,7 @@ TEST_F(ImageDialog, MeasuredGreyGainsAreReportedToTheOpenDialog) {
             connection_->Acquiring().SnapShot(frame.data(), static_cast<int>(frame.size()), 1), 1);
         return kDialogOk;
     };
-    EXPECT_EQ(connection_->SetImageDlg(0), 1);
+    EXPECT_EQ(connection_->Dialogs().SetImageDlg(0), 1);
     EXPECT_EQ(listener.measured, 1);
     EXPECT_EQ(connection_->ImageBlock().autoGreyGain, 0);
 }

@@ -55,7 +55,7 @@ TEST(LiveDialogsThreads, ListenersComeAndGoWhileThePreviewRuns) {
         connection.Acquiring().StopPreview();
         return settings::kDialogCancel;
     };
-    EXPECT_EQ(connection.SetImageDlg(0), 1);
+    EXPECT_EQ(connection.Dialogs().SetImageDlg(0), 1);
     EXPECT_GT(first.measured.load(), 0);
     const int afterDetach = first.measured.load() + second.measured.load();
     EXPECT_EQ(connection.ImageBlock().autoGreyGain, 0);  // restored by Cancel

@@ -94,8 +94,8 @@ TEST(StreamPause, CameraDialogPausesTheStream) {
             }
             return kDialogOk;
         };
-        EXPECT_EQ(connection->SetCameraDlg(0), 1);
-        EXPECT_EQ(connection->PopError(), 0);
+        EXPECT_EQ(connection->Dialogs().SetCameraDlg(0), 1);
+        EXPECT_EQ(connection->Errors().PopError(), 0);
         dialogDone = true;
         ASSERT_EQ(waiter.wait_for(std::chrono::seconds(60)), std::future_status::ready);
         const auto [result, numbers] = waiter.get();
@@ -108,7 +108,7 @@ TEST(StreamPause, CameraDialogPausesTheStream) {
             EXPECT_EQ(info.height, newHeight);
             if (newHeight > 480) {  // more than the buffers hold
                 EXPECT_EQ(connection->Acquiring().Stream().StreamStart(0), 0);
-                EXPECT_EQ(connection->PopError(), NODRIX_ERROR_MEMORY);
+                EXPECT_EQ(connection->Errors().PopError(), NODRIX_ERROR_MEMORY);
                 for (const int id : ids) {
                     EXPECT_EQ(connection->Acquiring().Stream().StreamRevokeBuffer(id, nullptr, nullptr), 1);
                 }

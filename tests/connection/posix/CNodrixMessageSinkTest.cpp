@@ -20,9 +20,9 @@ TEST(CNodrixErrors, PushPostsToTheRecipientAndPostOnlyRecordsNothing) {
     auto missing = platform::message_sink::WaitFor(kRecipient, 2000);
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->lParam, 2);
-    EXPECT_EQ(c.PopError(), 2);
-    c.PushError(7);
-    c.PostError(13);
+    EXPECT_EQ(c.Errors().PopError(), 2);
+    c.Errors().PushError(7);
+    c.Errors().PostError(13);
     auto first = platform::message_sink::WaitFor(kRecipient, 2000);
     auto second = platform::message_sink::WaitFor(kRecipient, 2000);
     ASSERT_TRUE(first && second);
@@ -30,16 +30,16 @@ TEST(CNodrixErrors, PushPostsToTheRecipientAndPostOnlyRecordsNothing) {
     EXPECT_EQ(first->wParam, 0u);
     EXPECT_EQ(first->lParam, 7);
     EXPECT_EQ(second->lParam, 13);
-    EXPECT_EQ(c.PopError(), 7);
-    EXPECT_EQ(c.PopError(), 0);
+    EXPECT_EQ(c.Errors().PopError(), 7);
+    EXPECT_EQ(c.Errors().PopError(), 0);
 }
 
 TEST(CNodrixErrors, WithoutRecipientNothingIsPosted) {
     platform::message_sink::Clear();
     CNodrix c{api::ActiveDriverPort()};
-    c.PushError(5);
+    c.Errors().PushError(5);
     EXPECT_FALSE(platform::message_sink::WaitFor(0, 50).has_value());
-    EXPECT_EQ(c.PopError(), 5);
+    EXPECT_EQ(c.Errors().PopError(), 5);
 }
 
 }  // namespace

@@ -127,7 +127,7 @@ protected:
         connection_->Initialize(0);
         ASSERT_TRUE(connection_->HasCore());
         ASSERT_EQ(connection_->SetPreviewWindow(0, 0, 0, 0, 0), 1);
-        while (connection_->PopError() != 0) {
+        while (connection_->Errors().PopError() != 0) {
         }
     }
     void TearDown() override {
@@ -142,7 +142,7 @@ protected:
 // --- Camera dialog ---------------------------------------------------------------
 
 TEST_F(DialogWindows, CameraDialogCustomWindowWithOk) {
-    const int result = Drive([&] { return connection_->SetCameraDlg(0); }, [](HWND d) {
+    const int result = Drive([&] { return connection_->Dialogs().SetCameraDlg(0); }, [](HWND d) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_APPLY)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_CLOCK_LIST)));
         EXPECT_EQ(SendDlgItemMessageW(d, IDC_FORMAT_LIST, CB_GETCOUNT, 0, 0), 2);
@@ -171,7 +171,7 @@ TEST_F(DialogWindows, CameraDialogCustomWindowWithOk) {
 
 TEST_F(DialogWindows, CameraDialogApplyThenCancel) {
     const int waitBefore = connection_->GetWaitTime();
-    Drive([&] { return connection_->SetCameraDlg(0); }, [](HWND d) {
+    Drive([&] { return connection_->Dialogs().SetCameraDlg(0); }, [](HWND d) {
         Type(d, IDC_WAIT_TIME, "77");
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_APPLY)));
         Click(d, IDC_APPLY);
@@ -184,7 +184,7 @@ TEST_F(DialogWindows, CameraDialogApplyThenCancel) {
 
 TEST_F(DialogWindows, JapaneseCameraDialogHasJapaneseTexts) {
     settings::OverrideDialogLanguageId(1041);
-    Drive([&] { return connection_->SetCameraDlg(0); }, [](HWND d) {
+    Drive([&] { return connection_->Dialogs().SetCameraDlg(0); }, [](HWND d) {
         EXPECT_EQ(WideText(d), L"カメラのプロパティ");
         wchar_t entry[64] = {};
         SendDlgItemMessageW(d, IDC_SIZE_LIST, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(entry));
@@ -221,7 +221,7 @@ TEST_F(DialogWindows, CameraDialogPausesARunningStream) {
             if (dialogDone && ++after == 8) return std::make_pair(result, numbers);
         }
     });
-    const int result = Drive([&] { return connection_->SetCameraDlg(0); }, [&](HWND d) {
+    const int result = Drive([&] { return connection_->Dialogs().SetCameraDlg(0); }, [&](HWND d) {
         EXPECT_FALSE(connection_->Core()->Acquiring());
         NodrixExStreamInfo during = {};
         during.size = sizeof during;
@@ -245,7 +245,7 @@ TEST_F(DialogWindows, CameraDialogPausesARunningStream) {
 
 TEST_F(DialogWindows, ImageDialogLiveEditsDefaultsAndCancel) {
     const ImageParameters before = connection_->ImageBlock();
-    Drive([&] { return connection_->SetImageDlg(0); }, [&](HWND d) {
+    Drive([&] { return connection_->Dialogs().SetImageDlg(0); }, [&](HWND d) {
         const std::vector<HWND> pages = Pages(d);
         ASSERT_EQ(pages.size(), 2u);  // grey output: filter and grey pages
         HWND filter = pages[0];
@@ -275,7 +275,7 @@ TEST_F(DialogWindows, ImageDialogLiveEditsDefaultsAndCancel) {
 }
 
 TEST_F(DialogWindows, ImageDialogOkKeepsEdits) {
-    Drive([&] { return connection_->SetImageDlg(0); }, [&](HWND d) {
+    Drive([&] { return connection_->Dialogs().SetImageDlg(0); }, [&](HWND d) {
         HWND filter = Pages(d)[0];
         Type(filter, IDC_SHARPNESS_EDIT, "9");
         Click(filter, IDC_BAYER_1);
@@ -290,7 +290,7 @@ TEST_F(DialogWindows, AnalogDialogChangesTheCameraUntilCancel) {
     CNodrixU3T2Base& core = *connection_->Core();
     const int gainBefore = core.GetGain();
     const int target = gainBefore == core.GetGainMax() ? core.GetGainMin() : core.GetGainMax();
-    Drive([&] { return connection_->SetAnalogDlg(0); }, [&](HWND d) {
+    Drive([&] { return connection_->Dialogs().SetAnalogDlg(0); }, [&](HWND d) {
         const std::vector<HWND> pages = Pages(d);
         ASSERT_EQ(pages.size(), 1u);
         HWND page = pages[0];
@@ -314,7 +314,7 @@ TEST_F(DialogWindows, AnalogDialogChangesTheCameraUntilCancel) {
 TEST_F(DialogWindows, AnalogDialogSecondsFieldWithOk) {
     CNodrixU3T2Base& core = *connection_->Core();
     if (!core.HasExposureSeconds()) GTEST_SKIP() << "camera without exposure in seconds";
-    Drive([&] { return connection_->SetAnalogDlg(0); }, [&](HWND d) {
+    Drive([&] { return connection_->Dialogs().SetAnalogDlg(0); }, [&](HWND d) {
         HWND page = Pages(d)[0];
         const int count = static_cast<int>(SendDlgItemMessageW(page, IDC_SECONDS_UNIT, CB_GETCOUNT, 0, 0));
         int ms = -1;

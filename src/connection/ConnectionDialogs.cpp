@@ -1,10 +1,7 @@
-// The connection's side of the three property dialogs: the camera dialog
-// with acquisition stopped around it and the settings reloaded after OK;
-// the image and analog dialogs acting on the live blocks, which Cancel
-// puts back as they were.
+#include "connection/ConnectionDialogs.h"
+
 #include <atomic>
 
-#include "connection/CNodrix.h"
 #include "settings/CAnalogDlg.h"
 #include "settings/CCameraDlg.h"
 #include "settings/CImageDlg.h"
@@ -37,7 +34,7 @@ private:
 
 }  // namespace
 
-int CNodrix::SetCameraDlg(platform::WindowHandle parent) {
+int ConnectionDialogs::SetCameraDlg(platform::WindowHandle parent) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     settings::DialogHost* host = settings::CurrentDialogHost();
     if (host == nullptr) return PushError(NODRIX_ERROR_NOT_SUPPORTED), 0;
@@ -49,15 +46,14 @@ int CNodrix::SetCameraDlg(platform::WindowHandle parent) {
                                 core_->CanChangeWidth() != 0, core_->CanChangeHeight() != 0);
     const int result = host->RunCameraDialog(parent, dialog);
     if (result == settings::kDialogOk) {
-        LoadCaptureGeometry();
-        LoadConnectionValues();
+        settings_.ReloadSettings();
     }
     acquisition_.ResumeAcquisition(mode);
     if (result == settings::kDialogNotShown) return PushError(NODRIX_ERROR_WINDOW), 0;
     return 1;
 }
 
-int CNodrix::SetImageDlg(platform::WindowHandle parent) {
+int ConnectionDialogs::SetImageDlg(platform::WindowHandle parent) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     settings::DialogHost* host = settings::CurrentDialogHost();
     if (host == nullptr) return PushError(NODRIX_ERROR_NOT_SUPPORTED), 0;
@@ -83,7 +79,7 @@ int CNodrix::SetImageDlg(platform::WindowHandle parent) {
     return 1;
 }
 
-int CNodrix::SetAnalogDlg(platform::WindowHandle parent) {
+int ConnectionDialogs::SetAnalogDlg(platform::WindowHandle parent) {
     if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
     settings::DialogHost* host = settings::CurrentDialogHost();
     if (host == nullptr) return PushError(NODRIX_ERROR_NOT_SUPPORTED), 0;
