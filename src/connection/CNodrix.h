@@ -179,7 +179,7 @@ private:
     // The error stack, with the recipient window it posts each code to.
     ConnectionErrors errors_;
     CameraRegisters registers_{core_, errors_.Stack()};
-    ControlRequests requests_{core_, controls_, errors_.Stack()};
+    ControlRequests requests_{core_, controls_, errors_};
 
     int deviceNumber_ = 0;
     int maskFilter_ = 0;

@@ -4,52 +4,47 @@
 
 namespace nodrix {
 
-int ControlRequests::Reported(const ControlResult& control) {
-    if (control.error != ControlResult::kNoError) PushError(control.error);
-    return control.result;
-}
-
 int ControlRequests::SetMirrorH(int on) {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    return Reported(controls_.SetMirror(true, on));
+    if (!core_) return errors_.PushError(NODRIX_ERROR_NO_CORE), 0;
+    return errors_.Reported(controls_.SetMirror(true, on));
 }
 
 int ControlRequests::SetMirrorV(int on) {
     if (!core_) {
-        PostError(NODRIX_ERROR_NO_CORE);
+        errors_.PostError(NODRIX_ERROR_NO_CORE);
         return 0;
     }
-    return Reported(controls_.SetMirror(false, on));
+    return errors_.Reported(controls_.SetMirror(false, on));
 }
 
 int ControlRequests::GetMirrorH() {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
+    if (!core_) return errors_.PushError(NODRIX_ERROR_NO_CORE), 0;
     return controls_.Parameters().mirrorH;
 }
 
 int ControlRequests::GetMirrorV() {
     if (!core_) {
-        PostError(NODRIX_ERROR_NO_CORE);
+        errors_.PostError(NODRIX_ERROR_NO_CORE);
         return 0;
     }
     return controls_.Parameters().mirrorV;
 }
 
 int ControlRequests::SetExposureTimeEx(double seconds) {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    return Reported(controls_.SetExposureTimeEx(seconds));
+    if (!core_) return errors_.PushError(NODRIX_ERROR_NO_CORE), 0;
+    return errors_.Reported(controls_.SetExposureTimeEx(seconds));
 }
 
 double ControlRequests::GetExposureTimeEx(int* ok) {
     if (ok != nullptr) *ok = 0;
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), -1.0;
-    if (!core_->HasExposureSeconds()) return PushError(NODRIX_ERROR_NOT_SUPPORTED), -1.0;
+    if (!core_) return errors_.PushError(NODRIX_ERROR_NO_CORE), -1.0;
+    if (!core_->HasExposureSeconds()) return errors_.PushError(NODRIX_ERROR_NOT_SUPPORTED), -1.0;
     return controls_.GetExposureTimeEx(ok);
 }
 
 int ControlRequests::SetRealExposureTime(int microseconds) {
-    if (!core_) return PushError(NODRIX_ERROR_NO_CORE), 0;
-    return Reported(controls_.SetRealExposureTime(microseconds));
+    if (!core_) return errors_.PushError(NODRIX_ERROR_NO_CORE), 0;
+    return errors_.Reported(controls_.SetRealExposureTime(microseconds));
 }
 
 int ControlRequests::GetRealExposureTime(int* ok) {
@@ -59,7 +54,7 @@ int ControlRequests::GetRealExposureTime(int* ok) {
 
 int ControlRequests::SetAutoIris(int mode) {
     if (!controls_.SetAutoIris(mode)) {
-        PostError(NODRIX_ERROR_INVALID_ARGUMENT);
+        errors_.PostError(NODRIX_ERROR_INVALID_ARGUMENT);
         return 0;
     }
     return 1;

@@ -6,14 +6,14 @@
 
 #include "NodrixSdk.h"
 #include "connection/CameraControls.h"
+#include "connection/ConnectionErrors.h"
 #include "connection/CoreLink.h"
-#include "connection/ErrorStack.h"
 
 namespace nodrix {
 
 class ControlRequests {
 public:
-    ControlRequests(CoreHandle& core, CameraControls& controls, ErrorStack& errors)
+    ControlRequests(CoreHandle& core, CameraControls& controls, ConnectionErrors& errors)
         : core_(core), controls_(controls), errors_(errors) {}
     ControlRequests(const ControlRequests&) = delete;
     ControlRequests& operator=(const ControlRequests&) = delete;
@@ -30,14 +30,9 @@ public:
     int GetAutoIris(int* ok);
 
 private:
-    int PushError(int code) { return errors_.Push(code), 1; }
-    void PostError(int code) { errors_.Post(code); }
-    // The setter's result, its error code (if any) recorded first.
-    int Reported(const ControlResult& control);
-
     CoreHandle& core_;
     CameraControls& controls_;
-    ErrorStack& errors_;
+    ConnectionErrors& errors_;
 };
 
 }  // namespace nodrix
