@@ -325,6 +325,18 @@ bool App::PanelTexture() {
     return true;
 }
 
+// The toolkit's backend takes the pointer from the desktop's global position,
+// which SDL on X11 refreshes only on input from a physical device: a pointer
+// moved by warping (remote control, synthesised input) stayed where the last
+// button left it, so the window highlighted and scrolled what was no longer
+// under it. Over the window its own motion events are current.
+void App::TrackPointer() {
+    if (SDL_GetMouseFocus() != window_) return;
+    int x = 0, y = 0;
+    SDL_GetMouseState(&x, &y);
+    ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
+}
+
 void App::Render(bool input) {
     ++renders_;
     const auto now = Clock::now();
@@ -334,8 +346,14 @@ void App::Render(bool input) {
         Analyse();
     }
     ImGui_ImplSDL2_NewFrame();
+    TrackPointer();
     ImGui::NewFrame();
     widgetRects_.clear();
+    editing_.clear();
+    const ImGuiIO& io = ImGui::GetIO();
+    seenMouse_[0] = io.MousePos.x;
+    seenMouse_[1] = io.MousePos.y;
+    seenButton_ = io.MouseDown[0];
     DrawPanels();
     DrawPicture();
     ImGui::Render();
@@ -446,6 +464,8 @@ int App::Run() {
             if (due <= now) due = now + period;
         }
         Render(input);
+        // A test aiming input waits for each step to be seen in a window drawn.
+        if (input && probe_.Enabled()) WriteProbe();
     }
     return 0;
 }

@@ -57,6 +57,7 @@ private:
     void UpdatePicture();
     bool PanelTexture();
     void Render(bool input);
+    void TrackPointer();
     void Title();
     void ShowError(const std::string& text);
 
@@ -157,6 +158,12 @@ private:
 
     Probe probe_;
     std::vector<std::pair<std::string, std::array<float, 4>>> widgetRects_;
+    // What the last window drawn made of the input, for the probe: where
+    // the pointer was, whether its left button was down, which text field
+    // was being edited.
+    float seenMouse_[2] = {};
+    bool seenButton_ = false;
+    std::string editing_;
 };
 
 }  // namespace nodrix_viewer

@@ -26,6 +26,7 @@ bool IsSwitch(const nodrix_tool::Parameter& p) {
 void App::NoteWidget(const std::string& name) {
     const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
     widgetRects_.push_back({name, {min.x, min.y, max.x - min.x, max.y - min.y}});
+    if (ImGui::IsItemActive() && ImGui::GetIO().WantTextInput) editing_ = name;
 }
 
 void App::DrawPanels() {

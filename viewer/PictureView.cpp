@@ -130,6 +130,9 @@ void App::WriteProbe() {
     probe_.Text("title", SDL_GetWindowTitle(window_));
     probe_.Number("shown", static_cast<double>(shown_));
     probe_.Number("renders", static_cast<double>(renders_));
+    probe_.Rect("mouse", seenMouse_[0], seenMouse_[1], 0, 0);
+    probe_.Number("mouse_down", seenButton_ ? 1 : 0);
+    probe_.Text("editing", editing_);
     probe_.Number("received", static_cast<double>(source_.Received()));
     // Frames lost for want of an empty buffer: the one loss the viewer controls.
     probe_.Number("lost_no_buffer", static_cast<double>(view_.statistics.lostNoBuffer));

@@ -75,17 +75,40 @@ class Viewer:
         renders = self.state().get("renders", 0)
         self.wait(lambda s: s["renders"] > renders, "the window is drawn again")
 
-    def click(self, rect):
-        # Moved, pressed and released in frames of their own: a slow frame
-        # (a loaded machine, a sanitizer build) cannot merge them.
-        wx, wy = self.window()
-        x, y, w, h = rect
-        xdotool("mousemove", str(int(wx + x + w / 2)), str(int(wy + y + h / 2)))
-        self.drawn()
-        xdotool("mousedown", "1")
-        self.drawn()
-        xdotool("mouseup", "1")
-        self.drawn()
+    def pointer(self, action, at=None):
+        """One step of the mouse (a move to window point at, a press, a
+        release), waited for until a window drawn has seen it: on a loaded
+        machine the steps cannot merge, and none is taken for done early."""
+        if action == "mousemove":
+            wx, wy = self.window()
+            xdotool(action, str(wx + at[0]), str(wy + at[1]))
+            self.wait(lambda s: abs(s["mouse"][0] - at[0]) <= 1 and abs(s["mouse"][1] - at[1]) <= 1,
+                      f"the window sees the pointer at {at}")
+        else:
+            xdotool(action, "1")
+            down = 1 if action == "mousedown" else 0
+            self.wait(lambda s: s["mouse_down"] == down, f"the window sees {action}")
+
+    def click(self, name):
+        """A click on the widget name, scrolled into the window first."""
+        for _ in range(5):
+            x, y, w, h = self.reveal(name)
+            at = (int(x + w / 2), int(y + h / 2))
+            self.pointer("mousemove", at)
+            x, y, w, h = self.state()["widgets"][name]
+            if x <= at[0] < x + w and y <= at[1] < y + h:
+                break  # still there once the pointer is: no notice moved it
+        self.pointer("mousedown")
+        self.pointer("mouseup")
+
+    def type_into(self, name, text):
+        """Replaces the text of the field name and confirms it with Return."""
+        self.click(name)
+        self.wait(lambda s: s["editing"] == name, f"the field {name} takes the keys")
+        self.key("ctrl+a")
+        xdotool("type", text)
+        self.key("Return")
+        self.wait(lambda s: s["editing"] == "", f"Return ends the editing of {name}")
 
     def reveal(self, name):
         """The panel scrolled until widget name is inside the window; its rectangle.
@@ -208,16 +231,13 @@ def first_run(args, folder, shots):
 
     # A value typed into the exposure field reaches the camera: read back
     # through the library and carried by the frames that follow.
-    v.click(v.reveal("exposure-ms"))
-    v.key("ctrl+a")
-    xdotool("type", "12.5")
-    v.key("Return")
+    v.type_into("exposure-ms", "12.5")
     s = v.wait(lambda s: abs(s["values"]["exposure-ms"] - 12.5) < 1e-6
                and abs(s.get("frame_exposure_ms", 0) - 12.5) < 1e-6,
                "the typed exposure is read back and in the frames")
 
     # Save writes the values in effect with the tool's names; Load applies a file.
-    v.click(v.reveal("configuration-save"))
+    v.click("configuration-save")
     v.wait(lambda s: s["notice"].startswith("saved"), "Save writes the configuration file")
     conf = os.path.join(folder, "nodrix-viewer.conf")
     with open(conf) as f:
@@ -227,12 +247,12 @@ def first_run(args, folder, shots):
           f"the file holds the values in effect: {saved}")
     with open(conf, "w") as f:
         f.write("exposure-ms=20\n")
-    v.click(v.reveal("configuration-load"))
+    v.click("configuration-load")
     s = v.wait(lambda s: abs(s["values"]["exposure-ms"] - 20) < 1e-6, "Load applies the file",
                timeout=120)
 
     # The second camera in a window of its own, titled with that camera's serial.
-    v.click(v.reveal("open-2"))
+    v.click("open-2")
     end, second = time.monotonic() + 120, []
     while not second and time.monotonic() < end:
         found = subprocess.run(["xdotool", "search", "--name", "T520EMU01"],
@@ -285,14 +305,13 @@ def first_run(args, folder, shots):
     v.hover_picture()
     v.key("1")
     v.wait(lambda s: s["scale"] == 1, "1 before drawing")
-    v.click(v.reveal("draw-window"))
-    wx, wy = v.window()
+    v.click("draw-window")
     ix, iy, _, _ = v.state()["image"]
-    x, y = int(wx + ix + 64), int(wy + iy + 32)
-    for action, at in (("mousemove", (x, y)), ("mousedown", None),
-                       ("mousemove", (x + 320, y + 240)), ("mouseup", None)):
-        xdotool(action, *(map(str, at) if at else ["1"]))
-        v.drawn()
+    x, y = int(ix + 64), int(iy + 32)
+    v.pointer("mousemove", (x, y))
+    v.pointer("mousedown")
+    v.pointer("mousemove", (x + 320, y + 240))
+    v.pointer("mouseup")
     v.wait(lambda s: s["values"].get("window") == "1280x240+0+32" and s["frame_height"] == 240,
            "the window drawn with the mouse is the camera's")
     check(v.close() == 0, "the viewer ends with status 0")
@@ -320,7 +339,7 @@ def unplug_run(args, folder, shots):
            "M, C and G switch the clipping marks, crosshair and grid on")
     v.screenshot().save(os.path.join(shots, "viewer-live.png"))
     # Ticked, the box stores the values in effect at close.
-    v.click(v.reveal("store-settings"))
+    v.click("store-settings")
     v.wait(lambda s: s["store_settings"] == 1, "the box is ticked")
     check(v.close() == 0, "the viewer ends with status 0 after the replug")
     check(stored_settings(args, folder) != stored, "the ticked box stores the settings")
