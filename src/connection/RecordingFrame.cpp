@@ -10,6 +10,36 @@
 namespace nodrix {
 namespace {
 
+// Rows ahead of the one being copied whose bytes are asked for early, when a
+// frame's rows are taken from the last to the first. The processor's own
+// prefetching follows ascending addresses and starts over at every row of a
+// descending walk; at the camera's pace the frame is no longer in the cache
+// when the next one is recorded, and the walk then waited on every row.
+constexpr int kPrefetchRows = 4;
+constexpr std::size_t kCacheLineBytes = 64;
+
+void PrefetchRow(const std::uint8_t* row, std::size_t bytes) {
+#if defined(__GNUC__)
+    for (std::size_t at = 0; at < bytes; at += kCacheLineBytes) __builtin_prefetch(row + at);
+#else
+    (void)row;
+    (void)bytes;
+#endif
+}
+
+// The rows of an image in reverse order, the last row first, into rows of
+// the given stride.
+void CopyRowsReversed(const imaging::CDibImage& image, std::uint8_t* dst, std::uint32_t stride,
+                      std::size_t rowBytes) {
+    const int height = image.Height();
+    for (int row = 0; row < height; ++row) {
+        const int ahead = height - 1 - row - kPrefetchRows;
+        if (ahead >= 0) PrefetchRow(image.Row(ahead), rowBytes);
+        std::memcpy(dst + static_cast<std::size_t>(row) * stride, image.Row(height - 1 - row),
+                    rowBytes);
+    }
+}
+
 // Grey to equal B, G and R (the grey colour table maps i to (i, i, i)),
 // rows turned over when reverse is set.
 void ExpandGrey(const imaging::CDibImage& grey, imaging::CDibImage& rgb, bool reverse) {
@@ -91,11 +121,7 @@ bool WriteFrameChunk(const imaging::CDibImage& output, int sourceBits, files::Re
             return ApplyKernel(imaging::ReduceGrey16ForRecording, output, frame, 1, stride,
                                &significantBits);
         }
-        const std::size_t rowBytes = static_cast<std::size_t>(output.Width());
-        for (int row = 0; row < height; ++row) {
-            std::memcpy(frame + static_cast<std::size_t>(row) * stride,
-                        output.Row(height - 1 - row), rowBytes);
-        }
+        CopyRowsReversed(output, frame, stride, static_cast<std::size_t>(output.Width()));
         return true;
     }
     switch (sourceBits) {
