@@ -280,11 +280,17 @@ TEST_P(StreamEndTest, EndsAWaitingThreadsWaitAtOnce) {
         ASSERT_TRUE(Driver().Unplug(0));
     }
     const int handle = handle_;
-    auto waiter = std::async(std::launch::async, [handle] {
+    std::atomic<bool> calling{false};
+    auto waiter = std::async(std::launch::async, [handle, &calling] {
         NodrixExStreamBuffer b = {};
         b.size = sizeof b;
+        calling = true;
         return NodrixEx_StreamWaitBuffer(handle, NODRIXEX_WAIT_INFINITE, &b);
     });
+    // The waiter in its wait before the end: a handle released before the
+    // call would rightly be refused as unknown (a thread can take long to
+    // start on a loaded machine).
+    while (!calling) platform::SleepMs(1);
     platform::SleepMs(100);
     auto ending = std::async(std::launch::async, [handle, c] {
         switch (c.ending) {
