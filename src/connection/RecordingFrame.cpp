@@ -40,37 +40,26 @@ void CopyRowsReversed(const imaging::CDibImage& image, std::uint8_t* dst, std::u
     }
 }
 
-// Grey to equal B, G and R (the grey colour table maps i to (i, i, i)),
-// rows turned over when reverse is set.
-void ExpandGrey(const imaging::CDibImage& grey, imaging::CDibImage& rgb, bool reverse) {
-    const int width = grey.Width();
-    const int height = grey.Height();
-    for (int row = 0; row < height; ++row) {
-        const std::uint8_t* s = grey.Row(reverse ? height - 1 - row : row);
-        std::uint8_t* d = rgb.Row(row);
-        for (int x = 0; x < width; ++x, d += 3) {
-            d[0] = s[x];
-            d[1] = s[x];
-            d[2] = s[x];
-        }
-    }
-}
-
 // Grey rows expanded to B, G, R rows of the given stride, turned over when
-// reverse is set.
+// reverse is set (the rows then come from the last to the first, prefetched
+// ahead as in CopyRowsReversed).
 void ExpandGreyRows(const imaging::CDibImage& grey, std::uint8_t* dst, std::uint32_t stride,
                     bool reverse) {
     const int width = grey.Width();
     const int height = grey.Height();
     for (int row = 0; row < height; ++row) {
-        const std::uint8_t* s = grey.Row(reverse ? height - 1 - row : row);
-        std::uint8_t* d = dst + static_cast<std::size_t>(row) * stride;
-        for (int x = 0; x < width; ++x, d += 3) {
-            d[0] = s[x];
-            d[1] = s[x];
-            d[2] = s[x];
+        if (reverse && height - 1 - row - kPrefetchRows >= 0) {
+            PrefetchRow(grey.Row(height - 1 - row - kPrefetchRows),
+                        static_cast<std::size_t>(width));
         }
+        imaging::GreyRowToBgr(grey.Row(reverse ? height - 1 - row : row),
+                              dst + static_cast<std::size_t>(row) * stride, width);
     }
+}
+
+// The same into a 24-bit image.
+void ExpandGrey(const imaging::CDibImage& grey, imaging::CDibImage& rgb, bool reverse) {
+    ExpandGreyRows(grey, rgb.Row(0), static_cast<std::uint32_t>(rgb.Stride()), reverse);
 }
 
 // A conversion kernel over the whole output into rows of the given stride

@@ -174,4 +174,10 @@ int ReduceColorForRecording(std::uint8_t* dst, const std::uint8_t* src, const Ke
 
 #undef NODRIX_FORWARD
 
+void GreyRowToBgr(const std::uint8_t* src, std::uint8_t* dst, int count) {
+    const rows::PixelsFn vector = rows::ActiveRows().greyToBgr;
+    int x = vector != nullptr ? vector(src, dst, count) : 0;
+    for (std::uint8_t* d = dst + 3 * x; x < count; ++x, d += 3) d[0] = d[1] = d[2] = src[x];
+}
+
 }  // namespace nodrix::imaging

@@ -74,6 +74,10 @@ NODRIX_PIXEL_KERNEL(ReduceColorForRecording);
 NODRIX_PIXEL_KERNEL(ExpandRows8);
 NODRIX_PIXEL_KERNEL(ExpandRows16);
 
+// count grey bytes to count B, G, R pixels of three equal bytes (the grey
+// colour table maps i to (i, i, i)): 24-bit frames from 8-bit grey.
+void GreyRowToBgr(const std::uint8_t* src, std::uint8_t* dst, int count);
+
 // Nearest-neighbour scaling with the rows turned over (the preview).
 int ScaleNearest8(std::uint8_t* dst, const std::uint8_t* src, const ScaleGeometry& g);
 int ScaleNearest24(std::uint8_t* dst, const std::uint8_t* src, const ScaleGeometry& g);

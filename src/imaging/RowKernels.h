@@ -111,10 +111,13 @@ struct RowSet {
     HighBytesToSamplesFn highBytesToSamples = nullptr;
     LookupFn lookup8 = nullptr;
     LookupBgrxFn lookupBgrx8 = nullptr;
+    PixelsFn greyToBgr = nullptr;  // each grey byte three times, as B, G and R
 };
 
 // What each instruction set adds to a set; the dispatcher (SimdDispatch.h)
 // alone decides which of these run.
+// The SSSE3 byte shuffles (grey to B, G, R).
+void AddSsse3Rows(RowSet& rows);
 // The AVX2 reductions, sums and grey conversions.
 void AddAvx2Rows(RowSet& rows);
 // The 16-bit curve runs of each level; the FMA ones fuse a multiply and an

@@ -234,6 +234,30 @@ int LevelSum16(const std::uint8_t* src, int count, int shift, std::uint64_t& sum
     return done;
 }
 
+// 32 grey bytes to 96 bytes, each three times. The byte shuffle stays within
+// a 128-bit lane, so each output register takes the lane pair that holds its
+// source bytes: pixels 0..10 from the first 16 twice, 10..21 from the two
+// halves as loaded, 21..31 from the second 16 twice.
+int GreyToBgr(const std::uint8_t* src, std::uint8_t* dst, int count) {
+    const __m256i first = _mm256_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5,  //
+                                           5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10);
+    const __m256i middle =
+        _mm256_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15,  //
+                         0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5);
+    const __m256i last =
+        _mm256_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10,  //
+                         10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15);
+    int done = 0;
+    for (; done + 32 <= count; done += 32) {
+        const __m256i grey = Load(src + done);
+        std::uint8_t* d = dst + 3 * done;
+        Store(d, _mm256_shuffle_epi8(_mm256_permute2x128_si256(grey, grey, 0x00), first));
+        Store(d + 32, _mm256_shuffle_epi8(grey, middle));
+        Store(d + 64, _mm256_shuffle_epi8(_mm256_permute2x128_si256(grey, grey, 0x11), last));
+    }
+    return done;
+}
+
 }  // namespace
 
 void AddAvx2Rows(RowSet& s) {
@@ -248,6 +272,7 @@ void AddAvx2Rows(RowSet& s) {
     s.paritySum8 = ParitySum8;
     s.paritySum16 = ParitySum16;
     s.levelSum16 = LevelSum16;
+    s.greyToBgr = GreyToBgr;
 }
 
 }  // namespace nodrix::imaging::rows

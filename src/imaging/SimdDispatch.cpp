@@ -10,6 +10,7 @@ namespace {
 
 rows::RowSet RowsFor(SimdLevel level) {
     rows::RowSet s;
+    if (level >= SimdLevel::Ssse3) rows::AddSsse3Rows(s);
     if (level < SimdLevel::Avx2) return s;
     // Every processor with AVX2 also has the fused multiply-add
     // (DetectSimdLevel requires both), so the level's curves include the

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "imaging/CDibImage.h"
 #include "imaging/ConversionKernels.h"
+#include "imaging/SimdDispatch.h"
 #include "tests/imaging/ImageFixtures.h"
 
 using namespace nodrix::imaging;
@@ -424,6 +426,35 @@ TEST(Statistics, RandomImagesFollowTheSums) {
             auto mean = [&](int a, int b) { return float(sum[a][b]) / float(count[a][b]); };
             EXPECT_EQ(g.gains[0], static_cast<int>(mean(0, 0) / mean(0, 1) * 128.0f));
             EXPECT_EQ(g.gains[3], static_cast<int>(mean(0, 0) / mean(1, 0) * 128.0f));
+        }
+    }
+}
+
+// Each grey byte three times: the vector loop of every level up to the
+// active one on its own (nothing written past the pixels it reports), and
+// the whole row with the scalar rest, for every remainder of the vector
+// widths, from an unaligned start.
+TEST(GreyRowToBgr, EveryLevelAndWidthGivesThreeEqualBytes) {
+    constexpr int kMaxWidth = 67;
+    std::vector<std::uint8_t> grey(kMaxWidth + 1);
+    for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = static_cast<std::uint8_t>(i * 37 + 11);
+    const std::uint8_t* src = grey.data() + 1;
+    const ProcessorFeatures features = DetectProcessorFeatures();
+    for (int level = 0; level <= static_cast<int>(ActiveSimdLevel()); ++level) {
+        const rows::PixelsFn run =
+            BuildKernelTable(static_cast<SimdLevel>(level), features).rows.greyToBgr;
+        for (int width = 0; width <= kMaxWidth; ++width) {
+            std::vector<std::uint8_t> out(3 * kMaxWidth + 3, 0xA5);
+            const int done = run != nullptr ? run(src, out.data(), width) : 0;
+            ASSERT_LE(done, width) << level;
+            if (run != nullptr) {
+                ASSERT_LT(width - done, 64) << level;  // the loop does its part
+            }
+            if (level == static_cast<int>(ActiveSimdLevel())) GreyRowToBgr(src, out.data(), width);
+            const int filled = level == static_cast<int>(ActiveSimdLevel()) ? width : done;
+            for (int i = 0; i < static_cast<int>(out.size()); ++i)
+                ASSERT_EQ(out[i], i < 3 * filled ? src[i / 3] : 0xA5)
+                    << "level " << level << " width " << width << " byte " << i;
         }
     }
 }
