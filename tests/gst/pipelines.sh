@@ -72,7 +72,12 @@ echo "== 300 frames, 8-bit, H.264 in MP4"
 if with_plugin gst-launch-1.0 -q nodrixsrc num-buffers=300 \
     ! video/x-raw,format=GRAY8,height=512 ! videoconvert ! video/x-raw,format=I420 ! x264enc pass=quant quantizer=12 \
     ! h264parse ! mp4mux ! filesink location="$work/h264.mp4"; then
-    got=$(probe "$work/h264.mp4")
+    # The track's own count of frames: a live camera's frames come at uneven
+    # times (the encoder's start holds the second one back), and the muxer's
+    # edit list then sometimes begins the presentation after the first frame,
+    # which a decoder skips (299 of 300 decoded now and then).
+    got=$(ffprobe -v error -select_streams v:0 \
+        -show_entries stream=width,height,pix_fmt,nb_frames -of csv=p=0 "$work/h264.mp4")
     [ "$got" = "1280,512,yuv420p,300" ] || fail "h264.mp4: $got"
     # The luma plane as coded: ffmpeg's grey would stretch it to full range.
     ffmpeg -v error -i "$work/h264.mp4" -frames:v 1 -f rawvideo -pix_fmt yuv420p "$work/h264.raw"
