@@ -289,8 +289,8 @@ void BM_RecorderToTmpfs(benchmark::State& state) {
         // full write, as the writer does). What it costs beyond the
         // back-to-back memcpy is the machine's (caches and address
         // translations gone cold while asleep), not the recorder's.
+        const std::uint32_t batch = std::max<std::uint32_t>(queue.Slots() / 8, 1);
         if (rate > 0) {
-            const std::uint32_t full = std::max<std::uint32_t>(queue.Slots() / 8, 1);
             const auto pacedStart = std::chrono::steady_clock::now();
             for (int i = 0; i < kFrames; ++i) {
                 std::this_thread::sleep_until(pacedStart +
@@ -304,11 +304,10 @@ void BM_RecorderToTmpfs(benchmark::State& state) {
                 ++pacedMemcpies;
                 queue.Publish();
                 const std::uint8_t* first = nullptr;
-                if (queue.Filled(&first) >= full) queue.Release(full);
+                if (queue.Filled(&first) >= batch) queue.Release(batch);
             }
         }
 
-        const std::uint32_t batch = std::max<std::uint32_t>(queue.Slots() / 8, 1);
         bareWrite(memory.data(), static_cast<std::size_t>(chunk) * batch, batch, fromCache);
         bareWrite(memory.data(), memory.size(), batch, fromMemory);
         bareWrite(largePages.Data(), static_cast<std::size_t>(chunk) * batch, batch,

@@ -27,34 +27,35 @@ void PrefetchRow(const std::uint8_t* row, std::size_t bytes) {
 #endif
 }
 
-// The rows of an image in reverse order, the last row first, into rows of
-// the given stride.
-void CopyRowsReversed(const imaging::CDibImage& image, std::uint8_t* dst, std::uint32_t stride,
-                      std::size_t rowBytes) {
+// Each source row with its destination row of the given stride, turned
+// over when reverse is set: the rows then come from the last to the first,
+// and each source row is asked for kPrefetchRows rows ahead of its turn.
+template <typename RowFn>
+void ForEachRow(const imaging::CDibImage& image, std::uint8_t* dst, std::uint32_t stride,
+                bool reverse, RowFn row) {
     const int height = image.Height();
-    for (int row = 0; row < height; ++row) {
-        const int ahead = height - 1 - row - kPrefetchRows;
-        if (ahead >= 0) PrefetchRow(image.Row(ahead), rowBytes);
-        std::memcpy(dst + static_cast<std::size_t>(row) * stride, image.Row(height - 1 - row),
-                    rowBytes);
+    const auto rowBytes = static_cast<std::size_t>(image.Width()) * image.BytesPerPixel();
+    for (int at = 0; at < height; ++at) {
+        const int ahead = height - 1 - at - kPrefetchRows;
+        if (reverse && ahead >= 0) PrefetchRow(image.Row(ahead), rowBytes);
+        row(image.Row(reverse ? height - 1 - at : at), dst + static_cast<std::size_t>(at) * stride);
     }
 }
 
-// Grey rows expanded to B, G, R rows of the given stride, turned over when
-// reverse is set (the rows then come from the last to the first, prefetched
-// ahead as in CopyRowsReversed).
+// The rows of an image in reverse order, the last row first.
+void CopyRowsReversed(const imaging::CDibImage& image, std::uint8_t* dst, std::uint32_t stride) {
+    const auto rowBytes = static_cast<std::size_t>(image.Width()) * image.BytesPerPixel();
+    ForEachRow(image, dst, stride, true,
+               [rowBytes](const std::uint8_t* s, std::uint8_t* d) { std::memcpy(d, s, rowBytes); });
+}
+
+// Grey rows expanded to B, G, R rows of the given stride.
 void ExpandGreyRows(const imaging::CDibImage& grey, std::uint8_t* dst, std::uint32_t stride,
                     bool reverse) {
     const int width = grey.Width();
-    const int height = grey.Height();
-    for (int row = 0; row < height; ++row) {
-        if (reverse && height - 1 - row - kPrefetchRows >= 0) {
-            PrefetchRow(grey.Row(height - 1 - row - kPrefetchRows),
-                        static_cast<std::size_t>(width));
-        }
-        imaging::GreyRowToBgr(grey.Row(reverse ? height - 1 - row : row),
-                              dst + static_cast<std::size_t>(row) * stride, width);
-    }
+    ForEachRow(grey, dst, stride, reverse, [width](const std::uint8_t* s, std::uint8_t* d) {
+        imaging::GreyRowToBgr(s, d, width);
+    });
 }
 
 // The same into a 24-bit image.
@@ -110,7 +111,7 @@ bool WriteFrameChunk(const imaging::CDibImage& output, int sourceBits, files::Re
             return ApplyKernel(imaging::ReduceGrey16ForRecording, output, frame, 1, stride,
                                &significantBits);
         }
-        CopyRowsReversed(output, frame, stride, static_cast<std::size_t>(output.Width()));
+        CopyRowsReversed(output, frame, stride);
         return true;
     }
     switch (sourceBits) {
