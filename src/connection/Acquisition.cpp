@@ -85,17 +85,23 @@ void Acquisition::FillPendingRawFrame() const {
     }
 }
 
+const imaging::CDibImage* Acquisition::FrameGoingAsItComes() {
+    if (colorMode_ != 0 && colorMode_ != 1) return nullptr;
+    // Rows without padding, so that a buffer takes the core's rows as they
+    // are.
+    const imaging::CDibImage& raw = *images_[colorMode_ == 1 ? kRaw16 : kRaw8];
+    if (raw.Empty() || raw.Stride() != raw.Width() * raw.BytesPerPixel() ||
+        core_->FrameSize() != raw.SizeBytes()) {
+        return nullptr;
+    }
+    return ConvertsNothing() ? &raw : nullptr;
+}
+
 bool Acquisition::CanDeliverStraight(const void* buffer, int size) {
     if (colorMode_ != 0 && colorMode_ != 1) return false;
     if (buffer == nullptr || size <= 0 || preview_.IsOpen() || Recording()) return false;
-    // Rows without padding, so that the application's buffer takes the
-    // core's rows as they are, and a buffer large enough for all of them.
-    const imaging::CDibImage& raw = *images_[colorMode_ == 1 ? kRaw16 : kRaw8];
-    if (raw.Empty() || raw.Stride() != raw.Width() * raw.BytesPerPixel() ||
-        core_->FrameSize() != raw.SizeBytes() || static_cast<std::size_t>(size) < raw.SizeBytes()) {
-        return false;
-    }
-    return ConvertsNothing();
+    const imaging::CDibImage* raw = FrameGoingAsItComes();
+    return raw != nullptr && static_cast<std::size_t>(size) >= raw->SizeBytes();
 }
 
 int Acquisition::DeliverStraight(void* buffer, int rowOrder) {

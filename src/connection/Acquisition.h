@@ -171,6 +171,10 @@ private:
     // into the application's buffer; the raw image is filled from the frame
     // the core keeps only when something reads it (RawImage, OutputImage).
     bool CanDeliverStraight(const void* buffer, int size);
+    // The raw image when the frame would come out of the pipeline as the
+    // core delivers it (grey, rows unpadded, nothing to convert); null
+    // otherwise.
+    const imaging::CDibImage* FrameGoingAsItComes();
     int DeliverStraight(void* buffer, int rowOrder);
     void FillPendingRawFrame() const;
     // The context refers to the camera block given, a copy taken for the
@@ -192,13 +196,15 @@ private:
     // frame went into the application's buffer without the output image.
     // Under the frame lock.
     void StampConvertedFrame(bool straight);
-    void RecordDelivery(bool straight);
+    // pixelsPending: the output image's pixels are still in the core (a
+    // frame recorded straight), filled only for whoever reads them.
+    void RecordDelivery(bool straight, bool pixelsPending = false);
     // CopyOut into the application's buffer when one is set; a refused copy
     // is counted as a frame lost to a buffer too small.
     bool CopyToApplicationBuffer();
     // Hands the delivered frame to the frame callback; outside the frame
     // lock, on the worker thread.
-    void InvokeFrameCallback() { frames_.InvokeFrameCallback(); }
+    void InvokeFrameCallback();
     void UpdateFrameRate();
     void PostFrameMessage(std::uintptr_t wParam, std::intptr_t lParam);
     // Creates the preview window when one is wanted; false (error 4 pushed)
@@ -221,6 +227,13 @@ private:
     // queue, under the frame lock; counted as not recorded when the queue
     // is full.
     void QueueRecordingFrame();
+    // A frame that is already the recording's frame as the core delivers it
+    // goes from the core straight into the recording's queue, the only copy
+    // (the output image is filled from the frame the core keeps only when
+    // something reads it): the slot it goes to and the row order for
+    // DeliverStraight, or null when it takes the usual way. Under the frame
+    // lock.
+    std::uint8_t* StraightRecordingSlot(int* rowOrder);
 
     // --- Preview window (AcquisitionPreview.cpp) -------------------------------
     // Releases the preview window's device context, destroys the window and
@@ -276,6 +289,8 @@ private:
     std::atomic<int> frameReady_{0};
     // The raw image (kRaw8 or kRaw16) whose frame is still in the core, or -1.
     mutable int pendingRawSlot_ = -1;
+    // Worker's: the last frame went straight into the recording.
+    bool recordedStraight_ = false;
     int frameRate10_ = 0;
     int frameCount_ = 0;
     std::uint32_t rateWindowStart_ = 0;

@@ -32,9 +32,19 @@ void Acquisition::StampConvertedFrame(bool straight) {
     frames_.OutputMetadata() = m;
 }
 
-void Acquisition::RecordDelivery(bool straight) {
-    frames_.RecordDelivery(straight ? OutputImageShape() : OutputImage(), straight, appBuffer_,
-                           rowOrder_);
+void Acquisition::RecordDelivery(bool straight, bool pixelsPending) {
+    frames_.RecordDelivery(straight || pixelsPending ? OutputImageShape() : OutputImage(), straight,
+                           appBuffer_, rowOrder_);
+}
+
+void Acquisition::InvokeFrameCallback() {
+    // The callback is shown the output image: a frame recorded straight
+    // puts its pixels there first.
+    if (recordedStraight_ && frames_.FrameCallbackInstalled()) {
+        platform::LockGuard frame(frameLock_);
+        FillPendingRawFrame();
+    }
+    frames_.InvokeFrameCallback();
 }
 
 bool Acquisition::CopyToApplicationBuffer() {

@@ -51,6 +51,9 @@ void Acquisition::SizeDisplayToWindow() {
 }
 
 void Acquisition::Draw() {
+    // Without a window nothing is drawn, and a frame recorded straight
+    // stays in the core.
+    if (!preview_.IsOpen()) return;
     preview_window::DrawImages images;
     images.output = &OutputImage();
     images.grey8 = images_[kRaw8].get();

@@ -88,6 +88,17 @@ void Acquisition::QueueRecordingFrame() {
     }
 }
 
+std::uint8_t* Acquisition::StraightRecordingSlot(int* rowOrder) {
+    if (!Recording()) return nullptr;
+    const imaging::CDibImage* raw = FrameGoingAsItComes();
+    if (raw == nullptr) return nullptr;
+    bool lastRowFirst = false;
+    std::uint8_t* frame =
+        recorder_.ClaimCameraFrame(raw->Width(), raw->Height(), raw->Bits(), &lastRowFirst);
+    *rowOrder = lastRowFirst ? 0 : 1;
+    return frame;
+}
+
 void Acquisition::ReapRecorder() {
     recorder_.Reap();
 }

@@ -74,7 +74,14 @@ bool Acquisition::DeliverFrame(int rate10, bool checkRead) {
     // A frame that the pipeline would leave as it is goes straight from the
     // camera core into the application's buffer: one copy.
     const bool straight = CanDeliverStraight(appBuffer_, appBufferSize_);
-    const int read = straight ? DeliverStraight(appBuffer_, rowOrder_) : ReadRawFrame();
+    // So does a recorded frame into the recording's queue.
+    int recordRowOrder = 0;
+    std::uint8_t* const recordSlot = straight ? nullptr : StraightRecordingSlot(&recordRowOrder);
+    const int read = straight       ? DeliverStraight(appBuffer_, rowOrder_)
+                     : recordSlot   ? DeliverStraight(recordSlot, recordRowOrder)
+                                    : ReadRawFrame();
+    // A claimed slot that got no frame is simply not queued.
+    recordedStraight_ = recordSlot != nullptr && read == 0;
     if (checkRead && read != 0) {
         PushError(NODRIX_ERROR_FRAME);
         PostFrameMessage(0, NODRIX_ERROR_FRAME);
@@ -93,10 +100,14 @@ bool Acquisition::DeliverFrame(int rate10, bool checkRead) {
     }
     Update(frameInfo_.frameRate10, static_cast<std::int32_t>(rate10));
 
-    if (!straight) Convert();
-    StampConvertedFrame(straight);
+    if (!straight && !recordedStraight_) Convert();
+    StampConvertedFrame(straight || recordedStraight_);
     frameReady_ = 1;
-    if (Recording()) QueueRecordingFrame();
+    if (recordedStraight_) {
+        recorder_.QueueClaimed(frames_.OutputMetadata().timestampUs);
+    } else if (Recording()) {
+        QueueRecordingFrame();
+    }
     if (straight) {
         RecordDelivery(true);
         if (mode_.load() == kTriggering) {
@@ -106,14 +117,14 @@ bool Acquisition::DeliverFrame(int rate10, bool checkRead) {
     }
     if (mode_.load() == kTriggering) {
         if (!CopyToApplicationBuffer()) return false;
-        RecordDelivery(false);
+        RecordDelivery(false, recordedStraight_);
         PostFrameMessage(reinterpret_cast<std::uintptr_t>(&frameInfo_), 0);
         Draw();
         return true;
     }
     Draw();
     if (!CopyToApplicationBuffer()) return false;
-    RecordDelivery(false);
+    RecordDelivery(false, recordedStraight_);
     // Posted after the lock is released in the loop; the window is read
     // here, under the lock that guards it.
     return true;

@@ -80,6 +80,20 @@ bool Recorder::Queue(const imaging::CDibImage& output, std::uint64_t now) {
         queue_.Wake();
         return true;
     }
+    QueueClaimed(now);
+    return true;
+}
+
+std::uint8_t* Recorder::ClaimCameraFrame(int width, int height, int bits, bool* lastRowFirst) {
+    if (finished_ || bits != sourceBits_ ||
+        !CameraFrameIsFileFrame(width, height, bits, format_, layout_, lastRowFirst)) {
+        return nullptr;
+    }
+    std::uint8_t* slot = queue_.Claim();
+    return slot != nullptr ? WriteChunkHeader(layout_, slot) : nullptr;
+}
+
+void Recorder::QueueClaimed(std::uint64_t now) {
     if (!started_) {
         started_ = true;
         firstUs_ = now;
@@ -90,7 +104,6 @@ bool Recorder::Queue(const imaging::CDibImage& output, std::uint64_t now) {
     if (now - firstUs_ > 1000ull * durationMs_) finished_ = true;
     queue_.Publish();
     if (finished_) queue_.Wake();
-    return true;
 }
 
 std::uint32_t Recorder::QueuedRate() const {

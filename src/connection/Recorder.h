@@ -62,6 +62,15 @@ public:
     // the queue. False when the queue was full (the frame is counted as not
     // recorded).
     bool Queue(const imaging::CDibImage& output, std::uint64_t timestampUs);
+    // The worker's side, under the frame lock, for a camera's frame that is
+    // already the file's frame (see CameraFrameIsFileFrame): where in the
+    // next slot the frame is to be read, straight from the camera core, and
+    // whether last row first; null when the frame cannot go that way (the
+    // format, the shape, the recording over, a full queue), and it then
+    // takes Queue's way, which counts a full queue.
+    std::uint8_t* ClaimCameraFrame(int width, int height, int bits, bool* lastRowFirst);
+    // The frame read into the claimed slot is queued, as Queue queues one.
+    void QueueClaimed(std::uint64_t timestampUs);
 
     void Status(NodrixExRecordStatus& status) const;
 

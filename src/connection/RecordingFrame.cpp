@@ -93,9 +93,7 @@ bool WriteFrameChunk(const imaging::CDibImage& output, int sourceBits, files::Re
         static_cast<std::uint32_t>(output.Height()) != layout.height) {
         return false;
     }
-    files::avi::PutLe32(chunk, files::avi::FourCc("00db"));
-    files::avi::PutLe32(chunk + 4, layout.frameBytes);
-    std::uint8_t* frame = chunk + 8;
+    std::uint8_t* frame = WriteChunkHeader(layout, chunk);
     const std::uint32_t stride = layout.stride;
     int significantBits = output.SignificantBits();
     const int height = output.Height();
@@ -172,6 +170,28 @@ bool ConvertForRecording(const imaging::CDibImage& output, RecordingImages& imag
             return frame.Apply(imaging::ReduceColor16ForRecording, output, nullptr, 0, 0,
                                &significantBits) != 0;
     }
+}
+
+std::uint8_t* WriteChunkHeader(const files::FrameLayout& layout, std::uint8_t* chunk) {
+    files::avi::PutLe32(chunk, files::avi::FourCc("00db"));
+    files::avi::PutLe32(chunk + 4, layout.frameBytes);
+    return chunk + 8;
+}
+
+bool CameraFrameIsFileFrame(int width, int height, int bits, files::RecordFormat format,
+                            const files::FrameLayout& layout, bool* lastRowFirst) {
+    const bool grey8 = format == files::RecordFormat::kGrey8 && bits == 8;
+    const bool grey16 = format == files::RecordFormat::kGrey16 && bits == 16;
+    if ((!grey8 && !grey16) || width <= 0 || height <= 0 ||
+        static_cast<std::uint32_t>(width) != layout.width ||
+        static_cast<std::uint32_t>(height) != layout.height ||
+        layout.stride != static_cast<std::uint32_t>(width) * (bits / 8)) {
+        return false;
+    }
+    // The file's 8-bit rows run from the bottom of the picture up, its
+    // 16-bit samples from the top down, as WriteFrameChunk writes them.
+    *lastRowFirst = grey8;
+    return true;
 }
 
 }  // namespace nodrix

@@ -43,4 +43,16 @@ bool WriteFrameChunk(const imaging::CDibImage& output, int sourceBits, files::Re
                      const files::FrameLayout& layout, imaging::CDibImage& grey8,
                      std::uint8_t* chunk);
 
+// Writes a frame chunk's header ("00db" and the frame's size) and returns
+// where the frame's bytes go.
+std::uint8_t* WriteChunkHeader(const files::FrameLayout& layout, std::uint8_t* chunk);
+
+// Whether the camera's frame of the given shape, rows unpadded and
+// untouched by the pipeline, is byte for byte a frame of the layout when its
+// rows are taken in order or, when *lastRowFirst is set on return, from the
+// last to the first: 8-bit grey from 8-bit frames and 16-bit grey from
+// 16-bit frames. Other formats convert what they write.
+bool CameraFrameIsFileFrame(int width, int height, int bits, files::RecordFormat format,
+                            const files::FrameLayout& layout, bool* lastRowFirst);
+
 }  // namespace nodrix
