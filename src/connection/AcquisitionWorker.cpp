@@ -77,9 +77,9 @@ bool Acquisition::DeliverFrame(int rate10, bool checkRead) {
     // So does a recorded frame into the recording's queue.
     int recordRowOrder = 0;
     std::uint8_t* const recordSlot = straight ? nullptr : StraightRecordingSlot(&recordRowOrder);
-    const int read = straight       ? DeliverStraight(appBuffer_, rowOrder_)
-                     : recordSlot   ? DeliverStraight(recordSlot, recordRowOrder)
-                                    : ReadRawFrame();
+    const int read = straight     ? DeliverStraight(appBuffer_, rowOrder_)
+                     : recordSlot ? DeliverStraight(recordSlot, recordRowOrder)
+                                  : ReadRawFrame();
     // A claimed slot that got no frame is simply not queued.
     recordedStraight_ = recordSlot != nullptr && read == 0;
     if (checkRead && read != 0) {
