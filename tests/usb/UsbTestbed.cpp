@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -44,10 +45,14 @@ void PutInt(UMockdevIoctlData* data, std::size_t offset, int value) {
 }  // namespace
 
 // One camera's device node: its URBs in flight and those ready to reap.
+// The test bed's worker thread answers the requests; the lock also orders
+// its last request before the node's end on the thread that ends the test
+// bed, which waits for the worker in a way the race detector cannot see.
 struct CameraNode {
     emulator::EmulatedDriver* driver = nullptr;
     int camera = 0;
     UMockdevIoctlBase* handler = nullptr;
+    std::mutex lock;
     std::deque<Urb> submitted;
     std::deque<Urb> reapable;
 
@@ -73,6 +78,7 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self)
 }  // namespace
 
 bool CameraNode::HandleIoctl(UMockdevIoctlClient* client) {
+    std::lock_guard<std::mutex> guard(lock);
     const gulong request = umockdev_ioctl_client_get_request(client);
     UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
     GError* error = nullptr;
@@ -307,6 +313,7 @@ UsbTestbed::~UsbTestbed() {
     // The test bed's worker thread stops with it; only then do the handlers go.
     g_object_unref(impl_->testbed);
     for (auto& node : impl_->nodes) {
+        std::lock_guard<std::mutex> guard(node->lock);
         for (auto* queue : {&node->submitted, &node->reapable}) {
             for (Urb& urb : *queue) {
                 if (urb.buffer != nullptr) umockdev_ioctl_data_unref(urb.buffer);
