@@ -28,14 +28,24 @@ constexpr std::uint32_t kCapabilities = USBDEVFS_CAP_ZERO_PACKET | USBDEVFS_CAP_
 constexpr std::size_t kSetupSize = 8;
 
 // A URB the program submitted: the structure and its buffer, as umockdev
-// mirrors them from the program's memory.
+// mirrors them from the program's memory, and the open device file it was
+// submitted on (held, so that its address names no later one). As on a real
+// bus, a URB is reaped and discarded only through the file it was submitted
+// on: a program may open one device twice, and the structure goes back
+// over the connection it came from.
 struct Urb {
     UMockdevIoctlData* urb = nullptr;
     UMockdevIoctlData* buffer = nullptr;
+    UMockdevIoctlClient* client = nullptr;
     int status = 0;
     int actual = 0;
 
     usbdevfs_urb& Fields() const { return *reinterpret_cast<usbdevfs_urb*>(urb->data); }
+    void Release() {
+        if (buffer != nullptr) umockdev_ioctl_data_unref(buffer);
+        umockdev_ioctl_data_unref(urb);
+        g_object_unref(client);
+    }
 };
 
 void PutInt(UMockdevIoctlData* data, std::size_t offset, int value) {
@@ -147,6 +157,7 @@ void CameraNode::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
     }
     Urb urb;
     urb.urb = umockdev_ioctl_data_ref(data);
+    urb.client = static_cast<UMockdevIoctlClient*>(g_object_ref(client));
     const usbdevfs_urb& fields = urb.Fields();
     if (fields.buffer_length > 0) {
         UMockdevIoctlData* buffer = umockdev_ioctl_data_resolve(
@@ -229,27 +240,28 @@ void CameraNode::Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
             ++it;
         }
     }
-    if (reapable.empty()) {
+    const auto own = std::find_if(reapable.begin(), reapable.end(),
+                                  [client](const Urb& u) { return u.client == client; });
+    if (own == reapable.end()) {
         umockdev_ioctl_client_complete(client, -1, EAGAIN);
         return;
     }
-    Urb urb = reapable.front();
-    reapable.pop_front();
+    Urb urb = *own;
+    reapable.erase(own);
     PutInt(urb.urb, offsetof(usbdevfs_urb, status), urb.status);
     PutInt(urb.urb, offsetof(usbdevfs_urb, actual_length), urb.actual);
     GError* error = nullptr;
     UMockdevIoctlData* target = umockdev_ioctl_data_resolve(arg, 0, sizeof(void*), &error);
     if (target != nullptr) umockdev_ioctl_data_set_ptr(target, 0, urb.urb);
     umockdev_ioctl_client_complete(client, 0, 0);
-    if (urb.buffer != nullptr) umockdev_ioctl_data_unref(urb.buffer);
-    umockdev_ioctl_data_unref(urb.urb);
+    urb.Release();
 }
 
 void CameraNode::Discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
     gulong address = 0;
     std::memcpy(&address, arg->data, sizeof address);
     for (auto it = submitted.begin(); it != submitted.end(); ++it) {
-        if (it->urb->client_addr != address) continue;
+        if (it->client != client || it->urb->client_addr != address) continue;
         Urb urb = *it;
         submitted.erase(it);
         urb.status = -ENOENT;
@@ -315,10 +327,7 @@ UsbTestbed::~UsbTestbed() {
     for (auto& node : impl_->nodes) {
         std::lock_guard<std::mutex> guard(node->lock);
         for (auto* queue : {&node->submitted, &node->reapable}) {
-            for (Urb& urb : *queue) {
-                if (urb.buffer != nullptr) umockdev_ioctl_data_unref(urb.buffer);
-                umockdev_ioctl_data_unref(urb.urb);
-            }
+            for (Urb& urb : *queue) urb.Release();
         }
         g_object_unref(node->handler);
     }
