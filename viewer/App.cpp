@@ -413,11 +413,13 @@ int App::Run() {
     auto due = Clock::now();  // when the next picture may be drawn
     auto lastDraw = due - period;
     std::vector<SDL_Event> events, later;
+    // Dear ImGui reads keys and buttons as states once per frame: a release
+    // is held back until a frame has been drawn after its press, or a quick
+    // press and release (synthetic input, a fast typist) would be missed,
+    // also when the two come in separate wake-ups before the next picture.
+    bool pressUnseen = false;
     while (!quit_) {
-        // Dear ImGui reads keys and buttons as states once per frame: a
-        // release is held back to the frame after its press, or a quick
-        // press and release (synthetic input, a fast typist) would be missed.
-        bool pressed = false, held = false;
+        bool held = false;
         events.clear();
         events.swap(later);
         SDL_Event event;
@@ -433,12 +435,12 @@ int App::Run() {
         for (const SDL_Event& e : events) {
             const bool press = e.type == SDL_KEYDOWN || e.type == SDL_MOUSEBUTTONDOWN;
             const bool release = e.type == SDL_KEYUP || e.type == SDL_MOUSEBUTTONUP;
-            if (held || (release && pressed)) {
+            if (held || (release && pressUnseen)) {
                 held = true;
                 later.push_back(e);
                 continue;
             }
-            pressed = pressed || press;
+            pressUnseen = pressUnseen || press;
             HandleEvent(e);
         }
         if (!events.empty()) redraws = 2;
@@ -464,6 +466,7 @@ int App::Run() {
             if (due <= now) due = now + period;
         }
         Render(input);
+        pressUnseen = false;
         // A test aiming input waits for each step to be seen in a window drawn.
         if (input && probe_.Enabled()) WriteProbe();
     }
