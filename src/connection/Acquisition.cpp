@@ -98,7 +98,6 @@ const imaging::CDibImage* Acquisition::FrameGoingAsItComes() {
 }
 
 bool Acquisition::CanDeliverStraight(const void* buffer, int size) {
-    if (colorMode_ != 0 && colorMode_ != 1) return false;
     if (buffer == nullptr || size <= 0 || preview_.IsOpen() || Recording()) return false;
     const imaging::CDibImage* raw = FrameGoingAsItComes();
     return raw != nullptr && static_cast<std::size_t>(size) >= raw->SizeBytes();

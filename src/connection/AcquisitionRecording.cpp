@@ -89,12 +89,15 @@ void Acquisition::QueueRecordingFrame() {
 }
 
 std::uint8_t* Acquisition::StraightRecordingSlot(int* rowOrder) {
-    if (!Recording()) return nullptr;
-    const imaging::CDibImage* raw = FrameGoingAsItComes();
-    if (raw == nullptr) return nullptr;
+    if (!Recording() || (colorMode_ != 0 && colorMode_ != 1)) return nullptr;
+    // The recorder is asked first: most recordings convert (the 24-bit
+    // default), and it answers for less than the pipeline does. A slot
+    // claimed and then not used is claimed again by the usual way.
+    const imaging::CDibImage& raw = *images_[colorMode_ == 1 ? kRaw16 : kRaw8];
     bool lastRowFirst = false;
     std::uint8_t* frame =
-        recorder_.ClaimCameraFrame(raw->Width(), raw->Height(), raw->Bits(), &lastRowFirst);
+        recorder_.ClaimCameraFrame(raw.Width(), raw.Height(), raw.Bits(), &lastRowFirst);
+    if (frame == nullptr || FrameGoingAsItComes() == nullptr) return nullptr;
     *rowOrder = lastRowFirst ? 0 : 1;
     return frame;
 }
